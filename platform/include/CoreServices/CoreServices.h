@@ -1,0 +1,15 @@
+#pragma once
+
+#include <MacTypes.h>
+#include <CoreFoundation/CoreFoundation.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Microseconds since the system started, from the monotonic clock.
+void Microseconds(UnsignedWide* microTickCount);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,5 @@
+#pragma once
+
+#include <MacTypes.h>
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreServices/CoreServices.h>

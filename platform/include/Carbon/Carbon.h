@@ -1,0 +1,6 @@
+// The whole Mac API subset that MacPlatform provides.
+#pragma once
+
+#include <MacTypes.h>
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreServices/CoreServices.h>

@@ -2,3 +2,7 @@
 #pragma once
 
 #include "CorvaneCore/CRC32.h"
+#include "CorvaneCore/CJString.h"
+#include "CorvaneCore/FileUtils.h"
+#include "CorvaneCore/MemoryPool.h"
+#include "CorvaneCore/TextHelpers.h"

@@ -1,0 +1,1 @@
+#include "CorvaneCore/CJString.h"

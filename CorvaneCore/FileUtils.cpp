@@ -1,0 +1,1 @@
+#include "CorvaneCore/FileUtils.h"

@@ -1,0 +1,320 @@
+#include "CorvaneCore/FileUtils.h"
+
+#include "TestSupport.h"
+
+#include <MacPlatformTesting.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using TestSupport::TempDir;
+
+namespace {
+
+// A writable copy of a path text, as the functions that rewrite paths need.
+struct PathBuffer {
+    explicit PathBuffer(std::string const& text) {
+        std::strncpy(data, text.c_str(), sizeof(data) - 1);
+        data[sizeof(data) - 1] = '\0';
+    }
+    char data[PATH_NAME_BUFFER_SIZE];
+};
+
+// Runs the body in the current directory given, restoring the old one afterwards.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(std::string const& path) {
+        if (!getcwd(m_saved, sizeof(m_saved)) || chdir(path.c_str()) != 0) {
+            ADD_FAILURE() << "cannot change to " << path;
+        }
+    }
+    ~CurrentDirectory() {
+        if (chdir(m_saved) != 0) {
+            ADD_FAILURE() << "cannot return to " << m_saved;
+        }
+    }
+
+private:
+    char m_saved[PATH_MAX];
+};
+
+std::string tooLongPath(std::string const& base) {
+    return base + "/" + std::string(PATH_NAME_BUFFER_SIZE, 'a');
+}
+
+mode_t modeOf(std::string const& path) {
+    struct stat status {};
+    stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+} // namespace
+
+TEST(FileUtils, ResolvesPathsIgnoringCaseOnDisk) {
+    TempDir dir;
+    TestSupport::writeFile(dir / "Data/Sub/File.TXT", "x");
+
+    EXPECT_TRUE(FileExists((dir.path() + "\\data\\sub\\file.txt").c_str()));
+    EXPECT_TRUE(FileExists((dir / "DATA/SUB/FILE.txt").c_str()));
+    EXPECT_FALSE(FileExists((dir / "data/sub/other.txt").c_str()));
+    EXPECT_FALSE(FileExists((dir / "data/nothere/file.txt").c_str()));
+    EXPECT_FALSE(FileExists(nullptr));
+
+    PathBuffer lower(dir / "data\\sub\\file.txt");
+    EXPECT_TRUE(findFileCase(lower.data));
+    EXPECT_EQ(std::string(lower.data), dir / "Data/Sub/File.TXT");
+
+    // A failed resolution leaves the separators it passed as "/".
+    PathBuffer missing(dir / "data\\nothere\\file.txt");
+    EXPECT_FALSE(findFileCase(missing.data));
+    EXPECT_EQ(std::string(missing.data), dir / "Data/nothere/file.txt");
+
+    // Relative paths resolve against the current directory.
+    CurrentDirectory inside(dir.path());
+    PathBuffer relative("data/SUB/file.txt");
+    EXPECT_TRUE(findFileCase(relative.data));
+    EXPECT_STREQ(relative.data, "Data/Sub/File.TXT");
+    PathBuffer single("data");
+    EXPECT_TRUE(searchForCase(single.data));
+    EXPECT_STREQ(single.data, "Data");
+}
+
+TEST(FileUtils, PathThatExistsAsWrittenIsLeftAlone) {
+    TempDir dir;
+    // A backslash is an ordinary character in a Linux file name.
+    TestSupport::writeFile(dir / "odd\\name", "x");
+    PathBuffer exact(dir / "odd\\name");
+    EXPECT_TRUE(findFileCase(exact.data));
+    EXPECT_EQ(std::string(exact.data), dir / "odd\\name");
+}
+
+TEST(FileUtils, ComponentDirectlyUnderTheRootIsNeverResolved) {
+    PathBuffer root("/TMP");
+    EXPECT_FALSE(searchForCase(root.data));
+    EXPECT_STREQ(root.data, "/TMP");
+}
+
+TEST(FileUtils, OverLongPathsAreRefused) {
+    TempDir dir;
+    std::string longPath = tooLongPath(dir.path());
+    EXPECT_FALSE(FileExists(longPath.c_str()));
+    EXPECT_FALSE(CreateDirectoryRecursive(longPath.c_str()));
+    EXPECT_FALSE(DoesFileHaveReadOnlyAttribute(longPath.c_str()));
+    SetFileReadOnlyAttribute(longPath.c_str(), true);
+
+    std::string buffer = longPath;
+    EXPECT_FALSE(findFileCase(buffer.data()));
+    EXPECT_FALSE(searchForCase(buffer.data()));
+    EXPECT_EQ(buffer, longPath);
+}
+
+TEST(FileUtils, SplitsAndJoinsPathTexts) {
+    EXPECT_STREQ(GetFileNameFromPathName("a/b\\c.txt"), "c.txt");
+    EXPECT_STREQ(GetFileNameFromPathName("c.txt"), "c.txt");
+    EXPECT_STREQ(GetFileNameFromPathName("dir/"), "");
+    EXPECT_STREQ(GetFileNameFromPathName(nullptr), "In Path Name Null!");
+
+    char path[64] = "a/b/c.txt";
+    char* cut = StripFileNameFromPathName(path);
+    EXPECT_STREQ(path, "a/b/");
+    EXPECT_EQ(cut, path + 4);
+    char bare[16] = "c.txt";
+    EXPECT_EQ(StripFileNameFromPathName(bare), bare);
+    EXPECT_STREQ(bare, "");
+
+    char joined[64] = "dir";
+    char* name = AppendFileNameToDirectoryName(joined, "f");
+    EXPECT_STREQ(joined, "dir/f");
+    EXPECT_EQ(name, joined + 4);
+    char slashed[64] = "dir/";
+    AppendFileNameToDirectoryName(slashed, "f");
+    EXPECT_STREQ(slashed, "dir/f");
+    char backslashed[64] = "dir\\";
+    AppendFileNameToDirectoryName(backslashed, "f");
+    EXPECT_STREQ(backslashed, "dir\\f");
+    char empty[64] = "";
+    AppendFileNameToDirectoryName(empty, "f");
+    EXPECT_STREQ(empty, "f");
+
+    char output[64];
+    char* inOutput = MakePathName(output, "base", "name.zip");
+    EXPECT_STREQ(output, "base/name.zip");
+    EXPECT_STREQ(inOutput, "name.zip");
+}
+
+TEST(FileUtils, CreatesMissingDirectoriesInsideExistingOnesOfAnyCase) {
+    TempDir dir;
+    TestSupport::makeDirectories(dir / "X");
+    EXPECT_TRUE(CreateDirectoryRecursive((dir / "x/y/z").c_str()));
+    EXPECT_TRUE(TestSupport::pathExists(dir / "X/y/z"));
+    EXPECT_FALSE(TestSupport::pathExists(dir / "x"));
+
+    EXPECT_TRUE(CreateDirectoryRecursive((dir.path() + "\\a\\b\\").c_str()));
+    EXPECT_TRUE(TestSupport::pathExists(dir / "a/b"));
+    // Already there: nothing to do, still a success.
+    EXPECT_TRUE(CreateDirectoryRecursive((dir / "A/B").c_str()));
+
+    // A file in the way cannot become a directory.
+    TestSupport::writeFile(dir / "file", "x");
+    EXPECT_FALSE(CreateDirectoryRecursive((dir / "file/sub").c_str()));
+}
+
+namespace {
+
+// The check behind DoesFileHaveReadOnlyAttribute is access(W_OK), which always succeeds for
+// the superuser; the scenario therefore runs as an ordinary user when the tests run as root.
+bool readOnlyRoundTrip(std::string const& name, std::string& failure) {
+    SetFileReadOnlyAttribute(name.c_str(), true);
+    if ((modeOf(name) & 0222) != 0 || !DoesFileHaveReadOnlyAttribute(name.c_str())) {
+        failure = "not read-only after setting it";
+        return false;
+    }
+    // Found through the case-insensitive lookup too.
+    std::string upper = name;
+    for (char& c : upper) {
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    }
+    if (!DoesFileHaveReadOnlyAttribute(upper.c_str())) {
+        failure = "not found under another case";
+        return false;
+    }
+    SetFileReadOnlyAttribute(upper.c_str(), false);
+    if ((modeOf(name) & 0222) != 0222 || DoesFileHaveReadOnlyAttribute(name.c_str())) {
+        failure = "still read-only after clearing it";
+        return false;
+    }
+    return true;
+}
+
+void runAsOrdinaryUser(TempDir const& dir);
+
+} // namespace
+
+TEST(FileUtils, ReadOnlyAttributeRoundTrip) {
+    TempDir dir;
+    TestSupport::writeFile(dir / "file.txt", "x");
+    chmod((dir / "file.txt").c_str(), 0640);
+    EXPECT_FALSE(DoesFileHaveReadOnlyAttribute((dir / "missing.txt").c_str()));
+    SetFileReadOnlyAttribute((dir / "missing.txt").c_str(), true);
+
+    CurrentDirectory inside(dir.path());
+    if (geteuid() != 0) {
+        std::string failure;
+        EXPECT_TRUE(readOnlyRoundTrip("file.txt", failure)) << failure;
+    } else {
+        runAsOrdinaryUser(dir);
+    }
+    // Only the write bits change: 0640 went to 0440 and back to 0662.
+    EXPECT_EQ(modeOf(dir / "file.txt"), 0662u);
+}
+
+namespace {
+
+void runAsOrdinaryUser(TempDir const& dir) {
+    ASSERT_EQ(chown(dir.path().c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown((dir / "file.txt").c_str(), 65534, 65534), 0);
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(2);
+        }
+        std::string failure;
+        bool ok = readOnlyRoundTrip("file.txt", failure);
+        if (!ok) {
+            std::fprintf(stderr, "%s\n", failure.c_str());
+        }
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+} // namespace
+
+TEST(FileUtils, TickCountRoundsMicrosecondsToTheNearestMillisecond) {
+    MacPlatformTestSetMicroseconds(true, 1499);
+    EXPECT_EQ(GetSystemTickCount(), 1u);
+    MacPlatformTestSetMicroseconds(true, 1500);
+    EXPECT_EQ(GetSystemTickCount(), 2u);
+    // Past 2^32 milliseconds the count wraps.
+    MacPlatformTestSetMicroseconds(true, (UINT64_C(1) << 32) * 1000 + 7000);
+    EXPECT_EQ(GetSystemTickCount(), 7u);
+    MacPlatformTestSetMicroseconds(false, 0);
+}
+
+// The main bundle and GetProgramPath's cache are process-wide, so every scenario that changes
+// them runs in a child of its own, which leaves with _exit so that nothing of it outlives it.
+TEST(FileUtils, ProgramPathIsTheBundlesResourcesDirectory) {
+    TempDir dir;
+    std::string bundle = dir / "Game.app";
+    TestSupport::makeDirectories(bundle + "/Contents/Resources");
+    std::string macos = dir / "Plain/Contents/MacOS";
+    TestSupport::makeDirectories(macos + "/Resources");
+    EXPECT_EXIT(
+        {
+            MacPlatformTestSetMainBundlePath(bundle.c_str());
+            char path[PATH_NAME_BUFFER_SIZE];
+            bool ok = FindProgramPathUncached(path, sizeof(path)) &&
+                      std::string(path) == bundle + "/Contents/Resources";
+            // Too small a buffer fails instead of writing past it.
+            char tiny[8];
+            ok = ok && !FindProgramPathUncached(tiny, sizeof(tiny)) &&
+                 !FindProgramPathUncached(tiny, 0);
+            // A program whose bundle is its own MacOS folder with a Resources folder inside.
+            MacPlatformTestSetMainBundlePath(macos.c_str());
+            ok = ok && FindProgramPathUncached(path, sizeof(path)) &&
+                 std::string(path) == dir / "Plain";
+            _exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(FileUtils, ProgramPathIsCachedForTheProcess) {
+    TempDir dir;
+    std::string first = dir / "First.app";
+    std::string second = dir / "Second.app";
+    TestSupport::makeDirectories(first + "/Contents/Resources/");
+    TestSupport::makeDirectories(second + "/Contents/Resources");
+    EXPECT_EXIT(
+        {
+            MacPlatformTestSetMainBundlePath(first.c_str());
+            char path[PATH_NAME_BUFFER_SIZE];
+            bool ok = GetProgramPath(path, sizeof(path)) &&
+                      std::string(path) == first + "/Contents/Resources";
+            MacPlatformTestSetMainBundlePath(second.c_str());
+            ok = ok && GetProgramPath(path, sizeof(path)) &&
+                 std::string(path) == first + "/Contents/Resources";
+            // A short buffer receives the cut text, always terminated.
+            char shortBuffer[5];
+            ok = ok && GetProgramPath(shortBuffer, sizeof(shortBuffer)) &&
+                 std::string(shortBuffer) == first.substr(0, 4);
+            ok = ok && SetCurrentDirectoryToProgramDirectory() == 0;
+            char cwd[PATH_MAX];
+            ok =
+                ok && getcwd(cwd, sizeof(cwd)) && std::string(cwd) == first + "/Contents/Resources";
+            _exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(FileUtils, SystemMessageIsOneConsoleLine) {
+    testing::internal::CaptureStdout();
+    ShowSystemMessage("Bad Zip file", "Unable to open");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "SYSTEM MESSAGE: Bad Zip file ... Unable to open\n");
+
+    std::uint16_t date = 0x1234;
+    std::uint16_t time = 0x5678;
+    GetCurrentDosFileDateAndTime(&date, &time);
+    EXPECT_EQ(date, 0x1234);
+    EXPECT_EQ(time, 0x5678);
+}

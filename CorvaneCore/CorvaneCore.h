@@ -4,5 +4,7 @@
 #include "CorvaneCore/CRC32.h"
 #include "CorvaneCore/CJString.h"
 #include "CorvaneCore/FileUtils.h"
+#include "CorvaneCore/LocalizedText.h"
 #include "CorvaneCore/MemoryPool.h"
+#include "CorvaneCore/Rand.h"
 #include "CorvaneCore/TextHelpers.h"

@@ -15,6 +15,21 @@ void MacPlatformTestSetMainBundlePath(const char* bundlePath);
 // it can be checked at exact values.
 void MacPlatformTestSetMicroseconds(Boolean enabled, UInt64 value);
 
+// Makes Gestalt report the given 'sysv' code (0x1030 for 10.3.0) while enabled, with the
+// major, minor and bug-fix selectors read from the same code.
+void MacPlatformTestSetSystemVersion(Boolean enabled, SInt32 versionCode);
+
+// Bare event targets, standing in for windows and views, to build a chain that passes
+// unhandled events on to the parent (null: the chain ends there).
+typedef struct OpaqueEventTargetRef* EventTargetRef;
+EventTargetRef MacPlatformTestCreateEventTarget(EventTargetRef parent);
+OSStatus MacPlatformTestSetEventTargetParent(EventTargetRef target, EventTargetRef parent);
+void MacPlatformTestDisposeEventTarget(EventTargetRef target);
+
+// Counts a modal alert in or out, as the alert code does while one is open.
+void MacPlatformTestBeginModalSession(void);
+void MacPlatformTestEndModalSession(void);
+
 #ifdef __cplusplus
 }
 #endif

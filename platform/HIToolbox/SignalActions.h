@@ -1,0 +1,9 @@
+// The main-thread side of signal routing: runs the actions of signals that arrived since the
+// last call. Called by the event loop on every wake.
+#pragma once
+
+namespace MacPlatform::SignalActions {
+
+void RunPending();
+
+} // namespace MacPlatform::SignalActions

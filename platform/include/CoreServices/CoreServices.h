@@ -2,6 +2,7 @@
 
 #include <MacTypes.h>
 #include <CoreFoundation/CoreFoundation.h>
+#include <CoreServices/Gestalt.h>
 
 #ifdef __cplusplus
 extern "C" {

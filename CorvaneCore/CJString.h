@@ -72,6 +72,9 @@ public:
     CJString& operator+=(CJString const& other);
     void Concatenate(char const* text, unsigned int count);
     CJString& operator+=(char const* text);
+    // printf-style formatting into an 8-bit block sized by GetSprintfResultLen, grown when a
+    // conversion the estimate does not know needs more. As with sprintf, the arguments must not
+    // point into this string's own characters.
     void Format(char const* format, ...) __attribute__((format(printf, 2, 3)));
 
     // Splits at the last "/" or "\": directory gets the text before it (not the separator),

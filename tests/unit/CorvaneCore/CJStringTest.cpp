@@ -274,6 +274,8 @@ TEST(CJString, FormatSizesTheBlockAndNeverOverflowsIt) {
     // Conversions the estimate does not know still produce the whole text.
     s.Format("%x%x%x%x%x", 0xABCDEFu, 0x123456u, 0xFEDCBAu, 0x987654u, 0xDEAD01u);
     EXPECT_STREQ(s.GetCharPtr(), "abcdef123456fedcba987654dead01");
+    s.Format("%x", 255u);
+    EXPECT_STREQ(s.GetCharPtr(), "ff");
     s.Format("%S|%C", L"wide", L'c');
     EXPECT_STREQ(s.GetCharPtr(), "wide|c");
     s.Format("%.0f", 1e300);
@@ -286,6 +288,10 @@ TEST(CJString, FormatSizesTheBlockAndNeverOverflowsIt) {
     EXPECT_STREQ(wide.GetCharPtr(), "narrow");
 
     s.Format("%s", "");
+    EXPECT_TRUE(s.IsEmpty());
+    s = "before";
+    volatile int width = 2000000000;
+    s.Format("%*d%*d", width, 1, width, 2);
     EXPECT_TRUE(s.IsEmpty());
 }
 

@@ -111,7 +111,11 @@ struct EventTargetNode : std::enable_shared_from_this<EventTargetNode> {
     }
 };
 
-EventTarget::EventTarget() : m_node(std::make_shared<EventTargetNode>(this)) {}
+EventTarget::EventTarget() : m_node(std::make_shared<EventTargetNode>(this)) {
+    // The registry must outlive every target, the application's static one included, whose
+    // destructor takes its handlers out of it at exit.
+    liveHandlers();
+}
 
 EventTarget::~EventTarget() {
     for (auto& record : m_node->handlers) {

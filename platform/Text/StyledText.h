@@ -1,0 +1,45 @@
+// The text model that the text views lay out: UTF-8 text with character-style runs.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace MacPlatform {
+
+struct TextStyle {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+
+    bool operator==(const TextStyle&) const = default;
+};
+
+// Offsets are byte indexes into StyledText::text, because Pango attributes index UTF-8 bytes;
+// end is exclusive.
+struct StyleRun {
+    size_t start = 0;
+    size_t end = 0;
+    TextStyle style;
+
+    bool operator==(const StyleRun&) const = default;
+};
+
+// Paragraphs end with "\n"; a forced line break inside a paragraph is U+2028, which Pango breaks
+// at without starting a new paragraph. The runs cover the text from its first byte to its last
+// without gaps, none is empty and no two neighbours have the same style.
+struct StyledText {
+    std::string text;
+    std::vector<StyleRun> runs;
+
+    // Appends UTF-8 text in the given style, extending the last run when the style matches.
+    void append(std::string_view utf8, const TextStyle& style);
+    void append(char32_t character, const TextStyle& style);
+};
+
+// Appends the UTF-8 form of one code point; values that are not Unicode scalar values
+// (surrogates, beyond U+10FFFF) become U+FFFD.
+void appendUTF8(std::string& out, char32_t character);
+
+} // namespace MacPlatform

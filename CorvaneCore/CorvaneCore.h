@@ -8,3 +8,7 @@
 #include "CorvaneCore/MemoryPool.h"
 #include "CorvaneCore/Rand.h"
 #include "CorvaneCore/TextHelpers.h"
+#include "CorvaneCore/ZipArchive.h"
+#include "CorvaneCore/ZipArchiveTree.h"
+#include "CorvaneCore/ZipArchiveWriter.h"
+#include "CorvaneCore/ZipFileBuf.h"

@@ -1,0 +1,370 @@
+#include "CorvaneCore/File.h"
+#include "CorvaneCore/ZipArchive.h"
+#include "CorvaneCore/ZipFileBuf.h"
+#include "TestSupport.h"
+#include "ZipTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace ZipTest;
+
+namespace {
+
+std::vector<Member> threeMembers() {
+    return {{"Data/Img.PNG", "picture bytes"}, {"readme.txt", "hello, reader"}, {"empty", ""}};
+}
+
+class ZipRead : public ::testing::Test {
+protected:
+    std::string write(std::string const& name, std::string const& bytes) {
+        std::string path = m_dir / name;
+        TestSupport::writeFile(path, bytes);
+        return path;
+    }
+
+    TestSupport::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(ZipRead, FindsMembersIgnoringAsciiCaseButNotSeparators) {
+    std::string path = write("a.zip", buildArchive(threeMembers()));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.GetNumEntries(), 3u);
+
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("Data/Img.PNG", 0)).get()),
+              "picture bytes");
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("data/img.png", 0)).get()),
+              "picture bytes");
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("README.TXT", 0)).get()),
+              "hello, reader");
+    EXPECT_EQ(archive.OpenAFileWithinArchive("Data\\Img.PNG", 0), nullptr);
+    EXPECT_EQ(archive.OpenAFileWithinArchive("missing", 0), nullptr);
+    EXPECT_EQ(archive.OpenAFileWithinArchive("", 0), nullptr);
+    EXPECT_EQ(archive.OpenAFileWithinArchive(nullptr, 0), nullptr);
+
+    StreamPtr empty(archive.OpenAFileWithinArchive("EMPTY", 0));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->GetLength(), 0u);
+
+    // Name order is data/img.png, empty, readme.txt: "f" sorts between the last two.
+    unsigned position = 99;
+    EXPECT_EQ(archive.GetCorrectFileEntry("F", &position), nullptr);
+    EXPECT_EQ(position, 2u);
+    EXPECT_EQ(archive.GetCorrectFileEntry("zzz", &position), nullptr);
+    EXPECT_EQ(position, 3u);
+}
+
+TEST_F(ZipRead, SortsEntriesByPositionAndIndexByName) {
+    Layout layout;
+    layout.reverseDirectory = true;
+    std::string path =
+        write("a.zip", buildArchive({{"b", "1"}, {"C", "22"}, {"a", "333"}, {"B2", ""}}, layout));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    ASSERT_EQ(archive.GetNumEntries(), 4u);
+    std::vector<std::string> physical;
+    std::vector<std::string> byName;
+    for (unsigned i = 0; i < 4; ++i) {
+        physical.push_back(archive.GetEntry(i)->m_pName);
+        byName.push_back(archive.GetEntryByName(i)->m_pName);
+        if (i > 0) {
+            EXPECT_LT(archive.GetEntry(i - 1)->m_LocalHeaderOffset,
+                      archive.GetEntry(i)->m_LocalHeaderOffset);
+        }
+    }
+    EXPECT_EQ(physical, (std::vector<std::string>{"b", "C", "a", "B2"}));
+    EXPECT_EQ(byName, (std::vector<std::string>{"a", "b", "B2", "C"}));
+    EXPECT_EQ(archive.GetEntry(4), nullptr);
+}
+
+TEST_F(ZipRead, PrefixIsPartOfEveryName) {
+    std::string path = write("a.zip", buildArchive({{"a.png", "A"}, {"sub/b.png", "B"}}));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "data/", false, 0));
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("data/a.png", 0)).get()), "A");
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("DATA/SUB/B.PNG", 0)).get()), "B");
+    EXPECT_EQ(archive.OpenAFileWithinArchive("a.png", 0), nullptr);
+    EXPECT_EQ(archive.OpenAFileWithinArchive("dat/a.png", 0), nullptr);
+
+    EXPECT_TRUE(archive.AvailablePathInfoMatches("Data/x/", 7, false));
+    EXPECT_FALSE(archive.AvailablePathInfoMatches("dat", 3, false));
+    EXPECT_TRUE(archive.AvailablePathInfoMatches("dat", 3, true));
+    EXPECT_FALSE(archive.AvailablePathInfoMatches("date/", 5, false));
+
+    // A prefix that begins with '/' counts as none.
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "/abs/", false, 0));
+    EXPECT_STREQ(archive.GetPrefix(), "");
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("a.png", 0)).get()), "A");
+}
+
+TEST_F(ZipRead, ReadsAndSeeksStayInsideTheMember) {
+    std::string path =
+        write("a.zip", buildArchive({{"first", "0123456789"}, {"z", ""}, {"last", "xyz"}}));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    StreamPtr stream(archive.OpenAFileWithinArchive("first", 0));
+    ASSERT_NE(stream, nullptr);
+    char buffer[32] = {};
+    ASSERT_TRUE(stream->SeekAbsolute(6));
+    EXPECT_EQ(stream->Read(buffer, sizeof buffer), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "6789");
+    EXPECT_EQ(stream->Read(buffer, sizeof buffer), 0u);
+    EXPECT_EQ(stream->GetPosition(), 10u);
+
+    EXPECT_TRUE(stream->SeekAbsolute(10));
+    EXPECT_FALSE(stream->SeekAbsolute(11));
+    EXPECT_FALSE(stream->SeekAbsolute(-1));
+    ASSERT_TRUE(stream->SeekAbsolute(0));
+    EXPECT_FALSE(stream->SeekRelative(10));
+    EXPECT_TRUE(stream->SeekRelative(9));
+    EXPECT_FALSE(stream->SeekRelative(-10));
+    EXPECT_TRUE(stream->SeekRelative(-9));
+    EXPECT_EQ(stream->GetPosition(), 0u);
+
+    StreamPtr empty(archive.OpenAFileWithinArchive("z", 0));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_FALSE(empty->SeekRelative(0));
+    EXPECT_TRUE(empty->SeekAbsolute(0));
+    EXPECT_EQ(empty->Read(buffer, 1), 0u);
+
+    // A read-only member stream never writes into the archive.
+    EXPECT_EQ(stream->Write("!!", 2), 0u);
+    stream->Close();
+    EXPECT_EQ(stream->GetLength(), 0xFFFFFFFFu);
+    EXPECT_EQ(stream->GetPosition(), 0xFFFFFFFFu);
+    EXPECT_EQ(stream->Read(buffer, 1), 0u);
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("last", 0)).get()), "xyz");
+}
+
+TEST_F(ZipRead, LineReadingWorksOnMembers) {
+    std::string path =
+        write("a.zip", buildArchive({{"lines.txt", "one\r\ntwo\nthree"}, {"x", "tail"}}));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    StreamPtr stream(archive.OpenAFileWithinArchive("lines.txt", 0));
+    ASSERT_NE(stream, nullptr);
+    CJString line;
+    std::vector<std::string> lines;
+    while (stream->ReadLine(&line)) {
+        lines.push_back(line.GetCharPtr());
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST_F(ZipRead, DataStartComesFromTheLocalHeader) {
+    Member m{"m.bin", "payload"};
+    m.localExtra = std::string(13, 'L');
+    m.centralExtra = std::string(5, 'C');
+    m.comment = "a comment";
+    std::string path = write("a.zip", buildArchive({m, {"n", "next"}}));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("m.bin", 0)).get()), "payload");
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("n", 0)).get()), "next");
+}
+
+TEST_F(ZipRead, EndRecordAfterPaddingAndEitherSignature) {
+    // The stub in front defeats the record walk, so only the end record can find the directory.
+    Layout layout;
+    layout.leading = "STUB";
+    std::string plain = buildArchive(threeMembers(), layout);
+    CZipArchive archive;
+
+    std::string padded = write("padded.zip", plain + "0" + std::string(300, '\xFF'));
+    ASSERT_TRUE(archive.OpenArchive(padded.c_str(), 0, "", false, 0));
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("readme.txt", 0)).get()),
+              "hello, reader");
+    EXPECT_EQ(archive.GetEndSignature(), 0x06054b50u);
+
+    std::string zero = write("zero.zip", plain + "0");
+    EXPECT_TRUE(archive.OpenArchive(zero.c_str(), 0, "", false, 0));
+    // 0xFF bytes without the '0' are part of the file, so the end record is not last.
+    std::string onlyFF = write("ff.zip", plain + std::string(3, '\xFF'));
+    EXPECT_FALSE(archive.OpenArchive(onlyFF.c_str(), 0, "", false, 0));
+    std::string allFF = write("allff.zip", std::string(5000, '\xFF'));
+    EXPECT_FALSE(archive.OpenArchive(allFF.c_str(), 0, "", false, 0));
+
+    layout.endSignature = 0x06055643;
+    std::string alternative = write("alt.zip", buildArchive(threeMembers(), layout));
+    ASSERT_TRUE(archive.OpenArchive(alternative.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.GetEndSignature(), 0x06055643u);
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("data/img.png", 0)).get()),
+              "picture bytes");
+}
+
+TEST_F(ZipRead, RecordWalkFindsTheDirectoryWithoutAUsableEndRecord) {
+    Layout unknown;
+    unknown.directoryOffset = 0xFFFFFFFF;
+    unknown.totalEntries = 99;
+    std::string a = write("unknown.zip", buildArchive(threeMembers(), unknown));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(a.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.GetNumEntries(), 3u);
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("readme.txt", 0)).get()),
+              "hello, reader");
+
+    // Trailing bytes push the end record away from the end; the walk still ends at it.
+    std::string b = write("trailing.zip", buildArchive(threeMembers()) + "trailing bytes");
+    ASSERT_TRUE(archive.OpenArchive(b.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.GetNumEntries(), 3u);
+
+    // With neither an end record nor a walkable start there is nothing to read.
+    Layout none;
+    none.writeEnd = false;
+    std::string c = write("noend.zip", buildArchive(threeMembers(), none));
+    EXPECT_FALSE(archive.OpenArchive(c.c_str(), 0, "", false, 0));
+}
+
+TEST_F(ZipRead, DirectoryEndingEarlyKeepsTheEntriesRead) {
+    Layout layout;
+    layout.totalEntries = 5;
+    std::string path = write("a.zip", buildArchive({{"one", "1"}, {"two", "2"}}, layout));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.GetNumEntries(), 2u);
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("TWO", 0)).get()), "2");
+
+    layout.totalEntries = 0;
+    std::string zero = write("zero.zip", buildArchive({{"one", "1"}}, layout));
+    ASSERT_TRUE(archive.OpenArchive(zero.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.GetNumEntries(), 0u);
+    EXPECT_EQ(archive.OpenAFileWithinArchive("one", 0), nullptr);
+
+    std::string empty = write("empty.zip", buildArchive({}));
+    ASSERT_TRUE(archive.OpenArchive(empty.c_str(), 0, "", true, 0));
+    EXPECT_EQ(archive.OpenAFileWithinArchive("one", 0), nullptr);
+    EXPECT_TRUE(archive.IsDirectoryRead());
+}
+
+TEST_F(ZipRead, SharedAndOwnHandleStreamsInterleave) {
+    std::string path = write("a.zip", buildArchive({{"a", "AAAAAAAA"}, {"b", "BBBBBBBB"}}));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", true, 0));
+    EXPECT_FALSE(archive.IsArchiveFileOpen());
+
+    StreamPtr own(archive.OpenAFileWithinArchive("a", CFILE_ZIP_OWN_HANDLE));
+    ASSERT_NE(own, nullptr);
+    EXPECT_TRUE(static_cast<CZipFileBuf*>(own.get())->m_bOwnHandle);
+    // A deferred archive holds its file only while shared streams use it.
+    EXPECT_EQ(archive.GetNumOpenFiles(), 0u);
+    EXPECT_FALSE(archive.IsArchiveFileOpen());
+
+    std::string fromOwn;
+    std::string fromA;
+    std::string fromB;
+    char c = 0;
+    {
+        StreamPtr a(archive.OpenAFileWithinArchive("a", 0));
+        StreamPtr b(archive.OpenAFileWithinArchive("b", 0));
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(archive.GetNumOpenFiles(), 2u);
+        EXPECT_TRUE(archive.IsArchiveFileOpen());
+        EXPECT_TRUE(archive.GetCorrectFileEntry("a", nullptr)->m_bOpen);
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_EQ(a->Read(&c, 1), 1u);
+            fromA += c;
+            ASSERT_EQ(b->Read(&c, 1), 1u);
+            fromB += c;
+            ASSERT_EQ(own->Read(&c, 1), 1u);
+            fromOwn += c;
+        }
+    }
+    EXPECT_EQ(fromA, "AAAA");
+    EXPECT_EQ(fromB, "BBBB");
+    EXPECT_EQ(archive.GetNumOpenFiles(), 0u);
+    EXPECT_FALSE(archive.IsArchiveFileOpen());
+    EXPECT_FALSE(archive.GetCorrectFileEntry("a", nullptr)->m_bOpen);
+    while (own->Read(&c, 1) == 1) {
+        fromOwn += c;
+    }
+    EXPECT_EQ(fromOwn, "AAAAAAAA");
+}
+
+TEST_F(ZipRead, MarkedOnlyOpensNeedAMarkedEntry) {
+    std::string path = write("a.zip", buildArchive(threeMembers()));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.OpenAFileWithinArchive("readme.txt", CFILE_MARKED_MEMBERS_ONLY), nullptr);
+    archive.GetCorrectFileEntry("readme.txt", nullptr)->m_bMarked = true;
+    EXPECT_EQ(
+        readAll(StreamPtr(archive.OpenAFileWithinArchive("readme.txt", CFILE_MARKED_MEMBERS_ONLY))
+                    .get()),
+        "hello, reader");
+}
+
+TEST_F(ZipRead, ClosingAndReopening) {
+    std::string first = write("first.zip", buildArchive({{"one", "from first"}}));
+    std::string second = write("second.zip", buildArchive({{"two", "from second"}}));
+    CZipArchive archive;
+    // Never opened: nothing to find, and no read is attempted.
+    EXPECT_EQ(archive.OpenAFileWithinArchive("one", 0), nullptr);
+
+    ASSERT_TRUE(archive.OpenArchive(first.c_str(), 0, "", true, 0));
+    StreamPtr open(archive.OpenAFileWithinArchive("one", 0));
+    ASSERT_NE(open, nullptr);
+    // Closing the archive closes the stream that was still open on it.
+    archive.CloseArchive();
+    EXPECT_EQ(open->GetLength(), 0xFFFFFFFFu);
+    char c;
+    EXPECT_EQ(open->Read(&c, 1), 0u);
+    EXPECT_FALSE(archive.IsDirectoryRead());
+    EXPECT_EQ(archive.OpenAFileWithinArchive("one", 0), nullptr);
+
+    ASSERT_TRUE(archive.OpenArchive(second.c_str(), 0, "", true, 0));
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("two", 0)).get()), "from second");
+    EXPECT_EQ(archive.OpenAFileWithinArchive("one", 0), nullptr);
+
+    // A failed immediate read leaves a closed archive, not a fatal one.
+    std::string junk = write("junk.zip", "this is not an archive at all, not even close");
+    EXPECT_FALSE(archive.OpenArchive(junk.c_str(), 0, "", false, 0));
+    EXPECT_EQ(archive.OpenAFileWithinArchive("two", 0), nullptr);
+    EXPECT_FALSE(archive.OpenArchive((m_dir / "absent.zip").c_str(), 0, "", false, 0));
+}
+
+TEST_F(ZipRead, ReadsAnArchiveHeldInMemory) {
+    std::string path = write("a.zip", buildArchive(threeMembers()));
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, CFILE_LOAD_INTO_MEMORY));
+    // The disk file can go: the directory and the members come from the memory copy.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("readme.txt", 0)).get()),
+              "hello, reader");
+}
+
+using ZipReadDeathTest = ZipRead;
+
+TEST_F(ZipReadDeathTest, CompressedMemberStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Member deflated{"packed.bin", "xx"};
+    deflated.method = 8;
+    std::string path = write("packed.zip", buildArchive({{"plain", "p"}, deflated}));
+    EXPECT_EXIT(
+        {
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            CZipArchive archive;
+            archive.OpenArchive(path.c_str(), 0, "", false, 0);
+        },
+        ::testing::ExitedWithCode(255),
+        "Compressed Zip File Found.*packed\\.zip has been created using an unsupported type of "
+        "compression\\.  All zip archives must be created with compression set to none");
+}
+
+TEST_F(ZipReadDeathTest, DamagedArchiveStopsTheProgramOnALazyRead) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string path = write("broken.zip", "PK\x03\x04 but nothing else");
+    EXPECT_EXIT(
+        {
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            CZipArchive archive;
+            archive.OpenArchive(path.c_str(), 0, "", true, 0);
+            archive.OpenAFileWithinArchive("a", 0);
+        },
+        ::testing::ExitedWithCode(255),
+        "FATAL ERROR IN ZIP.*There is something wrong with .*broken\\.zip\\.  It may be an empty "
+        "or damaged archive\\.");
+}

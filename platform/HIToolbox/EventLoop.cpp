@@ -108,13 +108,22 @@ void dispatch(const SDL_Event& event) {
     }
 }
 
-void drainSDLQueue(int budget) {
+// Takes what is queued now, the event the wait brought first, without blocking.
+void dispatchQueued(std::optional<SDL_Event>& first) {
+    int budget = kMaxEventsPerWake;
+    if (first) {
+        SDL_Event event = *first;
+        first.reset();
+        dispatch(event);
+        --budget;
+    }
     SDL_Event event;
     while (budget > 0 && !innermostRunQuit() && SDL_PollEvent(&event)) {
         dispatch(event);
         --budget;
     }
     if (budget == 0) {
+        // What is left must not wait for the next timer.
         Wake();
     }
 }
@@ -132,24 +141,23 @@ int millisecondsUntil(std::optional<Clock::time_point> wakeAt) {
     return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
 }
 
-void waitForWork(std::optional<Clock::time_point> wakeAt, bool sdlReady) {
+// Sleeps until there is work or `wakeAt` has come. Returns the event SDL's wait took from the
+// queue, which the next pass handles first.
+std::optional<SDL_Event> sleepUntil(std::optional<Clock::time_point> wakeAt, bool sdlReady) {
     int timeoutMs = millisecondsUntil(wakeAt);
     if (sdlReady && g_sdlWaitBlocks.load()) {
         SDL_Event event;
         bool got = SDL_WaitEventTimeout(&event, timeoutMs) != 0;
         wakeChannel().wait(0);
-        if (got) {
-            dispatch(event);
-            drainSDLQueue(kMaxEventsPerWake - 1);
-        }
-        return;
+        return got ? std::optional<SDL_Event>(event) : std::nullopt;
     }
     wakeChannel().wait(timeoutMs);
-    if (sdlReady) {
-        drainSDLQueue(kMaxEventsPerWake);
-    }
+    return std::nullopt;
 }
 
+// One pass handles everything that is pending, in this order: signal actions, due timers, SDL
+// events, then the after-wake work; then the loop sleeps. A run with a deadline that has
+// passed still makes one whole pass, so RunCurrentEventLoop(0) handles what is pending.
 OSStatus run(std::optional<Clock::time_point> deadline) {
     RunLevel level;
     g_runLevels.push_back(&level);
@@ -158,6 +166,7 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
         std::fprintf(stderr, "MacPlatform: SDL events unavailable: %s\n", SDL_GetError());
     }
     OSStatus result = eventLoopQuitErr;
+    std::optional<SDL_Event> firstEvent;
     for (;;) {
         SignalActions::RunPending();
         if (level.quit) {
@@ -166,6 +175,12 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
         EventLoopTimers::FireDueTimers(Clock::now(), innermostRunQuit);
         if (level.quit) {
             break;
+        }
+        if (sdlReady) {
+            dispatchQueued(firstEvent);
+            if (level.quit) {
+                break;
+            }
         }
         if (g_afterWakeHandler) {
             g_afterWakeHandler();
@@ -181,12 +196,13 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
             }
             wakeAt = wakeAt ? std::min(*wakeAt, *deadline) : *deadline;
         }
-        waitForWork(wakeAt, sdlReady);
-        if (level.quit) {
-            break;
-        }
+        firstEvent = sleepUntil(wakeAt, sdlReady);
     }
     if (sdlReady) {
+        if (firstEvent) {
+            // Taken by the last wait but not handled: it belongs to the next run.
+            SDL_PeepEvents(&*firstEvent, 1, SDL_ADDEVENT, 0, 0);
+        }
         ReleaseSDL(SDL_INIT_EVENTS);
     }
     g_runLevels.pop_back();
@@ -317,6 +333,10 @@ void MacPlatformTestBeginModalSession(void) {
 
 void MacPlatformTestEndModalSession(void) {
     MacPlatform::EventLoop::EndModalSession();
+}
+
+void MacPlatformTestUseSDLWait(Boolean useSDLWait) {
+    MacPlatform::EventLoop::SetSDLWaitBlocks(useSDLWait);
 }
 
 } // extern "C"

@@ -30,6 +30,10 @@ void MacPlatformTestDisposeEventTarget(EventTargetRef target);
 void MacPlatformTestBeginModalSession(void);
 void MacPlatformTestEndModalSession(void);
 
+// Makes the event loop sleep inside SDL's own wait, as it does once a window can wake it, so
+// that this path can be checked without a display.
+void MacPlatformTestUseSDLWait(Boolean useSDLWait);
+
 #ifdef __cplusplus
 }
 #endif

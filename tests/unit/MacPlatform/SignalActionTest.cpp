@@ -1,5 +1,6 @@
 #include <Carbon/CarbonEvents.h>
 #include <Carbon/MacPlatformSignals.h>
+#include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,15 @@ struct DefaultSigterm {
 
 } // namespace
 
-TEST(MainThreadSignalAction, SigtermWakesTheLoopAndRunsTheActionOnceOnTheMainThread) {
+class MainThreadSignalWake : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { MacPlatformTestUseSDLWait(GetParam()); }
+    void TearDown() override { MacPlatformTestUseSDLWait(false); }
+};
+
+INSTANTIATE_TEST_SUITE_P(OwnWaitAndSDLWait, MainThreadSignalWake, ::testing::Bool());
+
+TEST_P(MainThreadSignalWake, SigtermWakesTheLoopAndRunsTheActionOnceOnTheMainThread) {
     DefaultSigterm restore;
     ASSERT_EQ(InstallMainThreadSignalAction(SIGTERM, recordAndQuit), noErr);
     EventLoopTimerRef safety = nullptr;

@@ -11,6 +11,7 @@
 class CJString;
 
 // Open-mode bits; every other bit of a mode is ignored.
+// With CFILE_WRITE: create or truncate ("wb"; "w+b" when CFILE_READ is set too).
 constexpr unsigned CFILE_CREATE = 0x0001;
 constexpr unsigned CFILE_WRITE = 0x0002;
 constexpr unsigned CFILE_READ = 0x0004;

@@ -224,8 +224,9 @@ bool FindProgramPathUncached(char* output, std::size_t size) {
     if (!converted) {
         return false;
     }
-    // A program started from MacOS/ of a bundle without Resources of its own has MacOS/ as
-    // its bundle; its program directory is then the folder above Contents.
+    // A program in X/Contents/MacOS/ of a folder that is not an .app bundle has MacOS/ as its
+    // bundle, and a Resources folder beside the program then becomes the resources directory;
+    // such a program's directory is X, the folder above Contents.
     std::size_t length = std::strlen(output);
     if (length > PROGRAM_PATH_BUNDLE_SUFFIX_LENGTH - 1 &&
         strcasecmp(output + length - PROGRAM_PATH_BUNDLE_SUFFIX_LENGTH,

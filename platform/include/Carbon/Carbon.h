@@ -4,3 +4,4 @@
 #include <MacTypes.h>
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/CoreServices.h>
+#include <ApplicationServices/Processes.h>

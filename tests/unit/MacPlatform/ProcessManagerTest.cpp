@@ -1,0 +1,262 @@
+// The Process Manager over /proc: serial numbers, the process list and process information.
+#include <ApplicationServices/Processes.h>
+
+#include "ProcessFixture.h"
+#include "TestSupport.h"
+
+#include <sys/syscall.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+using namespace ProcessTesting;
+
+namespace {
+
+class ProcessManagerTest : public ProcessFixture {
+protected:
+    // A child of this test that sleeps until it is killed.
+    pid_t startSleeper(const std::string& program = helperPath("gw-test-sleeper")) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        track(pid);
+        // Until exec has happened the child still looks like this test program.
+        EXPECT_TRUE(waitFor([&] {
+            char target[4096] = {};
+            std::string link = "/proc/" + std::to_string(pid) + "/exe";
+            ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+            return length > 0 && std::string(target, static_cast<std::size_t>(length)) == program;
+        }));
+        return pid;
+    }
+
+    ProcessSerialNumber serialNumberOf(pid_t pid) {
+        ProcessSerialNumber psn{0, 0};
+        EXPECT_EQ(noErr, GetProcessForPID(pid, &psn));
+        return psn;
+    }
+};
+
+std::string pascalText(const unsigned char* text) {
+    return std::string(reinterpret_cast<const char*>(text + 1), text[0]);
+}
+
+TEST_F(ProcessManagerTest, CurrentProcessCarriesStartTimeAndPid) {
+    ProcessSerialNumber self{0, 0};
+    ASSERT_EQ(noErr, GetCurrentProcess(&self));
+    EXPECT_EQ(static_cast<UInt32>(getpid()), self.lowLongOfPSN);
+    EXPECT_EQ(static_cast<UInt32>(startTimeOf(getpid())), self.highLongOfPSN);
+
+    pid_t pid = 0;
+    EXPECT_EQ(noErr, GetProcessPID(&self, &pid));
+    EXPECT_EQ(getpid(), pid);
+    ProcessSerialNumber current{0, kCurrentProcess};
+    EXPECT_EQ(noErr, GetProcessPID(&current, &pid));
+    EXPECT_EQ(getpid(), pid);
+    Boolean same = false;
+    EXPECT_EQ(noErr, SameProcess(&self, &current, &same));
+    EXPECT_TRUE(same);
+
+    Str31 name = {};
+    ProcessInfoRec info{};
+    info.processInfoLength = sizeof info;
+    info.processName = name;
+    ASSERT_EQ(noErr, GetProcessInformation(&current, &info));
+    EXPECT_EQ(self.highLongOfPSN, info.processNumber.highLongOfPSN);
+    EXPECT_EQ(self.lowLongOfPSN, info.processNumber.lowLongOfPSN);
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/exe").filename().string(),
+              pascalText(name));
+    EXPECT_EQ(0x4150504Cu, info.processType);
+    EXPECT_EQ(startTimeOf(getpid()) * 60 / sysconf(_SC_CLK_TCK), info.processLaunchDate);
+    EXPECT_GT(info.processSize, 0u);
+    ProcessSerialNumber parent = serialNumberOf(getppid());
+    EXPECT_EQ(parent.lowLongOfPSN, info.processLauncher.lowLongOfPSN);
+    EXPECT_EQ(parent.highLongOfPSN, info.processLauncher.highLongOfPSN);
+}
+
+TEST_F(ProcessManagerTest, ShortRecordsAreFilledOnlyAsFarAsTheyReach) {
+    ProcessSerialNumber current{0, kCurrentProcess};
+    unsigned char name[32];
+    std::memset(name, 0xAA, sizeof name);
+    ProcessInfoRec info;
+    std::memset(&info, 0x55, sizeof info);
+    info.processInfoLength = 0;
+    info.processName = name;
+    ASSERT_EQ(noErr, GetProcessInformation(&current, &info));
+    EXPECT_EQ(0xAA, name[0]);
+    EXPECT_EQ(0x55555555u, info.processNumber.lowLongOfPSN);
+
+    info.processInfoLength = offsetof(ProcessInfoRec, processType);
+    ASSERT_EQ(noErr, GetProcessInformation(&current, &info));
+    EXPECT_EQ(static_cast<UInt32>(getpid()), info.processNumber.lowLongOfPSN);
+    EXPECT_EQ(0x55555555u, info.processType);
+}
+
+TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
+    TestSupport::TempDir dir;
+    std::string bundled = dir / "Space Game.app/Contents/MacOS/space-game";
+    std::string longName = dir / "a-program-with-a-name-of-forty-characters";
+    for (const std::string& copy : {bundled, longName}) {
+        std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
+        std::filesystem::copy_file(helperPath("gw-test-sleeper"), copy);
+    }
+    Str31 name = {};
+    ProcessInfoRec info{};
+    info.processInfoLength = sizeof info;
+    info.processName = name;
+
+    ProcessSerialNumber psn = serialNumberOf(startSleeper(bundled));
+    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
+    EXPECT_EQ("Space Game", pascalText(name));
+
+    psn = serialNumberOf(startSleeper(longName));
+    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
+    EXPECT_EQ(std::string("a-program-with-a-name-of-forty-characters").substr(0, 31),
+              pascalText(name));
+    ProcessSerialNumber self{0, 0};
+    ASSERT_EQ(noErr, GetCurrentProcess(&self));
+    EXPECT_EQ(self.lowLongOfPSN, info.processLauncher.lowLongOfPSN);
+}
+
+TEST_F(ProcessManagerTest, SerialNumberOfAReusedPidNamesNoProcess) {
+    pid_t pid = startSleeper();
+    ProcessSerialNumber psn = serialNumberOf(pid);
+    // The same pid with another start time stands for a later process that was given it.
+    ProcessSerialNumber reused{psn.highLongOfPSN + 1, psn.lowLongOfPSN};
+    ProcessInfoRec info{};
+    pid_t found = -1;
+    EXPECT_EQ(procNotFound, GetProcessInformation(&reused, &info));
+    EXPECT_EQ(procNotFound, GetProcessPID(&reused, &found));
+    EXPECT_EQ(-1, found);
+    EXPECT_EQ(procNotFound, KillProcess(&reused));
+    Boolean same = true;
+    EXPECT_EQ(noErr, SameProcess(&psn, &reused, &same));
+    EXPECT_FALSE(same);
+    EXPECT_EQ(noErr, GetProcessInformation(&psn, &info));
+    EXPECT_EQ('S', stateOf(pid)) << "the wrong serial number must not have killed it";
+}
+
+TEST_F(ProcessManagerTest, ZombiesAndEndedProcessesAreNotFound) {
+    int gate[2];
+    ASSERT_EQ(0, pipe(gate));
+    pid_t pid = fork();
+    if (pid == 0) {
+        char byte;
+        close(gate[1]);
+        (void)!read(gate[0], &byte, 1);
+        _exit(0);
+    }
+    close(gate[0]);
+    track(pid);
+    ProcessSerialNumber psn = serialNumberOf(pid);
+    close(gate[1]);
+    ASSERT_TRUE(waitFor([&] { return stateOf(pid) == 'Z'; }));
+
+    ProcessInfoRec info{};
+    EXPECT_EQ(procNotFound, GetProcessInformation(&psn, &info));
+    EXPECT_EQ(procNotFound, GetProcessForPID(pid, &psn));
+    EXPECT_EQ(procNotFound, KillProcess(&psn));
+    for (ProcessSerialNumber walk{0, kNoProcess}; GetNextProcess(&walk) == noErr;) {
+        EXPECT_NE(static_cast<UInt32>(pid), walk.lowLongOfPSN) << "a zombie was listed";
+    }
+    ASSERT_EQ(pid, waitpid(pid, nullptr, 0));
+    EXPECT_EQ(procNotFound, GetProcessInformation(&psn, &info));
+
+    // A walk goes on after a process that ended while it was being visited.
+    ProcessSerialNumber next = psn;
+    OSErr status = GetNextProcess(&next);
+    if (status == noErr) {
+        EXPECT_GT(next.lowLongOfPSN, psn.lowLongOfPSN);
+    } else {
+        EXPECT_EQ(procNotFound, status);
+    }
+}
+
+TEST_F(ProcessManagerTest, ProcessListIsInPidOrderAndHoldsOurProcesses) {
+    pid_t child = startSleeper();
+    std::vector<UInt32> pids;
+    ProcessSerialNumber walk{0, kNoProcess};
+    OSErr status;
+    while ((status = GetNextProcess(&walk)) == noErr) {
+        pids.push_back(walk.lowLongOfPSN);
+        ASSERT_LT(pids.size(), 100000u);
+    }
+    EXPECT_EQ(procNotFound, status);
+    EXPECT_EQ(0u, walk.highLongOfPSN);
+    EXPECT_EQ(static_cast<UInt32>(kNoProcess), walk.lowLongOfPSN);
+    EXPECT_TRUE(std::is_sorted(pids.begin(), pids.end()));
+    EXPECT_EQ(1, std::count(pids.begin(), pids.end(), static_cast<UInt32>(getpid())));
+    EXPECT_EQ(1, std::count(pids.begin(), pids.end(), static_cast<UInt32>(child)));
+    // Kernel threads are no applications.
+    EXPECT_EQ(0, std::count(pids.begin(), pids.end(), 2u));
+}
+
+TEST_F(ProcessManagerTest, ThreadsAreNotProcesses) {
+    std::atomic<pid_t> tid{0};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        tid = static_cast<pid_t>(syscall(SYS_gettid));
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    ASSERT_TRUE(waitFor([&] { return tid != 0; }));
+    ProcessSerialNumber psn{0, 0};
+    EXPECT_EQ(procNotFound, GetProcessForPID(tid, &psn));
+    EXPECT_NE(-1, MacPlatformGetParentPID(tid));
+    done = true;
+    worker.join();
+}
+
+TEST_F(ProcessManagerTest, ParentPidsComeFromProc) {
+    pid_t child = startSleeper();
+    EXPECT_EQ(getpid(), MacPlatformGetParentPID(child));
+    EXPECT_EQ(getppid(), MacPlatformGetParentPID(getpid()));
+    EXPECT_EQ(-1, MacPlatformGetParentPID(0));
+    EXPECT_EQ(-1, MacPlatformGetParentPID(-5));
+    EXPECT_EQ(-1, MacPlatformGetParentPID(0x3FFFFFFF));
+}
+
+TEST_F(ProcessManagerTest, KillProcessAsksTheProcessToQuit) {
+    pid_t child = startSleeper();
+    ProcessSerialNumber psn = serialNumberOf(child);
+    ASSERT_EQ(noErr, KillProcess(&psn));
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(SIGTERM, WTERMSIG(status));
+    EXPECT_EQ(procNotFound, KillProcess(&psn));
+}
+
+TEST_F(ProcessManagerTest, BadArgumentsGiveErrors) {
+    ProcessSerialNumber psn{0, 0};
+    ProcessInfoRec info{};
+    pid_t pid = 0;
+    Boolean same = false;
+    EXPECT_EQ(paramErr, GetCurrentProcess(nullptr));
+    EXPECT_EQ(paramErr, GetNextProcess(nullptr));
+    EXPECT_EQ(paramErr, GetProcessInformation(nullptr, &info));
+    EXPECT_EQ(paramErr, GetProcessInformation(&psn, nullptr));
+    EXPECT_EQ(paramErr, GetProcessPID(&psn, nullptr));
+    EXPECT_EQ(paramErr, GetProcessPID(nullptr, &pid));
+    EXPECT_EQ(paramErr, GetProcessForPID(getpid(), nullptr));
+    EXPECT_EQ(paramErr, SameProcess(&psn, nullptr, &same));
+    EXPECT_EQ(paramErr, KillProcess(nullptr));
+
+    ProcessSerialNumber none{0, kNoProcess};
+    ProcessSerialNumber system{0, kSystemProcess};
+    EXPECT_EQ(procNotFound, GetProcessInformation(&none, &info));
+    EXPECT_EQ(procNotFound, GetProcessInformation(&system, &info));
+    EXPECT_EQ(procNotFound, KillProcess(&none));
+    EXPECT_EQ(procNotFound, GetProcessForPID(-1, &psn));
+    ProcessSerialNumber huge{1, 0xFFFFFFFFu};
+    EXPECT_EQ(procNotFound, GetProcessInformation(&huge, &info));
+    EXPECT_EQ(paramErr, GetNextProcess(&huge));
+}
+
+} // namespace

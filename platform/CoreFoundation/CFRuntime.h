@@ -3,9 +3,12 @@
 
 #include <CoreFoundation/CFBase.h>
 
+#include <string>
+
 namespace MacPlatform {
 
 enum CFTypeIDs : CFTypeID {
+    kTypeIDAllocator = 2,
     kTypeIDString = 7,
     kTypeIDData = 20,
     kTypeIDURL = 29,
@@ -35,6 +38,8 @@ public:
 
     virtual bool equals(const CFObject& other) const { return this == &other; }
     virtual CFHashCode hash() const { return reinterpret_cast<CFHashCode>(this); }
+    // The text that CFCopyDescription and the %@ conversion show, as UTF-8.
+    virtual std::string description() const;
 
 private:
     CFTypeID m_typeID;
@@ -54,5 +59,15 @@ template <typename T> T* castRef(CFTypeRef cf, CFTypeID expected) {
     CFObject* object = toObject(cf);
     return object->typeID() == expected ? static_cast<T*>(object) : nullptr;
 }
+
+// Wraps a freshly made object as a reference (Create rule).
+template <typename Ref> Ref toRef(CFObject* object) {
+    return reinterpret_cast<Ref>(object);
+}
+
+// The description of any reference; "(null)" for null, as printf shows a null string.
+std::string describe(CFTypeRef cf);
+// The description a collection's callback gives of a value; the address without a callback.
+std::string describeWith(CFStringRef (*copyDescription)(const void*), const void* value);
 
 } // namespace MacPlatform

@@ -18,6 +18,7 @@ public:
 
     bool equals(const CFObject& other) const override;
     CFHashCode hash() const override;
+    std::string description() const override { return m_utf8; }
 
 private:
     std::string m_utf8;

@@ -49,6 +49,9 @@ CFIndex CFGetRetainCount(CFTypeRef cf);
 CFTypeID CFGetTypeID(CFTypeRef cf);
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2);
 CFHashCode CFHash(CFTypeRef cf);
+// A text that shows the object: a string's own text, a number's digits, and so on.
+CFStringRef CFCopyDescription(CFTypeRef cf);
+CFTypeID CFAllocatorGetTypeID(void);
 
 #ifdef __cplusplus
 }

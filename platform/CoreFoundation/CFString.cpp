@@ -22,7 +22,9 @@ bool CFStringObject::equals(const CFObject& other) const {
     return static_cast<const CFStringObject&>(other).m_utf8 == m_utf8;
 }
 
-CFHashCode CFStringObject::hash() const { return std::hash<std::string>{}(m_utf8); }
+CFHashCode CFStringObject::hash() const {
+    return std::hash<std::string>{}(m_utf8);
+}
 
 const std::string& stringText(CFStringRef string) {
     static const std::string empty;
@@ -31,7 +33,8 @@ const std::string& stringText(CFStringRef string) {
 }
 
 CFStringRef createString(std::string utf8) {
-    return reinterpret_cast<CFStringRef>(static_cast<CFObject*>(new CFStringObject(std::move(utf8))));
+    return reinterpret_cast<CFStringRef>(
+        static_cast<CFObject*>(new CFStringObject(std::move(utf8))));
 }
 
 } // namespace MacPlatform
@@ -48,7 +51,9 @@ CFStringObject* stringObject(CFStringRef string) {
 
 extern "C" {
 
-CFTypeID CFStringGetTypeID(void) { return kTypeIDString; }
+CFTypeID CFStringGetTypeID(void) {
+    return kTypeIDString;
+}
 
 CFStringRef __CFStringMakeConstantString(const char* cStr) {
     // One immortal object per distinct text, so that CFSTR("x") == CFSTR("x") as on the Mac.
@@ -89,9 +94,8 @@ CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, C
     if (numChars < 0 || (!chars && numChars > 0)) {
         return nullptr;
     }
-    return createString(
-        utf16ToUTF8(std::u16string_view(reinterpret_cast<const char16_t*>(chars),
-                                        static_cast<size_t>(numChars))));
+    return createString(utf16ToUTF8(std::u16string_view(reinterpret_cast<const char16_t*>(chars),
+                                                        static_cast<size_t>(numChars))));
 }
 
 CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
@@ -169,7 +173,9 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encod
     }
 }
 
-CFStringEncoding CFStringGetSystemEncoding(void) { return kCFStringEncodingMacRoman; }
+CFStringEncoding CFStringGetSystemEncoding(void) {
+    return kCFStringEncodingMacRoman;
+}
 
 CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                    CFStringCompareFlags compareOptions) {

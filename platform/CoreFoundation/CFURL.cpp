@@ -71,9 +71,13 @@ bool CFURLObject::equals(const CFObject& other) const {
     return url.absolutePath() == absolutePath() && url.m_isDirectory == m_isDirectory;
 }
 
-CFHashCode CFURLObject::hash() const { return std::hash<std::string>{}(absolutePath()); }
+CFHashCode CFURLObject::hash() const {
+    return std::hash<std::string>{}(absolutePath());
+}
 
-CFURLObject* urlObject(CFURLRef url) { return castRef<CFURLObject>(url, kTypeIDURL); }
+CFURLObject* urlObject(CFURLRef url) {
+    return castRef<CFURLObject>(url, kTypeIDURL);
+}
 
 CFURLRef createFileURL(const std::string& absolutePath, bool isDirectory) {
     return reinterpret_cast<CFURLRef>(
@@ -122,7 +126,9 @@ CFURLRef makeURL(std::string path, bool isDirectory, CFURLRef base) {
 
 extern "C" {
 
-CFTypeID CFURLGetTypeID(void) { return kTypeIDURL; }
+CFTypeID CFURLGetTypeID(void) {
+    return kTypeIDURL;
+}
 
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath,
                                        CFURLPathStyle pathStyle, Boolean isDirectory) {
@@ -131,8 +137,8 @@ CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath,
 }
 
 CFURLRef CFURLCreateWithFileSystemPathRelativeToBase(CFAllocatorRef, CFStringRef filePath,
-                                                     CFURLPathStyle pathStyle,
-                                                     Boolean isDirectory, CFURLRef baseURL) {
+                                                     CFURLPathStyle pathStyle, Boolean isDirectory,
+                                                     CFURLRef baseURL) {
     if (!filePath || pathStyle != kCFURLPOSIXPathStyle) {
         return nullptr;
     }

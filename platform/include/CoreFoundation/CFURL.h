@@ -22,10 +22,9 @@ CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef fil
                                        CFURLPathStyle pathStyle, Boolean isDirectory);
 CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer,
                                                  CFIndex bufLen, Boolean isDirectory);
-CFURLRef CFURLCreateWithFileSystemPathRelativeToBase(CFAllocatorRef allocator,
-                                                     CFStringRef filePath,
-                                                     CFURLPathStyle pathStyle,
-                                                     Boolean isDirectory, CFURLRef baseURL);
+CFURLRef CFURLCreateWithFileSystemPathRelativeToBase(CFAllocatorRef allocator, CFStringRef filePath,
+                                                     CFURLPathStyle pathStyle, Boolean isDirectory,
+                                                     CFURLRef baseURL);
 CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef allocator, CFURLRef url,
                                                CFStringRef pathComponent, Boolean isDirectory);
 CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef allocator, CFURLRef url);

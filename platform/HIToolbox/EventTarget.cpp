@@ -51,7 +51,7 @@ std::vector<EventHandlerCallFrame*>& activeFrames() {
 
 } // namespace
 
-struct EventTargetNode : std::enable_shared_from_this<EventTargetNode> {
+struct EventTargetNode {
     static constexpr std::uint32_t kTag = 0x54617267;
     std::uint32_t tag = kTag;
     EventTarget* owner;

@@ -77,7 +77,9 @@ CFileEntry* CZipArchive::MoveFileEntryToEndOfArchive(CFileEntry* entry) {
     }
     std::uint32_t const destination = entry->m_LocalHeaderOffset;
     std::uint32_t const source = m_pEntries[index + 1].m_LocalHeaderOffset;
-    if (source < destination || end < source) {
+    // Sizes that reach past the directory belong to a damaged archive; shifting by them
+    // would drag the directory (or bytes that do not exist) along.
+    if (source < destination || end < source || end > m_DirectoryStart) {
         return nullptr;
     }
     m_pFile->MoveBytesWithinFile(destination, source, end - source);
@@ -92,6 +94,14 @@ CFileEntry* CZipArchive::MoveFileEntryToEndOfArchive(CFileEntry* entry) {
 
 CFileEntry* CZipArchive::PrepareEntryForWriting(CFileEntry* entry) {
     if (!EnableWrites()) {
+        return nullptr;
+    }
+    // Nothing is written for a member whose header or data lie where they cannot: a damaged
+    // offset would otherwise put a header, and then the directory, far beyond the archive.
+    std::uint32_t dataStart = 0;
+    if (!FindDataStart(entry, &dataStart) ||
+        std::uint64_t{dataStart} + entry->m_CompressedSize > m_DirectoryStart ||
+        std::uint64_t{dataStart} + entry->m_UncompressedSize > m_DirectoryStart) {
         return nullptr;
     }
     entry = MoveFileEntryToEndOfArchive(entry);

@@ -1,0 +1,247 @@
+// The front process and other processes' windows on an X display. The test starts a private
+// X server and plays an EWMH window manager on it: it sets the root properties a window
+// manager keeps and receives the requests that a window manager would act on.
+#include <ApplicationServices/Processes.h>
+
+#include "ProcessFixture.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace ProcessTesting;
+
+namespace {
+
+class ProcessEWMHTest : public ProcessFixture {
+protected:
+    void SetUp() override {
+        if (access("/usr/bin/Xvfb", X_OK) != 0) {
+            GTEST_SKIP() << "Xvfb is not installed";
+        }
+        if (const char* display = std::getenv("DISPLAY")) {
+            m_savedDisplay = display;
+        }
+        for (int number = 93; number < 120 && !m_display; ++number) {
+            if (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0 ||
+                access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) {
+                continue;
+            }
+            std::string name = ":" + std::to_string(number);
+            pid_t server = fork();
+            if (server == 0) {
+                execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-screen", "0",
+                      "320x240x24", static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            track(server);
+            m_server = server;
+            waitFor([&] {
+                m_display = XOpenDisplay(name.c_str());
+                return m_display != nullptr || waitpid(server, nullptr, WNOHANG) == server;
+            });
+            if (m_display) {
+                setenv("DISPLAY", name.c_str(), 1);
+            }
+        }
+        ASSERT_NE(nullptr, m_display) << "no private X server came up";
+        m_root = DefaultRootWindow(m_display);
+        playWindowManager();
+    }
+
+    void TearDown() override {
+        if (m_display) {
+            XCloseDisplay(m_display);
+        }
+        // Asked politely, the server removes its socket and lock file.
+        if (m_server > 0) {
+            kill(m_server, SIGTERM);
+            waitFor([&] { return waitpid(m_server, nullptr, WNOHANG) == m_server; });
+        }
+        if (m_savedDisplay) {
+            setenv("DISPLAY", m_savedDisplay->c_str(), 1);
+        } else {
+            unsetenv("DISPLAY");
+        }
+        ProcessFixture::TearDown();
+    }
+
+    Atom atom(const char* name) { return XInternAtom(m_display, name, False); }
+
+    void setList(Window window, const char* property, Atom type, std::vector<long> values) {
+        XChangeProperty(m_display, window, atom(property), type, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(values.data()),
+                        static_cast<int>(values.size()));
+        XSync(m_display, False);
+    }
+
+    void playWindowManager() {
+        Window check = XCreateSimpleWindow(m_display, m_root, 0, 0, 1, 1, 0, 0, 0);
+        setList(m_root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {static_cast<long>(check)});
+        setList(check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {static_cast<long>(check)});
+        setList(m_root, "_NET_SUPPORTED", XA_ATOM, {static_cast<long>(atom("_NET_ACTIVE_WINDOW"))});
+        // Requests sent to the root window with this mask go to the window manager alone.
+        XSelectInput(m_display, m_root, SubstructureRedirectMask | SubstructureNotifyMask);
+        XSync(m_display, False);
+    }
+
+    // A client window that says it belongs to the pid on the given machine.
+    Window clientWindow(pid_t pid, const std::string& machine) {
+        Window window = XCreateSimpleWindow(m_display, m_root, 0, 0, 10, 10, 0, 0, 0);
+        setList(window, "_NET_WM_PID", XA_CARDINAL, {pid});
+        XTextProperty text{};
+        text.value = reinterpret_cast<unsigned char*>(const_cast<char*>(machine.c_str()));
+        text.encoding = XA_STRING;
+        text.format = 8;
+        text.nitems = machine.size();
+        XSetWMClientMachine(m_display, window, &text);
+        XSync(m_display, False);
+        return window;
+    }
+
+    std::string hostName() {
+        char host[256] = {};
+        gethostname(host, sizeof host - 1);
+        return host;
+    }
+
+    pid_t startSleeper() {
+        pid_t pid = fork();
+        if (pid == 0) {
+            std::string sleeper = helperPath("gw-test-sleeper");
+            execl(sleeper.c_str(), sleeper.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        track(pid);
+        return pid;
+    }
+
+    ProcessSerialNumber serialNumberOf(pid_t pid) {
+        ProcessSerialNumber psn{0, 0};
+        EXPECT_EQ(noErr, GetProcessForPID(pid, &psn));
+        return psn;
+    }
+
+    // The requests that reached the window manager, in order.
+    std::vector<XEvent> requests() {
+        XSync(m_display, False);
+        std::vector<XEvent> events;
+        while (XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type == ClientMessage || event.type == MapRequest) {
+                events.push_back(event);
+            }
+        }
+        return events;
+    }
+
+    Display* m_display = nullptr;
+    Window m_root = 0;
+    pid_t m_server = 0;
+    std::optional<std::string> m_savedDisplay;
+};
+
+TEST_F(ProcessEWMHTest, FrontProcessOwnsTheActiveWindow) {
+    pid_t game = startSleeper();
+    Window gameWindow = clientWindow(game, hostName());
+    Window remoteWindow = clientWindow(game, "another-machine");
+    Window ownWindow = clientWindow(getpid(), hostName());
+    ProcessSerialNumber front{0, 0};
+    Boolean same = false;
+
+    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(ownWindow)});
+    ASSERT_EQ(noErr, GetFrontProcess(&front));
+    ProcessSerialNumber current{0, kCurrentProcess};
+    EXPECT_EQ(noErr, SameProcess(&front, &current, &same));
+    EXPECT_TRUE(same);
+
+    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(gameWindow)});
+    ASSERT_EQ(noErr, GetFrontProcess(&front));
+    EXPECT_EQ(static_cast<UInt32>(game), front.lowLongOfPSN);
+
+    // A pid from another machine names no process here; nor does the lack of any window.
+    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(remoteWindow)});
+    EXPECT_EQ(procNotFound, GetFrontProcess(&front));
+    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {0});
+    EXPECT_EQ(procNotFound, GetFrontProcess(&front));
+    EXPECT_EQ(0u, front.lowLongOfPSN);
+}
+
+TEST_F(ProcessEWMHTest, SetFrontProcessAsksToActivateTheTopmostWindow) {
+    pid_t game = startSleeper();
+    pid_t windowless = startSleeper();
+    Window lower = clientWindow(game, hostName());
+    Window upper = clientWindow(game, hostName());
+    Window other = clientWindow(getpid(), hostName());
+    setList(m_root, "_NET_CLIENT_LIST_STACKING", XA_WINDOW,
+            {static_cast<long>(lower), static_cast<long>(upper), static_cast<long>(other)});
+    requests();
+
+    ProcessSerialNumber psn = serialNumberOf(game);
+    ASSERT_EQ(noErr, SetFrontProcess(&psn));
+    std::vector<XEvent> sent = requests();
+    ASSERT_EQ(1u, sent.size());
+    EXPECT_EQ(ClientMessage, sent[0].type);
+    EXPECT_EQ(atom("_NET_ACTIVE_WINDOW"), sent[0].xclient.message_type);
+    EXPECT_EQ(upper, sent[0].xclient.window);
+    EXPECT_EQ(2, sent[0].xclient.data.l[0]);
+
+    ProcessSerialNumber noWindows = serialNumberOf(windowless);
+    EXPECT_EQ(appIsDaemon, SetFrontProcess(&noWindows));
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ProcessEWMHTest, OtherProcessesAreMinimisedAndRestored) {
+    pid_t game = startSleeper();
+    Window first = clientWindow(game, hostName());
+    Window second = clientWindow(game, hostName());
+    setList(m_root, "_NET_CLIENT_LIST", XA_WINDOW,
+            {static_cast<long>(first), static_cast<long>(second)});
+    requests();
+    ProcessSerialNumber psn = serialNumberOf(game);
+
+    ASSERT_EQ(noErr, ShowHideProcess(&psn, false));
+    std::vector<XEvent> sent = requests();
+    ASSERT_EQ(2u, sent.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(atom("WM_CHANGE_STATE"), sent[i].xclient.message_type);
+        EXPECT_EQ(IconicState, sent[i].xclient.data.l[0]);
+        EXPECT_EQ(i == 0 ? first : second, sent[i].xclient.window);
+    }
+
+    ASSERT_EQ(noErr, ShowHideProcess(&psn, true));
+    sent = requests();
+    ASSERT_EQ(2u, sent.size());
+    EXPECT_EQ(MapRequest, sent[0].type);
+    EXPECT_EQ(first, sent[0].xmaprequest.window);
+
+    // Hidden only while every window is.
+    long hidden = static_cast<long>(atom("_NET_WM_STATE_HIDDEN"));
+    EXPECT_TRUE(IsProcessVisible(&psn));
+    setList(first, "_NET_WM_STATE", XA_ATOM, {hidden});
+    EXPECT_TRUE(IsProcessVisible(&psn));
+    setList(second, "_NET_WM_STATE", XA_ATOM, {hidden});
+    EXPECT_FALSE(IsProcessVisible(&psn));
+}
+
+TEST_F(ProcessEWMHTest, WithoutAWindowManagerTheRecordDecides) {
+    // The window manager has gone: its check window with it.
+    setList(m_root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {12345});
+    pid_t game = startSleeper();
+    ProcessSerialNumber psn = serialNumberOf(game);
+    EXPECT_EQ(unimpErr, ShowHideProcess(&psn, false));
+    ASSERT_EQ(noErr, SetFrontProcess(&psn));
+    ProcessSerialNumber front{0, 0};
+    ASSERT_EQ(noErr, GetFrontProcess(&front));
+    EXPECT_EQ(psn.lowLongOfPSN, front.lowLongOfPSN);
+    ProcessSerialNumber self{0, kCurrentProcess};
+    SetFrontProcess(&self);
+}
+
+} // namespace

@@ -53,6 +53,22 @@ typedef EventHandlerProcPtr EventHandlerUPP;
 typedef void (*EventLoopTimerProcPtr)(EventLoopTimerRef inTimer, void* inUserData);
 typedef EventLoopTimerProcPtr EventLoopTimerUPP;
 
+// In C++ these are OSStatus constants rather than enumerators, so that a handler may answer
+// `handled ? noErr : eventNotHandledErr` without mixing two enumeration types.
+#ifdef __cplusplus
+constexpr OSStatus eventAlreadyPostedErr = -9860;
+constexpr OSStatus eventTargetBusyErr = -9861;
+constexpr OSStatus eventClassInvalidErr = -9862;
+constexpr OSStatus eventClassIncorrectErr = -9864;
+constexpr OSStatus eventHandlerAlreadyInstalledErr = -9866;
+constexpr OSStatus eventInternalErr = -9868;
+constexpr OSStatus eventKindIncorrectErr = -9869;
+constexpr OSStatus eventParameterNotFoundErr = -9870;
+constexpr OSStatus eventNotHandledErr = -9874;
+constexpr OSStatus eventLoopTimedOutErr = -9875;
+constexpr OSStatus eventLoopQuitErr = -9876;
+constexpr OSStatus errAECoercionFail = -1700;
+#else
 enum {
     eventAlreadyPostedErr = -9860,
     eventTargetBusyErr = -9861,
@@ -67,6 +83,7 @@ enum {
     eventLoopQuitErr = -9876,
     errAECoercionFail = -1700
 };
+#endif
 
 enum { kEventAttributeNone = 0, kEventAttributeUserEvent = 1 << 0 };
 

@@ -4,3 +4,4 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/CoreServices.h>
 #include <ApplicationServices/Processes.h>
+#include <CoreGraphics/CoreGraphics.h>

@@ -1,0 +1,194 @@
+#include "CGTestHelpers.h"
+#include "CoreGraphics/CGContextCairo.h"
+
+#include <gtest/gtest.h>
+
+using namespace CGTest;
+
+namespace {
+
+struct ReleaseCounter {
+    int calls = 0;
+    const void* data = nullptr;
+    size_t size = 0;
+};
+
+void countRelease(void* info, const void* data, size_t size) {
+    auto* counter = static_cast<ReleaseCounter*>(info);
+    ++counter->calls;
+    counter->data = data;
+    counter->size = size;
+}
+
+} // namespace
+
+TEST(CGImage, XRGBBufferIsDrawnInPlaceSoLaterChangesShow) {
+    // The game-center frame: 0x2006 over a buffer the launcher keeps writing into.
+    std::vector<uint32_t> frame(4 * 3, 0x00FF0000);
+    CGDataProviderRef provider =
+        CGDataProviderCreateWithData(nullptr, frame.data(), frame.size() * 4, nullptr);
+    CGColorSpaceRef space = CGColorSpaceCreateWithName(kCGColorSpaceGenericRGB);
+    ASSERT_NE(space, nullptr);
+    CGImageRef image = CGImageCreate(4, 3, 8, 32, 16, space, 0x2006, provider, nullptr, true,
+                                     kCGRenderingIntentDefault);
+    CGColorSpaceRelease(space);
+    CGDataProviderRelease(provider);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(CGImageGetWidth(image), 4u);
+    EXPECT_EQ(CGImageGetHeight(image), 3u);
+    EXPECT_EQ(CGImageGetBitmapInfo(image), 0x2006u);
+    EXPECT_EQ(cairo_image_surface_get_data(MacPlatform::CGImageGetCairoSurface(image)),
+              reinterpret_cast<unsigned char*>(frame.data()));
+
+    Canvas canvas(4, 3);
+    CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 4, 3), image);
+    EXPECT_TRUE(near(canvas.at(2, 1), {255, 0, 0}, 0));
+
+    frame[1 * 4 + 2] = 0x000000FF;
+    CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 4, 3), image);
+    EXPECT_TRUE(near(canvas.at(2, 1), {0, 0, 255}, 0));
+    EXPECT_TRUE(near(canvas.at(1, 1), {255, 0, 0}, 0));
+    CGImageRelease(image);
+}
+
+TEST(CGImage, ProviderReleaseCallbackRunsOnceWhenTheLastUserGoes) {
+    ReleaseCounter counter;
+    auto* bytes = new uint32_t[4]{0xFF, 0xFF00, 0xFF0000, 0};
+    CGDataProviderRef provider = CGDataProviderCreateWithData(&counter, bytes, 16, countRelease);
+    CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+    CGImageRef first = CGImageCreate(2, 2, 8, 32, 8, space, kXRGB, provider, nullptr, false,
+                                     kCGRenderingIntentDefault);
+    // A converted layout keeps its provider too, as the Mac does.
+    CGImageRef second = CGImageCreate(2, 2, 8, 32, 8, space, kCGImageAlphaNoneSkipLast, provider,
+                                      nullptr, false, kCGRenderingIntentDefault);
+    CGColorSpaceRelease(space);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(CGImageGetDataProvider(first), provider);
+
+    CGDataProviderRelease(provider);
+    CGImageRelease(first);
+    EXPECT_EQ(counter.calls, 0);
+    CGImageRelease(second);
+    EXPECT_EQ(counter.calls, 1);
+    EXPECT_EQ(counter.data, bytes);
+    EXPECT_EQ(counter.size, 16u);
+    delete[] bytes;
+
+    // A provider that no image took goes with its own last release.
+    ReleaseCounter alone;
+    char byte = 0;
+    CGDataProviderRef unused = CGDataProviderCreateWithData(&alone, &byte, 1, countRelease);
+    CGDataProviderRetain(unused);
+    CGDataProviderRelease(unused);
+    EXPECT_EQ(alone.calls, 0);
+    CGDataProviderRelease(unused);
+    EXPECT_EQ(alone.calls, 1);
+
+    // Creation that fails hands nothing back: the caller still owns the bytes.
+    ReleaseCounter refused;
+    EXPECT_EQ(CGDataProviderCreateWithData(&refused, nullptr, 4, countRelease), nullptr);
+    EXPECT_EQ(CGDataProviderCreateWithData(&refused, &byte, 0, countRelease), nullptr);
+    EXPECT_EQ(refused.calls, 0);
+}
+
+TEST(CGImage, OtherLayoutsAreConvertedToTheSameColours) {
+    CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
+    // Top row: red, green; bottom row: blue, half-transparent white.
+    std::vector<uint8_t> rgba = {255, 0, 0,   255, 0,   255, 0,   255,
+                                 0,   0, 255, 255, 128, 128, 128, 128};
+    std::vector<uint8_t> argbStraight = {255, 255, 0, 0,   255, 0,   255, 0,
+                                         255, 0,   0, 255, 128, 255, 255, 255};
+    std::vector<uint8_t> rgb24 = {255, 0, 0, 0, 255, 0, 7, 7, 0, 0, 255, 128, 128, 128};
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        size_t bitsPerPixel;
+        size_t bytesPerRow;
+        CGBitmapInfo info;
+        bool halfWhite;
+    } cases[] = {
+        {"premultiplied RGBA", rgba, 32, 8, kCGImageAlphaPremultipliedLast, true},
+        {"straight ARGB", argbStraight, 32, 8, kCGImageAlphaFirst | kCGBitmapByteOrder32Big, true},
+        {"24-bit RGB with padded rows", rgb24, 24, 8, kCGImageAlphaNone, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGImageRef image = makeImage(c.bytes, 2, 2, c.bitsPerPixel, c.bytesPerRow, rgb, c.info);
+        ASSERT_NE(image, nullptr);
+        Canvas canvas(2, 2, {0, 0, 0});
+        CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 2, 2), image);
+        EXPECT_TRUE(near(canvas.at(0, 0), {255, 0, 0}));
+        EXPECT_TRUE(near(canvas.at(1, 0), {0, 255, 0}));
+        EXPECT_TRUE(near(canvas.at(0, 1), {0, 0, 255}));
+        // Over black, white at half opacity and grey 128 both come out as 128.
+        EXPECT_TRUE(near(canvas.at(1, 1), {128, 128, 128}));
+        CGImageRelease(image);
+    }
+
+    CGImageRef grey = makeGreyImage({0, 64, 200, 255}, 2, 2);
+    ASSERT_NE(grey, nullptr);
+    EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(grey)), kCGColorSpaceModelMonochrome);
+    Canvas canvas(2, 2);
+    CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 2, 2), grey);
+    EXPECT_TRUE(near(canvas.at(1, 0), {64, 64, 64}, 0));
+    EXPECT_TRUE(near(canvas.at(0, 1), {200, 200, 200}, 0));
+    CGImageRelease(grey);
+    CGColorSpaceRelease(rgb);
+}
+
+TEST(CGImage, RefusesWhatItCannotDescribe) {
+    std::vector<uint8_t> bytes(64, 0);
+    CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
+    CGColorSpaceRef grey = CGColorSpaceCreateDeviceGray();
+    CGDataProviderRef provider =
+        CGDataProviderCreateWithData(nullptr, bytes.data(), bytes.size(), nullptr);
+    auto create = [&](size_t w, size_t h, size_t bpc, size_t bpp, size_t bpr, CGColorSpaceRef space,
+                      CGBitmapInfo info, CGDataProviderRef p, const CGFloat* decode = nullptr) {
+        return CGImageCreate(w, h, bpc, bpp, bpr, space, info, p, decode, false,
+                             kCGRenderingIntentDefault);
+    };
+    const CGFloat decode[] = {1, 0, 1, 0, 1, 0};
+    EXPECT_EQ(create(4, 4, 8, 32, 16, rgb, kXRGB, nullptr), nullptr);
+    EXPECT_EQ(create(4, 4, 8, 32, 16, nullptr, kXRGB, provider), nullptr);
+    EXPECT_EQ(create(0, 4, 8, 32, 16, rgb, kXRGB, provider), nullptr);
+    EXPECT_EQ(create(5, 4, 8, 32, 16, rgb, kXRGB, provider), nullptr) << "row wider than its bytes";
+    EXPECT_EQ(create(4, 5, 8, 32, 16, rgb, kXRGB, provider), nullptr) << "more rows than bytes";
+    EXPECT_EQ(create(2, 2, 16, 64, 16, rgb, kCGImageAlphaNoneSkipLast, provider), nullptr);
+    EXPECT_EQ(create(4, 4, 8, 32, 16, rgb, kXRGB, provider, decode), nullptr);
+    EXPECT_EQ(create(4, 4, 8, 8, 4, grey, kCGImageAlphaPremultipliedLast, provider), nullptr);
+    EXPECT_EQ(create(40000, 1, 8, 8, 40000, grey, kCGImageAlphaNone, provider), nullptr);
+    EXPECT_EQ(create(1, 1, 8, 32, SIZE_MAX, rgb, kXRGB, provider), nullptr);
+    EXPECT_EQ(create(4, 4, 8, 32, 16, rgb, kXRGB, reinterpret_cast<CGDataProviderRef>(rgb)),
+              nullptr)
+        << "a colour space passed as a provider";
+    // The same bytes described correctly do make an image.
+    CGImageRef image = create(4, 4, 8, 32, 16, rgb, kXRGB, provider);
+    EXPECT_NE(image, nullptr);
+    CGImageRelease(image);
+    CGDataProviderRelease(provider);
+    CGColorSpaceRelease(rgb);
+    CGColorSpaceRelease(grey);
+
+    EXPECT_EQ(CGImageGetWidth(nullptr), 0u);
+    CGImageRelease(nullptr);
+}
+
+TEST(CGDataProvider, CFDataAndFilesProvideTheirBytes) {
+    const UInt8 text[] = {1, 2, 3, 4, 5};
+    CFDataRef data = CFDataCreate(nullptr, text, sizeof text);
+    CGDataProviderRef provider = CGDataProviderCreateWithCFData(data);
+    CFRelease(data);
+    ASSERT_NE(provider, nullptr);
+    CFDataRef copy = CGDataProviderCopyData(provider);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(CFDataGetLength(copy), 5);
+    EXPECT_EQ(std::memcmp(CFDataGetBytePtr(copy), text, 5), 0);
+    CFRelease(copy);
+    CGDataProviderRelease(provider);
+
+    EXPECT_EQ(CGDataProviderCreateWithFilename("/nonexistent/picture.jpg"), nullptr);
+    // A device would never end; only regular files are read.
+    EXPECT_EQ(CGDataProviderCreateWithFilename("/dev/zero"), nullptr);
+    EXPECT_EQ(CGDataProviderCreateWithURL(nullptr), nullptr);
+}

@@ -1,0 +1,145 @@
+#include "CGTestHelpers.h"
+#include "CoreGraphics/CGContextCairo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace CGTest;
+
+namespace {
+
+// The box around the dark pixels of a canvas, and how many there are.
+struct Ink {
+    int count = 0;
+    int left = 1 << 30;
+    int top = 1 << 30;
+    int right = -1;
+    int bottom = -1;
+};
+
+Ink inkOf(const Canvas& canvas, int threshold = 128) {
+    Ink ink;
+    for (int y = 0; y < static_cast<int>(canvas.height()); ++y) {
+        for (int x = 0; x < static_cast<int>(canvas.width()); ++x) {
+            RGB p = canvas.at(static_cast<size_t>(x), static_cast<size_t>(y));
+            if ((p.red + p.green + p.blue) / 3 < threshold) {
+                ++ink.count;
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+                ink.top = std::min(ink.top, y);
+                ink.bottom = std::max(ink.bottom, y);
+            }
+        }
+    }
+    return ink;
+}
+
+// A flipped context as views get it: origin at the top left, y downward.
+void flip(Canvas& canvas) {
+    CGContextTranslateCTM(canvas.context(), 0, static_cast<CGFloat>(canvas.height()));
+    CGContextScaleCTM(canvas.context(), 1, -1);
+}
+
+void showLabel(CGContextRef c, CGFloat x, CGFloat y, const char* text) {
+    CGContextShowTextAtPoint(c, x, y, text, std::strlen(text));
+}
+
+} // namespace
+
+TEST(CGText, ButtonLabelLandsOnItsBaselineInAFlippedView) {
+    // As a button writes its label: text matrix (1, -1), Helvetica 15, black, baseline at y 30.
+    Canvas canvas(200, 50);
+    flip(canvas);
+    CGContextRef c = canvas.context();
+    CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
+    CGContextSelectFont(c, "Helvetica", 15, kCGEncodingMacRoman);
+    CGContextSetTextDrawingMode(c, kCGTextFill);
+    CGContextSetRGBFillColor(c, 0, 0, 0, 1);
+    showLabel(c, 20, 30, "Play Game");
+
+    Ink ink = inkOf(canvas);
+    EXPECT_GT(ink.count, 60);
+    // Capitals of a 15-point Helvetica stand about 11 pixels tall; "y" descends about 3.
+    EXPECT_GE(ink.left, 19);
+    EXPECT_LE(ink.left, 22);
+    EXPECT_GE(ink.top, 17);
+    EXPECT_LE(ink.top, 21);
+    EXPECT_GE(ink.bottom, 31);
+    EXPECT_LE(ink.bottom, 35);
+    EXPECT_GT(ink.right, 70);
+    EXPECT_LT(ink.right, 100);
+
+    // The text position moved to the end of the text, and a second label continues there.
+    CGPoint end = CGContextGetTextPosition(c);
+    EXPECT_NEAR(end.x, ink.right + 1, 3);
+    EXPECT_EQ(end.y, 30);
+    CGContextSetTextMatrix(c, CGAffineTransformIdentity);
+    EXPECT_TRUE(CGAffineTransformIsIdentity(CGContextGetTextMatrix(c)));
+}
+
+TEST(CGText, UnflippedTextStandsOnItsBaselineWithTheFillColour) {
+    Canvas canvas(120, 40);
+    CGContextRef c = canvas.context();
+    CGContextSelectFont(c, "Helvetica", 20, kCGEncodingMacRoman);
+    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+    showLabel(c, 10, 10, "HH");
+    // Baseline at y 10 from the bottom: memory row 29 is the lowest row of ink.
+    Ink ink = inkOf(canvas, 200);
+    EXPECT_GT(ink.count, 40);
+    EXPECT_GE(ink.bottom, 28);
+    EXPECT_LE(ink.bottom, 29);
+    EXPECT_GE(ink.top, 13);
+    EXPECT_LE(ink.top, 16);
+    // Stems of an H are solid red at this size: the text is not blurred.
+    bool solidRed = false;
+    for (size_t x = 10; x < 40; ++x) {
+        solidRed = solidRed || near(canvas.at(x, 22), {255, 0, 0}, 8);
+    }
+    EXPECT_TRUE(solidRed);
+}
+
+TEST(CGText, MacRomanBytesAreDecoded) {
+    // 0x8E is e with an acute accent in MacRoman; as Latin-1 it would be a control character
+    // with no glyph at all.
+    Canvas accented(60, 40);
+    CGContextSelectFont(accented.context(), "Helvetica", 24, kCGEncodingMacRoman);
+    showLabel(accented.context(), 10, 10, "\x8E");
+    Canvas plain(60, 40);
+    CGContextSelectFont(plain.context(), "Helvetica", 24, kCGEncodingMacRoman);
+    showLabel(plain.context(), 10, 10, "e");
+    Ink withAccent = inkOf(accented);
+    Ink without = inkOf(plain);
+    EXPECT_GT(without.count, 20);
+    EXPECT_GT(withAccent.count, without.count);
+    EXPECT_LT(withAccent.top, without.top) << "the accent stands above the letter";
+    EXPECT_NEAR(CGContextGetTextPosition(accented.context()).x,
+                CGContextGetTextPosition(plain.context()).x, 1);
+}
+
+TEST(CGText, NothingIsDrawnWithoutAFontOrWhenInvisible) {
+    Canvas canvas(100, 30);
+    CGContextRef c = canvas.context();
+    showLabel(c, 5, 10, "Hidden");
+    EXPECT_EQ(inkOf(canvas).count, 0);
+    CGContextSelectFont(c, "Helvetica-Bold", 15, kCGEncodingMacRoman);
+    CGContextSetTextDrawingMode(c, kCGTextInvisible);
+    showLabel(c, 5, 10, "Hidden");
+    EXPECT_EQ(inkOf(canvas).count, 0);
+    EXPECT_GT(CGContextGetTextPosition(c).x, 30) << "invisible text still advances";
+    CGContextSelectFont(c, "Helvetica", 15, kCGEncodingFontSpecific);
+    CGContextSetTextDrawingMode(c, kCGTextFill);
+    showLabel(c, 5, 10, "Hidden");
+    EXPECT_EQ(inkOf(canvas).count, 0);
+    CGContextShowTextAtPoint(c, 5, 10, nullptr, 4);
+    CGContextShowTextAtPoint(nullptr, 5, 10, "x", 1);
+}
+
+TEST(CGText, TextMatrixIsNotPartOfTheGraphicsState) {
+    Canvas canvas(10, 10);
+    CGContextRef c = canvas.context();
+    CGContextSaveGState(c);
+    CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
+    CGContextRestoreGState(c);
+    EXPECT_EQ(CGContextGetTextMatrix(c).d, -1);
+}

@@ -5,3 +5,5 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/CoreServices.h>
 #include <ApplicationServices/Processes.h>
+#include <CoreGraphics/CoreGraphics.h>
+#include <Carbon/HIViewDrawing.h>

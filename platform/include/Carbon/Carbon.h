@@ -7,3 +7,5 @@
 #include <ApplicationServices/Processes.h>
 #include <CoreGraphics/CoreGraphics.h>
 #include <Carbon/HIViewDrawing.h>
+#include <Carbon/CarbonEvents.h>
+#include <Carbon/MacPlatformSignals.h>

@@ -35,6 +35,10 @@ bool CZipArchive::EnableWrites() {
     if (m_WriteOption == 0 || m_NumOpenFiles != 0 || !m_OpenStreams.empty() || !m_pPathName) {
         return false;
     }
+    // A rewrite into a memory copy of the archive would vanish with the copy.
+    if (m_OpenFlags & (CFILE_LOAD_INTO_MEMORY | CFILE_COMPRESSED)) {
+        return false;
+    }
     CheckArchiveHasBeenRead();
     if (IsOpenForWriting(m_pFile)) {
         return true;

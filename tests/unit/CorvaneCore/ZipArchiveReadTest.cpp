@@ -140,21 +140,6 @@ TEST_F(ZipRead, ReadsAndSeeksStayInsideTheMember) {
     EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("last", 0)).get()), "xyz");
 }
 
-TEST_F(ZipRead, LineReadingWorksOnMembers) {
-    std::string path =
-        write("a.zip", buildArchive({{"lines.txt", "one\r\ntwo\nthree"}, {"x", "tail"}}));
-    CZipArchive archive;
-    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
-    StreamPtr stream(archive.OpenAFileWithinArchive("lines.txt", 0));
-    ASSERT_NE(stream, nullptr);
-    CJString line;
-    std::vector<std::string> lines;
-    while (stream->ReadLine(&line)) {
-        lines.push_back(line.GetCharPtr());
-    }
-    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
-}
-
 TEST_F(ZipRead, DataStartComesFromTheLocalHeader) {
     Member m{"m.bin", "payload"};
     m.localExtra = std::string(13, 'L');

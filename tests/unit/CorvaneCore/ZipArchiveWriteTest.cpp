@@ -108,6 +108,10 @@ TEST(ZipRewrite, WritesNeedAWriteOptionAndNoOpenStreams) {
         ASSERT_TRUE(readOnly.OpenArchive(path.c_str(), 0, "", false, 0));
         EXPECT_FALSE(readOnly.EnableWrites());
         EXPECT_EQ(readOnly.OpenAFileWithinArchive("a", CFILE_WRITE), nullptr);
+        CZipArchive inMemory;
+        ASSERT_TRUE(
+            inMemory.OpenArchive(path.c_str(), kWritable, "", false, CFILE_LOAD_INTO_MEMORY));
+        EXPECT_FALSE(inMemory.EnableWrites());
     }
     {
         CZipArchive archive;

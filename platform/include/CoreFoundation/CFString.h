@@ -1,6 +1,9 @@
 #pragma once
 
 #include <CoreFoundation/CFBase.h>
+#include <CoreFoundation/CFDictionary.h>
+
+#include <stdarg.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -39,6 +42,17 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CF
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
                                          CFIndex numChars);
 CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
+
+// printf formatting with the C conversions (flags, width, precision, '*', the length modifiers
+// hh h l ll q j z t L) plus %@ (a CF object's description; a string's own text, "(null)" for
+// NULL), %C (a UniChar) and %S (a NUL-terminated UniChar string). %s takes UTF-8 text, or
+// MacRoman text when the bytes are not valid UTF-8. Returns NULL for a malformed or unsupported
+// conversion (positional arguments, %n). formatOptions is ignored.
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
+                                     CFStringRef format, ...);
+CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc,
+                                                 CFDictionaryRef formatOptions, CFStringRef format,
+                                                 va_list arguments);
 
 // Length and indexes count UTF-16 units, as on the Mac.
 CFIndex CFStringGetLength(CFStringRef theString);

@@ -38,6 +38,12 @@ CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle);
 CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
 Boolean CFURLHasDirectoryPath(CFURLRef anURL);
 
+// File Manager references: see CoreServices/Files.h. CFURLGetFSRef is false when the item does
+// not exist or its path does not fit an FSRef.
+struct FSRef;
+Boolean CFURLGetFSRef(CFURLRef url, struct FSRef* fsRef);
+CFURLRef CFURLCreateFromFSRef(CFAllocatorRef allocator, const struct FSRef* fsRef);
+
 #ifdef __cplusplus
 }
 #endif

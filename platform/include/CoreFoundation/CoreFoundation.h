@@ -8,5 +8,7 @@
 #include <CoreFoundation/CFNumber.h>
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFURL.h>
+#include <CoreFoundation/CFURLAccess.h>
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFPropertyList.h>
+#include <CoreFoundation/CFPreferences.h>

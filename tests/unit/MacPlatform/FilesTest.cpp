@@ -1,0 +1,126 @@
+#include <CoreServices/CoreServices.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using TestSupport::TempDir;
+
+namespace {
+
+const UInt8* bytes(const std::string& path) {
+    return reinterpret_cast<const UInt8*>(path.c_str());
+}
+
+std::string resolved(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    std::string out = real ? real : "";
+    std::free(real);
+    return out;
+}
+
+std::string pathOf(const FSRef& ref) {
+    char buffer[kFSRefMaxPathSize];
+    OSStatus status = FSRefMakePath(&ref, reinterpret_cast<UInt8*>(buffer), sizeof buffer);
+    return status == noErr ? buffer : "<error " + std::to_string(status) + ">";
+}
+
+} // namespace
+
+TEST(FSRef, PathsRoundTripThroughReferencesAndURLs) {
+    TempDir dir;
+    TestSupport::writeFile(dir / "Game.app/Contents/Info.plist", "x");
+    const std::string app = resolved(dir / "Game.app");
+
+    FSRef ref;
+    Boolean isDirectory = false;
+    ASSERT_EQ(FSPathMakeRef(bytes(dir / "Game.app/Contents/../"), &ref, &isDirectory), noErr);
+    EXPECT_TRUE(isDirectory);
+    EXPECT_EQ(pathOf(ref), app);
+    ASSERT_EQ(FSPathMakeRef(bytes(dir / "Game.app/Contents/Info.plist"), &ref, &isDirectory),
+              noErr);
+    EXPECT_FALSE(isDirectory);
+    EXPECT_EQ(pathOf(ref), app + "/Contents/Info.plist");
+
+    // Symbolic links are followed to the item, and two ways to it compare the same.
+    ASSERT_EQ(symlink(app.c_str(), (dir / "link").c_str()), 0);
+    FSRef viaLink;
+    ASSERT_EQ(FSPathMakeRef(bytes(dir / "link"), &viaLink, nullptr), noErr);
+    EXPECT_EQ(pathOf(viaLink), app);
+    FSRef direct;
+    ASSERT_EQ(FSPathMakeRef(bytes(app), &direct, nullptr), noErr);
+    EXPECT_EQ(FSCompareFSRefs(&viaLink, &direct), noErr);
+    EXPECT_EQ(FSCompareFSRefs(&ref, &direct), errFSRefsDifferent);
+
+    // A relative path is taken from the current folder.
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(app.c_str()), 0);
+    OSStatus relative = FSPathMakeRef(bytes("Contents"), &ref, nullptr);
+    ASSERT_EQ(chdir(cwd), 0);
+    ASSERT_EQ(relative, noErr);
+    EXPECT_EQ(pathOf(ref), app + "/Contents");
+
+    // URLs and references convert both ways.
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, bytes(app),
+                                                           static_cast<CFIndex>(app.size()), true);
+    ASSERT_TRUE(CFURLGetFSRef(url, &ref));
+    EXPECT_EQ(pathOf(ref), app);
+    CFURLRef back = CFURLCreateFromFSRef(nullptr, &ref);
+    EXPECT_TRUE(CFEqual(back, url));
+    CFRelease(back);
+    CFRelease(url);
+    url = CFURLCreateFromFileSystemRepresentation(nullptr, bytes(dir / "none"), 100, false);
+    EXPECT_FALSE(CFURLGetFSRef(url, &ref));
+    CFRelease(url);
+    EXPECT_FALSE(CFURLGetFSRef(nullptr, &ref));
+}
+
+TEST(FSRef, ErrorsSayWhy) {
+    TempDir dir;
+    TestSupport::writeFile(dir / "file.txt", "x");
+    FSRef ref;
+    EXPECT_EQ(FSPathMakeRef(bytes(dir / "missing"), &ref, nullptr), fnfErr);
+    EXPECT_EQ(FSPathMakeRef(bytes(dir / "file.txt/inside"), &ref, nullptr), dirNFErr);
+    EXPECT_EQ(FSPathMakeRef(bytes(""), &ref, nullptr), fnfErr);
+    EXPECT_EQ(FSPathMakeRef(nullptr, &ref, nullptr), paramErr);
+    EXPECT_EQ(FSPathMakeRef(bytes(dir.path()), nullptr, nullptr), paramErr);
+
+    // The buffer must hold the path and its terminator, exactly.
+    ASSERT_EQ(FSPathMakeRef(bytes(dir / "file.txt"), &ref, nullptr), noErr);
+    std::string full = resolved(dir / "file.txt");
+    std::string buffer(full.size() + 1, '?');
+    auto* out = reinterpret_cast<UInt8*>(buffer.data());
+    EXPECT_EQ(FSRefMakePath(&ref, out, static_cast<UInt32>(full.size())), pathTooLongErr);
+    EXPECT_EQ(FSRefMakePath(&ref, out, static_cast<UInt32>(full.size() + 1)), noErr);
+    EXPECT_STREQ(buffer.c_str(), full.c_str());
+    EXPECT_EQ(FSRefMakePath(&ref, nullptr, 10), paramErr);
+    EXPECT_EQ(FSRefMakePath(nullptr, out, 10), paramErr);
+    EXPECT_EQ(FSRefMakePath(&ref, out, 0), paramErr);
+
+    // A reference never filled, or one whose item has gone, names nothing.
+    FSRef blank = {};
+    EXPECT_EQ(FSRefMakePath(&blank, out, 10), errFSBadFSRef);
+    EXPECT_EQ(CFURLCreateFromFSRef(nullptr, &blank), nullptr);
+    FSRef junk;
+    std::fill(std::begin(junk.hidden), std::end(junk.hidden), 0x41);
+    EXPECT_EQ(FSRefMakePath(&junk, out, 10), errFSBadFSRef);
+    ASSERT_EQ(unlink(full.c_str()), 0);
+    EXPECT_EQ(FSRefMakePath(&ref, out, static_cast<UInt32>(buffer.size())), fnfErr);
+
+    // A path longer than a reference holds is refused, not cut.
+    std::string deep = resolved(dir.path());
+    std::string component(200, 'd');
+    while (deep.size() < kFSRefMaxPathSize) {
+        deep += "/" + component;
+        ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+    }
+    EXPECT_EQ(FSPathMakeRef(bytes(deep), &ref, nullptr), pathTooLongErr);
+}

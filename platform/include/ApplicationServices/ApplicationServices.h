@@ -4,4 +4,5 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/CoreServices.h>
 #include <ApplicationServices/Processes.h>
+#include <ApplicationServices/LaunchServices.h>
 #include <CoreGraphics/CoreGraphics.h>

@@ -54,13 +54,14 @@ typedef struct LSApplicationParameters {
 // It returns once the program runs, with its serial number, or with the error that kept it
 // from running. An application whose program already runs is brought to the front instead
 // (unless kLSLaunchDontSwitch) and its serial number returned, unless kLSLaunchNewInstance
-// asks for another one. Errors: kLSApplicationNotFoundErr (nothing there),
-// kLSNotAnApplicationErr (neither an application folder nor an executable file),
+// asks for another one. Other flags change nothing here: there are no recent-items lists,
+// printing or background-only applications to act on. Errors: kLSApplicationNotFoundErr (nothing
+// there), kLSNotAnApplicationErr (neither an application folder nor an executable file),
 // kLSNoExecutableErr (the folder's program is missing or not executable),
 // kLSExecutableIncorrectFormat (the system cannot run that kind of program),
-// kLSNoLaunchPermissionErr, memFullErr, paramErr (a bad record), kLSUnknownErr (anything else).
-OSStatus LSOpenApplication(const LSApplicationParameters* appParams,
-                           ProcessSerialNumber* outPSN);
+// kLSNoLaunchPermissionErr, memFullErr, paramErr (a bad record), kLSUnknownErr (anything else),
+// and FSRefMakePath's errors for a reference that names nothing (fnfErr: deleted since).
+OSStatus LSOpenApplication(const LSApplicationParameters* appParams, ProcessSerialNumber* outPSN);
 
 #ifdef __cplusplus
 }

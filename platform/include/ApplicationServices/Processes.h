@@ -22,15 +22,9 @@ typedef struct ProcessSerialNumber {
 } ProcessSerialNumber;
 typedef ProcessSerialNumber* ProcessSerialNumberPtr;
 
-enum {
-    kNoProcess = 0,
-    kSystemProcess = 1,
-    kCurrentProcess = 2
-};
+enum { kNoProcess = 0, kSystemProcess = 1, kCurrentProcess = 2 };
 
-enum {
-    appIsDaemon = -606
-};
+enum { appIsDaemon = -606 };
 
 // processMode bits.
 enum {
@@ -84,6 +78,9 @@ OSStatus GetProcessPID(const ProcessSerialNumber* psn, pid_t* pid);
 OSStatus GetProcessForPID(pid_t pid, ProcessSerialNumber* psn);
 OSErr SameProcess(const ProcessSerialNumber* PSN1, const ProcessSerialNumber* PSN2,
                   Boolean* result);
+// The application folder (X.app) of a process running X.app/Contents/MacOS/<program>, else
+// its executable file; fnfErr when that file has been deleted since it started.
+OSStatus GetProcessBundleLocation(const ProcessSerialNumber* psn, struct FSRef* location);
 // Sends SIGTERM: a request to quit that the process may handle or ignore.
 OSErr KillProcess(const ProcessSerialNumber* inProcess);
 

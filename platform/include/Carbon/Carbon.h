@@ -5,6 +5,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/CoreServices.h>
 #include <ApplicationServices/Processes.h>
+#include <ApplicationServices/LaunchServices.h>
 #include <CoreGraphics/CoreGraphics.h>
 #include <Carbon/HIViewDrawing.h>
 #include <Carbon/CarbonEvents.h>

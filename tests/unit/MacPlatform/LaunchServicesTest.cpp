@@ -1,0 +1,268 @@
+// LSOpenApplication with real programs: application folders and executables, opened as
+// processes of their own, and the errors for everything that cannot be opened.
+#include <ApplicationServices/LaunchServices.h>
+#include <CoreServices/Files.h>
+
+#include "ProcessFixture.h"
+#include "TestSupport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+using namespace ProcessTesting;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string infoPlist(const std::string& executable) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\"><dict>\n"
+           "<key>CFBundleExecutable</key><string>" +
+           executable +
+           "</string>\n"
+           "<key>CFBundleIdentifier</key><string>com.example.test</string>\n"
+           "</dict></plist>\n";
+}
+
+std::string linkTarget(const std::string& link) {
+    std::error_code error;
+    return fs::read_symlink(link, error).string();
+}
+
+std::string pathOf(const FSRef& ref) {
+    UInt8 path[kFSRefMaxPathSize];
+    return FSRefMakePath(&ref, path, sizeof path) == noErr ? reinterpret_cast<char*>(path) : "";
+}
+
+class LaunchServicesTest : public ProcessFixture {
+protected:
+    // Name.app with the sleeper as Contents/MacOS/<program>, named by the Info.plist when
+    // plistName is given.
+    std::string makeBundle(const std::string& name, const std::string& program,
+                           const std::optional<std::string>& plistName,
+                           const char* helper = "gw-test-sleeper") {
+        std::string bundle = m_dir / (name + ".app");
+        TestSupport::makeDirectories(bundle + "/Contents/MacOS");
+        if (plistName) {
+            TestSupport::writeFile(bundle + "/Contents/Info.plist", infoPlist(*plistName));
+        }
+        fs::copy_file(helperPath(helper), bundle + "/Contents/MacOS/" + program);
+        return bundle;
+    }
+
+    OSStatus open(const std::string& path, ProcessSerialNumber* psn,
+                  LSLaunchFlags flags = kLSLaunchDefaults, CFArrayRef argv = nullptr,
+                  CFDictionaryRef environment = nullptr) {
+        FSRef ref;
+        OSStatus status =
+            FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), &ref, nullptr);
+        if (status != noErr) {
+            ADD_FAILURE() << "no FSRef for " << path << ": " << status;
+            return status;
+        }
+        LSApplicationParameters parameters{0, flags, &ref, nullptr, environment, argv, nullptr};
+        status = LSOpenApplication(&parameters, psn);
+        if (status == noErr) {
+            track(static_cast<pid_t>(psn->lowLongOfPSN));
+        }
+        return status;
+    }
+
+    TestSupport::TempDir m_dir;
+};
+
+TEST_F(LaunchServicesTest, OpensAnApplicationFolderAsAnIndependentProcess) {
+    std::string bundle = makeBundle("Demo Game", "demo-game", "demo-game");
+    ProcessSerialNumber psn{0, 0};
+    ASSERT_EQ(noErr, open(bundle, &psn));
+    pid_t pid = static_cast<pid_t>(psn.lowLongOfPSN);
+    EXPECT_EQ(static_cast<UInt32>(startTimeOf(pid)), psn.highLongOfPSN);
+
+    EXPECT_EQ(fs::canonical(bundle + "/Contents/MacOS/demo-game").string(),
+              linkTarget("/proc/" + std::to_string(pid) + "/exe"));
+    EXPECT_NE(getpid(), MacPlatformGetParentPID(pid)) << "the program must not be our child";
+    EXPECT_NE(getsid(0), getsid(pid));
+    EXPECT_EQ("/", linkTarget("/proc/" + std::to_string(pid) + "/cwd"));
+    EXPECT_EQ("/dev/null", linkTarget("/proc/" + std::to_string(pid) + "/fd/0"));
+
+    Str31 name = {};
+    ProcessInfoRec info{};
+    info.processInfoLength = sizeof info;
+    info.processName = name;
+    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
+    EXPECT_EQ("Demo Game", std::string(reinterpret_cast<char*>(name + 1), name[0]));
+
+    FSRef appRef;
+    info.processAppRef = &appRef;
+    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
+    EXPECT_EQ(fs::canonical(bundle).string(), pathOf(appRef));
+    FSRef location;
+    ASSERT_EQ(noErr, GetProcessBundleLocation(&psn, &location));
+    EXPECT_EQ(fs::canonical(bundle).string(), pathOf(location));
+
+    bool listed = false;
+    for (ProcessSerialNumber walk{0, kNoProcess}; GetNextProcess(&walk) == noErr;) {
+        listed = listed ||
+                 (walk.lowLongOfPSN == psn.lowLongOfPSN && walk.highLongOfPSN == psn.highLongOfPSN);
+    }
+    EXPECT_TRUE(listed);
+
+    // The same pid with another start time is a later process that was given the pid.
+    ProcessSerialNumber reused{psn.highLongOfPSN - 1, psn.lowLongOfPSN};
+    EXPECT_EQ(procNotFound, GetProcessInformation(&reused, &info));
+
+    ASSERT_EQ(noErr, KillProcess(&psn));
+    EXPECT_TRUE(waitFor([&] { return hasEnded(pid, psn.highLongOfPSN); }));
+    EXPECT_TRUE(waitFor([&] { return GetProcessInformation(&psn, &info) == procNotFound; }));
+}
+
+TEST_F(LaunchServicesTest, OpensExecutablesAndFindsRunningOnes) {
+    std::string program = m_dir / "game";
+    fs::copy_file(helperPath("gw-test-sleeper"), program);
+    ProcessSerialNumber first{0, 0};
+    ASSERT_EQ(noErr, open(program, &first));
+    EXPECT_NE(getpid(), MacPlatformGetParentPID(static_cast<pid_t>(first.lowLongOfPSN)));
+
+    FSRef location;
+    ASSERT_EQ(noErr, GetProcessBundleLocation(&first, &location));
+    EXPECT_EQ(fs::canonical(program).string(), pathOf(location));
+    EXPECT_EQ(paramErr, GetProcessBundleLocation(&first, nullptr));
+
+    // An application that runs already is brought forward, not started twice.
+    ProcessSerialNumber again{0, 0};
+    ASSERT_EQ(noErr, open(program, &again));
+    EXPECT_EQ(first.lowLongOfPSN, again.lowLongOfPSN);
+    EXPECT_EQ(first.highLongOfPSN, again.highLongOfPSN);
+
+    ProcessSerialNumber second{0, 0};
+    ASSERT_EQ(noErr, open(program, &second, kLSLaunchNewInstance));
+    EXPECT_NE(first.lowLongOfPSN, second.lowLongOfPSN);
+
+    // A folder without an Info.plist runs the program named like the folder.
+    std::string plain = makeBundle("Plain", "Plain", std::nullopt);
+    ProcessSerialNumber third{0, 0};
+    ASSERT_EQ(noErr, open(plain, &third));
+    EXPECT_EQ(fs::canonical(plain + "/Contents/MacOS/Plain").string(),
+              linkTarget("/proc/" + std::to_string(third.lowLongOfPSN) + "/exe"));
+}
+
+TEST_F(LaunchServicesTest, KillProcessIsARequestThatMayBeRefused) {
+    std::string bundle = makeBundle("Stubborn", "stubborn", "stubborn", "gw-test-stubborn");
+    ProcessSerialNumber psn{0, 0};
+    ASSERT_EQ(noErr, open(bundle, &psn));
+    std::string status = "/proc/" + std::to_string(psn.lowLongOfPSN) + "/status";
+    // Wait until it ignores SIGTERM (bit 15 of SigIgn) so that the request really reaches it.
+    ASSERT_TRUE(waitFor([&] {
+        std::string text = TestSupport::readFile(status);
+        std::size_t at = text.find("SigIgn:");
+        return at != std::string::npos &&
+               (std::stoull(text.substr(at + 7), nullptr, 16) & (1ULL << (SIGTERM - 1))) != 0;
+    }));
+    ASSERT_EQ(noErr, KillProcess(&psn));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ProcessInfoRec info{};
+    EXPECT_EQ(noErr, GetProcessInformation(&psn, &info)) << "it ignores SIGTERM and runs on";
+}
+
+TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrors) {
+    ProcessSerialNumber psn{7, 7};
+    std::string text = m_dir / "notes.txt";
+    TestSupport::writeFile(text, "not a program");
+    EXPECT_EQ(kLSNotAnApplicationErr, open(text, &psn));
+    std::string garbage = m_dir / "garbage";
+    TestSupport::writeFile(garbage, "neither a script nor a program");
+    chmod(garbage.c_str(), 0755);
+    EXPECT_EQ(kLSExecutableIncorrectFormat, open(garbage, &psn));
+
+    TestSupport::makeDirectories(m_dir / "Folder");
+    EXPECT_EQ(kLSNotAnApplicationErr, open(m_dir / "Folder", &psn));
+    std::string noProgram = makeBundle("NoProgram", "other-name", "missing-program");
+    EXPECT_EQ(kLSNoExecutableErr, open(noProgram, &psn));
+    std::string escaping = makeBundle("Escaping", "escape", "../../../bin/sh");
+    EXPECT_EQ(kLSNoExecutableErr, open(escaping, &psn));
+    std::string locked = makeBundle("Locked", "locked", "locked");
+    chmod((locked + "/Contents/MacOS/locked").c_str(), 0644);
+    EXPECT_EQ(kLSNoExecutableErr, open(locked, &psn));
+
+    std::string gone = makeBundle("Gone", "gone", "gone");
+    FSRef ref;
+    ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(gone.c_str()), &ref, nullptr));
+    TestSupport::removeTree(gone);
+    LSApplicationParameters parameters{0,       kLSLaunchDefaults, &ref,   nullptr,
+                                       nullptr, nullptr,           nullptr};
+    EXPECT_EQ(fnfErr, LSOpenApplication(&parameters, &psn));
+    FSRef unfilled{};
+    parameters.application = &unfilled;
+    EXPECT_NE(noErr, LSOpenApplication(&parameters, &psn));
+    EXPECT_EQ(7u, psn.lowLongOfPSN) << "a failed launch leaves the serial number alone";
+
+    EXPECT_EQ(paramErr, LSOpenApplication(nullptr, &psn));
+    parameters.application = nullptr;
+    EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
+    std::string sleeper = helperPath("gw-test-sleeper");
+    ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(sleeper.c_str()), &ref, nullptr));
+    parameters.application = &ref;
+    parameters.version = 1;
+    EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
+    parameters.version = 0;
+    const void* notText[] = {kCFBooleanTrue};
+    CFArrayRef argv = CFArrayCreate(nullptr, notText, 1, &kCFTypeArrayCallBacks);
+    parameters.argv = argv;
+    EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
+    CFRelease(argv);
+}
+
+TEST_F(LaunchServicesTest, ArgumentsAndEnvironmentReachTheProgram) {
+    const void* arguments[] = {CFSTR("--level"), CFSTR("two words")};
+    CFArrayRef argv = CFArrayCreate(nullptr, arguments, 2, &kCFTypeArrayCallBacks);
+    const void* names[] = {CFSTR("GW_LAUNCH_TEST"), CFSTR("HOME")};
+    const void* values[] = {CFSTR("yes"), CFSTR("/elsewhere")};
+    CFDictionaryRef environment =
+        CFDictionaryCreate(nullptr, names, values, 2, &kCFTypeDictionaryKeyCallBacks,
+                           &kCFTypeDictionaryValueCallBacks);
+    ProcessSerialNumber psn{0, 0};
+    std::string sleeper = helperPath("gw-test-sleeper");
+    ASSERT_EQ(noErr, open(sleeper, &psn, kLSLaunchNewInstance, argv, environment));
+    CFRelease(argv);
+    CFRelease(environment);
+
+    std::string proc = "/proc/" + std::to_string(psn.lowLongOfPSN);
+    EXPECT_EQ(sleeper + std::string("\0--level\0two words\0", 19),
+              TestSupport::readFile(proc + "/cmdline"));
+    std::string variables = TestSupport::readFile(proc + "/environ");
+    EXPECT_NE(std::string::npos, variables.find(std::string("\0GW_LAUNCH_TEST=yes\0", 20)));
+    EXPECT_NE(std::string::npos, variables.find(std::string("\0HOME=/elsewhere\0", 17)));
+    EXPECT_EQ(std::string::npos,
+              variables.find(std::string("\0HOME=", 6) + TestSupport::privateHome() + '\0'));
+}
+
+TEST_F(LaunchServicesTest, NoDescriptorLeaksIntoTheCallerOrTheProgram) {
+    std::string garbage = m_dir / "garbage";
+    TestSupport::writeFile(garbage, "neither a script nor a program");
+    chmod(garbage.c_str(), 0755);
+    // A descriptor the caller left inheritable must still not reach the program.
+    int inheritable = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(inheritable, 0);
+    int before = openDescriptorCount();
+
+    ProcessSerialNumber psn{0, 0};
+    ASSERT_EQ(noErr, open(helperPath("gw-test-sleeper"), &psn, kLSLaunchNewInstance));
+    EXPECT_EQ(kLSExecutableIncorrectFormat, open(garbage, &psn));
+    EXPECT_EQ(kLSNotAnApplicationErr, open(m_dir.path(), &psn));
+    EXPECT_EQ(before, openDescriptorCount());
+    close(inheritable);
+
+    std::vector<std::string> descriptors;
+    for (const auto& entry :
+         fs::directory_iterator("/proc/" + std::to_string(psn.lowLongOfPSN) + "/fd")) {
+        descriptors.push_back(entry.path().filename().string());
+    }
+    std::sort(descriptors.begin(), descriptors.end());
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), descriptors);
+}
+
+} // namespace

@@ -83,7 +83,7 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
     if (!context && bitmap.ownsData) {
         std::free(bitmap.data);
     }
-    return context ? cgRef<CGContextRef>(context) : nullptr;
+    return context ? toRef<CGContextRef>(context) : nullptr;
 }
 
 void* CGBitmapContextGetData(CGContextRef c) {

@@ -15,11 +15,11 @@ CFTypeID CGColorSpaceGetTypeID(void) {
 }
 
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) {
-    return cgRef<CGColorSpaceRef>(new CGColorSpaceObject(kCGColorSpaceModelRGB));
+    return toRef<CGColorSpaceRef>(new CGColorSpaceObject(kCGColorSpaceModelRGB));
 }
 
 CGColorSpaceRef CGColorSpaceCreateDeviceGray(void) {
-    return cgRef<CGColorSpaceRef>(new CGColorSpaceObject(kCGColorSpaceModelMonochrome));
+    return toRef<CGColorSpaceRef>(new CGColorSpaceObject(kCGColorSpaceModelMonochrome));
 }
 
 CGColorSpaceRef CGColorSpaceCreateWithName(CFStringRef name) {

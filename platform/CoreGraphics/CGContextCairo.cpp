@@ -7,7 +7,7 @@ namespace MacPlatform {
 
 CGContextRef CGContextCreateForWindowSurface(cairo_surface_t* surface) {
     CGContextObject* context = CGContextObject::createForSurface(surface, true);
-    return context ? cgRef<CGContextRef>(context) : nullptr;
+    return context ? toRef<CGContextRef>(context) : nullptr;
 }
 
 void CGContextResetForDrawing(CGContextRef context, cairo_surface_t* surface) {

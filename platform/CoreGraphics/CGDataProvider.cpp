@@ -81,7 +81,7 @@ CGDataProviderRef createFromFile(const char* path) {
         ok = done > 0;
     }
     close(fd);
-    return ok ? cgRef<CGDataProviderRef>(new CGDataProviderObject(std::move(bytes))) : nullptr;
+    return ok ? toRef<CGDataProviderRef>(new CGDataProviderObject(std::move(bytes))) : nullptr;
 }
 
 } // namespace
@@ -97,14 +97,14 @@ CGDataProviderRef CGDataProviderCreateWithData(void* info, const void* data, siz
     if (!data || size == 0) {
         return nullptr;
     }
-    return cgRef<CGDataProviderRef>(new CGDataProviderObject(info, data, size, releaseData));
+    return toRef<CGDataProviderRef>(new CGDataProviderObject(info, data, size, releaseData));
 }
 
 CGDataProviderRef CGDataProviderCreateWithCFData(CFDataRef data) {
     if (!data || CFGetTypeID(data) != CFDataGetTypeID()) {
         return nullptr;
     }
-    return cgRef<CGDataProviderRef>(new CGDataProviderObject(data));
+    return toRef<CGDataProviderRef>(new CGDataProviderObject(data));
 }
 
 CGDataProviderRef CGDataProviderCreateWithURL(CFURLRef url) {

@@ -52,7 +52,7 @@ CGImageRef createImageOwningSurface(cairo_surface_t* surface, CGColorSpaceModel 
                                                            : CGColorSpaceCreateDeviceGray();
     auto* image = new CGImageObject(surface, layout, space, provider, false, shouldInterpolate);
     CGColorSpaceRelease(space);
-    return cgRef<CGImageRef>(image);
+    return toRef<CGImageRef>(image);
 }
 
 } // namespace MacPlatform
@@ -94,7 +94,7 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, s
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    return cgRef<CGImageRef>(
+    return toRef<CGImageRef>(
         new CGImageObject(surface, layout, space, provider, wraps, shouldInterpolate));
 }
 

@@ -15,11 +15,6 @@ enum CGTypeIDs : CFTypeID {
     kTypeIDCGContext,
 };
 
-// References are the objects' addresses seen through the opaque Mac types.
-template <typename Ref> Ref cgRef(CFObject* object) {
-    return reinterpret_cast<Ref>(object);
-}
-
 class CGColorSpaceObject : public CFObject {
 public:
     explicit CGColorSpaceObject(CGColorSpaceModel model)

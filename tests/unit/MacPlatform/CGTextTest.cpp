@@ -143,3 +143,42 @@ TEST(CGText, TextMatrixIsNotPartOfTheGraphicsState) {
     CGContextRestoreGState(c);
     EXPECT_EQ(CGContextGetTextMatrix(c).d, -1);
 }
+
+TEST(CGText, StrokeAndClipModesUseTheGlyphOutlines) {
+    // Stroked text takes the stroke colour and leaves the fill colour unused.
+    Canvas stroked(80, 40);
+    CGContextRef c = stroked.context();
+    CGContextSelectFont(c, "Helvetica", 28, kCGEncodingMacRoman);
+    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+    CGContextSetRGBStrokeColor(c, 1, 0, 0, 1);
+    CGContextSetTextDrawingMode(c, kCGTextStroke);
+    showLabel(c, 10, 10, "O");
+    int red = 0;
+    int blue = 0;
+    for (size_t y = 0; y < stroked.height(); ++y) {
+        for (size_t x = 0; x < stroked.width(); ++x) {
+            RGB p = stroked.at(x, y);
+            red += p.red > 200 && p.green < 120 && p.blue < 120;
+            blue += p.blue > 200 && p.red < 120;
+        }
+    }
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(blue, 0);
+    // The inside of the O stays white: an outline, not a filled shape.
+    Ink ring = inkOf(stroked, 200);
+    RGB centre = stroked.at(static_cast<size_t>((ring.left + ring.right) / 2),
+                            static_cast<size_t>((ring.top + ring.bottom) / 2));
+    EXPECT_TRUE(near(centre, {255, 255, 255}, 0));
+
+    // Clipping to the text limits later painting to the glyphs.
+    Canvas clipped(80, 40);
+    c = clipped.context();
+    CGContextSelectFont(c, "Helvetica", 28, kCGEncodingMacRoman);
+    CGContextSetTextDrawingMode(c, kCGTextClip);
+    showLabel(c, 10, 10, "I");
+    EXPECT_EQ(inkOf(clipped).count, 0) << "clipping alone paints nothing";
+    CGContextFillRect(c, CGRectMake(0, 0, 80, 40));
+    Ink bar = inkOf(clipped);
+    EXPECT_GT(bar.count, 30);
+    EXPECT_LT(bar.right - bar.left, 6) << "only the stem of the I";
+}

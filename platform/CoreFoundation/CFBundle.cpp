@@ -278,7 +278,12 @@ CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
 }
 
 void MacPlatformTestSetMainBundlePath(const char* bundlePath) {
-    // The previous bundle object stays alive: callers may still hold it under the Get rule.
+    // The previous bundle object stays alive, and reachable: callers may still hold it under
+    // the Get rule.
+    static auto* retired = new std::vector<CFBundleObject*>;
+    if (mainBundleSlot()) {
+        retired->push_back(mainBundleSlot());
+    }
     mainBundleSlot() = bundlePath ? makeMainBundle(bundlePath) : nullptr;
 }
 

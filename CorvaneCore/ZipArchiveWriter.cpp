@@ -35,8 +35,10 @@ bool CZipArchive::EnableWrites() {
     if (m_WriteOption == 0 || m_NumOpenFiles != 0 || !m_OpenStreams.empty() || !m_pPathName) {
         return false;
     }
-    // A rewrite into a memory copy of the archive would vanish with the copy.
-    if (m_OpenFlags & (CFILE_LOAD_INTO_MEMORY | CFILE_COMPRESSED)) {
+    // A rewrite into a memory copy of the archive, or into a stream named by a handle, would
+    // vanish when the commit closes the archive file.
+    if ((m_OpenFlags & (CFILE_LOAD_INTO_MEMORY | CFILE_COMPRESSED)) ||
+        std::strncmp(m_pPathName, pFileBufPrefixString, std::strlen(pFileBufPrefixString)) == 0) {
         return false;
     }
     CheckArchiveHasBeenRead();

@@ -4,6 +4,7 @@
 #include "CorvaneCore/ZipArchive.h"
 
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -25,7 +26,12 @@ bool CZipFileBuf::PrivateOpen(unsigned dataStart, CFileEntry* entry, CFile* arch
         return false;
     }
     m_OpenFlags = mode;
-    m_bOwnHandle = (mode & CFILE_ZIP_OWN_HANDLE) != 0;
+    // A stream-handle name designates one stream, which the archive's own CFile took over
+    // (spending the handle): there is nothing to open a second time, so such an archive is
+    // always shared.
+    bool const heldInStream = archivePath && std::strncmp(archivePath, pFileBufPrefixString,
+                                                          std::strlen(pFileBufPrefixString)) == 0;
+    m_bOwnHandle = (mode & CFILE_ZIP_OWN_HANDLE) && !heldInStream;
     m_DataStart = dataStart;
     m_Position = dataStart;
     if (m_bOwnHandle) {

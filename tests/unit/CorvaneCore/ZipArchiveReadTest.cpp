@@ -1,4 +1,5 @@
 #include "CorvaneCore/File.h"
+#include "CorvaneCore/MemFileBuf.h"
 #include "CorvaneCore/ZipArchive.h"
 #include "CorvaneCore/ZipFileBuf.h"
 #include "TestSupport.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <unistd.h>
 
 using namespace ZipTest;
@@ -319,6 +321,28 @@ TEST_F(ZipRead, ReadsAnArchiveHeldInMemory) {
     ASSERT_EQ(unlink(path.c_str()), 0);
     EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("readme.txt", 0)).get()),
               "hello, reader");
+}
+
+TEST_F(ZipRead, ReadsAnArchiveHeldInAMemoryStream) {
+    std::string bytes = buildArchive(threeMembers());
+    auto* buffer = new unsigned char[bytes.size()];
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    auto* memory = new CMemFileBuf(buffer, static_cast<unsigned>(bytes.size()));
+    char name[CFILEBUF_HANDLE_NAME_SIZE];
+    CFileBuf::MakeHandleName(memory->RegisterHandle(), name);
+
+    CZipArchive archive;
+    // Writable, but a rewrite would be lost with the stream. The archive's CFile takes the
+    // stream over and destroys it when the archive closes.
+    ASSERT_TRUE(archive.OpenArchive(name, 1, "", false, 0));
+    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("readme.txt", 0)).get()),
+              "hello, reader");
+    StreamPtr own(archive.OpenAFileWithinArchive("data/img.png", CFILE_ZIP_OWN_HANDLE));
+    ASSERT_NE(own, nullptr);
+    EXPECT_FALSE(static_cast<CZipFileBuf*>(own.get())->m_bOwnHandle);
+    EXPECT_EQ(readAll(own.get()), "picture bytes");
+    own.reset();
+    EXPECT_FALSE(archive.EnableWrites());
 }
 
 using ZipReadDeathTest = ZipRead;

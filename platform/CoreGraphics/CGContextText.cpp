@@ -105,6 +105,8 @@ void showText(CGContextObject& context, const char* bytes, size_t length) {
         return;
     }
     std::string text = macRomanToUTF8(std::string_view(bytes, length));
+    // Pango takes a NUL for the end of the text; the Mac draws it as an empty glyph.
+    std::erase(text, '\0');
     if (text.size() > static_cast<size_t>(INT_MAX)) {
         return;
     }

@@ -115,6 +115,12 @@ TEST(CGText, MacRomanBytesAreDecoded) {
     EXPECT_LT(withAccent.top, without.top) << "the accent stands above the letter";
     EXPECT_NEAR(CGContextGetTextPosition(accented.context()).x,
                 CGContextGetTextPosition(plain.context()).x, 1);
+
+    // A NUL byte is one more character, not the end of the text.
+    Canvas withNul(60, 40);
+    CGContextSelectFont(withNul.context(), "Helvetica", 24, kCGEncodingMacRoman);
+    CGContextShowTextAtPoint(withNul.context(), 10, 10, "e\0e", 3);
+    EXPECT_GT(inkOf(withNul).count, without.count * 3 / 2);
 }
 
 TEST(CGText, NothingIsDrawnWithoutAFontOrWhenInvisible) {

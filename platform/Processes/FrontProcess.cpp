@@ -50,6 +50,13 @@ OSErr SetFrontProcess(const ProcessSerialNumber* PSN) {
     if (found != noErr) {
         return found;
     }
+    // This process's windows are best raised by the display layer that made them: a window
+    // it has just shown may not be in the window manager's list yet.
+    const ProcessWindowOperations* own = processWindowOperations();
+    if (isCurrentProcess(stat) && own && own->bringToFront) {
+        g_recordedFront = serialNumberFor(stat);
+        return own->bringToFront();
+    }
     if (std::unique_ptr<EWMHSession> session = EWMHSession::open()) {
         std::vector<EWMHSession::WindowID> windows = session->windowsOf(stat.pid);
         if (windows.empty()) {
@@ -59,10 +66,6 @@ OSErr SetFrontProcess(const ProcessSerialNumber* PSN) {
         return noErr;
     }
     g_recordedFront = serialNumberFor(stat);
-    const ProcessWindowOperations* own = processWindowOperations();
-    if (isCurrentProcess(stat) && own && own->bringToFront) {
-        return own->bringToFront();
-    }
     return noErr;
 }
 

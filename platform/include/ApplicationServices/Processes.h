@@ -87,8 +87,8 @@ OSErr KillProcess(const ProcessSerialNumber* inProcess);
 // The front process. With an X display whose window manager follows EWMH, it is the owner of
 // the active window and SetFrontProcess activates the topmost window of the process
 // (appIsDaemon when it has none). Without one, MacPlatform keeps the front process itself:
-// SetFrontProcess records it (and raises this process's own windows when it is this process),
-// GetFrontProcess answers it while it lives and this process after it has ended.
+// SetFrontProcess records it, GetFrontProcess answers it while it lives and this process after
+// it has ended. This process's own windows are raised by the display layer in both cases.
 OSErr GetFrontProcess(ProcessSerialNumber* PSN);
 OSErr SetFrontProcess(const ProcessSerialNumber* PSN);
 

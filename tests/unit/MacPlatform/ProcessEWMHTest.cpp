@@ -4,6 +4,7 @@
 #include <ApplicationServices/Processes.h>
 
 #include "ProcessFixture.h"
+#include "Processes/ProcessVisibility.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -191,6 +192,17 @@ TEST_F(ProcessEWMHTest, SetFrontProcessAsksToActivateTheTopmostWindow) {
     EXPECT_EQ(atom("_NET_ACTIVE_WINDOW"), sent[0].xclient.message_type);
     EXPECT_EQ(upper, sent[0].xclient.window);
     EXPECT_EQ(2, sent[0].xclient.data.l[0]);
+
+    // This process's own windows are raised by the display layer, not through a request.
+    static int raised = 0;
+    static const MacPlatform::ProcessWindowOperations own = {
+        nullptr, [] { return OSStatus(++raised == 1 ? noErr : paramErr); }};
+    MacPlatform::registerProcessWindowOperations(&own);
+    ProcessSerialNumber self{0, kCurrentProcess};
+    EXPECT_EQ(noErr, SetFrontProcess(&self));
+    MacPlatform::registerProcessWindowOperations(nullptr);
+    EXPECT_EQ(1, raised);
+    EXPECT_TRUE(requests().empty());
 
     ProcessSerialNumber noWindows = serialNumberOf(windowless);
     EXPECT_EQ(appIsDaemon, SetFrontProcess(&noWindows));

@@ -25,8 +25,9 @@ private:
     bool m_value;
 };
 
-CFBooleanObject trueObject(true);
-CFBooleanObject falseObject(false);
+// Never destroyed, so that a release during the exit of the process finds them intact.
+CFBooleanObject& trueObject = *new CFBooleanObject(true);
+CFBooleanObject& falseObject = *new CFBooleanObject(false);
 
 // Every number is kept either as a 64-bit integer or as a double, whichever its type is.
 class CFNumberObject final : public CFObject {

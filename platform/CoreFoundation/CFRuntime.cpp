@@ -48,9 +48,10 @@ private:
     const char* m_name;
 };
 
-CFAllocatorObject systemAllocator("kCFAllocatorSystemDefault");
-CFAllocatorObject mallocAllocator("kCFAllocatorMalloc");
-CFAllocatorObject nullAllocator("kCFAllocatorNull");
+// Never destroyed, so that a release during the exit of the process finds them intact.
+CFAllocatorObject& systemAllocator = *new CFAllocatorObject("kCFAllocatorSystemDefault");
+CFAllocatorObject& mallocAllocator = *new CFAllocatorObject("kCFAllocatorMalloc");
+CFAllocatorObject& nullAllocator = *new CFAllocatorObject("kCFAllocatorNull");
 
 } // namespace
 

@@ -30,6 +30,7 @@ SInt32 errorOfErrno(int error) {
     case EPERM:
         return kCFURLResourceAccessViolationError;
     case EISDIR:
+    case EINVAL:
         return kCFURLImproperArgumentsError;
     default:
         return kCFURLUnknownError;

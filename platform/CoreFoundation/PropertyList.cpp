@@ -278,7 +278,9 @@ std::optional<std::string> xmlFromPropertyList(CFPropertyListRef cf) {
 
 int readWholeFile(const std::string& path, size_t limit, std::string& out) {
     out.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO cannot stall the open; only regular files are read at all,
+    // since a device such as /dev/zero would never end.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return errno;
     }
@@ -288,6 +290,8 @@ int readWholeFile(const std::string& path, size_t limit, std::string& out) {
         error = errno;
     } else if (S_ISDIR(info.st_mode)) {
         error = EISDIR;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
     } else if (static_cast<uint64_t>(info.st_size) > limit) {
         error = EFBIG;
     }

@@ -33,9 +33,9 @@ extern const CFStringRef kCFURLFileLastModificationTime;
 // Reads the whole file into *resourceData and, when properties is given, the properties named
 // in desiredProperties (all of them when it is NULL) into *properties; both Create rule.
 // errorCode receives 0 or kCFURLResourceNotFoundError, kCFURLResourceAccessViolationError,
-// kCFURLImproperArgumentsError (no URL, or the URL names a folder when data is asked for),
-// kCFURLUnknownPropertyKeyError or kCFURLUnknownError. True only when everything asked for was
-// read.
+// kCFURLImproperArgumentsError (no URL, or the URL names a folder or anything but a regular file
+// when data is asked for), kCFURLUnknownPropertyKeyError or kCFURLUnknownError. True only when
+// everything asked for was read.
 Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef url,
                                                  CFDataRef* resourceData,
                                                  CFDictionaryRef* properties,

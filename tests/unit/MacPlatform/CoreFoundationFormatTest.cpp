@@ -132,6 +132,18 @@ TEST(CFURLAccess, ReadsWholeFilesAndTheirProperties) {
     CFRelease(properties);
     CFRelease(url);
 
+    // A FIFO would block a plain open and a device would never end: only regular files.
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const char* special : {"fifo", "/dev/zero"}) {
+        std::string path = special[0] == '/' ? special : dir / special;
+        url = CFURLCreateFromFileSystemRepresentation(nullptr,
+                                                      reinterpret_cast<const UInt8*>(path.c_str()),
+                                                      static_cast<CFIndex>(path.size()), false);
+        EXPECT_FALSE(CFURLCreateDataAndPropertiesFromResource(nullptr, url, &data, nullptr, nullptr,
+                                                              &error));
+        EXPECT_EQ(error, kCFURLImproperArgumentsError) << special;
+        CFRelease(url);
+    }
     url = urlFor("", true);
     EXPECT_FALSE(
         CFURLCreateDataAndPropertiesFromResource(nullptr, url, &data, nullptr, nullptr, &error));

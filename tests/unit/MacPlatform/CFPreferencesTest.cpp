@@ -1,4 +1,5 @@
 #include <CoreFoundation/CoreFoundation.h>
+#include <MacPlatformTesting.h>
 
 #include "TestSupport.h"
 
@@ -209,6 +210,35 @@ TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCa
                                      kCFPreferencesCurrentHost),
               nullptr);
     ASSERT_TRUE(sync(domain));
+}
+
+TEST_F(CFPreferencesTest, ApplicationDomainsAndAFailedWriteThatKeepsChangesPending) {
+    // The current application is the main bundle's identifier; any application is the global
+    // domain.
+    TestSupport::writeFile(m_config / "Game.app/Contents/Info.plist",
+                           "<plist><dict><key>CFBundleIdentifier</key><string>com.example.game"
+                           "</string></dict></plist>");
+    MacPlatformTestSetMainBundlePath((m_config / "Game.app").c_str());
+    setInt(kCFPreferencesCurrentApplication, "level", 4);
+    setInt(kCFPreferencesAnyApplication, "volume", 7);
+    bool synced = sync(kCFPreferencesCurrentApplication) && sync(kCFPreferencesAnyApplication);
+    MacPlatformTestSetMainBundlePath(nullptr);
+    ASSERT_TRUE(synced);
+    EXPECT_EQ(getInt(CFSTR("com.example.game"), "level"), 4);
+    EXPECT_NE(fileOf("com.example.game"), "");
+    EXPECT_NE(fileOf(".GlobalPreferences"), "");
+
+    // When the folder cannot be made, synchronising fails and the change stays pending, so a
+    // later synchronise can still write it.
+    TestSupport::writeFile(m_config / "not-a-folder", "x");
+    setenv("XDG_CONFIG_HOME", (m_config / "not-a-folder").c_str(), 1);
+    setInt(CFSTR("com.example.blocked"), "kept", 9);
+    EXPECT_FALSE(sync(CFSTR("com.example.blocked")));
+    EXPECT_EQ(getInt(CFSTR("com.example.blocked"), "kept"), 9);
+    ASSERT_EQ(unlink((m_config / "not-a-folder").c_str()), 0);
+    ASSERT_EQ(mkdir((m_config / "not-a-folder").c_str(), 0700), 0);
+    EXPECT_TRUE(sync(CFSTR("com.example.blocked")));
+    EXPECT_TRUE(TestSupport::pathExists(m_config / "not-a-folder/Preferences/ByHost"));
 }
 
 TEST_F(CFPreferencesTest, DamagedFileReadsAsEmptyAndIsReplacedOnTheNextWrite) {

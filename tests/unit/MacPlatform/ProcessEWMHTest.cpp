@@ -10,6 +10,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <fcntl.h>
+#include <poll.h>
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -22,34 +25,41 @@ namespace {
 class ProcessEWMHTest : public ProcessFixture {
 protected:
     void SetUp() override {
-        if (access("/usr/bin/Xvfb", X_OK) != 0) {
-            GTEST_SKIP() << "Xvfb is not installed";
-        }
         if (const char* display = std::getenv("DISPLAY")) {
             m_savedDisplay = display;
         }
-        for (int number = 93; number < 120 && !m_display; ++number) {
-            if (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0 ||
-                access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) {
-                continue;
-            }
-            std::string name = ":" + std::to_string(number);
-            pid_t server = fork();
-            if (server == 0) {
-                execl("/usr/bin/Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-screen", "0",
-                      "320x240x24", static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            track(server);
-            m_server = server;
-            waitFor([&] {
-                m_display = XOpenDisplay(name.c_str());
-                return m_display != nullptr || waitpid(server, nullptr, WNOHANG) == server;
-            });
-            if (m_display) {
-                setenv("DISPLAY", name.c_str(), 1);
-            }
+        if (access("/usr/bin/Xvfb", X_OK) != 0) {
+            GTEST_SKIP() << "Xvfb is not installed";
         }
+        // The server picks a free display itself and reports its number, so that tests
+        // running side by side never share one.
+        int ends[2];
+        ASSERT_EQ(0, pipe2(ends, O_CLOEXEC));
+        pid_t server = fork();
+        if (server == 0) {
+            dup2(ends[1], 3);
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
+                  "320x240x24", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(ends[1]);
+        track(server);
+        m_server = server;
+        std::string number;
+        pollfd ready{ends[0], POLLIN, 0};
+        while (number.find('\n') == std::string::npos && poll(&ready, 1, 10000) == 1) {
+            char buffer[16];
+            ssize_t got = read(ends[0], buffer, sizeof buffer);
+            if (got <= 0) {
+                break;
+            }
+            number.append(buffer, static_cast<std::size_t>(got));
+        }
+        close(ends[0]);
+        ASSERT_NE(std::string::npos, number.find('\n')) << "the X server reported no display";
+        std::string name = ":" + number.substr(0, number.find('\n'));
+        m_display = XOpenDisplay(name.c_str());
+        setenv("DISPLAY", name.c_str(), 1);
         ASSERT_NE(nullptr, m_display) << "no private X server came up";
         m_root = DefaultRootWindow(m_display);
         playWindowManager();

@@ -18,8 +18,8 @@ struct EventHandlerRecord {
     bool removed = false;
 
     bool wants(UInt32 eventClass, UInt32 kind) const {
-        return std::any_of(types.begin(), types.end(), [&](const EventTypeSpec& spec) {
-            return spec.eventClass == eventClass && spec.eventKind == kind;
+        return std::any_of(types.begin(), types.end(), [&](const EventTypeSpec& type) {
+            return type.eventClass == eventClass && type.eventKind == kind;
         });
     }
 };

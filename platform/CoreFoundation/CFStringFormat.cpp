@@ -26,8 +26,8 @@ struct Conversion {
     std::string length;
     char type = 0;
 
-    // A printf spec for the conversion, with the length modifier given (or none).
-    std::string spec(const std::string& modifier, char conversion) const {
+    // The printf pattern of the conversion, with the length modifier given (or none).
+    std::string printfPattern(const std::string& modifier, char conversion) const {
         std::string s = "%" + flags;
         if (width >= 0) {
             s += std::to_string(width);
@@ -39,13 +39,13 @@ struct Conversion {
     }
 };
 
-template <typename T> std::string printPiece(const std::string& spec, T value) {
-    int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+template <typename T> std::string printPiece(const std::string& pattern, T value) {
+    int size = std::snprintf(nullptr, 0, pattern.c_str(), value);
     if (size <= 0) {
         return {};
     }
     std::string out(static_cast<size_t>(size) + 1, '\0');
-    std::snprintf(out.data(), out.size(), spec.c_str(), value);
+    std::snprintf(out.data(), out.size(), pattern.c_str(), value);
     out.pop_back();
     return out;
 }
@@ -57,7 +57,7 @@ std::string textFromC(const std::string& bytes) {
 
 // Width and precision applied to text that is already UTF-8.
 std::string padText(const Conversion& c, const std::string& utf8) {
-    return printPiece(c.spec("", 's'), utf8.c_str());
+    return printPiece(c.printfPattern("", 's'), utf8.c_str());
 }
 
 std::string utf32ToUTF8(const wchar_t* text, long limit) {
@@ -80,27 +80,28 @@ std::optional<std::string> formatInteger(const Conversion& c, va_list* args) {
     const std::string& l = c.length;
     if (l == "hh" || l == "h" || l.empty()) {
         // Promoted to int; hh and h are applied by printf itself.
-        return isSigned ? printPiece(c.spec(l, c.type), va_arg(*args, int))
-                        : printPiece(c.spec(l, c.type), va_arg(*args, unsigned int));
+        return isSigned ? printPiece(c.printfPattern(l, c.type), va_arg(*args, int))
+                        : printPiece(c.printfPattern(l, c.type), va_arg(*args, unsigned int));
     }
     if (l == "l") {
-        return isSigned ? printPiece(c.spec("l", c.type), va_arg(*args, long))
-                        : printPiece(c.spec("l", c.type), va_arg(*args, unsigned long));
+        return isSigned ? printPiece(c.printfPattern("l", c.type), va_arg(*args, long))
+                        : printPiece(c.printfPattern("l", c.type), va_arg(*args, unsigned long));
     }
     if (l == "ll" || l == "q") {
-        return isSigned ? printPiece(c.spec("ll", c.type), va_arg(*args, long long))
-                        : printPiece(c.spec("ll", c.type), va_arg(*args, unsigned long long));
+        return isSigned
+                   ? printPiece(c.printfPattern("ll", c.type), va_arg(*args, long long))
+                   : printPiece(c.printfPattern("ll", c.type), va_arg(*args, unsigned long long));
     }
     if (l == "j") {
-        return isSigned ? printPiece(c.spec("j", c.type), va_arg(*args, intmax_t))
-                        : printPiece(c.spec("j", c.type), va_arg(*args, uintmax_t));
+        return isSigned ? printPiece(c.printfPattern("j", c.type), va_arg(*args, intmax_t))
+                        : printPiece(c.printfPattern("j", c.type), va_arg(*args, uintmax_t));
     }
     if (l == "z") {
-        return isSigned ? printPiece(c.spec("z", c.type), va_arg(*args, ssize_t))
-                        : printPiece(c.spec("z", c.type), va_arg(*args, size_t));
+        return isSigned ? printPiece(c.printfPattern("z", c.type), va_arg(*args, ssize_t))
+                        : printPiece(c.printfPattern("z", c.type), va_arg(*args, size_t));
     }
     if (l == "t") {
-        return printPiece(c.spec("t", c.type), va_arg(*args, ptrdiff_t));
+        return printPiece(c.printfPattern("t", c.type), va_arg(*args, ptrdiff_t));
     }
     return std::nullopt;
 }
@@ -123,17 +124,17 @@ std::optional<std::string> formatOne(const Conversion& c, va_list* args) {
     case 'a':
     case 'A':
         if (c.length == "L") {
-            return printPiece(c.spec("L", c.type), va_arg(*args, long double));
+            return printPiece(c.printfPattern("L", c.type), va_arg(*args, long double));
         }
         return c.length.empty() || c.length == "l"
-                   ? std::optional(printPiece(c.spec("", c.type), va_arg(*args, double)))
+                   ? std::optional(printPiece(c.printfPattern("", c.type), va_arg(*args, double)))
                    : std::nullopt;
     case 'c':
         if (c.length == "l") {
             wchar_t text[2] = {static_cast<wchar_t>(va_arg(*args, wint_t)), 0};
             return padText(c, utf32ToUTF8(text, -1));
         }
-        return textFromC(printPiece(c.spec("", 'c'), va_arg(*args, int)));
+        return textFromC(printPiece(c.printfPattern("", 'c'), va_arg(*args, int)));
     case 'C': {
         char16_t unit = static_cast<char16_t>(va_arg(*args, int));
         return padText(c, utf16ToUTF8(std::u16string_view(&unit, 1)));
@@ -145,7 +146,7 @@ std::optional<std::string> formatOne(const Conversion& c, va_list* args) {
         }
         {
             const char* text = va_arg(*args, const char*);
-            return textFromC(printPiece(c.spec("", 's'), text ? text : "(null)"));
+            return textFromC(printPiece(c.printfPattern("", 's'), text ? text : "(null)"));
         }
     case 'S': {
         const auto* text = va_arg(*args, const UniChar*);
@@ -161,7 +162,7 @@ std::optional<std::string> formatOne(const Conversion& c, va_list* args) {
     case '@':
         return padText(c, describe(va_arg(*args, CFTypeRef)));
     case 'p':
-        return printPiece(c.spec("", 'p'), va_arg(*args, void*));
+        return printPiece(c.printfPattern("", 'p'), va_arg(*args, void*));
     default:
         return std::nullopt;
     }

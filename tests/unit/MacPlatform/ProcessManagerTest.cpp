@@ -121,6 +121,17 @@ TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
     ProcessSerialNumber self{0, 0};
     ASSERT_EQ(noErr, GetCurrentProcess(&self));
     EXPECT_EQ(self.lowLongOfPSN, info.processLauncher.lowLongOfPSN);
+
+    // The kernel's record puts the command name in parentheses; one that holds ") (" and
+    // spaces must not shift the fields after it.
+    std::string odd = dir / "odd) 1 2 (x";
+    std::filesystem::copy_file(helperPath("gw-test-sleeper"), odd);
+    pid_t oddPid = startSleeper(odd);
+    psn = serialNumberOf(oddPid);
+    EXPECT_EQ(static_cast<UInt32>(startTimeOf(oddPid)), psn.highLongOfPSN);
+    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
+    EXPECT_EQ("odd) 1 2 (x", pascalText(name));
+    EXPECT_EQ(getpid(), MacPlatformGetParentPID(oddPid));
 }
 
 TEST_F(ProcessManagerTest, SerialNumberOfAReusedPidNamesNoProcess) {

@@ -115,3 +115,7 @@ int main(int argc, char** argv) {
     ::testing::AddGlobalTestEnvironment(new TestSupport::PrivateHomeEnvironment);
     return RUN_ALL_TESTS();
 }
+
+// fontconfig keeps its caches for the life of the process by design; what it still holds at
+// exit is not a leak of ours, and reporting it would hide real ones.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

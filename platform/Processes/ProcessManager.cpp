@@ -181,6 +181,30 @@ OSErr SameProcess(const ProcessSerialNumber* PSN1, const ProcessSerialNumber* PS
     return noErr;
 }
 
+OSStatus CopyProcessName(const ProcessSerialNumber* psn, CFStringRef* name) {
+    if (!name) {
+        return paramErr;
+    }
+    ProcStat stat;
+    OSErr found = findProcess(psn, &stat);
+    if (found != noErr) {
+        return found;
+    }
+    std::string text = applicationName(stat);
+    // File names are bytes; one that is not UTF-8 still has a name to show.
+    CFStringRef copy =
+        CFStringCreateWithCString(kCFAllocatorDefault, text.c_str(), kCFStringEncodingUTF8);
+    if (!copy) {
+        copy =
+            CFStringCreateWithCString(kCFAllocatorDefault, text.c_str(), kCFStringEncodingMacRoman);
+    }
+    if (!copy) {
+        return memFullErr;
+    }
+    *name = copy;
+    return noErr;
+}
+
 OSStatus GetProcessBundleLocation(const ProcessSerialNumber* psn, FSRef* location) {
     if (!location) {
         return paramErr;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <MacTypes.h>
+#include <CoreFoundation/CFString.h>
 #include <sys/types.h>
 
 #ifdef __cplusplus
@@ -78,6 +79,8 @@ OSStatus GetProcessPID(const ProcessSerialNumber* psn, pid_t* pid);
 OSStatus GetProcessForPID(pid_t pid, ProcessSerialNumber* psn);
 OSErr SameProcess(const ProcessSerialNumber* PSN1, const ProcessSerialNumber* PSN2,
                   Boolean* result);
+// The application's name as in processName, without its 31-byte limit (Create rule).
+OSStatus CopyProcessName(const ProcessSerialNumber* psn, CFStringRef* name);
 // The application folder (X.app) of a process running X.app/Contents/MacOS/<program>, else
 // its executable file; fnfErr when that file has been deleted since it started.
 OSStatus GetProcessBundleLocation(const ProcessSerialNumber* psn, struct FSRef* location);

@@ -118,6 +118,10 @@ TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
     ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
     EXPECT_EQ(std::string("a-program-with-a-name-of-forty-characters").substr(0, 31),
               pascalText(name));
+    CFStringRef whole = nullptr;
+    ASSERT_EQ(noErr, CopyProcessName(&psn, &whole));
+    EXPECT_EQ(41, CFStringGetLength(whole));
+    CFRelease(whole);
     ProcessSerialNumber self{0, 0};
     ASSERT_EQ(noErr, GetCurrentProcess(&self));
     EXPECT_EQ(self.lowLongOfPSN, info.processLauncher.lowLongOfPSN);
@@ -131,6 +135,13 @@ TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
     EXPECT_EQ(static_cast<UInt32>(startTimeOf(oddPid)), psn.highLongOfPSN);
     ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
     EXPECT_EQ("odd) 1 2 (x", pascalText(name));
+    CFStringRef copied = nullptr;
+    ASSERT_EQ(noErr, CopyProcessName(&psn, &copied));
+    char text[64] = {};
+    EXPECT_TRUE(CFStringGetCString(copied, text, sizeof text, kCFStringEncodingUTF8));
+    EXPECT_STREQ("odd) 1 2 (x", text);
+    CFRelease(copied);
+    EXPECT_EQ(paramErr, CopyProcessName(&psn, nullptr));
     EXPECT_EQ(getpid(), MacPlatformGetParentPID(oddPid));
 }
 

@@ -15,6 +15,10 @@ std::optional<std::string> decodeToUTF8(std::string_view bytes, CFStringEncoding
 // Encodes UTF-8 text in the given encoding; nothing when a character has no representation.
 std::optional<std::string> encodeFromUTF8(std::string_view utf8, CFStringEncoding encoding);
 
+// Appends the UTF-8 form of one code point; values that are not Unicode scalar values
+// (surrogates, beyond U+10FFFF) become U+FFFD.
+void appendUTF8(std::string& out, char32_t character);
+
 std::u16string utf8ToUTF16(std::string_view utf8);
 std::string utf16ToUTF8(std::u16string_view utf16);
 

@@ -38,8 +38,4 @@ struct StyledText {
     void append(char32_t character, const TextStyle& style);
 };
 
-// Appends the UTF-8 form of one code point; values that are not Unicode scalar values
-// (surrogates, beyond U+10FFFF) become U+FFFD.
-void appendUTF8(std::string& out, char32_t character);
-
 } // namespace MacPlatform

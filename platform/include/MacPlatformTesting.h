@@ -34,6 +34,14 @@ void MacPlatformTestEndModalSession(void);
 // that this path can be checked without a display.
 void MacPlatformTestUseSDLWait(Boolean useSDLWait);
 
+// What a window's content shows: its pixels row by row as 0x00RRGGBB, width times height of
+// them (a call without a buffer or with too small a one reports the size and fails with
+// paramErr), or written out as a PNG file.
+typedef struct OpaqueWindowPtr* WindowRef;
+OSStatus MacPlatformTestCopyWindowPixels(WindowRef window, UInt32* buffer, ItemCount capacity,
+                                         SInt32* outWidth, SInt32* outHeight);
+OSStatus MacPlatformTestWriteWindowPNG(WindowRef window, const char* path);
+
 #ifdef __cplusplus
 }
 #endif

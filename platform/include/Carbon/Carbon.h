@@ -9,4 +9,5 @@
 #include <CoreGraphics/CoreGraphics.h>
 #include <Carbon/HIViewDrawing.h>
 #include <Carbon/CarbonEvents.h>
+#include <Carbon/MacWindows.h>
 #include <Carbon/MacPlatformSignals.h>

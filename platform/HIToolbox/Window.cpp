@@ -1,0 +1,465 @@
+#include "HIToolbox/Window.h"
+#include "CoreGraphics/CGContextCairo.h"
+#include "HIToolbox/EventLoop.h"
+#include "Processes/ProcessVisibility.h"
+
+#include <MacPlatformTesting.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace MacPlatform {
+
+namespace {
+
+// Front to back. Hidden windows keep their place, so showing one again does not reorder.
+std::vector<Window*>& windowList() {
+    static std::vector<Window*> list;
+    return list;
+}
+
+// Whether the process is shown, as the display last applied it to the windows.
+bool g_processVisible = true;
+
+const ProcessWindowOperations g_processOperations{Window::setProcessVisible,
+                                                  Window::bringProcessToFront};
+
+// The display runs while there is a window.
+bool startDisplay() {
+    if (!windowList().empty()) {
+        return true;
+    }
+    if (!Display::backend().start()) {
+        return false;
+    }
+    g_processVisible = currentProcessVisible();
+    registerProcessWindowOperations(&g_processOperations);
+    EventLoop::SetSDLWaitBlocks(Display::backend().waitBlocks());
+    return true;
+}
+
+void stopDisplayIfUnused() {
+    if (!windowList().empty()) {
+        return;
+    }
+    EventLoop::SetSDLWaitBlocks(false);
+    registerProcessWindowOperations(nullptr);
+    Display::backend().stop();
+}
+
+bool isKnownClass(WindowClass windowClass) {
+    switch (windowClass) {
+    case kAlertWindowClass:
+    case kMovableAlertWindowClass:
+    case kModalWindowClass:
+    case kMovableModalWindowClass:
+    case kFloatingWindowClass:
+    case kDocumentWindowClass:
+    case kUtilityWindowClass:
+    case kHelpWindowClass:
+    case kSheetWindowClass:
+    case kToolbarWindowClass:
+    case kPlainWindowClass:
+    case kOverlayWindowClass:
+    case kSheetAlertWindowClass:
+    case kAltPlainWindowClass:
+    case kDrawerWindowClass:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isFloatingClass(WindowClass windowClass) {
+    return windowClass == kFloatingWindowClass || windowClass == kUtilityWindowClass ||
+           windowClass == kHelpWindowClass || windowClass == kToolbarWindowClass;
+}
+
+// Sends a window event naming the window as its direct object; the result is the handlers'.
+OSStatus sendWindowEvent(Window& window, UInt32 kind) {
+    EventRef event = nullptr;
+    OSStatus status = CreateEvent(nullptr, kEventClassWindow, kind, 0, 0, &event);
+    if (status != noErr) {
+        return status;
+    }
+    WindowRef ref = window.ref();
+    status = SetEventParameter(event, kEventParamDirectObject, typeWindowRef, sizeof ref, &ref);
+    if (status == noErr) {
+        status = SendEventToEventTarget(event, window.eventTarget().ref());
+    }
+    ReleaseEvent(event);
+    return status;
+}
+
+OSStatus standardWindowHandler(EventHandlerCallRef, EventRef event, void*) {
+    if (GetEventClass(event) != kEventClassWindow || GetEventKind(event) != kEventWindowClose) {
+        return eventNotHandledErr;
+    }
+    WindowRef window = nullptr;
+    OSStatus status = GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr,
+                                        sizeof window, nullptr, &window);
+    if (status != noErr) {
+        return status;
+    }
+    if (!Window::fromRef(window)) {
+        return errInvalidWindowRef;
+    }
+    DisposeWindow(window);
+    return noErr;
+}
+
+} // namespace
+
+Window::Window(WindowClass windowClass, WindowAttributes attributes)
+    : m_class(windowClass), m_attributes(attributes) {
+    m_target.setParent(&EventTarget::application());
+}
+
+OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
+                        const Rect& contentBounds, Window** outWindow) {
+    *outWindow = nullptr;
+    if (!isKnownClass(windowClass)) {
+        return errUnrecognizedWindowClass;
+    }
+    int width = contentBounds.right - contentBounds.left;
+    int height = contentBounds.bottom - contentBounds.top;
+    if (width <= 0 || height <= 0) {
+        return paramErr;
+    }
+    if (!startDisplay()) {
+        std::fprintf(stderr, "MacPlatform: no display: %s\n", Display::backend().errorText());
+        return windowManagerInternalErr;
+    }
+    const Display::BackendOperations& display = Display::backend();
+    auto* window = new Window(windowClass, attributes);
+    window->m_width = width;
+    window->m_height = height;
+    window->m_native =
+        display.createWindow("", contentBounds.left, contentBounds.top, width, height);
+    if (window->m_native) {
+        window->m_surface = display.createSurface(window->m_native);
+    }
+    if (window->m_surface) {
+        window->m_context = CGContextCreateForWindowSurface(window->m_surface);
+    }
+    if (!window->m_context) {
+        std::fprintf(stderr, "MacPlatform: cannot make a window: %s\n", display.errorText());
+        delete window;
+        stopDisplayIfUnused();
+        return windowManagerInternalErr;
+    }
+    // Content that no view covers shows the document background, as on the Mac, rather
+    // than whatever the frame buffer held.
+    cairo_t* cr = cairo_create(window->m_surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+
+    // A new window starts in front of the others, as it will be when it is shown.
+    windowList().insert(windowList().begin(), window);
+    if (attributes & kWindowStandardHandlerAttribute) {
+        InstallStandardEventHandler(window->m_target.ref());
+    }
+    *outWindow = window;
+    return noErr;
+}
+
+Window::~Window() {
+    auto& list = windowList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (m_context) {
+        CGContextRelease(m_context);
+    }
+    if (m_surface) {
+        // The surface may lie over the native window's pixels, and someone may still hold the
+        // context: finishing it makes later drawing a harmless no-op instead of a write into
+        // freed memory.
+        cairo_surface_finish(m_surface);
+        cairo_surface_destroy(m_surface);
+    }
+    if (m_native) {
+        Display::backend().destroyWindow(m_native);
+    }
+}
+
+Window* Window::fromRef(WindowRef ref) {
+    const auto& list = windowList();
+    auto* window = reinterpret_cast<Window*>(ref);
+    return ref && std::find(list.begin(), list.end(), window) != list.end() ? window : nullptr;
+}
+
+std::uint32_t Window::displayID() const {
+    return Display::backend().windowID(m_native);
+}
+
+Window* Window::fromDisplayID(std::uint32_t id) {
+    for (Window* window : windowList()) {
+        if (window->displayID() == id) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+const std::vector<Window*>& Window::frontToBack() {
+    return windowList();
+}
+
+void Window::updateOnScreen() {
+    bool onScreen = m_visible && g_processVisible;
+    if (onScreen == m_onScreen) {
+        return;
+    }
+    m_onScreen = onScreen;
+    if (onScreen) {
+        Display::backend().show(m_native);
+        present();
+    } else {
+        Display::backend().hide(m_native);
+    }
+}
+
+void Window::show() {
+    if (m_visible) {
+        return;
+    }
+    m_visible = true;
+    updateOnScreen();
+    sendWindowEvent(*this, kEventWindowShown);
+}
+
+void Window::hide() {
+    if (!m_visible) {
+        return;
+    }
+    m_visible = false;
+    updateOnScreen();
+    sendWindowEvent(*this, kEventWindowHidden);
+}
+
+void Window::select() {
+    auto& list = windowList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    list.insert(list.begin(), this);
+    if (m_onScreen) {
+        Display::backend().raise(m_native);
+    }
+}
+
+void Window::setTitle(const std::string& utf8) {
+    m_title = utf8;
+    Display::backend().setTitle(m_native, m_title.c_str());
+}
+
+OSStatus Window::present() {
+    if (!Display::backend().present(m_native, m_surface)) {
+        return windowManagerInternalErr;
+    }
+    return noErr;
+}
+
+OSStatus Window::setProcessVisible(bool visible) {
+    g_processVisible = visible;
+    for (Window* window : windowList()) {
+        window->updateOnScreen();
+    }
+    return noErr;
+}
+
+OSStatus Window::bringProcessToFront() {
+    for (Window* window : windowList()) {
+        if (window->m_onScreen) {
+            Display::backend().raise(window->m_native);
+            break;
+        }
+    }
+    return noErr;
+}
+
+} // namespace MacPlatform
+
+using MacPlatform::Window;
+
+extern "C" {
+
+OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes,
+                         const Rect* contentBounds, WindowRef* outWindow) {
+    if (!contentBounds || !outWindow) {
+        return paramErr;
+    }
+    Window* window = nullptr;
+    OSStatus status = Window::create(windowClass, attributes, *contentBounds, &window);
+    *outWindow = window ? window->ref() : nullptr;
+    return status;
+}
+
+void DisposeWindow(WindowRef ref) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return;
+    }
+    MacPlatform::sendWindowEvent(*window, kEventWindowClosed);
+    // A handler of the closed event may have disposed of the window already.
+    if (Window::fromRef(ref) == window) {
+        delete window;
+        MacPlatform::stopDisplayIfUnused();
+    }
+}
+
+void ShowWindow(WindowRef ref) {
+    if (Window* window = Window::fromRef(ref)) {
+        window->show();
+    }
+}
+
+void HideWindow(WindowRef ref) {
+    if (Window* window = Window::fromRef(ref)) {
+        window->hide();
+    }
+}
+
+void SelectWindow(WindowRef ref) {
+    if (Window* window = Window::fromRef(ref)) {
+        window->select();
+    }
+}
+
+Boolean IsWindowVisible(WindowRef ref) {
+    Window* window = Window::fromRef(ref);
+    return window && window->isVisible();
+}
+
+WindowRef FrontNonFloatingWindow(void) {
+    for (Window* window : Window::frontToBack()) {
+        if (window->isVisible() && !MacPlatform::isFloatingClass(window->windowClass())) {
+            return window->ref();
+        }
+    }
+    return nullptr;
+}
+
+Rect* GetWindowPortBounds(WindowRef ref, Rect* outBounds) {
+    Window* window = Window::fromRef(ref);
+    if (!outBounds) {
+        return nullptr;
+    }
+    *outBounds = Rect{0, 0, 0, 0};
+    if (window) {
+        outBounds->bottom = static_cast<short>(window->height());
+        outBounds->right = static_cast<short>(window->width());
+    }
+    return outBounds;
+}
+
+OSStatus SetWindowTitleWithCFString(WindowRef ref, CFStringRef title) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return errInvalidWindowRef;
+    }
+    if (!title) {
+        return paramErr;
+    }
+    CFIndex capacity =
+        CFStringGetMaximumSizeForEncoding(CFStringGetLength(title), kCFStringEncodingUTF8) + 1;
+    std::string utf8(static_cast<size_t>(capacity), '\0');
+    if (!CFStringGetCString(title, utf8.data(), capacity, kCFStringEncodingUTF8)) {
+        return paramErr;
+    }
+    utf8.resize(std::strlen(utf8.c_str()));
+    window->setTitle(utf8);
+    return noErr;
+}
+
+OSStatus CopyWindowTitleAsCFString(WindowRef ref, CFStringRef* outTitle) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return errInvalidWindowRef;
+    }
+    if (!outTitle) {
+        return paramErr;
+    }
+    *outTitle = CFStringCreateWithCString(nullptr, window->title().c_str(), kCFStringEncodingUTF8);
+    return *outTitle ? noErr : memFullErr;
+}
+
+OSStatus GetWindowClass(WindowRef ref, WindowClass* outClass) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return errInvalidWindowRef;
+    }
+    if (!outClass) {
+        return paramErr;
+    }
+    *outClass = window->windowClass();
+    return noErr;
+}
+
+OSStatus GetWindowAttributes(WindowRef ref, WindowAttributes* outAttributes) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return errInvalidWindowRef;
+    }
+    if (!outAttributes) {
+        return paramErr;
+    }
+    *outAttributes = window->attributes();
+    return noErr;
+}
+
+EventTargetRef GetWindowEventTarget(WindowRef ref) {
+    Window* window = Window::fromRef(ref);
+    return window ? window->eventTarget().ref() : nullptr;
+}
+
+OSStatus InstallStandardEventHandler(EventTargetRef target) {
+    static const EventTypeSpec types[] = {{kEventClassWindow, kEventWindowClose}};
+    return InstallEventHandler(target, MacPlatform::standardWindowHandler, 1, types, nullptr,
+                               nullptr);
+}
+
+OSStatus MacPlatformTestCopyWindowPixels(WindowRef ref, UInt32* buffer, ItemCount capacity,
+                                         SInt32* outWidth, SInt32* outHeight) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return errInvalidWindowRef;
+    }
+    if (!outWidth || !outHeight) {
+        return paramErr;
+    }
+    cairo_surface_t* surface = window->surface();
+    cairo_surface_flush(surface);
+    int width = cairo_image_surface_get_width(surface);
+    int height = cairo_image_surface_get_height(surface);
+    *outWidth = width;
+    *outHeight = height;
+    if (!buffer || capacity < static_cast<ItemCount>(width) * static_cast<ItemCount>(height)) {
+        return paramErr;
+    }
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = data + static_cast<size_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            UInt32 pixel;
+            std::memcpy(&pixel, row + static_cast<size_t>(x) * 4, 4);
+            buffer[static_cast<size_t>(y) * width + x] = pixel & 0x00FFFFFF;
+        }
+    }
+    return noErr;
+}
+
+OSStatus MacPlatformTestWriteWindowPNG(WindowRef ref, const char* path) {
+    Window* window = Window::fromRef(ref);
+    if (!window) {
+        return errInvalidWindowRef;
+    }
+    if (!path) {
+        return paramErr;
+    }
+    return cairo_surface_write_to_png(window->surface(), path) == CAIRO_STATUS_SUCCESS ? noErr
+                                                                                       : ioErr;
+}
+
+} // extern "C"

@@ -1,0 +1,84 @@
+// A window: a native window of the display, the Cairo surface its content is drawn into, the
+// one flipped CoreGraphics context over that surface and the window's event target.
+#pragma once
+
+#include "Display/DisplayBackend.h"
+#include "HIToolbox/EventTarget.h"
+
+#include <Carbon/MacWindows.h>
+#include <CoreGraphics/CoreGraphics.h>
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace MacPlatform {
+
+class Window {
+public:
+    // The window starts hidden. Fails with errUnrecognizedWindowClass, paramErr for an empty
+    // rectangle, or windowManagerInternalErr (the display's reason on standard error) when
+    // the display cannot start or make the window.
+    static OSStatus create(WindowClass windowClass, WindowAttributes attributes,
+                           const Rect& contentBounds, Window** outWindow);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    WindowRef ref() const { return reinterpret_cast<WindowRef>(const_cast<Window*>(this)); }
+    // The live window behind a reference, or null.
+    static Window* fromRef(WindowRef ref);
+    // The live window the display's events name, or null.
+    static Window* fromDisplayID(std::uint32_t id);
+    // Every live window, the frontmost first.
+    static const std::vector<Window*>& frontToBack();
+
+    EventTarget& eventTarget() { return m_target; }
+    // The number the display's events carry for this window.
+    std::uint32_t displayID() const;
+    WindowClass windowClass() const { return m_class; }
+    WindowAttributes attributes() const { return m_attributes; }
+
+    // Whether the window itself is shown; it is on screen only while its process is shown too.
+    bool isVisible() const { return m_visible; }
+    void show();
+    void hide();
+    // Puts the window at the front of the list and, when it is on screen, above other windows.
+    void select();
+
+    const std::string& title() const { return m_title; }
+    void setTitle(const std::string& utf8);
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+    cairo_surface_t* surface() const { return m_surface; }
+    // The same context for every drawing of this window.
+    CGContextRef context() const { return m_context; }
+    // Puts the surface's pixels on the screen.
+    OSStatus present();
+
+    // What ShowHideProcess and SetFrontProcess do to this process's windows.
+    static OSStatus setProcessVisible(bool visible);
+    static OSStatus bringProcessToFront();
+
+private:
+    Window(WindowClass windowClass, WindowAttributes attributes);
+    void updateOnScreen();
+
+    WindowClass m_class;
+    WindowAttributes m_attributes;
+    EventTarget m_target;
+    Display::NativeWindow* m_native = nullptr;
+    cairo_surface_t* m_surface = nullptr;
+    CGContextRef m_context = nullptr;
+    std::string m_title;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_visible = false;
+    bool m_onScreen = false;
+};
+
+} // namespace MacPlatform

@@ -1,0 +1,288 @@
+// Windows on SDL's dummy video driver: creation, order, visibility (their own and their
+// process's), titles, the standard close behaviour and what their content shows.
+#include "HIToolbox/Window.h"
+#include "Processes/ProcessVisibility.h"
+
+#include <Carbon/Carbon.h>
+#include <MacPlatformTesting.h>
+#include <TestSupport.h>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+    void TearDown() override {
+        for (WindowRef window : m_windows) {
+            DisposeWindow(window);
+        }
+        MacPlatform::setCurrentProcessVisible(true);
+    }
+
+    WindowRef make(WindowClass windowClass = kDocumentWindowClass,
+                   WindowAttributes attributes = kWindowStandardDocumentAttributes) {
+        Rect bounds{50, 40, 50 + 90, 40 + 160};
+        WindowRef window = nullptr;
+        EXPECT_EQ(CreateNewWindow(windowClass, attributes, &bounds, &window), noErr);
+        m_windows.push_back(window);
+        return window;
+    }
+
+    static SDL_Window* sdlWindow(WindowRef window) {
+        return SDL_GetWindowFromID(MacPlatform::Window::fromRef(window)->displayID());
+    }
+    static bool onScreen(WindowRef window) {
+        return SDL_GetWindowFlags(sdlWindow(window)) & SDL_WINDOW_SHOWN;
+    }
+
+    std::vector<WindowRef> m_windows;
+};
+
+struct EventLog {
+    std::vector<std::pair<UInt32, WindowRef>> events;
+    OSStatus result = eventNotHandledErr;
+};
+
+OSStatus logWindowEvent(EventHandlerCallRef, EventRef event, void* userData) {
+    auto* log = static_cast<EventLog*>(userData);
+    WindowRef window = nullptr;
+    GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr, sizeof window,
+                      nullptr, &window);
+    log->events.emplace_back(GetEventKind(event), window);
+    return log->result;
+}
+
+OSStatus sendClose(WindowRef window) {
+    EventRef event = nullptr;
+    EXPECT_EQ(CreateEvent(nullptr, kEventClassWindow, kEventWindowClose, 0, 0, &event), noErr);
+    SetEventParameter(event, kEventParamDirectObject, typeWindowRef, sizeof window, &window);
+    OSStatus status = SendEventToEventTarget(event, GetWindowEventTarget(window));
+    ReleaseEvent(event);
+    return status;
+}
+
+TEST_F(WindowTest, CreateChecksItsArgumentsAndMakesAHiddenWindowOfTheContentSize) {
+    Rect bounds{10, 10, 110, 210};
+    WindowRef window = nullptr;
+    EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, 0, nullptr, &window), paramErr);
+    EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, nullptr), paramErr);
+    EXPECT_EQ(CreateNewWindow(7, 0, &bounds, &window), errUnrecognizedWindowClass);
+    Rect empty{10, 10, 10, 200};
+    EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &empty, &window), paramErr);
+    EXPECT_EQ(window, nullptr);
+
+    window = make();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(onScreen(window));
+    Rect port{-1, -1, -1, -1};
+    EXPECT_EQ(GetWindowPortBounds(window, &port), &port);
+    EXPECT_EQ(port.top, 0);
+    EXPECT_EQ(port.left, 0);
+    EXPECT_EQ(port.bottom, 90);
+    EXPECT_EQ(port.right, 160);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(sdlWindow(window), &width, &height);
+    EXPECT_EQ(width, 160);
+    EXPECT_EQ(height, 90);
+    WindowClass windowClass = 0;
+    WindowAttributes attributes = 0;
+    EXPECT_EQ(GetWindowClass(window, &windowClass), noErr);
+    EXPECT_EQ(GetWindowAttributes(window, &attributes), noErr);
+    EXPECT_EQ(windowClass, static_cast<WindowClass>(kDocumentWindowClass));
+    EXPECT_EQ(attributes, static_cast<WindowAttributes>(kWindowStandardDocumentAttributes));
+
+    // Events the window leaves go on to the application.
+    EventLog appLog;
+    EventTypeSpec shown{kEventClassWindow, kEventWindowShown};
+    EventHandlerRef handler = nullptr;
+    ASSERT_EQ(InstallApplicationEventHandler(logWindowEvent, 1, &shown, &appLog, &handler), noErr);
+    ShowWindow(window);
+    RemoveEventHandler(handler);
+    ASSERT_EQ(appLog.events.size(), 1u);
+    EXPECT_EQ(appLog.events[0].second, window);
+
+    DisposeWindow(window);
+    m_windows.clear();
+    EXPECT_EQ(GetWindowEventTarget(window), nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindowClass(window, &windowClass), errInvalidWindowRef);
+    GetWindowPortBounds(window, &port);
+    EXPECT_EQ(port.bottom, 0);
+}
+
+TEST_F(WindowTest, OrderFollowsSelectAndFrontSkipsHiddenAndFloatingWindows) {
+    WindowRef first = make();
+    WindowRef second = make();
+    WindowRef palette = make(kFloatingWindowClass, 0);
+    EXPECT_EQ(FrontNonFloatingWindow(), nullptr);
+
+    EventLog log;
+    EventTypeSpec types[] = {{kEventClassWindow, kEventWindowShown},
+                             {kEventClassWindow, kEventWindowHidden}};
+    InstallWindowEventHandler(first, logWindowEvent, 2, types, &log, nullptr);
+
+    ShowWindow(palette);
+    EXPECT_EQ(FrontNonFloatingWindow(), nullptr);
+    ShowWindow(first);
+    ShowWindow(first);
+    ShowWindow(second);
+    EXPECT_TRUE(IsWindowVisible(first));
+    EXPECT_TRUE(onScreen(first));
+    // The later window was made in front.
+    EXPECT_EQ(FrontNonFloatingWindow(), second);
+    SelectWindow(first);
+    EXPECT_EQ(FrontNonFloatingWindow(), first);
+    HideWindow(first);
+    HideWindow(first);
+    EXPECT_FALSE(onScreen(first));
+    EXPECT_EQ(FrontNonFloatingWindow(), second);
+    ShowWindow(first);
+    // Showing again keeps the place it had.
+    EXPECT_EQ(FrontNonFloatingWindow(), first);
+
+    // Each change of state is reported once.
+    ASSERT_EQ(log.events.size(), 3u);
+    EXPECT_EQ(log.events[0].first, static_cast<UInt32>(kEventWindowShown));
+    EXPECT_EQ(log.events[1].first, static_cast<UInt32>(kEventWindowHidden));
+    EXPECT_EQ(log.events[2].first, static_cast<UInt32>(kEventWindowShown));
+    EXPECT_EQ(log.events[2].second, first);
+}
+
+TEST_F(WindowTest, HidingTheProcessTakesItsWindowsOffScreenAndBringsThemBack) {
+    WindowRef window = make();
+    ShowWindow(window);
+    const MacPlatform::ProcessWindowOperations* operations = MacPlatform::processWindowOperations();
+    ASSERT_NE(operations, nullptr);
+
+    EXPECT_EQ(operations->setVisible(false), noErr);
+    MacPlatform::setCurrentProcessVisible(false);
+    EXPECT_FALSE(onScreen(window));
+    // The window is still shown as far as the application knows.
+    EXPECT_TRUE(IsWindowVisible(window));
+    // Shown while the process is hidden: it waits for the process.
+    WindowRef later = make();
+    ShowWindow(later);
+    EXPECT_FALSE(onScreen(later));
+
+    EXPECT_EQ(operations->setVisible(true), noErr);
+    MacPlatform::setCurrentProcessVisible(true);
+    EXPECT_TRUE(onScreen(window));
+    EXPECT_TRUE(onScreen(later));
+    EXPECT_EQ(operations->bringToFront(), noErr);
+
+    // With the last window gone the display is no longer this process's to drive.
+    DisposeWindow(window);
+    DisposeWindow(later);
+    m_windows.clear();
+    EXPECT_EQ(MacPlatform::processWindowOperations(), nullptr);
+}
+
+TEST_F(WindowTest, StandardHandlerDisposesOnCloseUnlessALaterHandlerTakesIt) {
+    WindowRef plain = make(kDocumentWindowClass, kWindowCloseBoxAttribute);
+    // Without the standard handler nothing closes the window.
+    EXPECT_EQ(sendClose(plain), eventNotHandledErr);
+    EXPECT_NE(GetWindowEventTarget(plain), nullptr);
+
+    WindowRef standard =
+        make(kDocumentWindowClass, kWindowCloseBoxAttribute | kWindowStandardHandlerAttribute);
+    EventLog keep;
+    keep.result = noErr;
+    EventTypeSpec close{kEventClassWindow, kEventWindowClose};
+    EventHandlerRef keeper = nullptr;
+    InstallWindowEventHandler(standard, logWindowEvent, 1, &close, &keep, &keeper);
+    EXPECT_EQ(sendClose(standard), noErr);
+    EXPECT_EQ(keep.events.size(), 1u);
+    EXPECT_NE(GetWindowEventTarget(standard), nullptr);
+
+    RemoveEventHandler(keeper);
+    EventLog closed;
+    EventTypeSpec closedType{kEventClassWindow, kEventWindowClosed};
+    EventHandlerRef appHandler = nullptr;
+    InstallApplicationEventHandler(logWindowEvent, 1, &closedType, &closed, &appHandler);
+    EXPECT_EQ(sendClose(standard), noErr);
+    RemoveEventHandler(appHandler);
+    EXPECT_EQ(GetWindowEventTarget(standard), nullptr);
+    ASSERT_EQ(closed.events.size(), 1u);
+    EXPECT_EQ(closed.events[0].second, standard);
+    std::erase(m_windows, standard);
+
+    // Installed later by hand, as the launcher does on its main window.
+    EXPECT_EQ(InstallStandardEventHandler(GetWindowEventTarget(plain)), noErr);
+    EXPECT_EQ(sendClose(plain), noErr);
+    EXPECT_EQ(GetWindowEventTarget(plain), nullptr);
+    std::erase(m_windows, plain);
+    EXPECT_EQ(InstallStandardEventHandler(nullptr), paramErr);
+}
+
+TEST_F(WindowTest, TitleReachesTheDisplayAndReadsBack) {
+    WindowRef window = make();
+    CFStringRef title =
+        CFStringCreateWithCString(nullptr, "Caf\xC3\xA9 \xE2\x9C\x93", kCFStringEncodingUTF8);
+    EXPECT_EQ(SetWindowTitleWithCFString(window, title), noErr);
+    EXPECT_STREQ(SDL_GetWindowTitle(sdlWindow(window)), "Caf\xC3\xA9 \xE2\x9C\x93");
+    CFStringRef copy = nullptr;
+    ASSERT_EQ(CopyWindowTitleAsCFString(window, &copy), noErr);
+    EXPECT_EQ(CFStringCompare(copy, title, 0), kCFCompareEqualTo);
+    CFRelease(copy);
+    EXPECT_EQ(SetWindowTitleWithCFString(window, CFSTR("")), noErr);
+    EXPECT_STREQ(SDL_GetWindowTitle(sdlWindow(window)), "");
+    EXPECT_EQ(SetWindowTitleWithCFString(window, nullptr), paramErr);
+    EXPECT_EQ(SetWindowTitleWithCFString(reinterpret_cast<WindowRef>(&copy), title),
+              errInvalidWindowRef);
+    CFRelease(title);
+}
+
+TEST_F(WindowTest, ContentIsDrawnThroughOneFlippedContextAndCanBeRead) {
+    WindowRef window = make();
+    MacPlatform::Window* object = MacPlatform::Window::fromRef(window);
+    CGContextRef context = object->context();
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(object->context(), context);
+
+    SInt32 width = 0, height = 0;
+    EXPECT_EQ(MacPlatformTestCopyWindowPixels(window, nullptr, 0, &width, &height), paramErr);
+    ASSERT_EQ(width, 160);
+    ASSERT_EQ(height, 90);
+    std::vector<UInt32> pixels(static_cast<size_t>(width * height));
+    ASSERT_EQ(
+        MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height),
+        noErr);
+    // A new window shows the document background.
+    EXPECT_EQ(pixels[0], 0xFFFFFFu);
+    EXPECT_EQ(pixels.back(), 0xFFFFFFu);
+
+    // Origin at the top left, y downward.
+    CGContextSetRGBFillColor(context, 1, 0, 0, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, 10, 5));
+    ASSERT_EQ(
+        MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height),
+        noErr);
+    EXPECT_EQ(pixels[0], 0xFF0000u);
+    EXPECT_EQ(pixels[4 * 160 + 9], 0xFF0000u);
+    EXPECT_EQ(pixels[5 * 160 + 9], 0xFFFFFFu);
+    EXPECT_EQ(pixels[89 * 160], 0xFFFFFFu);
+
+    ShowWindow(window);
+    SDL_Surface* frame = SDL_GetWindowSurface(sdlWindow(window));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(*static_cast<const UInt32*>(frame->pixels) & 0xFFFFFFu, 0xFF0000u);
+
+    TestSupport::TempDir dir;
+    std::string png = dir / "window.png";
+    EXPECT_EQ(MacPlatformTestWriteWindowPNG(window, png.c_str()), noErr);
+    EXPECT_EQ(TestSupport::readFile(png).substr(0, 8), std::string("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(MacPlatformTestWriteWindowPNG(window, (dir / "missing/x.png").c_str()), ioErr);
+    EXPECT_EQ(
+        MacPlatformTestCopyWindowPixels(nullptr, pixels.data(), pixels.size(), &width, &height),
+        errInvalidWindowRef);
+}
+
+} // namespace

@@ -34,6 +34,8 @@ struct BackendOperations {
     void (*setTitle)(NativeWindow* window, const char* title);
     // The number the backend's events carry to name the window; 0 for none.
     std::uint32_t (*windowID)(NativeWindow* window);
+    // Where the content area's top left corner is on the screen.
+    void (*position)(NativeWindow* window, int* x, int* y);
 
     // An RGB24 image surface of the content's size for Cairo to draw the window into. It lies
     // over the window's own frame buffer when their layouts match, so that presenting copies

@@ -1,6 +1,7 @@
 #include "HIToolbox/Window.h"
 #include "CoreGraphics/CGContextCairo.h"
 #include "HIToolbox/EventLoop.h"
+#include "HIToolbox/SDLEventTranslation.h"
 #include "Processes/ProcessVisibility.h"
 
 #include <MacPlatformTesting.h>
@@ -26,6 +27,10 @@ bool g_processVisible = true;
 const ProcessWindowOperations g_processOperations{Window::setProcessVisible,
                                                   Window::bringProcessToFront};
 
+void deliverSDLEvent(const SDL_Event& event) {
+    SDLEventTranslation::deliver(event);
+}
+
 // The display runs while there is a window.
 bool startDisplay() {
     if (!windowList().empty()) {
@@ -36,6 +41,7 @@ bool startDisplay() {
     }
     g_processVisible = currentProcessVisible();
     registerProcessWindowOperations(&g_processOperations);
+    EventLoop::SetSDLEventHandler(deliverSDLEvent);
     EventLoop::SetSDLWaitBlocks(Display::backend().waitBlocks());
     return true;
 }
@@ -45,8 +51,18 @@ void stopDisplayIfUnused() {
         return;
     }
     EventLoop::SetSDLWaitBlocks(false);
+    EventLoop::SetSDLEventHandler(nullptr);
     registerProcessWindowOperations(nullptr);
     Display::backend().stop();
+}
+
+// Content that no view covers shows the document background, as on the Mac, rather than
+// whatever the frame buffer held.
+void paintBackground(cairo_surface_t* surface) {
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
 }
 
 bool isKnownClass(WindowClass windowClass) {
@@ -150,12 +166,7 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
         stopDisplayIfUnused();
         return windowManagerInternalErr;
     }
-    // Content that no view covers shows the document background, as on the Mac, rather
-    // than whatever the frame buffer held.
-    cairo_t* cr = cairo_create(window->m_surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    paintBackground(window->m_surface);
 
     // A new window starts in front of the others, as it will be when it is shown.
     windowList().insert(windowList().begin(), window);
@@ -251,6 +262,28 @@ void Window::select() {
 void Window::setTitle(const std::string& utf8) {
     m_title = utf8;
     Display::backend().setTitle(m_native, m_title.c_str());
+}
+
+Rect Window::contentBounds() const {
+    int x = 0, y = 0;
+    Display::backend().position(m_native, &x, &y);
+    return Rect{static_cast<short>(y), static_cast<short>(x), static_cast<short>(y + m_height),
+                static_cast<short>(x + m_width)};
+}
+
+OSStatus Window::resized() {
+    cairo_surface_t* surface = Display::backend().createSurface(m_native);
+    if (!surface) {
+        return windowManagerInternalErr;
+    }
+    CGContextResetForDrawing(m_context, surface);
+    cairo_surface_destroy(m_surface);
+    m_surface = surface;
+    m_width = cairo_image_surface_get_width(surface);
+    m_height = cairo_image_surface_get_height(surface);
+    // Until the views draw again the new area shows the background, not stale pixels.
+    paintBackground(m_surface);
+    return noErr;
 }
 
 OSStatus Window::present() {

@@ -53,6 +53,11 @@ public:
 
     int width() const { return m_width; }
     int height() const { return m_height; }
+    // The content area in global coordinates.
+    Rect contentBounds() const;
+    // Takes the content size the display now has: the surface is made again for it and the
+    // context draws on the new one.
+    OSStatus resized();
 
     cairo_surface_t* surface() const { return m_surface; }
     // The same context for every drawing of this window.

@@ -63,6 +63,10 @@ std::uint32_t windowID(NativeWindow* window) {
     return SDL_GetWindowID(sdl(window));
 }
 
+void position(NativeWindow* window, int* x, int* y) {
+    SDL_GetWindowPosition(sdl(window), x, y);
+}
+
 bool sharesCairoLayout(const SDL_Surface* surface) {
     return surface->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(surface) &&
            surface->pitch == cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, surface->w);
@@ -122,8 +126,8 @@ const char* errorText() {
 }
 
 const BackendOperations sdlBackend{
-    "SDL", start, stop,     waitBlocks, createWindow,  destroyWindow, show,
-    hide,  raise, setTitle, windowID,   createSurface, present,       errorText,
+    "SDL", start,    stop,     waitBlocks, createWindow,  destroyWindow, show,      hide,
+    raise, setTitle, windowID, position,   createSurface, present,       errorText,
 };
 
 } // namespace

@@ -293,6 +293,14 @@ OSStatus Window::present() {
     return noErr;
 }
 
+bool Window::beginDisposal() {
+    if (m_disposing) {
+        return false;
+    }
+    m_disposing = true;
+    return true;
+}
+
 OSStatus Window::setProcessVisible(bool visible) {
     g_processVisible = visible;
     for (Window* window : windowList()) {
@@ -330,15 +338,12 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes,
 
 void DisposeWindow(WindowRef ref) {
     Window* window = Window::fromRef(ref);
-    if (!window) {
+    if (!window || !window->beginDisposal()) {
         return;
     }
     MacPlatform::sendWindowEvent(*window, kEventWindowClosed);
-    // A handler of the closed event may have disposed of the window already.
-    if (Window::fromRef(ref) == window) {
-        delete window;
-        MacPlatform::stopDisplayIfUnused();
-    }
+    delete window;
+    MacPlatform::stopDisplayIfUnused();
 }
 
 void ShowWindow(WindowRef ref) {

@@ -65,6 +65,10 @@ public:
     // Puts the surface's pixels on the screen.
     OSStatus present();
 
+    // Marks the window as being disposed of; false when it already is, so that a handler of
+    // the closed event that disposes of the window again does not start over.
+    bool beginDisposal();
+
     // What ShowHideProcess and SetFrontProcess do to this process's windows.
     static OSStatus setProcessVisible(bool visible);
     static OSStatus bringProcessToFront();
@@ -84,6 +88,7 @@ private:
     int m_height = 0;
     bool m_visible = false;
     bool m_onScreen = false;
+    bool m_disposing = false;
 };
 
 } // namespace MacPlatform

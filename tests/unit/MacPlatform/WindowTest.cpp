@@ -222,6 +222,26 @@ TEST_F(WindowTest, StandardHandlerDisposesOnCloseUnlessALaterHandlerTakesIt) {
     EXPECT_EQ(InstallStandardEventHandler(nullptr), paramErr);
 }
 
+OSStatus disposeAgain(EventHandlerCallRef, EventRef event, void* userData) {
+    ++*static_cast<int*>(userData);
+    WindowRef window = nullptr;
+    GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr, sizeof window,
+                      nullptr, &window);
+    DisposeWindow(window);
+    return noErr;
+}
+
+TEST_F(WindowTest, DisposingAgainWhileClosingIsIgnored) {
+    WindowRef window = make();
+    int calls = 0;
+    EventTypeSpec closed{kEventClassWindow, kEventWindowClosed};
+    InstallWindowEventHandler(window, disposeAgain, 1, &closed, &calls, nullptr);
+    DisposeWindow(window);
+    m_windows.clear();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(GetWindowEventTarget(window), nullptr);
+}
+
 TEST_F(WindowTest, TitleReachesTheDisplayAndReadsBack) {
     WindowRef window = make();
     CFStringRef title =

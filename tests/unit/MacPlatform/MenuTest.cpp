@@ -1,0 +1,225 @@
+#include <Carbon/CarbonEvents.h>
+#include <Carbon/Menus.h>
+
+#include "HIToolbox/Menu.h"
+#include "HIToolbox/MenuKeyEquivalent.h"
+#include "HIToolbox/NibModel.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace MacPlatform;
+
+namespace {
+
+constexpr MenuCommand kFindNext = 0x666E7874; // 'fnxt'
+
+NibMenuItem item(const char* title, MenuCommand command, char key = 0, UInt8 modifiers = 0) {
+    NibMenuItem made;
+    made.title = title;
+    made.command = command;
+    made.key = static_cast<UInt16>(key);
+    made.modifiers = modifiers;
+    return made;
+}
+
+// Game: About, -, Save (Ctrl+S), Save As (Ctrl+Shift+S), Close (disabled, Ctrl+W), Quit
+// (Ctrl+Q); Edit: Find > [Find Next (Ctrl+Option+G)], Copy (Ctrl+C).
+NibMenuBar sampleBar() {
+    NibMenuBar bar;
+    NibMenu game{"Game", {}};
+    game.items.push_back(item("About", kHICommandAbout));
+    NibMenuItem separator;
+    separator.separator = true;
+    game.items.push_back(separator);
+    game.items.push_back(item("Save", kHICommandSave, 'S'));
+    game.items.push_back(item("Save As", kHICommandSaveAs, 'S', kMenuShiftModifier));
+    NibMenuItem close = item("Close", kHICommandClose, 'W');
+    close.enabled = false;
+    game.items.push_back(close);
+    game.items.push_back(item("Quit", kHICommandQuit, 'Q'));
+    NibMenu edit{"Edit", {}};
+    NibMenuItem find = item("Find", 0);
+    find.hasSubmenu = true;
+    find.submenu.push_back(item("Find Next", kFindNext, 'G', kMenuOptionModifier));
+    edit.items.push_back(find);
+    edit.items.push_back(item("Copy", kHICommandCopy, 'C'));
+    bar.menus = {game, edit};
+    return bar;
+}
+
+// Installs the sample bar as root menu and removes it again.
+class SampleMenuBar {
+public:
+    SampleMenuBar() {
+        Menu* root = createRootMenu(sampleBar());
+        setRootMenu(root);
+        root->release();
+    }
+    ~SampleMenuBar() { setRootMenu(nullptr); }
+};
+
+struct ReceivedCommand {
+    HICommand command;
+    OSStatus readStatus;
+    UInt16 itemsAfterMenuBarGone;
+};
+
+OSStatus recordCommand(EventHandlerCallRef, EventRef event, void* userData) {
+    auto* received = static_cast<std::vector<ReceivedCommand>*>(userData);
+    ReceivedCommand entry{};
+    entry.readStatus = GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr,
+                                         sizeof entry.command, nullptr, &entry.command);
+    if (entry.command.commandID == kHICommandSave) {
+        // A handler may replace the menu bar while it runs; the item's menu must stay readable.
+        setRootMenu(nullptr);
+        entry.itemsAfterMenuBarGone = CountMenuItems(entry.command.menu.menuRef);
+    }
+    received->push_back(entry);
+    return entry.command.commandID == kHICommandQuit ? noErr : eventNotHandledErr;
+}
+
+} // namespace
+
+TEST(Menu, RootMenuIsReferenceCountedAndSurvivesANewMenuBar) {
+    SampleMenuBar bar;
+    MenuRef root = AcquireRootMenu();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(GetMenuRetainCount(root), 2u) << "the program's own reference and ours";
+    EXPECT_EQ(RetainMenu(root), noErr);
+    EXPECT_EQ(GetMenuRetainCount(root), 3u);
+    EXPECT_EQ(ReleaseMenu(root), noErr);
+
+    // A new menu bar replaces the root menu; the reference we hold stays usable.
+    setRootMenu(nullptr);
+    EXPECT_EQ(GetMenuRetainCount(root), 1u);
+    EXPECT_EQ(CountMenuItems(root), 2);
+    MenuRef game = nullptr;
+    ASSERT_EQ(GetMenuItemHierarchicalMenu(root, 1, &game), noErr);
+    EXPECT_EQ(CountMenuItems(game), 6);
+    EXPECT_EQ(ReleaseMenu(root), noErr);
+
+    // Gone now, and so are its submenus: both are refused rather than followed.
+    EXPECT_EQ(ReleaseMenu(root), paramErr);
+    EXPECT_EQ(CountMenuItems(game), 0);
+    EXPECT_EQ(GetMenuRetainCount(game), 0u);
+
+    // Without a menu bar the program still has a root menu, an empty one.
+    MenuRef empty = AcquireRootMenu();
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(CountMenuItems(empty), 0);
+    EXPECT_EQ(ReleaseMenu(empty), noErr);
+}
+
+TEST(Menu, ItemsAnswerTheirTextCommandsKeysAndStates) {
+    SampleMenuBar bar;
+    MenuRef root = AcquireRootMenu();
+    MenuRef game = nullptr;
+    ASSERT_EQ(GetMenuItemHierarchicalMenu(root, 1, &game), noErr);
+
+    CFStringRef text = nullptr;
+    ASSERT_EQ(CopyMenuItemTextAsCFString(game, 4, &text), noErr);
+    EXPECT_EQ(CFStringCompare(text, CFSTR("Save As"), 0), kCFCompareEqualTo);
+    CFRelease(text);
+
+    MenuCommand command = 0;
+    UInt16 key = 0;
+    UInt8 modifiers = 0xFF;
+    EXPECT_EQ(GetMenuItemCommandID(game, 4, &command), noErr);
+    EXPECT_EQ(command, static_cast<MenuCommand>(kHICommandSaveAs));
+    EXPECT_EQ(GetMenuItemCommandKey(game, 4, false, &key), noErr);
+    EXPECT_EQ(key, 'S');
+    EXPECT_EQ(GetMenuItemCommandKey(game, 4, true, &key), noErr);
+    EXPECT_EQ(key, 0) << "no virtual key codes are kept";
+    EXPECT_EQ(GetMenuItemModifiers(game, 4, &modifiers), noErr);
+    EXPECT_EQ(modifiers, kMenuShiftModifier);
+    EXPECT_TRUE(IsMenuItemEnabled(game, 4));
+    EXPECT_FALSE(IsMenuItemEnabled(game, 5));
+    MenuRef none = root;
+    EXPECT_EQ(GetMenuItemHierarchicalMenu(game, 1, &none), noErr);
+    EXPECT_EQ(none, nullptr);
+
+    EXPECT_EQ(GetMenuItemCommandID(game, 0, &command), menuItemNotFoundErr);
+    EXPECT_EQ(GetMenuItemCommandID(game, 7, &command), menuItemNotFoundErr);
+    EXPECT_EQ(GetMenuItemCommandID(nullptr, 1, &command), paramErr);
+    EXPECT_EQ(GetMenuItemCommandID(game, 1, nullptr), paramErr);
+    EXPECT_FALSE(IsMenuItemEnabled(game, 9));
+
+    MenuRef found = nullptr;
+    MenuItemIndex index = 0;
+    ASSERT_EQ(GetIndMenuItemWithCommandID(nullptr, kFindNext, 1, &found, &index), noErr);
+    MenuRef edit = nullptr;
+    MenuRef findMenu = nullptr;
+    ASSERT_EQ(GetMenuItemHierarchicalMenu(root, 2, &edit), noErr);
+    ASSERT_EQ(GetMenuItemHierarchicalMenu(edit, 1, &findMenu), noErr);
+    EXPECT_EQ(found, findMenu);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(GetIndMenuItemWithCommandID(nullptr, kFindNext, 2, &found, &index),
+              menuItemNotFoundErr);
+    EXPECT_EQ(GetIndMenuItemWithCommandID(game, kHICommandCopy, 1, &found, &index),
+              menuItemNotFoundErr)
+        << "a search from a menu stays in it";
+    EXPECT_EQ(ReleaseMenu(root), noErr);
+}
+
+TEST(Menu, KeyEquivalentsMatchCharacterAndModifiers) {
+    SampleMenuBar bar;
+    auto commandOf = [](UInt16 key, UInt32 modifiers) -> MenuCommand {
+        auto match = findKeyEquivalent(key, modifiers);
+        return match ? match->command : 0;
+    };
+    EXPECT_EQ(commandOf('q', cmdKey), static_cast<MenuCommand>(kHICommandQuit));
+    EXPECT_EQ(commandOf('Q', controlKey), static_cast<MenuCommand>(kHICommandQuit))
+        << "Ctrl is the Command key here";
+    EXPECT_EQ(commandOf('q', rightControlKey), static_cast<MenuCommand>(kHICommandQuit));
+    EXPECT_EQ(commandOf('q', 0), 0u) << "a plain key is typing, not a command";
+    EXPECT_EQ(commandOf('q', shiftKey), 0u);
+    EXPECT_EQ(commandOf('q', cmdKey | optionKey), 0u) << "Option asks for another item";
+
+    EXPECT_EQ(commandOf('s', cmdKey), static_cast<MenuCommand>(kHICommandSave));
+    EXPECT_EQ(commandOf('s', cmdKey | shiftKey), static_cast<MenuCommand>(kHICommandSaveAs));
+    EXPECT_EQ(commandOf('S', controlKey | rightShiftKey),
+              static_cast<MenuCommand>(kHICommandSaveAs));
+    EXPECT_EQ(commandOf('w', cmdKey), 0u) << "disabled items send nothing";
+    EXPECT_EQ(commandOf('g', cmdKey | optionKey), kFindNext) << "submenus are searched";
+    EXPECT_EQ(commandOf('g', cmdKey | rightOptionKey), kFindNext);
+    EXPECT_EQ(commandOf('g', cmdKey), 0u);
+    EXPECT_EQ(commandOf(0, cmdKey), 0u);
+
+    auto match = findKeyEquivalent('c', cmdKey);
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->item, 2);
+    EXPECT_EQ(CountMenuItems(match->menu), 2);
+}
+
+TEST(Menu, KeyEquivalentSendsTheCommandAsAMenuChoiceWould) {
+    SampleMenuBar bar;
+    std::vector<ReceivedCommand> received;
+    const EventTypeSpec commands[] = {{kEventClassCommand, kEventCommandProcess}};
+    EventHandlerRef handler = nullptr;
+    ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), recordCommand, 1, commands,
+                                  &received, &handler),
+              noErr);
+
+    EXPECT_EQ(processKeyEquivalent('q', cmdKey, nullptr), noErr) << "the handler took Quit";
+    EXPECT_EQ(processKeyEquivalent('s', cmdKey, nullptr), eventNotHandledErr)
+        << "the handler passed Save on";
+    EXPECT_EQ(processKeyEquivalent('x', cmdKey, nullptr), eventNotHandledErr);
+    EXPECT_EQ(processKeyEquivalent('q', 0, nullptr), eventNotHandledErr);
+    EXPECT_EQ(processKeyEquivalent('q', cmdKey, nullptr), eventNotHandledErr)
+        << "the menu bar is gone";
+    ASSERT_EQ(received.size(), 2u) << "keys without an item send nothing";
+
+    EXPECT_EQ(received[0].readStatus, noErr);
+    EXPECT_EQ(received[0].command.commandID, static_cast<UInt32>(kHICommandQuit));
+    EXPECT_EQ(received[0].command.attributes, static_cast<UInt32>(kHICommandFromMenu));
+    EXPECT_EQ(received[0].command.menu.menuItemIndex, 6);
+    EXPECT_EQ(received[1].command.commandID, static_cast<UInt32>(kHICommandSave));
+    EXPECT_EQ(received[1].command.menu.menuItemIndex, 3);
+    EXPECT_EQ(received[1].itemsAfterMenuBarGone, 6);
+    EXPECT_EQ(CountMenuItems(received[1].command.menu.menuRef), 0)
+        << "released once the command was handled";
+
+    EXPECT_EQ(RemoveEventHandler(handler), noErr);
+}

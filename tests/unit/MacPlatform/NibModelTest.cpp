@@ -1,0 +1,252 @@
+#include "HIToolbox/NibModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace MacPlatform;
+
+namespace {
+
+std::string plist(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body +
+           "\n</plist>\n";
+}
+
+std::string nibWithObjects(const std::string& objects) {
+    return plist("<dict><key>NibFormat</key><integer>1</integer><key>Objects</key><dict>" +
+                 objects + "</dict></dict>");
+}
+
+std::string frame(int x, int y, int w, int h) {
+    return "<key>Frame</key><dict><key>X</key><integer>" + std::to_string(x) +
+           "</integer><key>Y</key><integer>" + std::to_string(y) +
+           "</integer><key>Width</key><integer>" + std::to_string(w) +
+           "</integer><key>Height</key><integer>" + std::to_string(h) + "</integer></dict>";
+}
+
+std::string window(const std::string& name, const std::string& extra) {
+    return "<key>" + name +
+           "</key><dict><key>Class</key><string>Window</string><key>Width</key><integer>720</"
+           "integer><key>Height</key><integer>540</integer>" +
+           extra + "</dict>";
+}
+
+std::string menuBar(const std::string& items) {
+    return "<key>MenuBar</key><dict><key>Class</key><string>MenuBar</string><key>Menus</key>"
+           "<array><dict><key>Title</key><string>File</string><key>Items</key><array>" +
+           items + "</array></dict></array></dict>";
+}
+
+// The error of a nib that must not parse.
+std::string errorOf(const std::string& bytes) {
+    std::string error;
+    std::optional<NibModel> model = parseNib(bytes, error);
+    EXPECT_FALSE(model.has_value()) << "parsed although damaged";
+    EXPECT_FALSE(error.empty());
+    return error;
+}
+
+constexpr FourCharCode code(const char (&text)[5]) {
+    return (FourCharCode(static_cast<unsigned char>(text[0])) << 24) |
+           (FourCharCode(static_cast<unsigned char>(text[1])) << 16) |
+           (FourCharCode(static_cast<unsigned char>(text[2])) << 8) |
+           FourCharCode(static_cast<unsigned char>(text[3]));
+}
+
+} // namespace
+
+TEST(NibModel, ReadsMenuBarWithCommandsKeysSeparatorsAndSubmenus) {
+    std::string bytes = nibWithObjects(menuBar(
+        "<dict><key>Title</key><string>About</string><key>Command</key><string>abou</string>"
+        "</dict>"
+        "<dict><key>Separator</key><true/></dict>"
+        "<dict><key>Title</key><string>Save As</string><key>Command</key><string>svas</string>"
+        "<key>Key</key><string>s</string><key>Modifiers</key><array><string>shift</string>"
+        "</array><key>Enabled</key><false/></dict>"
+        "<dict><key>Title</key><string>More</string><key>Items</key><array>"
+        "<dict><key>Title</key><string>Quit</string><key>Command</key><string>quit</string>"
+        "<key>Key</key><string>Q</string><key>Modifiers</key><array><string>option</string>"
+        "<string>shift</string></array></dict></array></dict>"));
+    std::string error;
+    std::optional<NibModel> model = parseNib(bytes, error);
+    ASSERT_TRUE(model) << error;
+    const NibMenuBar* bar = model->menuBar("MenuBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(model->window("MenuBar"), nullptr);
+    ASSERT_EQ(bar->menus.size(), 1u);
+    EXPECT_EQ(bar->menus[0].title, "File");
+    const auto& items = bar->menus[0].items;
+    ASSERT_EQ(items.size(), 4u);
+
+    EXPECT_EQ(items[0].command, code("abou"));
+    EXPECT_EQ(items[0].key, 0);
+    EXPECT_TRUE(items[0].enabled);
+    EXPECT_TRUE(items[1].separator);
+    EXPECT_EQ(items[2].key, 'S') << "letters are kept upper case";
+    EXPECT_EQ(items[2].modifiers, kNibShiftModifier);
+    EXPECT_FALSE(items[2].enabled);
+    EXPECT_FALSE(items[2].hasSubmenu);
+
+    ASSERT_TRUE(items[3].hasSubmenu);
+    ASSERT_EQ(items[3].submenu.size(), 1u);
+    EXPECT_EQ(items[3].submenu[0].command, code("quit"));
+    EXPECT_EQ(items[3].submenu[0].modifiers, kNibShiftModifier | kNibOptionModifier);
+}
+
+TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
+    std::string views =
+        "<key>Views</key><array>"
+        "<dict><key>Class</key><string>ScrollView</string>" +
+        frame(20, 20, 520, 330) +
+        "<key>Subviews</key><array><dict><key>Class</key><string>TextView</string>" +
+        frame(0, 0, 520, 330) +
+        "<key>ControlID</key><dict><key>Signature</key><string>MTXT</string><key>ID</key>"
+        "<integer>0</integer></dict></dict></array></dict>"
+        "<dict><key>Class</key><string>PushButton</string>" +
+        frame(450, 370, 90, 30) +
+        "<key>Title</key><string>Agree</string><key>Command</key><string>ok  </string>"
+        "<key>Default</key><true/></dict>"
+        "<dict><key>Class</key><string>PushButton</string>" +
+        frame(-5, 370, 100, 30) +
+        "<key>Title</key><string>Disagree</string><key>Command</key><string>not!</string>"
+        "<key>Cancel</key><true/></dict></array>";
+    std::string bytes = nibWithObjects(
+        window("MainWindow", "<key>Title</key><string>Demo \xC3\xA9</string><key>Attributes</key>"
+                             "<array><string>closeBox</string><string>standardHandler</string>"
+                             "<string>compositing</string></array>") +
+        window("EULAWindow", "<key>WindowClass</key><string>movableModal</string>" + views));
+    std::string error;
+    std::optional<NibModel> model = parseNib(bytes, error);
+    ASSERT_TRUE(model) << error;
+
+    const NibWindowDescription* main = model->window("MainWindow");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->title, "Demo \xC3\xA9");
+    EXPECT_EQ(main->width, 720);
+    EXPECT_EQ(main->height, 540);
+    EXPECT_EQ(main->windowClass, kNibDocumentWindow);
+    EXPECT_EQ(main->attributes,
+              kNibWindowCloseBox | kNibWindowStandardHandler | kNibWindowCompositing);
+    EXPECT_TRUE(main->views.empty());
+
+    const NibWindowDescription* eula = model->window("EULAWindow");
+    ASSERT_NE(eula, nullptr);
+    EXPECT_EQ(eula->windowClass, kNibMovableModalWindow);
+    EXPECT_EQ(eula->attributes, 0u);
+    ASSERT_EQ(eula->views.size(), 3u);
+    const NibView& scroll = eula->views[0];
+    EXPECT_EQ(scroll.kind, NibViewKind::scrollView);
+    EXPECT_EQ(scroll.frame.origin.x, 20);
+    EXPECT_EQ(scroll.frame.size.height, 330);
+    ASSERT_EQ(scroll.subviews.size(), 1u);
+    EXPECT_EQ(scroll.subviews[0].kind, NibViewKind::textView);
+    ASSERT_TRUE(scroll.subviews[0].controlID);
+    EXPECT_EQ(scroll.subviews[0].controlID->signature, code("MTXT"));
+    EXPECT_EQ(scroll.subviews[0].controlID->id, 0);
+
+    EXPECT_EQ(eula->views[1].command, code("ok  ")) << "trailing spaces belong to the code";
+    EXPECT_TRUE(eula->views[1].isDefault);
+    EXPECT_FALSE(eula->views[1].isCancel);
+    EXPECT_EQ(eula->views[2].command, code("not!"));
+    EXPECT_TRUE(eula->views[2].isCancel);
+    EXPECT_EQ(eula->views[2].frame.origin.x, -5);
+    EXPECT_FALSE(eula->views[2].controlID);
+}
+
+TEST(NibModel, DamagedNibsSayWhereAndWhy) {
+    EXPECT_EQ(errorOf("not a property list"), "nib: not a property list");
+    EXPECT_EQ(errorOf(""), "nib: not a property list");
+    EXPECT_EQ(errorOf(plist("<array/>")), "nib: expected a dictionary");
+    EXPECT_EQ(errorOf(plist("<dict><key>Objects</key><dict/></dict>")), "nib.NibFormat: missing");
+    EXPECT_EQ(errorOf(plist("<dict><key>NibFormat</key><integer>2</integer>"
+                            "<key>Objects</key><dict/></dict>")),
+              "nib.NibFormat: format 2 is not supported (expected 1)");
+    EXPECT_EQ(errorOf(plist("<dict><key>NibFormat</key><integer>1</integer></dict>")),
+              "nib.Objects: missing");
+
+    EXPECT_EQ(errorOf(nibWithObjects("<key>Main</key><dict><key>Class</key><string>Panel</string>"
+                                     "</dict>")),
+              "Objects.Main.Class: unknown object class \"Panel\" (MenuBar, Window)");
+    EXPECT_EQ(errorOf(nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>"
+                                     "<key>Width</key><integer>720</integer></dict>")),
+              "Objects.W.Height: missing");
+    EXPECT_EQ(errorOf(nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>"
+                                     "<key>Width</key><real>720.5</real><key>Height</key>"
+                                     "<integer>1</integer></dict>")),
+              "Objects.W.Width: expected an integer from 1 to 16384");
+    EXPECT_EQ(errorOf(nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>"
+                                     "<key>Width</key><integer>0</integer><key>Height</key>"
+                                     "<integer>1</integer></dict>")),
+              "Objects.W.Width: expected an integer from 1 to 16384");
+    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>Attributes</key><array><string>sparkly"
+                                                 "</string></array>"))),
+              "Objects.W.Attributes[0]: unknown window attribute \"sparkly\"");
+    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>WindowClass</key><string>sheet</string>"))),
+              "Objects.W.WindowClass: unknown window class \"sheet\" (document, movableModal, "
+              "plain)");
+    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>Title</key><integer>3</integer>"))),
+              "Objects.W.Title: expected a string");
+
+    std::string button = "<dict><key>Class</key><string>PushButton</string>" + frame(0, 0, 10, 10) +
+                         "<key>Title</key><string>OK</string>";
+    EXPECT_EQ(errorOf(nibWithObjects(
+                  window("W", "<key>Views</key><array>" + button +
+                                  "<key>Command</key><string>ok </string></dict></array>"))),
+              "Objects.W.Views[0].Command: expected four ASCII characters, got \"ok \"");
+    EXPECT_EQ(errorOf(nibWithObjects(
+                  window("W", "<key>Views</key><array>" + button + "</dict></array>"))),
+              "Objects.W.Views[0].Command: missing");
+    EXPECT_EQ(errorOf(nibWithObjects(window(
+                  "W", "<key>Views</key><array>" + button +
+                           "<key>Command</key><string>ok  </string><key>Subviews</key><array/>"
+                           "</dict></array>"))),
+              "Objects.W.Views[0].Subviews: only a ScrollView holds subviews");
+    EXPECT_EQ(errorOf(nibWithObjects(window(
+                  "W", "<key>Views</key><array><dict><key>Class</key><string>TextView</string>"
+                       "<key>Frame</key><dict><key>X</key><integer>0</integer><key>Y</key>"
+                       "<integer>0</integer><key>Width</key><integer>-1</integer><key>Height"
+                       "</key><integer>1</integer></dict></dict></array>"))),
+              "Objects.W.Views[0].Frame.Width: expected an integer from 0 to 16384");
+
+    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>Key"
+                                             "</key><string>qq</string></dict>"))),
+              "Objects.MenuBar.Menus[0].Items[0].Key: expected one printable character");
+    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>"
+                                             "Modifiers</key><array><string>shift</string>"
+                                             "</array></dict>"))),
+              "Objects.MenuBar.Menus[0].Items[0].Modifiers: modifiers without a Key");
+    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>Key"
+                                             "</key><string>q</string><key>Modifiers</key>"
+                                             "<array><string>control</string></array></dict>"))),
+              "Objects.MenuBar.Menus[0].Items[0].Modifiers[0]: unknown modifier \"control\" "
+              "(shift or option)");
+    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Command</key><string>quit</string>"
+                                             "</dict>"))),
+              "Objects.MenuBar.Menus[0].Items[0].Title: missing");
+    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<string>Quit</string>"))),
+              "Objects.MenuBar.Menus[0].Items[0]: expected a dictionary");
+}
+
+TEST(NibModel, RefusesNestingBeyondTheLimitAndOversizedFiles) {
+    std::string items = "<dict><key>Title</key><string>Leaf</string></dict>";
+    for (int level = 0; level < 20; ++level) {
+        items = "<dict><key>Title</key><string>Sub</string><key>Items</key><array>" + items +
+                "</array></dict>";
+    }
+    std::string error = errorOf(nibWithObjects(menuBar(items)));
+    EXPECT_NE(error.find("submenus nested too deep"), std::string::npos) << error;
+
+    std::string huge = nibWithObjects(
+        window("W", "<key>Title</key><string>" + std::string(kMaxNibFileSize, 'x') + "</string>"));
+    EXPECT_EQ(errorOf(huge), "nib: larger than " + std::to_string(kMaxNibFileSize) + " bytes");
+}
+
+TEST(NibModel, FourCharacterCodes) {
+    EXPECT_EQ(fourCharCodeFromString("ok  "), 0x6F6B2020u);
+    EXPECT_EQ(fourCharCodeFromString("MTXT"), 0x4D545854u);
+    EXPECT_FALSE(fourCharCodeFromString("ok"));
+    EXPECT_FALSE(fourCharCodeFromString("quits"));
+    EXPECT_FALSE(fourCharCodeFromString("ab\tc"));
+    EXPECT_FALSE(fourCharCodeFromString("\xC3\xA9\xC3\xA9"));
+}

@@ -10,4 +10,5 @@
 #include <Carbon/HIViewDrawing.h>
 #include <Carbon/CarbonEvents.h>
 #include <Carbon/MacWindows.h>
+#include <Carbon/HIObject.h>
 #include <Carbon/MacPlatformSignals.h>

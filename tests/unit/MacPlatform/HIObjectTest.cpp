@@ -1,0 +1,149 @@
+// HIObject classes: construct, initialize and destruct reach each class of the chain with
+// its own data, in the order a subclass relies on.
+#include <Carbon/Carbon.h>
+#include <Carbon/HIObject.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// What the handlers of one test saw, as "class:event" lines.
+struct Journal {
+    std::vector<std::string> lines;
+    OSStatus constructResult = noErr;
+    OSStatus initializeResult = noErr;
+    Rect bounds{};
+};
+
+// Each class's instance data names the class, so the journal shows whose data arrived.
+struct Instance {
+    const char* name;
+    Journal* journal;
+};
+
+template <const char* Name>
+OSStatus classHandler(EventHandlerCallRef call, EventRef event, void* userData) {
+    switch (GetEventKind(event)) {
+    case kEventHIObjectConstruct: {
+        auto* journal = static_cast<Journal*>(userData);
+        HIObjectRef object = nullptr;
+        GetEventParameter(event, kEventParamHIObjectInstance, typeHIObjectRef, nullptr,
+                          sizeof object, nullptr, &object);
+        journal->lines.push_back(std::string(Name) + ":construct" +
+                                 (object ? "" : " without object"));
+        if (journal->constructResult != noErr && std::string(Name) == "derived") {
+            return journal->constructResult;
+        }
+        auto* instance = new Instance{Name, journal};
+        SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof instance,
+                          &instance);
+        return noErr;
+    }
+    case kEventHIObjectInitialize: {
+        auto* instance = static_cast<Instance*>(userData);
+        instance->journal->lines.push_back(std::string(Name) + ":initialize(" + instance->name +
+                                           ")");
+        GetEventParameter(event, kEventParamBounds, typeQDRectangle, nullptr,
+                          sizeof instance->journal->bounds, nullptr, &instance->journal->bounds);
+        if (std::string(Name) == "derived") {
+            OSStatus base = CallNextEventHandler(call, event);
+            return base != noErr ? base : instance->journal->initializeResult;
+        }
+        return noErr;
+    }
+    case kEventHIObjectDestruct: {
+        auto* instance = static_cast<Instance*>(userData);
+        instance->journal->lines.push_back(std::string(Name) + ":destruct(" + instance->name + ")");
+        delete instance;
+        return noErr;
+    }
+    default:
+        return eventNotHandledErr;
+    }
+}
+
+constexpr char kBase[] = "base";
+constexpr char kDerived[] = "derived";
+const EventTypeSpec kLifecycle[] = {{kEventClassHIObject, kEventHIObjectConstruct},
+                                    {kEventClassHIObject, kEventHIObjectInitialize},
+                                    {kEventClassHIObject, kEventHIObjectDestruct}};
+
+class HIObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(HIObjectRegisterSubclass(CFSTR("test.hiobject.base"), nullptr, 0,
+                                           classHandler<kBase>, 3, kLifecycle, &m_journal, &m_base),
+                  noErr);
+        ASSERT_EQ(HIObjectRegisterSubclass(CFSTR("test.hiobject.derived"),
+                                           CFSTR("test.hiobject.base"), 0, classHandler<kDerived>,
+                                           3, kLifecycle, &m_journal, &m_derived),
+                  noErr);
+    }
+    void TearDown() override {
+        EXPECT_EQ(HIObjectUnregisterClass(m_derived), noErr);
+        EXPECT_EQ(HIObjectUnregisterClass(m_base), noErr);
+    }
+
+    Journal m_journal;
+    HIObjectClassRef m_base = nullptr;
+    HIObjectClassRef m_derived = nullptr;
+};
+
+TEST_F(HIObjectTest, LifecycleRunsThroughTheClassChainWithEachClassData) {
+    EventRef initialize = nullptr;
+    ASSERT_EQ(
+        CreateEvent(nullptr, kEventClassHIObject, kEventHIObjectInitialize, 0, 0, &initialize),
+        noErr);
+    Rect bounds{1, 2, 30, 40};
+    SetEventParameter(initialize, kEventParamBounds, typeQDRectangle, sizeof bounds, &bounds);
+    HIObjectRef object = nullptr;
+    ASSERT_EQ(HIObjectCreate(CFSTR("test.hiobject.derived"), initialize, &object), noErr);
+    ReleaseEvent(initialize);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(m_journal.bounds.right, 40);
+    EXPECT_NE(HIObjectGetEventTarget(object), nullptr);
+    EXPECT_TRUE(HIObjectIsOfClass(object, CFSTR("test.hiobject.base")));
+    EXPECT_TRUE(HIObjectIsOfClass(object, CFSTR("test.hiobject.derived")));
+    EXPECT_FALSE(HIObjectIsOfClass(object, CFSTR("test.hiobject.other")));
+    // Classes stay while they have instances.
+    EXPECT_EQ(HIObjectUnregisterClass(m_derived), hiObjectClassHasInstancesErr);
+    EXPECT_EQ(HIObjectUnregisterClass(m_base), hiObjectClassHasInstancesErr);
+
+    CFRelease(object);
+    std::vector<std::string> expected{
+        "base:construct",        "derived:construct",         "derived:initialize(derived)",
+        "base:initialize(base)", "derived:destruct(derived)", "base:destruct(base)"};
+    EXPECT_EQ(m_journal.lines, expected);
+}
+
+TEST_F(HIObjectTest, FailuresUndoWhatWasConstructed) {
+    HIObjectRef object = reinterpret_cast<HIObjectRef>(&m_journal);
+    m_journal.initializeResult = memFullErr;
+    EXPECT_EQ(HIObjectCreate(CFSTR("test.hiobject.derived"), nullptr, &object), memFullErr);
+    EXPECT_EQ(object, nullptr);
+    std::vector<std::string> expected{
+        "base:construct",        "derived:construct",         "derived:initialize(derived)",
+        "base:initialize(base)", "derived:destruct(derived)", "base:destruct(base)"};
+    EXPECT_EQ(m_journal.lines, expected);
+
+    m_journal.lines.clear();
+    m_journal.initializeResult = noErr;
+    m_journal.constructResult = paramErr;
+    EXPECT_EQ(HIObjectCreate(CFSTR("test.hiobject.derived"), nullptr, &object), paramErr);
+    expected = {"base:construct", "derived:construct", "base:destruct(base)"};
+    EXPECT_EQ(m_journal.lines, expected);
+
+    EXPECT_EQ(HIObjectCreate(CFSTR("test.hiobject.missing"), nullptr, &object), paramErr);
+    EXPECT_EQ(HIObjectRegisterSubclass(CFSTR("test.hiobject.base"), nullptr, 0, classHandler<kBase>,
+                                       3, kLifecycle, &m_journal, nullptr),
+              hiObjectClassExistsErr);
+    EXPECT_EQ(HIObjectRegisterSubclass(CFSTR("test.hiobject.orphan"), CFSTR("test.hiobject.none"),
+                                       0, classHandler<kBase>, 3, kLifecycle, &m_journal, nullptr),
+              paramErr);
+    EXPECT_EQ(HIObjectGetEventTarget(nullptr), nullptr);
+}
+
+} // namespace

@@ -42,6 +42,23 @@ OSStatus MacPlatformTestCopyWindowPixels(WindowRef window, UInt32* buffer, ItemC
                                          SInt32* outWidth, SInt32* outHeight);
 OSStatus MacPlatformTestWriteWindowPNG(WindowRef window, const char* path);
 
+// Alerts: a responder answers every alert in place of the desktop's message box or standard
+// error while it is set (null removes it). Texts are UTF-8; a button the alert lacks is null.
+typedef struct MacPlatformTestAlert {
+    SInt16 alertType;
+    const char* message;
+    const char* explanation;
+    // OK (always there), cancel, other and help buttons: kAlertStdAlertOKButton - 1 and on.
+    const char* buttons[4];
+    SInt16 defaultButton;
+    SInt16 cancelButton;
+} MacPlatformTestAlert;
+typedef SInt16 (*MacPlatformTestAlertResponder)(const MacPlatformTestAlert* alert, void* userData);
+void MacPlatformTestSetAlertResponder(MacPlatformTestAlertResponder responder, void* userData);
+
+// The theme cursor set last, also when there is no display to show it on.
+UInt32 MacPlatformTestCurrentThemeCursor(void);
+
 #ifdef __cplusplus
 }
 #endif

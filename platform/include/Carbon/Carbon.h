@@ -12,3 +12,8 @@
 #include <Carbon/MacWindows.h>
 #include <Carbon/HIObject.h>
 #include <Carbon/MacPlatformSignals.h>
+#include <Carbon/IBCarbonRuntime.h>
+#include <Carbon/Menus.h>
+#include <Carbon/Dialogs.h>
+#include <Carbon/Appearance.h>
+#include <Carbon/MacApplication.h>

@@ -1,0 +1,188 @@
+#include "Alert.h"
+#include "EventLoop.h"
+
+#include <MacPlatformTesting.h>
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace MacPlatform {
+
+namespace {
+
+MacPlatformTestAlertResponder g_responder = nullptr;
+void* g_responderData = nullptr;
+
+// Timers must not fire behind an open alert: the launcher's timers assume nothing else runs
+// while the user decides.
+class ModalSession {
+public:
+    ModalSession() { EventLoop::BeginModalSession(); }
+    ~ModalSession() { EventLoop::EndModalSession(); }
+    ModalSession(const ModalSession&) = delete;
+    ModalSession& operator=(const ModalSession&) = delete;
+};
+
+const char* typeName(AlertType type) {
+    switch (type) {
+    case kAlertStopAlert:
+        return "stop";
+    case kAlertNoteAlert:
+        return "note";
+    case kAlertCautionAlert:
+        return "caution";
+    default:
+        return "plain";
+    }
+}
+
+Uint32 messageBoxFlags(AlertType type) {
+    switch (type) {
+    case kAlertStopAlert:
+        return SDL_MESSAGEBOX_ERROR;
+    case kAlertCautionAlert:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+// A report line must stay one line whatever the texts hold.
+std::string oneLine(const std::string& text) {
+    std::string line = text;
+    for (char& c : line) {
+        if (c == '\n' || c == '\r' || c == '\t') {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+bool haveDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+// The button the user chose in the desktop's message box, or nothing when no box could be shown.
+std::optional<DialogItemIndex> showMessageBox(const Alert& alert) {
+    if (!haveDisplay() || !EventLoop::AcquireSDL(SDL_INIT_VIDEO)) {
+        return std::nullopt;
+    }
+    std::optional<DialogItemIndex> answer;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    // Drivers without a screen of their own can show nothing to click.
+    if (driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0) {
+        std::vector<SDL_MessageBoxButtonData> buttons;
+        for (DialogItemIndex item = 1; item <= 4; ++item) {
+            if (!alert.hasButton(item)) {
+                continue;
+            }
+            Uint32 flags = 0;
+            if (item == alert.defaultButton) {
+                flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+            }
+            if (item == alert.cancelButton) {
+                flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+            }
+            buttons.push_back({flags, item, alert.buttons[static_cast<size_t>(item - 1)]->c_str()});
+        }
+        const std::string& text = alert.explanation.empty() ? alert.message : alert.explanation;
+        SDL_MessageBoxData data{};
+        data.flags = messageBoxFlags(alert.type);
+        data.title = alert.message.c_str();
+        data.message = text.c_str();
+        data.numbuttons = static_cast<int>(buttons.size());
+        data.buttons = buttons.data();
+        int hit = -1;
+        if (SDL_ShowMessageBox(&data, &hit) == 0) {
+            // Closing the box without a button is the Escape key's answer.
+            answer = alert.hasButton(static_cast<DialogItemIndex>(hit))
+                         ? static_cast<DialogItemIndex>(hit)
+                         : (alert.cancelButton ? alert.cancelButton : alert.unattendedAnswer());
+        } else {
+            std::fprintf(stderr, "MacPlatform: cannot show an alert: %s\n", SDL_GetError());
+        }
+    }
+    EventLoop::ReleaseSDL(SDL_INIT_VIDEO);
+    return answer;
+}
+
+DialogItemIndex askResponder(const Alert& alert) {
+    MacPlatformTestAlert seen{};
+    seen.alertType = alert.type;
+    seen.message = alert.message.c_str();
+    seen.explanation = alert.explanation.c_str();
+    for (size_t i = 0; i < alert.buttons.size(); ++i) {
+        seen.buttons[i] = alert.buttons[i] ? alert.buttons[i]->c_str() : nullptr;
+    }
+    seen.defaultButton = alert.defaultButton;
+    seen.cancelButton = alert.cancelButton;
+    return g_responder(&seen, g_responderData);
+}
+
+} // namespace
+
+DialogItemIndex Alert::unattendedAnswer() const {
+    if (hasButton(defaultButton)) {
+        return defaultButton;
+    }
+    if (hasButton(cancelButton)) {
+        return cancelButton;
+    }
+    return kAlertStdAlertOKButton;
+}
+
+OSStatus Alert::validate() const {
+    if (type < kAlertStopAlert || type > kAlertPlainAlert) {
+        return paramErr;
+    }
+    if ((defaultButton != 0 && !hasButton(defaultButton)) ||
+        (cancelButton != 0 && !hasButton(cancelButton))) {
+        return paramErr;
+    }
+    return noErr;
+}
+
+std::string alertReportLine(const Alert& alert, DialogItemIndex answer) {
+    std::string line =
+        std::string("MacPlatform alert (") + typeName(alert.type) + "): " + oneLine(alert.message);
+    if (!alert.explanation.empty()) {
+        line += " - " + oneLine(alert.explanation);
+    }
+    line += " [";
+    const char* separator = "";
+    for (DialogItemIndex item = 1; item <= 4; ++item) {
+        if (alert.hasButton(item)) {
+            line += separator + oneLine(*alert.buttons[static_cast<size_t>(item - 1)]);
+            separator = ", ";
+        }
+    }
+    line += "] answered: " + oneLine(*alert.buttons[static_cast<size_t>(answer - 1)]);
+    return line;
+}
+
+DialogItemIndex runAlert(const Alert& alert) {
+    ModalSession session;
+    if (g_responder) {
+        return askResponder(alert);
+    }
+    if (std::optional<DialogItemIndex> chosen = showMessageBox(alert)) {
+        return *chosen;
+    }
+    DialogItemIndex answer = alert.unattendedAnswer();
+    std::fprintf(stderr, "%s\n", alertReportLine(alert, answer).c_str());
+    return answer;
+}
+
+} // namespace MacPlatform
+
+extern "C" void MacPlatformTestSetAlertResponder(MacPlatformTestAlertResponder responder,
+                                                 void* userData) {
+    MacPlatform::g_responder = responder;
+    MacPlatform::g_responderData = userData;
+}

@@ -1,0 +1,257 @@
+#include <Carbon/Carbon.h>
+#include <MacPlatformTesting.h>
+
+#include "HIToolbox/Alert.h"
+#include "HIToolbox/EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// What a responder saw of one alert, copied while the alert was open.
+struct SeenAlert {
+    SInt16 type = -1;
+    std::string message;
+    std::string explanation;
+    std::vector<std::optional<std::string>> buttons;
+    SInt16 defaultButton = -1;
+    SInt16 cancelButton = -1;
+    int modalSessions = 0;
+};
+
+struct Responder {
+    std::vector<SeenAlert> seen;
+    SInt16 answer = kAlertStdAlertOKButton;
+};
+
+SInt16 respond(const MacPlatformTestAlert* alert, void* userData) {
+    auto* responder = static_cast<Responder*>(userData);
+    SeenAlert seen;
+    seen.type = alert->alertType;
+    seen.message = alert->message;
+    seen.explanation = alert->explanation;
+    for (const char* button : alert->buttons) {
+        seen.buttons.push_back(button ? std::optional<std::string>(button) : std::nullopt);
+    }
+    seen.defaultButton = alert->defaultButton;
+    seen.cancelButton = alert->cancelButton;
+    seen.modalSessions = MacPlatform::EventLoop::ModalSessionCount();
+    responder->seen.push_back(seen);
+    return responder->answer;
+}
+
+// Installs the responder for one test and removes it again.
+class ResponderScope {
+public:
+    explicit ResponderScope(Responder& responder) {
+        MacPlatformTestSetAlertResponder(respond, &responder);
+    }
+    ~ResponderScope() { MacPlatformTestSetAlertResponder(nullptr, nullptr); }
+};
+
+// Takes the display away from the test process for one test, as on a headless machine.
+class NoDisplay {
+public:
+    NoDisplay() {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+            const char* value = std::getenv(name);
+            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            unsetenv(name);
+        }
+    }
+    ~NoDisplay() {
+        for (const auto& [name, value] : m_saved) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            }
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+// A Pascal string of the text.
+std::vector<unsigned char> pascal(const std::string& text) {
+    std::vector<unsigned char> bytes;
+    bytes.reserve(text.size() + 1);
+    bytes.push_back(static_cast<unsigned char>(text.size()));
+    for (char c : text) {
+        bytes.push_back(static_cast<unsigned char>(c));
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(Alert, StandardAlertShowsPascalTextsAndReturnsTheButtonHit) {
+    Responder responder;
+    ResponderScope scope(responder);
+    auto message = pascal("Game File Missing");
+    auto explanation = pascal("/Apps/X.app/Contents/Resources/Tessaly.dat");
+    SInt16 hit = 0;
+    EXPECT_EQ(StandardAlert(kAlertPlainAlert, message.data(), explanation.data(), nullptr, &hit),
+              noErr);
+    EXPECT_EQ(hit, kAlertStdAlertOKButton);
+    ASSERT_EQ(responder.seen.size(), 1u);
+    const SeenAlert& seen = responder.seen[0];
+    EXPECT_EQ(seen.type, kAlertPlainAlert);
+    EXPECT_EQ(seen.message, "Game File Missing");
+    EXPECT_EQ(seen.explanation, "/Apps/X.app/Contents/Resources/Tessaly.dat");
+    EXPECT_EQ(seen.buttons[0], "OK");
+    EXPECT_FALSE(seen.buttons[1]);
+    EXPECT_FALSE(seen.buttons[2]);
+    EXPECT_FALSE(seen.buttons[3]);
+    EXPECT_EQ(seen.defaultButton, kAlertStdAlertOKButton);
+    EXPECT_EQ(seen.modalSessions, 1) << "timers wait while the alert is open";
+    EXPECT_EQ(MacPlatform::EventLoop::ModalSessionCount(), 0);
+
+    // MacRoman text that is not UTF-8 ("Caf\x8E" is "Café"); an explanation may be absent.
+    const unsigned char macRoman[] = {4, 'C', 'a', 'f', 0x8E};
+    responder.answer = kAlertStdAlertCancelButton;
+    AlertStdAlertParamRec param{};
+    param.defaultText = kAlertDefaultOKText;
+    param.cancelText = kAlertDefaultCancelText;
+    auto other = pascal("Later");
+    param.otherText = other.data();
+    param.helpButton = true;
+    param.defaultButton = kAlertStdAlertOtherButton;
+    param.cancelButton = kAlertStdAlertCancelButton;
+    EXPECT_EQ(StandardAlert(kAlertCautionAlert, macRoman, nullptr, &param, &hit), noErr);
+    EXPECT_EQ(hit, kAlertStdAlertCancelButton);
+    ASSERT_EQ(responder.seen.size(), 2u);
+    const SeenAlert& second = responder.seen[1];
+    EXPECT_EQ(second.message, "Caf\xC3\xA9");
+    EXPECT_EQ(second.explanation, "");
+    EXPECT_EQ(second.buttons[0], "OK");
+    EXPECT_EQ(second.buttons[1], "Cancel");
+    EXPECT_EQ(second.buttons[2], "Later");
+    EXPECT_EQ(second.buttons[3], "Help");
+    EXPECT_EQ(second.defaultButton, kAlertStdAlertOtherButton);
+    EXPECT_EQ(second.cancelButton, kAlertStdAlertCancelButton);
+}
+
+TEST(Alert, RefusesAlertsItCannotShowWithoutShowingThem) {
+    Responder responder;
+    ResponderScope scope(responder);
+    auto message = pascal("Message");
+    SInt16 hit = 99;
+    EXPECT_EQ(StandardAlert(kAlertStopAlert, nullptr, nullptr, nullptr, &hit), paramErr);
+    EXPECT_EQ(StandardAlert(7, message.data(), nullptr, nullptr, &hit), paramErr);
+    AlertStdAlertParamRec param{};
+    param.defaultButton = kAlertStdAlertCancelButton; // but no cancel text
+    EXPECT_EQ(StandardAlert(kAlertNoteAlert, message.data(), nullptr, &param, &hit), paramErr);
+    EXPECT_EQ(hit, 99);
+    EXPECT_TRUE(responder.seen.empty());
+    EXPECT_EQ(MacPlatform::EventLoop::ModalSessionCount(), 0);
+
+    DialogRef alert = nullptr;
+    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, nullptr, nullptr, nullptr, &alert), paramErr);
+    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("x"), nullptr, nullptr, nullptr),
+              paramErr);
+    CFNumberRef notText = CFNumberCreate(nullptr, kCFNumberSInt16Type, &hit);
+    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, reinterpret_cast<CFStringRef>(notText), nullptr,
+                                  nullptr, &alert),
+              paramErr);
+    CFRelease(notText);
+    AlertStdCFStringAlertParamRec cfParam{};
+    EXPECT_EQ(GetStandardAlertDefaultParams(&cfParam, 2), paramErr);
+    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("x"), nullptr, &cfParam, &alert), paramErr)
+        << "a parameter block without a version";
+    EXPECT_EQ(alert, nullptr);
+    EXPECT_EQ(RunStandardAlert(nullptr, nullptr, &hit), paramErr);
+}
+
+TEST(Alert, CreatedAlertsRunOnceWithTheirButtons) {
+    Responder responder;
+    ResponderScope scope(responder);
+    DialogRef alert = nullptr;
+    ASSERT_EQ(CreateStandardAlert(kAlertStopAlert,
+                                  CFSTR("Sorry, we only support Mac OS X 10.3 or later"), nullptr,
+                                  nullptr, &alert),
+              noErr);
+    ASSERT_NE(alert, nullptr);
+    DialogItemIndex hit = 0;
+    EXPECT_EQ(RunStandardAlert(alert, nullptr, &hit), noErr);
+    EXPECT_EQ(hit, kAlertStdAlertOKButton);
+    ASSERT_EQ(responder.seen.size(), 1u);
+    EXPECT_EQ(responder.seen[0].type, kAlertStopAlert);
+    EXPECT_EQ(responder.seen[0].message, "Sorry, we only support Mac OS X 10.3 or later");
+    EXPECT_EQ(responder.seen[0].explanation, "");
+    EXPECT_EQ(responder.seen[0].modalSessions, 1);
+    EXPECT_EQ(RunStandardAlert(alert, nullptr, &hit), paramErr) << "running disposed it";
+
+    AlertStdCFStringAlertParamRec param;
+    ASSERT_EQ(GetStandardAlertDefaultParams(&param, kStdCFStringAlertVersionOne), noErr);
+    EXPECT_EQ(param.defaultButton, kAlertStdAlertOKButton);
+    param.defaultText = CFSTR("Agree");
+    param.cancelText = CFSTR("Disagree");
+    param.cancelButton = kAlertStdAlertCancelButton;
+    responder.answer = kAlertStdAlertCancelButton;
+    ASSERT_EQ(CreateStandardAlert(kAlertNoteAlert, CFSTR("License"), CFSTR("Do you agree?"), &param,
+                                  &alert),
+              noErr);
+    EXPECT_EQ(RunStandardAlert(alert, nullptr, &hit), noErr);
+    EXPECT_EQ(hit, kAlertStdAlertCancelButton);
+    ASSERT_EQ(responder.seen.size(), 2u);
+    EXPECT_EQ(responder.seen[1].buttons[0], "Agree");
+    EXPECT_EQ(responder.seen[1].buttons[1], "Disagree");
+    EXPECT_FALSE(responder.seen[1].buttons[2]);
+    EXPECT_EQ(responder.seen[1].explanation, "Do you agree?");
+
+    // An alert that is never run is disposed, once.
+    ASSERT_EQ(CreateStandardAlert(kAlertNoteAlert, CFSTR("Unused"), nullptr, nullptr, &alert),
+              noErr);
+    DisposeDialog(alert);
+    EXPECT_EQ(RunStandardAlert(alert, nullptr, &hit), paramErr);
+    EXPECT_EQ(responder.seen.size(), 2u);
+}
+
+TEST(Alert, WithoutADisplayTheAlertIsOneLineOnStandardErrorAnsweredByDefault) {
+    NoDisplay noDisplay;
+    auto message = pascal("Error Launching Game");
+    auto explanation = pascal("The attempt to Launch the game failed\nwith error: -10814");
+    AlertStdAlertParamRec param{};
+    param.cancelText = kAlertDefaultCancelText;
+    param.defaultButton = kAlertStdAlertCancelButton;
+    SInt16 hit = 0;
+    testing::internal::CaptureStderr();
+    OSErr status = StandardAlert(kAlertStopAlert, message.data(), explanation.data(), &param, &hit);
+    std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, noErr);
+    EXPECT_EQ(hit, kAlertStdAlertCancelButton);
+    EXPECT_EQ(output, "MacPlatform alert (stop): Error Launching Game - The attempt to Launch the "
+                      "game failed with error: -10814 [OK, Cancel] answered: Cancel\n");
+    EXPECT_EQ(MacPlatform::EventLoop::ModalSessionCount(), 0);
+
+    DialogRef alert = nullptr;
+    ASSERT_EQ(CreateStandardAlert(kAlertCautionAlert, CFSTR("Careful"), nullptr, nullptr, &alert),
+              noErr);
+    DialogItemIndex item = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunStandardAlert(alert, nullptr, &item), noErr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "MacPlatform alert (caution): Careful [OK] answered: OK\n");
+    EXPECT_EQ(item, kAlertStdAlertOKButton);
+}
+
+TEST(Alert, UnattendedAnswerPrefersDefaultThenCancelThenOK) {
+    MacPlatform::Alert alert;
+    alert.buttons[1] = std::string("Cancel");
+    alert.buttons[2] = std::string("Other");
+    alert.defaultButton = kAlertStdAlertOtherButton;
+    alert.cancelButton = kAlertStdAlertCancelButton;
+    EXPECT_EQ(alert.unattendedAnswer(), kAlertStdAlertOtherButton);
+    alert.defaultButton = 0;
+    EXPECT_EQ(alert.unattendedAnswer(), kAlertStdAlertCancelButton);
+    alert.cancelButton = 0;
+    EXPECT_EQ(alert.unattendedAnswer(), kAlertStdAlertOKButton);
+    EXPECT_EQ(alert.validate(), noErr);
+    alert.cancelButton = kAlertStdAlertHelpButton;
+    EXPECT_EQ(alert.validate(), paramErr);
+}

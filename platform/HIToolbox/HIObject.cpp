@@ -1,4 +1,5 @@
 #include "HIToolbox/HIObject.h"
+#include "HIToolbox/HIView.h"
 
 #include <algorithm>
 #include <map>
@@ -8,8 +9,19 @@ namespace MacPlatform {
 
 namespace {
 
-std::map<std::string, std::unique_ptr<HIObjectClass>>& classes() {
-    static auto* registry = new std::map<std::string, std::unique_ptr<HIObjectClass>>;
+using ClassRegistry = std::map<std::string, std::unique_ptr<HIObjectClass>>;
+
+// Views are the classes applications subclass, so their base is there from the start.
+ClassRegistry* makeRegistry() {
+    auto* registry = new ClassRegistry;
+    auto view = std::make_unique<HIObjectClass>();
+    HIView::describeBaseClass(*view);
+    registry->emplace(view->id, std::move(view));
+    return registry;
+}
+
+ClassRegistry& classes() {
+    static ClassRegistry* registry = makeRegistry();
     return *registry;
 }
 
@@ -126,6 +138,15 @@ bool HIObjectInstance::isOfClass(const std::string& id) const {
         }
     }
     return false;
+}
+
+void* HIObjectInstance::instanceDataOf(const std::string& classID) const {
+    for (const Constructed& entry : m_constructed) {
+        if (entry.objectClass->id == classID) {
+            return entry.instanceData;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace MacPlatform

@@ -40,6 +40,8 @@ public:
     EventTarget& eventTarget() { return m_target; }
     const HIObjectClass& objectClass() const { return *m_class; }
     bool isOfClass(const std::string& id) const;
+    // The data the construct handler of that class of the chain handed back, or null.
+    void* instanceDataOf(const std::string& classID) const;
 
 private:
     explicit HIObjectInstance(HIObjectClass& objectClass);

@@ -1,6 +1,7 @@
 #include "HIToolbox/Window.h"
 #include "CoreGraphics/CGContextCairo.h"
 #include "HIToolbox/EventLoop.h"
+#include "HIToolbox/HIView.h"
 #include "HIToolbox/SDLEventTranslation.h"
 #include "Processes/ProcessVisibility.h"
 
@@ -42,6 +43,7 @@ bool startDisplay() {
     g_processVisible = currentProcessVisible();
     registerProcessWindowOperations(&g_processOperations);
     EventLoop::SetSDLEventHandler(deliverSDLEvent);
+    EventLoop::SetAfterWakeHandler(HIView::compositeDirtyWindows);
     EventLoop::SetSDLWaitBlocks(Display::backend().waitBlocks());
     return true;
 }
@@ -52,13 +54,14 @@ void stopDisplayIfUnused() {
     }
     EventLoop::SetSDLWaitBlocks(false);
     EventLoop::SetSDLEventHandler(nullptr);
+    EventLoop::SetAfterWakeHandler(nullptr);
     registerProcessWindowOperations(nullptr);
     Display::backend().stop();
 }
 
 // Content that no view covers shows the document background, as on the Mac, rather than
 // whatever the frame buffer held.
-void paintBackground(cairo_surface_t* surface) {
+void paintSurfaceBackground(cairo_surface_t* surface) {
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
@@ -166,7 +169,7 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
         stopDisplayIfUnused();
         return windowManagerInternalErr;
     }
-    paintBackground(window->m_surface);
+    paintSurfaceBackground(window->m_surface);
 
     // A new window starts in front of the others, as it will be when it is shown.
     windowList().insert(windowList().begin(), window);
@@ -178,6 +181,10 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
 }
 
 Window::~Window() {
+    if (m_root) {
+        // The views go first: their destruct handlers may still look at the window.
+        CFRelease(m_root);
+    }
     auto& list = windowList();
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     if (m_context) {
@@ -282,7 +289,7 @@ OSStatus Window::resized() {
     m_width = cairo_image_surface_get_width(surface);
     m_height = cairo_image_surface_get_height(surface);
     // Until the views draw again the new area shows the background, not stale pixels.
-    paintBackground(m_surface);
+    paintSurfaceBackground(m_surface);
     return noErr;
 }
 
@@ -291,6 +298,30 @@ OSStatus Window::present() {
         return windowManagerInternalErr;
     }
     return noErr;
+}
+
+HIObjectRef Window::rootView() {
+    if (!m_root) {
+        m_root = HIView::createRoot(*this);
+    }
+    return m_root;
+}
+
+void Window::setNeedsCompositing() {
+    if (!m_needsCompositing) {
+        m_needsCompositing = true;
+        EventLoop::Wake();
+    }
+}
+
+bool Window::takeNeedsCompositing() {
+    bool needed = m_needsCompositing;
+    m_needsCompositing = false;
+    return needed;
+}
+
+void Window::paintBackground() {
+    paintSurfaceBackground(m_surface);
 }
 
 bool Window::beginDisposal() {

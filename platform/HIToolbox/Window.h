@@ -5,6 +5,7 @@
 #include "Display/DisplayBackend.h"
 #include "HIToolbox/EventTarget.h"
 
+#include <Carbon/HIObject.h>
 #include <Carbon/MacWindows.h>
 #include <CoreGraphics/CoreGraphics.h>
 
@@ -65,6 +66,15 @@ public:
     // Puts the surface's pixels on the screen.
     OSStatus present();
 
+    // The root of the window's views, made on first use.
+    HIObjectRef rootView();
+    // Asks the event loop to composite the window's views on its next wake.
+    void setNeedsCompositing();
+    // Whether compositing was asked for since the last call.
+    bool takeNeedsCompositing();
+    // Fills the content with the document background.
+    void paintBackground();
+
     // Marks the window as being disposed of; false when it already is, so that a handler of
     // the closed event that disposes of the window again does not start over.
     bool beginDisposal();
@@ -89,6 +99,8 @@ private:
     bool m_visible = false;
     bool m_onScreen = false;
     bool m_disposing = false;
+    bool m_needsCompositing = false;
+    HIObjectRef m_root = nullptr;
 };
 
 } // namespace MacPlatform

@@ -11,6 +11,7 @@
 #include <Carbon/CarbonEvents.h>
 #include <Carbon/MacWindows.h>
 #include <Carbon/HIObject.h>
+#include <Carbon/HIView.h>
 #include <Carbon/MacPlatformSignals.h>
 #include <Carbon/IBCarbonRuntime.h>
 #include <Carbon/Menus.h>

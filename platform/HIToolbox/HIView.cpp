@@ -1,0 +1,319 @@
+#include "HIToolbox/HIView.h"
+#include "CoreGraphics/CGContextCairo.h"
+#include "HIToolbox/HIObject.h"
+#include "HIToolbox/Window.h"
+
+#include <Carbon/HIView.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace MacPlatform::HIView {
+
+namespace {
+
+constexpr char kViewClassID[] = "com.apple.hiview";
+
+// The state every view has, whatever its class: the instance data of the base class.
+struct ViewState {
+    HIObjectInstance* object = nullptr;
+    HIRect frame{};
+    bool visible = false;
+    ViewState* parent = nullptr;
+    // Bottom to top; each holds a reference.
+    std::vector<ViewState*> subviews;
+    // Only for a root view.
+    Window* window = nullptr;
+};
+
+ViewState* stateOf(HIViewRef view) {
+    HIObjectInstance* object = HIObjectInstance::fromRef(reinterpret_cast<HIObjectRef>(view));
+    if (!object || !object->isOfClass(kViewClassID)) {
+        return nullptr;
+    }
+    return static_cast<ViewState*>(object->instanceDataOf(kViewClassID));
+}
+
+HIViewRef refOf(const ViewState& state) {
+    return reinterpret_cast<HIViewRef>(state.object->ref());
+}
+
+Window* windowOf(const ViewState* state) {
+    while (state->parent) {
+        state = state->parent;
+    }
+    return state->window;
+}
+
+void needsCompositing(const ViewState* state) {
+    if (Window* window = windowOf(state)) {
+        window->setNeedsCompositing();
+    }
+}
+
+void detach(ViewState& child) {
+    ViewState* parent = child.parent;
+    std::erase(parent->subviews, &child);
+    child.parent = nullptr;
+    child.object->eventTarget().setParent(nullptr);
+}
+
+OSStatus viewClassHandler(EventHandlerCallRef, EventRef event, void* userData) {
+    switch (GetEventKind(event)) {
+    case kEventHIObjectConstruct: {
+        HIObjectRef ref = nullptr;
+        OSStatus status = GetEventParameter(event, kEventParamHIObjectInstance, typeHIObjectRef,
+                                            nullptr, sizeof ref, nullptr, &ref);
+        if (status != noErr) {
+            return status;
+        }
+        auto* state = new ViewState;
+        state->object = HIObjectInstance::fromRef(ref);
+        return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof state,
+                                 &state);
+    }
+    case kEventHIObjectInitialize: {
+        auto* state = static_cast<ViewState*>(userData);
+        Rect bounds;
+        if (GetEventParameter(event, kEventParamBounds, typeQDRectangle, nullptr, sizeof bounds,
+                              nullptr, &bounds) == noErr) {
+            state->frame = CGRectMake(bounds.left, bounds.top, bounds.right - bounds.left,
+                                      bounds.bottom - bounds.top);
+        }
+        return noErr;
+    }
+    case kEventHIObjectDestruct: {
+        auto* state = static_cast<ViewState*>(userData);
+        // A view is destructed only once no parent holds it, so only its subviews are left.
+        for (ViewState* child : std::vector<ViewState*>(state->subviews)) {
+            detach(*child);
+            CFRelease(refOf(*child));
+        }
+        delete state;
+        return noErr;
+    }
+    default:
+        return eventNotHandledErr;
+    }
+}
+
+// Draws the view and then its subviews over it, each in its own coordinates and clipped to
+// its own and its ancestors' bounds.
+void drawView(ViewState& state, CGContextRef context) {
+    if (!state.visible) {
+        return;
+    }
+    HIViewRef ref = refOf(state);
+    CFRetain(ref);
+    CGContextSaveGState(context);
+    CGContextTranslateCTM(context, state.frame.origin.x, state.frame.origin.y);
+    CGContextClipToRect(context, CGRectMake(0, 0, state.frame.size.width, state.frame.size.height));
+    EventRef event = nullptr;
+    if (CreateEvent(nullptr, kEventClassControl, kEventControlDraw, 0, 0, &event) == noErr) {
+        SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof ref, &ref);
+        SetEventParameter(event, kEventParamCGContextRef, typeCGContextRef, sizeof context,
+                          &context);
+        // Drawing is the view's own: a draw it leaves unhandled must not make its parent
+        // draw again in the child's place.
+        EventTarget& target = state.object->eventTarget();
+        EventTarget* parent = target.parent();
+        target.setParent(nullptr);
+        target.send(event);
+        if (state.parent) {
+            target.setParent(parent);
+        }
+        ReleaseEvent(event);
+    }
+    std::vector<ViewState*> subviews = state.subviews;
+    for (ViewState* child : subviews) {
+        CFRetain(refOf(*child));
+    }
+    for (ViewState* child : subviews) {
+        drawView(*child, context);
+        CFRelease(refOf(*child));
+    }
+    CGContextRestoreGState(context);
+    CFRelease(ref);
+}
+
+} // namespace
+
+void describeBaseClass(HIObjectClass& viewClass) {
+    static const EventTypeSpec events[] = {{kEventClassHIObject, kEventHIObjectConstruct},
+                                           {kEventClassHIObject, kEventHIObjectInitialize},
+                                           {kEventClassHIObject, kEventHIObjectDestruct}};
+    viewClass.id = kViewClassID;
+    viewClass.proc = viewClassHandler;
+    viewClass.events.assign(std::begin(events), std::end(events));
+}
+
+HIObjectRef createRoot(Window& window) {
+    HIObjectRef root = nullptr;
+    CFStringRef classID = CFStringCreateWithCString(nullptr, kViewClassID, kCFStringEncodingUTF8);
+    OSStatus status = HIObjectCreate(classID, nullptr, &root);
+    CFRelease(classID);
+    if (status != noErr) {
+        return nullptr;
+    }
+    ViewState* state = stateOf(reinterpret_cast<HIViewRef>(root));
+    state->window = &window;
+    state->visible = true;
+    state->frame = CGRectMake(0, 0, window.width(), window.height());
+    state->object->eventTarget().setParent(&window.eventTarget());
+    return root;
+}
+
+void compositeDirtyWindows() {
+    for (Window* window : std::vector<Window*>(Window::frontToBack())) {
+        if (!Window::fromRef(window->ref()) || !window->takeNeedsCompositing()) {
+            continue;
+        }
+        HIObjectRef root = window->rootView();
+        ViewState* state = stateOf(reinterpret_cast<HIViewRef>(root));
+        if (!state) {
+            continue;
+        }
+        CGContextRef context = window->context();
+        CGContextResetForDrawing(context, nullptr);
+        window->paintBackground();
+        WindowRef ref = window->ref();
+        drawView(*state, context);
+        // A draw handler may have disposed of the window.
+        if (Window::fromRef(ref) == window) {
+            window->present();
+        }
+    }
+}
+
+} // namespace MacPlatform::HIView
+
+using MacPlatform::HIView::stateOf;
+using MacPlatform::HIView::ViewState;
+
+extern "C" {
+
+HIViewRef HIViewGetRoot(WindowRef window) {
+    MacPlatform::Window* object = MacPlatform::Window::fromRef(window);
+    return object ? reinterpret_cast<HIViewRef>(object->rootView()) : nullptr;
+}
+
+OSStatus HIViewAddSubview(HIViewRef parent, HIViewRef view) {
+    ViewState* parentState = stateOf(parent);
+    ViewState* child = stateOf(view);
+    if (!parentState || !child) {
+        return paramErr;
+    }
+    if (child->window) {
+        return errCantEmbedRoot;
+    }
+    for (ViewState* at = parentState; at; at = at->parent) {
+        if (at == child) {
+            return errCantEmbedIntoSelf;
+        }
+    }
+    CFRetain(view);
+    if (child->parent) {
+        MacPlatform::HIView::needsCompositing(child);
+        MacPlatform::HIView::detach(*child);
+        CFRelease(view);
+    }
+    parentState->subviews.push_back(child);
+    child->parent = parentState;
+    child->object->eventTarget().setParent(&parentState->object->eventTarget());
+    MacPlatform::HIView::needsCompositing(child);
+    return noErr;
+}
+
+OSStatus HIViewRemoveFromSuperview(HIViewRef view) {
+    ViewState* state = stateOf(view);
+    if (!state) {
+        return paramErr;
+    }
+    if (!state->parent) {
+        return noErr;
+    }
+    MacPlatform::HIView::needsCompositing(state);
+    MacPlatform::HIView::detach(*state);
+    CFRelease(view);
+    return noErr;
+}
+
+HIViewRef HIViewGetSuperview(HIViewRef view) {
+    ViewState* state = stateOf(view);
+    return state && state->parent ? MacPlatform::HIView::refOf(*state->parent) : nullptr;
+}
+
+WindowRef HIViewGetWindow(HIViewRef view) {
+    ViewState* state = stateOf(view);
+    MacPlatform::Window* window = state ? MacPlatform::HIView::windowOf(state) : nullptr;
+    return window ? window->ref() : nullptr;
+}
+
+OSStatus HIViewSetVisible(HIViewRef view, Boolean visible) {
+    ViewState* state = stateOf(view);
+    if (!state) {
+        return paramErr;
+    }
+    if (state->visible != static_cast<bool>(visible)) {
+        state->visible = visible;
+        MacPlatform::HIView::needsCompositing(state);
+    }
+    return noErr;
+}
+
+Boolean HIViewIsVisible(HIViewRef view) {
+    for (ViewState* state = stateOf(view); state; state = state->parent) {
+        if (!state->visible) {
+            return false;
+        }
+        if (!state->parent) {
+            return true;
+        }
+    }
+    return false;
+}
+
+OSStatus HIViewGetFrame(HIViewRef view, HIRect* outFrame) {
+    ViewState* state = stateOf(view);
+    if (!state || !outFrame) {
+        return paramErr;
+    }
+    *outFrame = state->frame;
+    return noErr;
+}
+
+OSStatus HIViewSetFrame(HIViewRef view, const HIRect* frame) {
+    ViewState* state = stateOf(view);
+    if (!state || !frame) {
+        return paramErr;
+    }
+    MacPlatform::HIView::needsCompositing(state);
+    state->frame = *frame;
+    return noErr;
+}
+
+OSStatus HIViewGetBounds(HIViewRef view, HIRect* outBounds) {
+    ViewState* state = stateOf(view);
+    if (!state || !outBounds) {
+        return paramErr;
+    }
+    *outBounds = CGRectMake(0, 0, state->frame.size.width, state->frame.size.height);
+    return noErr;
+}
+
+OSStatus HIViewSetNeedsDisplay(HIViewRef view, Boolean needsDisplay) {
+    ViewState* state = stateOf(view);
+    if (!state) {
+        return paramErr;
+    }
+    if (needsDisplay) {
+        MacPlatform::HIView::needsCompositing(state);
+    }
+    return noErr;
+}
+
+EventTargetRef GetControlEventTarget(ControlRef control) {
+    return HIObjectGetEventTarget(reinterpret_cast<HIObjectRef>(control));
+}
+
+} // extern "C"

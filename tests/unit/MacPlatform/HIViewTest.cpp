@@ -1,0 +1,237 @@
+// Views on a window of SDL's dummy driver: the tree, its event chain, and compositing through
+// the window's one context.
+#include <Carbon/Carbon.h>
+#include <Carbon/HIView.h>
+#include <MacPlatformTesting.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Colour {
+    CGFloat r, g, b;
+};
+
+// A test view class that fills its bounds with its colour and notes what happens to it.
+struct Filler {
+    Colour colour{1, 0, 0};
+    std::vector<CGContextRef> contexts;
+    int destructs = 0;
+};
+
+// Every filler made, in order; the test owns them, so that they can be read after destruct.
+std::vector<std::unique_ptr<Filler>> g_fillers;
+
+OSStatus fillerHandler(EventHandlerCallRef call, EventRef event, void* userData) {
+    auto* filler = static_cast<Filler*>(userData);
+    if (GetEventClass(event) == kEventClassHIObject) {
+        switch (GetEventKind(event)) {
+        case kEventHIObjectConstruct:
+            g_fillers.push_back(std::make_unique<Filler>());
+            filler = g_fillers.back().get();
+            return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof filler,
+                                     &filler);
+        case kEventHIObjectDestruct:
+            ++filler->destructs;
+            return noErr;
+        default:
+            return CallNextEventHandler(call, event);
+        }
+    }
+    CGContextRef context = nullptr;
+    HIViewRef view = nullptr;
+    GetEventParameter(event, kEventParamCGContextRef, typeCGContextRef, nullptr, sizeof context,
+                      nullptr, &context);
+    GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr, sizeof view, nullptr,
+                      &view);
+    filler->contexts.push_back(context);
+    HIRect bounds;
+    HIViewGetBounds(view, &bounds);
+    // Deliberately larger than the bounds: the clip keeps it inside.
+    CGContextSetRGBFillColor(context, filler->colour.r, filler->colour.g, filler->colour.b, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, bounds.size.width + 50, bounds.size.height + 50));
+    return noErr;
+}
+
+OSStatus countEvent(EventHandlerCallRef, EventRef, void* userData) {
+    ++*static_cast<int*>(userData);
+    return noErr;
+}
+
+class HIViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static const EventTypeSpec events[] = {{kEventClassHIObject, kEventHIObjectConstruct},
+                                               {kEventClassHIObject, kEventHIObjectInitialize},
+                                               {kEventClassHIObject, kEventHIObjectDestruct},
+                                               {kEventClassControl, kEventControlDraw}};
+        ASSERT_EQ(HIObjectRegisterSubclass(CFSTR("test.hiview.filler"), kHIViewClassID, 0,
+                                           fillerHandler, 4, events, nullptr, &s_class),
+                  noErr);
+    }
+    static void TearDownTestSuite() { HIObjectUnregisterClass(s_class); }
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        Rect bounds{0, 0, 60, 80};
+        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &m_window), noErr);
+    }
+    void TearDown() override {
+        DisposeWindow(m_window);
+        g_fillers.clear();
+    }
+
+    static HIViewRef make(CFStringRef classID, short left, short top, short width, short height) {
+        EventRef initialize = nullptr;
+        CreateEvent(nullptr, kEventClassHIObject, kEventHIObjectInitialize, 0, 0, &initialize);
+        Rect bounds{top, left, static_cast<short>(top + height), static_cast<short>(left + width)};
+        SetEventParameter(initialize, kEventParamBounds, typeQDRectangle, sizeof bounds, &bounds);
+        HIObjectRef object = nullptr;
+        EXPECT_EQ(HIObjectCreate(classID, initialize, &object), noErr);
+        ReleaseEvent(initialize);
+        return reinterpret_cast<HIViewRef>(object);
+    }
+    // A shown filler view that only `parent` holds.
+    static Filler* addFiller(HIViewRef parent, Colour colour, short left, short top, short width,
+                             short height, HIViewRef* outView = nullptr) {
+        HIViewRef view = make(CFSTR("test.hiview.filler"), left, top, width, height);
+        Filler* filler = g_fillers.back().get();
+        filler->colour = colour;
+        EXPECT_EQ(HIViewAddSubview(parent, view), noErr);
+        CFRelease(view);
+        HIViewSetVisible(view, true);
+        if (outView) {
+            *outView = view;
+        }
+        return filler;
+    }
+
+    UInt32 pixel(int x, int y) const {
+        SInt32 width = 0, height = 0;
+        std::vector<UInt32> pixels(80 * 60);
+        EXPECT_EQ(MacPlatformTestCopyWindowPixels(m_window, pixels.data(), pixels.size(), &width,
+                                                  &height),
+                  noErr);
+        return pixels[static_cast<size_t>(y * width + x)];
+    }
+
+    static HIObjectClassRef s_class;
+    WindowRef m_window = nullptr;
+};
+
+HIObjectClassRef HIViewTest::s_class = nullptr;
+
+TEST_F(HIViewTest, TreeKeepsItsViewsAndPassesEventsUpToTheWindow) {
+    HIViewRef root = HIViewGetRoot(m_window);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(HIViewGetRoot(m_window), root);
+    EXPECT_TRUE(HIViewIsVisible(root));
+    EXPECT_EQ(HIViewGetWindow(root), m_window);
+    HIRect frame;
+    ASSERT_EQ(HIViewGetFrame(root, &frame), noErr);
+    EXPECT_EQ(frame.size.width, 80);
+    EXPECT_EQ(frame.size.height, 60);
+
+    HIViewRef outer = make(kHIViewClassID, 5, 6, 30, 20);
+    ASSERT_EQ(HIViewGetFrame(outer, &frame), noErr);
+    EXPECT_EQ(frame.origin.x, 5);
+    EXPECT_EQ(frame.origin.y, 6);
+    EXPECT_EQ(frame.size.width, 30);
+    // Views start hidden.
+    EXPECT_FALSE(HIViewIsVisible(outer));
+    EXPECT_EQ(HIViewGetWindow(outer), nullptr);
+    HIViewRef inner = nullptr;
+    Filler* filler = addFiller(outer, {0, 1, 0}, 1, 1, 5, 5, &inner);
+    EXPECT_EQ(HIViewAddSubview(root, outer), noErr);
+    HIViewSetVisible(outer, true);
+    EXPECT_EQ(HIViewGetSuperview(inner), outer);
+    EXPECT_EQ(HIViewGetWindow(inner), m_window);
+    EXPECT_TRUE(HIViewIsVisible(inner));
+    HIViewSetVisible(outer, false);
+    EXPECT_FALSE(HIViewIsVisible(inner));
+
+    EXPECT_EQ(HIViewAddSubview(inner, outer), errCantEmbedIntoSelf);
+    EXPECT_EQ(HIViewAddSubview(outer, outer), errCantEmbedIntoSelf);
+    EXPECT_EQ(HIViewAddSubview(outer, root), errCantEmbedRoot);
+    EXPECT_EQ(HIViewAddSubview(outer, nullptr), paramErr);
+
+    // Events a view leaves go to its parent views and then the window.
+    int windowGot = 0;
+    EventTypeSpec click{kEventClassControl, kEventControlClick};
+    InstallWindowEventHandler(m_window, countEvent, 1, &click, &windowGot, nullptr);
+    EventRef event = nullptr;
+    CreateEvent(nullptr, kEventClassControl, kEventControlClick, 0, 0, &event);
+    EXPECT_EQ(SendEventToEventTarget(event, GetControlEventTarget(inner)), noErr);
+    EXPECT_EQ(windowGot, 1);
+
+    // Moved to the root, the inner view no longer passes events through the outer one.
+    int outerGot = 0;
+    InstallControlEventHandler(outer, countEvent, 1, &click, &outerGot, nullptr);
+    EXPECT_EQ(HIViewAddSubview(root, inner), noErr);
+    EXPECT_EQ(HIViewGetSuperview(inner), root);
+    SendEventToEventTarget(event, GetControlEventTarget(inner));
+    EXPECT_EQ(outerGot, 0);
+    EXPECT_EQ(windowGot, 2);
+    EXPECT_EQ(filler->destructs, 0);
+    EXPECT_EQ(HIViewRemoveFromSuperview(inner), noErr);
+    // The parent held the last reference.
+    EXPECT_EQ(filler->destructs, 1);
+    ReleaseEvent(event);
+    CFRelease(outer);
+}
+
+TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
+    HIViewRef root = HIViewGetRoot(m_window);
+    HIViewRef container = nullptr;
+    Filler* back = addFiller(root, {1, 0, 0}, 10, 10, 40, 30, &container);
+    Filler* front = addFiller(root, {0, 0, 1}, 30, 20, 20, 20);
+    Filler* child = addFiller(container, {0, 1, 0}, 35, 25, 20, 20);
+    HIViewRef hiddenView = nullptr;
+    Filler* hidden = addFiller(root, {0, 0, 0}, 0, 0, 80, 60, &hiddenView);
+    HIViewSetVisible(hiddenView, false);
+    ShowWindow(m_window);
+    RunCurrentEventLoop(0);
+
+    EXPECT_EQ(pixel(5, 5), 0xFFFFFFu);
+    EXPECT_EQ(pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(pixel(49, 12), 0xFF0000u);
+    // Later subviews draw on top; a subview is clipped to its parent (ending at 50, 40).
+    EXPECT_EQ(pixel(30, 20), 0x0000FFu);
+    EXPECT_EQ(pixel(49, 39), 0x0000FFu);
+    EXPECT_EQ(pixel(46, 36), 0x0000FFu);
+    EXPECT_EQ(pixel(45, 35), 0x0000FFu);
+    EXPECT_EQ(pixel(50, 50), 0xFFFFFFu);
+    EXPECT_TRUE(hidden->contexts.empty());
+    ASSERT_EQ(back->contexts.size(), 1u);
+    ASSERT_EQ(child->contexts.size(), 1u);
+    CGContextRef context = back->contexts[0];
+    EXPECT_EQ(child->contexts[0], context);
+    EXPECT_EQ(front->contexts[0], context);
+
+    // Nothing changed: no drawing on the next wake.
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(back->contexts.size(), 1u);
+    // Bringing the child's parent to the top shows the child over the front view, clipped.
+    HIViewAddSubview(root, container);
+    RunCurrentEventLoop(0);
+    ASSERT_EQ(back->contexts.size(), 2u);
+    EXPECT_EQ(back->contexts[1], context);
+    EXPECT_EQ(pixel(45, 35), 0x00FF00u);
+    EXPECT_EQ(pixel(49, 39), 0x00FF00u);
+    EXPECT_EQ(pixel(44, 36), 0xFF0000u);
+    HIViewSetNeedsDisplay(root, true);
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(back->contexts.size(), 3u);
+
+    // Disposing of the window destructs its views.
+    DisposeWindow(m_window);
+    m_window = nullptr;
+    EXPECT_EQ(back->destructs, 1);
+    EXPECT_EQ(child->destructs, 1);
+    EXPECT_EQ(hidden->destructs, 1);
+}
+
+} // namespace

@@ -390,6 +390,13 @@ std::optional<NibModel> parseNib(std::string_view bytes, std::string& error) {
         error = "nib: larger than " + std::to_string(kMaxNibFileSize) + " bytes";
         return std::nullopt;
     }
+    // XML forbids NUL characters, and libplist's XML reader keeps them inside strings, which
+    // its own string accessor then refuses with an assertion that ends the process.
+    bool binary = bytes.starts_with("bplist");
+    if (!binary && bytes.find('\0') != std::string_view::npos) {
+        error = "nib: a NUL byte in an XML property list";
+        return std::nullopt;
+    }
     std::unique_ptr<const void, CFReleaser> root(createPropertyList(bytes, false));
     if (!root) {
         error = "nib: not a property list";

@@ -5,6 +5,7 @@
 #include <string>
 
 using namespace MacPlatform;
+using namespace std::string_literals;
 
 namespace {
 
@@ -158,6 +159,8 @@ TEST(NibModel, DamagedNibsSayWhereAndWhy) {
     EXPECT_EQ(errorOf("not a property list"), "nib: not a property list");
     EXPECT_EQ(errorOf(""), "nib: not a property list");
     EXPECT_EQ(errorOf(plist("<array/>")), "nib: expected a dictionary");
+    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>Title</key><string>A\0B</string>"s))),
+              "nib: a NUL byte in an XML property list");
     EXPECT_EQ(errorOf(plist("<dict><key>Objects</key><dict/></dict>")), "nib.NibFormat: missing");
     EXPECT_EQ(errorOf(plist("<dict><key>NibFormat</key><integer>2</integer>"
                             "<key>Objects</key><dict/></dict>")),

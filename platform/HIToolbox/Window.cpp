@@ -5,6 +5,7 @@
 #include "HIToolbox/SDLEventTranslation.h"
 #include "Processes/ProcessVisibility.h"
 
+#include <Carbon/HIView.h>
 #include <MacPlatformTesting.h>
 
 #include <algorithm>
@@ -290,6 +291,11 @@ OSStatus Window::resized() {
     m_height = cairo_image_surface_get_height(surface);
     // Until the views draw again the new area shows the background, not stale pixels.
     paintSurfaceBackground(m_surface);
+    if (m_root) {
+        // The root view covers the content; setting its frame has the views drawn again.
+        HIRect frame = CGRectMake(0, 0, m_width, m_height);
+        HIViewSetFrame(reinterpret_cast<HIViewRef>(m_root), &frame);
+    }
     return noErr;
 }
 

@@ -1,9 +1,12 @@
 // Views on a window of SDL's dummy driver: the tree, its event chain, and compositing through
 // the window's one context.
+#include "HIToolbox/Window.h"
+
 #include <Carbon/Carbon.h>
 #include <Carbon/HIView.h>
 #include <MacPlatformTesting.h>
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -225,6 +228,17 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     HIViewSetNeedsDisplay(root, true);
     RunCurrentEventLoop(0);
     EXPECT_EQ(back->contexts.size(), 3u);
+
+    // A resized window's root view follows the content, and the views draw again.
+    SDL_SetWindowSize(SDL_GetWindowFromID(MacPlatform::Window::fromRef(m_window)->displayID()), 120,
+                      90);
+    RunCurrentEventLoop(0);
+    HIRect rootFrame;
+    HIViewGetFrame(root, &rootFrame);
+    EXPECT_EQ(rootFrame.size.width, 120);
+    EXPECT_EQ(rootFrame.size.height, 90);
+    EXPECT_EQ(back->contexts.size(), 4u);
+    EXPECT_EQ(back->contexts[3], context);
 
     // Disposing of the window destructs its views.
     DisposeWindow(m_window);

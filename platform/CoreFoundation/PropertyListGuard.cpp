@@ -14,6 +14,11 @@ constexpr std::string_view kBinaryMagic = "bplist00";
 // Nesting of an XML list, counted from its container tags. Tags inside comments count too,
 // which only makes the check stricter.
 bool xmlIsSafe(std::string_view text) {
+    // XML forbids NUL characters, and libplist's XML reader aborts the whole process on a NUL
+    // inside a string: a damaged preference file must not be able to do that.
+    if (text.find('\0') != std::string_view::npos) {
+        return false;
+    }
     size_t depth = 0;
     for (size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i + 1)) {
         std::string_view rest = text.substr(i + 1);

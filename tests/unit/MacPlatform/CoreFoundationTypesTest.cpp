@@ -294,6 +294,15 @@ TEST(CFPropertyList, DamagedAndHostileInputIsRefusedQuickly) {
     EXPECT_EQ(parse(nullptr, &error), nullptr);
     CFRelease(error);
 
+    // A NUL inside an XML string is refused rather than handed to the parser, which aborts on it.
+    std::string withNul = "<plist><dict><key>a</key><string>x";
+    withNul += '\0';
+    withNul += "y</string></dict></plist>";
+    data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(withNul.data()),
+                        static_cast<CFIndex>(withNul.size()));
+    EXPECT_EQ(parse(data), nullptr);
+    CFRelease(data);
+
     // Nesting that would exhaust the parser's stack.
     std::string deep = "<plist>";
     for (int i = 0; i < 100000; ++i) {

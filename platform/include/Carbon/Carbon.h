@@ -12,6 +12,9 @@
 #include <Carbon/MacWindows.h>
 #include <Carbon/HIObject.h>
 #include <Carbon/HIView.h>
+#include <Carbon/MacTextEditor.h>
+#include <Carbon/HITextViews.h>
+#include <Carbon/HIScrollView.h>
 #include <Carbon/MacPlatformSignals.h>
 #include <Carbon/IBCarbonRuntime.h>
 #include <Carbon/Menus.h>

@@ -4,6 +4,7 @@
 #include <CoreGraphics/CGGeometry.h>
 #include <CoreGraphics/CGAffineTransform.h>
 #include <CoreGraphics/CGColorSpace.h>
+#include <CoreGraphics/CGColor.h>
 #include <CoreGraphics/CGDataProvider.h>
 #include <CoreGraphics/CGImage.h>
 #include <CoreGraphics/CGContext.h>

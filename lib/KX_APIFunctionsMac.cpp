@@ -1,0 +1,414 @@
+// Loading, binding, initialisation and shutdown of the storefront plug-in, the usage check, the
+// error texts, and the forwarding of the launcher's calls while the storefront is shown.
+#include "KX_APIFunctionsMac.h"
+
+#include <Carbon/Dialogs.h>
+#include <CoreFoundation/CFBundle.h>
+#include <CoreFoundation/CFString.h>
+#include <CoreFoundation/CFURL.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <type_traits>
+
+bool g_bIsAnUpdatePending = false;
+bool g_bUnrecoverableErrorMode = false;
+bool g_bSuspendSharedFileUpdates = false;
+bool g_bNotifyUserOfFailedUpdate = false;
+bool g_bInitCalled = false;
+bool g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call = false;
+void* g_DLLHandle = nullptr;
+char g_CorvaneTessalyDLLName[256] = "Pellucid.dylib";
+int g_LibVersionNumber = KXDLL_HOST_VERSION;
+const char* g_LastErrorString = nullptr;
+char g_CorvaneTessalyPath[kKXPathBufferSize] = "";
+unsigned char g_PaletteData[kKXPaletteSize] = {};
+int g_MenuWidthInPixels = 0;
+int g_MenuHeightInPixels = 0;
+int g_ApplicationID = 0;
+char g_ApplicationName[kKXPathBufferSize] = "";
+int g_ChannelID = 0;
+float g_ApplicationPrice = 0;
+unsigned short g_DebugMode = 0;
+
+kxdll_GetDLLVersionAsString_fn kxdll_GetDLLVersionAsString = nullptr;
+kxdll_GetDLLVersionAsInt_fn kxdll_GetDLLVersionAsInt = nullptr;
+kxdll_Initialize_fn kxdll_Initialize = nullptr;
+kxdll_ShutDown_fn kxdll_ShutDown = nullptr;
+kxdll_EnterMenuSession_fn kxdll_EnterMenuSession = nullptr;
+kxdll_IsTheMenuSessionComplete_fn kxdll_IsTheMenuSessionComplete = nullptr;
+kxdll_DrawNextFrameIntoBuffer_fn kxdll_DrawNextFrameIntoBuffer = nullptr;
+kxdll_GetNumberOfRectsToUpdate_fn kxdll_GetNumberOfRectsToUpdate = nullptr;
+kxdll_GetUpdateRect_fn kxdll_GetUpdateRect = nullptr;
+kxdll_SetMousePosition_fn kxdll_SetMousePosition = nullptr;
+kxdll_HandleMacEvent_fn kxdll_HandleMacEvent = nullptr;
+kxdll_SetPalette_fn kxdll_SetPalette = nullptr;
+kxdll_GetValueAsString_fn kxdll_GetValueAsString = nullptr;
+kxdll_GetValueAsInt_fn kxdll_GetValueAsInt = nullptr;
+kxdll_GetValueAsFloat_fn kxdll_GetValueAsFloat = nullptr;
+kxdll_IsASystemUpdateRequired_fn kxdll_IsASystemUpdateRequired = nullptr;
+kxdll_GetLastErrorInformation_fn kxdll_GetLastErrorInformation = nullptr;
+kxdll_EnableWindowsMouseCursor_fn kxdll_EnableWindowsMouseCursor = nullptr;
+kxdll_SetTrackingMetadata_fn kxdll_SetTrackingMetadata = nullptr;
+
+namespace {
+
+const char* const kUnrecoverableErrorText =
+    "Corvane Tessaly has encountered an unrecoverable error and cannot link to the dll. The "
+    "application must be reinstalled.";
+const char* const kNoExtendedErrorText =
+    "Extended error information is not available for the last error.";
+const unsigned short kMissingEntryPointStatus = 5;
+
+// The could-not-link text names the entry point, so it is built when binding fails.
+char s_LinkErrorText[128];
+// A failed plug-in initialisation closes the library, which takes the plug-in's own error text
+// with it; the launcher asks for the text only afterwards, so it is copied here first.
+char s_InitFailureText[kKXPathBufferSize];
+
+template <auto& Pointer> void bindEntryPoint(void* symbol) {
+    Pointer = reinterpret_cast<std::remove_reference_t<decltype(Pointer)>>(symbol);
+}
+
+struct EntryPoint {
+    const char* name;
+    void (*bind)(void* symbol);
+};
+
+#define KX_ENTRY_POINT(name)                                                                       \
+    { #name, bindEntryPoint < name> }
+// Binding order is part of the ABI: the two version calls happen as soon as they are bound,
+// and a missing export is reported by the first name that fails.
+const EntryPoint kEntryPoints[] = {
+    KX_ENTRY_POINT(kxdll_GetDLLVersionAsString),
+    KX_ENTRY_POINT(kxdll_GetDLLVersionAsInt),
+    KX_ENTRY_POINT(kxdll_Initialize),
+    KX_ENTRY_POINT(kxdll_ShutDown),
+    KX_ENTRY_POINT(kxdll_EnterMenuSession),
+    KX_ENTRY_POINT(kxdll_IsTheMenuSessionComplete),
+    KX_ENTRY_POINT(kxdll_DrawNextFrameIntoBuffer),
+    KX_ENTRY_POINT(kxdll_GetNumberOfRectsToUpdate),
+    KX_ENTRY_POINT(kxdll_GetUpdateRect),
+    KX_ENTRY_POINT(kxdll_SetMousePosition),
+    KX_ENTRY_POINT(kxdll_HandleMacEvent),
+    KX_ENTRY_POINT(kxdll_SetPalette),
+    KX_ENTRY_POINT(kxdll_GetValueAsString),
+    KX_ENTRY_POINT(kxdll_GetValueAsInt),
+    KX_ENTRY_POINT(kxdll_GetValueAsFloat),
+    KX_ENTRY_POINT(kxdll_IsASystemUpdateRequired),
+    KX_ENTRY_POINT(kxdll_GetLastErrorInformation),
+    KX_ENTRY_POINT(kxdll_EnableWindowsMouseCursor),
+    KX_ENTRY_POINT(kxdll_SetTrackingMetadata),
+};
+#undef KX_ENTRY_POINT
+static_assert(std::size(kEntryPoints) == 19, "the plug-in ABI has nineteen entry points");
+
+// Closes the library once and forgets every entry point, so that nothing can call into a
+// library that is gone.
+void kx_UnloadLibrary() {
+    if (g_DLLHandle) {
+        dlclose(g_DLLHandle);
+        g_DLLHandle = nullptr;
+    }
+    for (const EntryPoint& entry : kEntryPoints) {
+        entry.bind(nullptr);
+    }
+}
+
+// Copies text into buffer, always terminated; false when it had to be cut.
+bool copyText(char* buffer, size_t size, const char* text) {
+    size_t length = std::strlen(text);
+    size_t kept = std::min(length, size - 1);
+    std::memcpy(buffer, text, kept);
+    buffer[kept] = '\0';
+    return kept == length;
+}
+
+void showCautionAlert(const char* message, const char* explanation) {
+    Str255 error;
+    Str255 detail;
+    error[0] = static_cast<unsigned char>(std::min<size_t>(std::strlen(message), 255));
+    std::memcpy(error + 1, message, error[0]);
+    detail[0] = static_cast<unsigned char>(std::min<size_t>(std::strlen(explanation), 255));
+    std::memcpy(detail + 1, explanation, detail[0]);
+    AlertStdAlertParamRec param = {};
+    param.movable = true;
+    param.helpButton = false;
+    param.filterProc = nullptr;
+    param.defaultText = kAlertDefaultOKText;
+    param.cancelText = nullptr;
+    param.otherText = nullptr;
+    param.defaultButton = kAlertStdAlertOKButton;
+    param.cancelButton = 0;
+    param.position = kWindowDefaultPosition;
+    SInt16 itemHit = 0;
+    StandardAlert(kAlertCautionAlert, error, detail, &param, &itemHit);
+}
+
+[[noreturn]] void failStartUp(const char* line) {
+    std::puts(line);
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// g_CorvaneTessalyPath receives the main bundle's resources folder with a trailing "/".
+// The file system's names are UTF-8 on Linux, so the path is taken as UTF-8: a MacRoman copy
+// would not name the folder of a bundle whose path has a non-ASCII character.
+void kx_FindResourcesFolder() {
+    CFBundleRef bundle = CFBundleGetMainBundle();
+    if (!bundle) {
+        failStartUp("CFBundleGetMainBundle FAILED");
+    }
+    CFURLRef resources = CFBundleCopyResourcesDirectoryURL(bundle);
+    if (!resources) {
+        failStartUp("CFBundleCopyResourcesDirectoryURL FAILED");
+    }
+    CFURLRef absolute = CFURLCopyAbsoluteURL(resources);
+    CFStringRef path = absolute ? CFURLCopyFileSystemPath(absolute, kCFURLPOSIXPathStyle) : nullptr;
+    // Room for the path, its "/" and the terminator; a longer path cannot be used at all.
+    bool fits = path && CFStringGetCString(path, g_CorvaneTessalyPath, kKXPathBufferSize - 1,
+                                           kCFStringEncodingUTF8);
+    if (path) {
+        CFRelease(path);
+    }
+    if (absolute) {
+        CFRelease(absolute);
+    }
+    CFRelease(resources);
+    if (!fits) {
+        g_CorvaneTessalyPath[0] = '\0';
+        failStartUp("CFURLCopyFileSystemPath FAILED: the resources folder's path is empty or "
+                    "longer than 1022 bytes");
+    }
+    std::strcat(g_CorvaneTessalyPath, "/");
+}
+
+} // namespace
+
+bool kx_TestToSeeIfInitWasCalled() {
+    if (g_bInitCalled) {
+        return true;
+    }
+    showCautionAlert("Error In CorvaneTessaly API Usage",
+                     "Must call KX_Initialize before any other API function.");
+    return false;
+}
+
+void kx_DisplayUnrecoverableErrorMessage() {
+    showCautionAlert("Application Error",
+                     "This application appears to be become corrupted and must be reinstalled.");
+}
+
+unsigned short KX_Initialize(int applicationID, const char* applicationName, int channelID,
+                             float price, unsigned short debugMode) {
+    g_LastErrorString = nullptr;
+    g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call = false;
+    kx_FindResourcesFolder();
+    g_ApplicationID = applicationID;
+    if (applicationName) {
+        // A name longer than the buffer is kept cut; only a re-initialisation after an update
+        // hands the cut name to the plug-in.
+        copyText(g_ApplicationName, sizeof g_ApplicationName, applicationName);
+    }
+    g_ChannelID = channelID;
+    g_ApplicationPrice = price;
+    g_DebugMode = debugMode;
+    return kx_Initialize(applicationID, applicationName, channelID, price, debugMode);
+}
+
+unsigned short kx_Initialize(int applicationID, const char* applicationName, int channelID,
+                             float price, unsigned short debugMode) {
+    g_bInitCalled = true;
+    std::string path = std::string(g_CorvaneTessalyPath) + g_CorvaneTessalyDLLName;
+    const char* reason = "the path is longer than 1023 bytes";
+    if (path.size() < kKXPathBufferSize) {
+        g_DLLHandle = dlopen(path.c_str(), RTLD_NOW);
+        reason = g_DLLHandle ? nullptr : dlerror();
+    }
+    if (!g_DLLHandle) {
+        std::printf("dlopen %s FAILED\n", path.c_str());
+        // Why the loader refused (no file, a missing dependency, a wrong architecture) goes to
+        // standard error, keeping standard output to the one line above.
+        std::fprintf(stderr, "%s\n", reason ? reason : "unknown reason");
+        std::fflush(stdout);
+        std::exit(1);
+    }
+    std::printf("dlopen(\"%s\", RTLD_NOW): Successful\n", path.c_str());
+
+    for (size_t index = 0; index < std::size(kEntryPoints); ++index) {
+        const EntryPoint& entry = kEntryPoints[index];
+        void* symbol = dlsym(g_DLLHandle, entry.name);
+        if (!symbol) {
+            kx_UnloadLibrary();
+            std::snprintf(s_LinkErrorText, sizeof s_LinkErrorText,
+                          "Could not link to '%s' function within the dll.", entry.name);
+            g_LastErrorString = s_LinkErrorText;
+            return kMissingEntryPointStatus;
+        }
+        entry.bind(symbol);
+        if (index == 0) {
+            kxdll_GetDLLVersionAsString();
+        } else if (index == 1) {
+            kxdll_GetDLLVersionAsInt();
+        }
+    }
+
+    unsigned short status = kxdll_Initialize(applicationID, applicationName, channelID, price,
+                                             debugMode, g_LibVersionNumber);
+    if (status != 0) {
+        const char* pluginText = kxdll_GetLastErrorInformation();
+        if (pluginText && *pluginText) {
+            copyText(s_InitFailureText, sizeof s_InitFailureText, pluginText);
+            g_LastErrorString = s_InitFailureText;
+        }
+        kx_UnloadLibrary();
+    }
+    return status;
+}
+
+void KX_ShutDown() {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode) {
+        return;
+    }
+    if (kxdll_ShutDown) {
+        kxdll_ShutDown();
+    }
+    kx_UnloadLibrary();
+}
+
+const char* KX_GetLastErrorInformation() {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode) {
+        return kUnrecoverableErrorText;
+    }
+    if (g_LastErrorString) {
+        return g_LastErrorString;
+    }
+    if (kxdll_GetLastErrorInformation) {
+        return kxdll_GetLastErrorInformation();
+    }
+    return kNoExtendedErrorText;
+}
+
+// The forwarders below call an entry point only while it is bound: before KX_Initialize,
+// after a failed initialisation and after KX_ShutDown they answer with the same neutral value
+// as in the unrecoverable state.
+
+unsigned short KX_EnterMenuSession(unsigned short mode, int widthInPixels, int heightInPixels) {
+    g_LastErrorString = nullptr;
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode) {
+        kx_DisplayUnrecoverableErrorMessage();
+        return 0;
+    }
+    g_MenuWidthInPixels = widthInPixels;
+    g_MenuHeightInPixels = heightInPixels;
+    if (!kxdll_EnterMenuSession) {
+        return 0;
+    }
+    return kxdll_EnterMenuSession(mode, widthInPixels, heightInPixels);
+}
+
+bool KX_IsTheMenuSessionComplete() {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode) {
+        return true;
+    }
+    if (g_bIsAnUpdatePending) {
+        return false;
+    }
+    return !kxdll_IsTheMenuSessionComplete || kxdll_IsTheMenuSessionComplete() != 0;
+}
+
+int KX_GetNumberOfRectsToUpdate() {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode || !kxdll_GetNumberOfRectsToUpdate) {
+        return 0;
+    }
+    return kxdll_GetNumberOfRectsToUpdate();
+}
+
+bool KX_SetMousePosition(int x, int y) {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode || g_bIsAnUpdatePending || !kxdll_SetMousePosition) {
+        return false;
+    }
+    return kxdll_SetMousePosition(x, y) != 0;
+}
+
+bool KX_HandleMacEvent(EventRef event) {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode || g_bIsAnUpdatePending || !kxdll_HandleMacEvent) {
+        return false;
+    }
+    return kxdll_HandleMacEvent(event) != 0;
+}
+
+void KX_SetPalette(const unsigned char* palette) {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode || !palette) {
+        return;
+    }
+    if (palette != g_PaletteData) {
+        std::memcpy(g_PaletteData, palette, kKXPaletteSize);
+    }
+    g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call = true;
+    if (kxdll_SetPalette) {
+        kxdll_SetPalette(palette);
+    }
+}
+
+void KX_EnableWindowsMouseCursor(bool enable) {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode || !kxdll_EnableWindowsMouseCursor) {
+        return;
+    }
+    kxdll_EnableWindowsMouseCursor(enable);
+}
+
+// No check of the unrecoverable state is needed: the library is closed in that state, so the
+// entry point is no longer bound.
+void KX_SetTrackingMetadata(const char* text) {
+    kx_TestToSeeIfInitWasCalled();
+    if (kxdll_SetTrackingMetadata) {
+        kxdll_SetTrackingMetadata(text);
+    }
+}
+
+void KX_DrawNextFrameIntoBuffer(void* buffer, int rowBytes, unsigned short a, unsigned short b) {
+    kx_TestToSeeIfInitWasCalled();
+    if (g_bUnrecoverableErrorMode) {
+        return;
+    }
+    if (g_bIsAnUpdatePending) {
+        g_bIsAnUpdatePending = false;
+        KX_ShutDown();
+        kx_RemoveUpdateMarkerFiles();
+        if (!kx_PerformASystemUpdateAndReInitialise()) {
+            g_bUnrecoverableErrorMode = true;
+            kx_DisplayUnrecoverableErrorMessage();
+            return;
+        }
+        if (g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call) {
+            KX_SetPalette(g_PaletteData);
+        }
+        KX_EnterMenuSession(1, g_MenuWidthInPixels, g_MenuHeightInPixels);
+    }
+    if (!kxdll_DrawNextFrameIntoBuffer || !buffer) {
+        return;
+    }
+    kxdll_DrawNextFrameIntoBuffer(buffer, rowBytes, a, b, g_bSuspendSharedFileUpdates,
+                                  g_bNotifyUserOfFailedUpdate);
+    g_bNotifyUserOfFailedUpdate = false;
+    if (kxdll_IsASystemUpdateRequired() != 0) {
+        g_bSuspendSharedFileUpdates = false;
+        g_bIsAnUpdatePending = true;
+    }
+}

@@ -16,8 +16,9 @@ class GWTask;
 class GWPref;
 class GameWrapperButton;
 
-// The text objects of the text views (the text editor's own reference type).
-typedef struct OpaqueTXNObject* TXNObject;
+// The font of every text of the start page, and the template of its build line.
+extern const char* pMacScreenFont;
+extern const char* pVersionText;
 
 class GameWrapperView {
 public:
@@ -76,7 +77,10 @@ public:
     void DoPlayGame();
     void DoOtherGames();
 
-    // Game-center view.
+    // Game-center view: the storefront's frames are this size, 4 bytes a pixel.
+    static constexpr int kGameCenterWidth = 720;
+    static constexpr int kGameCenterHeight = 540;
+    static constexpr int kGameCenterBytesPerRow = kGameCenterWidth * 4;
     static OSStatus EventHandler_GameCenter(EventHandlerCallRef handlerCall, EventRef event,
                                             void* userData);
     unsigned char* GetGameCenterBuffer();
@@ -120,6 +124,10 @@ public:
     UnsignedWide mLaunchStartTime;
     SInt32 mLaunchError;
 
+    // Control IDs of the main view and the game-center view.
+    static const ControlID mMainViewID;
+    static const ControlID mGameCenterViewID;
+
 private:
     GameWrapperView();
     // Sends the initialize event with bounds to a new instance of classID.
@@ -127,6 +135,16 @@ private:
     OSStatus InitializeMainViewInstance(EventHandlerCallRef handlerCall, EventRef event);
     OSStatus InitializeGameCenterViewInstance(EventHandlerCallRef handlerCall, EventRef event);
     void KeepGameCenterContext(CGContextRef context);
+    // The text views over the main view, added to parent: the game's name (which also places
+    // the separator line under it) and the build line.
+    OSStatus CreateTitleTextView(HIViewRef parent);
+    OSStatus CreateBuildTextView(HIViewRef parent);
+    // Fills the build line again from its template, in its size and colour.
+    void RefillBuildText();
+
+    // Both timers run for the controller's whole life; its destructor removes them.
+    EventLoopTimerRef mGameCenterTimer;
+    EventLoopTimerRef mPlayGameTimer;
 
     static GameWrapperView* s_Instance;
 };

@@ -1,0 +1,69 @@
+// A whole launcher bundle in a temporary folder, as a publisher ships it: the three required
+// data files, the game information, the nib with the menu bar and both windows, the four
+// pictures of the start page, an optional agreement and a storefront plug-in copied in as
+// "Pellucid.dylib". Tests make it the main bundle and run the launcher's code against it.
+#pragma once
+
+#include "TestSupport.h"
+
+#include <string>
+#include <vector>
+
+namespace LauncherTest {
+
+// The folder where the build puts the test plug-ins, and the path of one of them by file name.
+std::string testPluginPath(const std::string& fileName);
+// The recording plug-in (plugins/testing): notes every call it receives in $KXTEST_RECORD_FILE.
+std::string recordingPluginPath();
+
+// Game information with application ID 1234, the name "Test Game", channel 7, price 4.99 and
+// a game at ".Game/Game.app".
+std::string defaultGameInformation();
+// main.nib: a menu bar with About ('abou', Ctrl+I) and Quit ('quit', Ctrl+Q), a 720 x 540 main
+// window with a close box, and the agreement window with the text view 'MTXT'/0 in a scroll
+// view and push buttons sending 'not!' and 'ok  '.
+std::string defaultNib();
+
+struct BundleOptions {
+    std::string name = "Test Game";
+    std::string gameInformation = defaultGameInformation();
+    std::string nib = defaultNib();
+    // Empty: no EULA.rtf.
+    std::string eulaRTF;
+    // Empty: no EULA.txt.
+    std::string eulaText;
+    // Empty: no plug-in in the resources.
+    std::string pluginPath = recordingPluginPath();
+    // Resource file names left out ("Channel.dat", "RAW_002.wdt", "main.nib", ...).
+    std::vector<std::string> omit;
+};
+
+class LauncherTestBundle {
+public:
+    // Builds "<parent>/<options.name>.app"; failures to write are test failures.
+    explicit LauncherTestBundle(const std::string& parent, const BundleOptions& options = {});
+
+    const std::string& path() const { return mPath; }
+    std::string contents() const { return mPath + "/Contents"; }
+    std::string resources() const { return mPath + "/Contents/Resources"; }
+    // Where the launcher's executable lies in a shipped bundle; its Contents path is contents().
+    std::string executablePath() const { return mPath + "/Contents/MacOS/GameWrapper"; }
+
+    // Makes this bundle the main bundle of the process (undone by useNoBundle()).
+    void makeMainBundle() const;
+    static void useNoBundle();
+
+    // Puts the test game (tests/helpers/gw-test-game) at ".Game/Game.app" with the given
+    // behaviour words (see gw-test-game.cpp); returns the game's resources folder, where it
+    // writes its report.
+    std::string installGame(const std::string& behaviour) const;
+    // Copies the launcher executable into Contents/MacOS and the platform library into
+    // Contents/Frameworks, as a shipped bundle has them.
+    void installExecutable(const std::string& launcherPath,
+                           const std::string& platformLibrary) const;
+
+private:
+    std::string mPath;
+};
+
+} // namespace LauncherTest

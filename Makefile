@@ -26,6 +26,7 @@ bench: deps
 	@test -f build-bench/build.ninja || cmake --preset bench
 	cmake --build --preset bench
 	@bench/run-all build-bench
+	@bench/window-startup build-bench
 
 format:
 	@git ls-files '*.h' '*.cpp' '*.c' | xargs clang-format -i

@@ -1,0 +1,142 @@
+// The menu session while the storefront is shown: frames into the launcher's buffer, mouse
+// positions, events, palettes, and the completion poll.
+#include "KXHostTestHelpers.h"
+
+#include <Carbon/Carbon.h>
+
+#include <cstdint>
+
+namespace {
+
+using KXHostTest::captureStdout;
+using KXHostTest::HostTest;
+using ::testing::ElementsAre;
+
+constexpr int kWidth = 720;
+constexpr int kHeight = 540;
+constexpr int kRowBytes = kWidth * 4;
+
+class SessionTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        installPlugin("recording");
+        captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
+        m_callsAtStart = calls().size();
+        m_frame.assign(static_cast<size_t>(kWidth) * kHeight, 0xDEADBEEF);
+    }
+
+    uint32_t pixel(int x, int y) const { return m_frame[static_cast<size_t>(y) * kWidth + x]; }
+    void drawFrame() { KX_DrawNextFrameIntoBuffer(m_frame.data(), kRowBytes, 4, 1); }
+
+    size_t m_callsAtStart = 0;
+    std::vector<uint32_t> m_frame;
+};
+
+EventRef makeKeyDown(char character, UInt32 keyCode) {
+    EventRef event = nullptr;
+    EXPECT_EQ(
+        CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, kEventAttributeNone, &event),
+        noErr);
+    SetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, 1, &character);
+    SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
+    return event;
+}
+
+TEST_F(SessionTest, FramesFillTheWholeBufferInTheLaunchersPixelLayout) {
+    EXPECT_EQ(KX_EnterMenuSession(1, kWidth, kHeight), 0);
+    EXPECT_EQ(g_MenuWidthInPixels, kWidth);
+    EXPECT_EQ(g_MenuHeightInPixels, kHeight);
+    drawFrame();
+    EXPECT_EQ(KX_GetNumberOfRectsToUpdate(), 1);
+
+    // Red is x, green is y, blue the frame number; the top byte is never used.
+    EXPECT_EQ(pixel(0, 0), 0x00000001u);
+    EXPECT_EQ(pixel(10, 20), 0x000A1401u);
+    EXPECT_EQ(pixel(kWidth - 1, kHeight - 1), 0x00CF1B01u); // 719 & 0xFF, 539 & 0xFF
+    auto* bytes = reinterpret_cast<const uint8_t*>(m_frame.data());
+    size_t offset = (static_cast<size_t>(20) * kWidth + 10) * 4;
+    // In memory: blue, green, red, unused.
+    EXPECT_EQ(bytes[offset], 0x01);
+    EXPECT_EQ(bytes[offset + 1], 0x14);
+    EXPECT_EQ(bytes[offset + 2], 0x0A);
+
+    drawFrame();
+    EXPECT_EQ(pixel(10, 20), 0x000A1402u);
+    EXPECT_THAT(callsAfter(m_callsAtStart),
+                ElementsAre("kxdll_EnterMenuSession 1 720 540",
+                            "kxdll_DrawNextFrameIntoBuffer 2880 4 1 0 0",
+                            "kxdll_IsASystemUpdateRequired 0", "kxdll_GetNumberOfRectsToUpdate",
+                            "kxdll_DrawNextFrameIntoBuffer 2880 4 1 0 0",
+                            "kxdll_IsASystemUpdateRequired 0"));
+    EXPECT_TRUE(m_alerts.empty());
+}
+
+TEST_F(SessionTest, MousePositionsAndEventsReachThePlugin) {
+    KX_EnterMenuSession(1, kWidth, kHeight);
+    EXPECT_TRUE(KX_SetMousePosition(100, 200));
+    drawFrame();
+    EXPECT_EQ(pixel(100, 200), 0x00FFFFFFu);
+    EXPECT_EQ(pixel(101, 200), 0x0065C801u);
+
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
+    EventRef letter = makeKeyDown('a', 0);
+    EXPECT_FALSE(KX_HandleMacEvent(letter));
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
+    // Esc ends the menu session, as a storefront's own Esc does.
+    EventRef escape = makeKeyDown(27, 53);
+    EXPECT_TRUE(KX_HandleMacEvent(escape));
+    EXPECT_TRUE(KX_IsTheMenuSessionComplete());
+    ReleaseEvent(letter);
+    ReleaseEvent(escape);
+
+    KX_EnableWindowsMouseCursor(true);
+    KX_SetTrackingMetadata("campaign=spring");
+    std::vector<std::string> recorded = callsAfter(m_callsAtStart);
+    EXPECT_EQ(recorded[1], "kxdll_SetMousePosition 100 200");
+    EXPECT_EQ(recorded[4], "kxdll_IsTheMenuSessionComplete 0");
+    EXPECT_EQ(recorded[5], "kxdll_HandleMacEvent keyb 1");
+    EXPECT_EQ(recorded.back(), "kxdll_SetTrackingMetadata \"campaign=spring\"");
+    EXPECT_EQ(recorded[recorded.size() - 2], "kxdll_EnableWindowsMouseCursor 1");
+
+    // A new session starts incomplete again.
+    KX_EnterMenuSession(1, kWidth, kHeight);
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
+}
+
+TEST_F(SessionTest, SetPaletteKeepsACopyAndForwardsTheCallersPointer) {
+    unsigned char palette[768];
+    for (int index = 0; index < 768; ++index) {
+        palette[index] = static_cast<unsigned char>(index * 7);
+    }
+    KX_SetPalette(palette);
+    EXPECT_EQ(std::memcmp(g_PaletteData, palette, sizeof palette), 0);
+    EXPECT_TRUE(g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call);
+    KX_SetPalette(palette);
+    EXPECT_EQ(std::memcmp(g_PaletteData, palette, sizeof palette), 0);
+    // The kept copy handed back in leaves it as it is.
+    KX_SetPalette(g_PaletteData);
+    EXPECT_EQ(std::memcmp(g_PaletteData, palette, sizeof palette), 0);
+    EXPECT_THAT(callsAfter(m_callsAtStart),
+                ElementsAre("kxdll_SetPalette 00070e ebf2f9", "kxdll_SetPalette 00070e ebf2f9",
+                            "kxdll_SetPalette 00070e ebf2f9"));
+
+    // A new initialisation forgets that a palette was given.
+    KX_ShutDown();
+    captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
+    EXPECT_FALSE(g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call);
+}
+
+TEST_F(SessionTest, AFrameIntoABufferTooNarrowForTheSessionIsNotDrawn) {
+    KX_EnterMenuSession(1, kWidth, kHeight);
+    KX_DrawNextFrameIntoBuffer(m_frame.data(), kRowBytes - 4, 4, 1);
+    EXPECT_EQ(pixel(0, 0), 0xDEADBEEFu);
+    // No buffer at all is not handed to the plug-in.
+    KX_DrawNextFrameIntoBuffer(nullptr, kRowBytes, 4, 1);
+    EXPECT_THAT(callsAfter(m_callsAtStart),
+                ElementsAre("kxdll_EnterMenuSession 1 720 540",
+                            "kxdll_DrawNextFrameIntoBuffer 2876 4 1 0 0",
+                            "kxdll_IsASystemUpdateRequired 0"));
+}
+
+} // namespace

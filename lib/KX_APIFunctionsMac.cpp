@@ -225,6 +225,14 @@ unsigned short KX_Initialize(int applicationID, const char* applicationName, int
 unsigned short kx_Initialize(int applicationID, const char* applicationName, int channelID,
                              float price, unsigned short debugMode) {
     g_bInitCalled = true;
+    // A plug-in still loaded from an earlier initialisation is shut down and closed first, so
+    // that its library reference is not lost under the new handle.
+    if (g_DLLHandle) {
+        if (kxdll_ShutDown) {
+            kxdll_ShutDown();
+        }
+        kx_UnloadLibrary();
+    }
     std::string path = std::string(g_CorvaneTessalyPath) + g_CorvaneTessalyDLLName;
     const char* reason = "the path is longer than 1023 bytes";
     if (path.size() < kKXPathBufferSize) {

@@ -79,7 +79,8 @@ extern kxdll_EnableWindowsMouseCursor_fn kxdll_EnableWindowsMouseCursor;
 extern kxdll_SetTrackingMetadata_fn kxdll_SetTrackingMetadata;
 
 // Loads and binds the library at g_CorvaneTessalyPath + g_CorvaneTessalyDLLName and initialises
-// it; used by KX_Initialize and by the re-initialisation after an update.
+// it; used by KX_Initialize and by the re-initialisation after an update. A plug-in still
+// loaded is shut down and closed first.
 unsigned short kx_Initialize(int applicationID, const char* applicationName, int channelID,
                              float price, unsigned short debugMode);
 // The usage check every KX_ function but KX_Initialize makes first: before KX_Initialize it

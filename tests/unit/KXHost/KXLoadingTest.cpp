@@ -141,6 +141,10 @@ TEST_F(HostTest, CallsBeforeInitializeShowTheUsageAlertAndAnswerWithoutAPlugin) 
 TEST_F(HostTest, ShutDownTellsThePluginOnceAndUnloadsItOnce) {
     installPlugin("recording");
     captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
+    // Initialising again closes the first load before opening the library anew.
+    size_t first = calls().size();
+    captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
+    EXPECT_EQ(callsAfter(first).front(), "kxdll_ShutDown");
     size_t before = calls().size();
     KX_ShutDown();
     EXPECT_THAT(callsAfter(before), ElementsAre("kxdll_ShutDown"));

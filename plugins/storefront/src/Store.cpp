@@ -1,0 +1,139 @@
+#include "Store.h"
+
+#include "StorePainter.h"
+#include "UpdateCheck.h"
+
+#include <cairo.h>
+
+#include <cstdio>
+
+namespace Storefront {
+
+Store::Store(const std::string& resourcesFolder, const StoreIdentity& identity)
+    : m_resourcesFolder(resourcesFolder), m_identity(identity),
+      m_content(loadStoreContent(resourcesFolder, identity.applicationID)) {
+    m_lastError = m_content.problem;
+    if (m_content.problem.empty()) {
+        log("catalogue version " + std::to_string(m_content.catalogueVersion) + " with " +
+            std::to_string(m_content.games.size()) + " games");
+    } else {
+        log("opening an empty store: " + m_content.problem);
+    }
+}
+
+void Store::log(const std::string& line) const {
+    if (m_identity.debugMode) {
+        std::printf("Storefront: %s\n", line.c_str());
+        std::fflush(stdout);
+    }
+}
+
+kxdll_status Store::enterMenuSession(std::uint32_t mode, int width, int height) {
+    if (mode != kStorefrontMode) {
+        m_lastError = "Menu session mode " + std::to_string(mode) +
+                      " is unknown; the storefront offers mode 1.";
+        return kStatusUnknownMode;
+    }
+    if (width != Layout::kFrameWidth || height != Layout::kFrameHeight) {
+        m_lastError = "The storefront draws 720 x 540 frames; the launcher asked for " +
+                      std::to_string(width) + " x " + std::to_string(height) + ".";
+        return kStatusUnsupportedSize;
+    }
+    m_inSession = true;
+    m_session.begin(static_cast<int>(m_content.games.size()));
+    // The buffer's pixels are from before this visit: the next frame paints all of it.
+    m_lastBuffer = nullptr;
+    return kStatusOK;
+}
+
+void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, bool suspendUpdates,
+                      bool notifyFailedUpdate) {
+    pollForUpdate(suspendUpdates);
+    if (!m_inSession) {
+        m_lastError = "A frame was asked for outside a menu session; nothing was drawn.";
+        return;
+    }
+    if (!buffer || bytesPerPixel != 4 || rowBytes < Layout::kFrameWidth * 4 || rowBytes % 4 != 0) {
+        m_lastError = "The frame buffer is not a 720 x 540 buffer of 4-byte pixels (row length " +
+                      std::to_string(rowBytes) + ", pixel size " + std::to_string(bytesPerPixel) +
+                      "); nothing was drawn.";
+        return;
+    }
+    if (notifyFailedUpdate) {
+        m_session.showNotice("The storefront could not be updated. It shows the games it had "
+                             "before.",
+                             kNoticeFrames);
+    }
+
+    bool moving = m_session.animating();
+    m_session.advanceFrame();
+    // When only the banner moves, the rest of the launcher's buffer still holds our last frame.
+    bool whole = buffer != m_lastBuffer || rowBytes != m_lastRowBytes || moving ||
+                 m_session.changeCount() != m_lastChangeCount || m_drawPointer;
+
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(static_cast<unsigned char*>(buffer), CAIRO_FORMAT_RGB24,
+                                            Layout::kFrameWidth, Layout::kFrameHeight, rowBytes);
+    cairo_t* cr = cairo_create(surface);
+    FrameOptions options;
+    options.subtitle = m_identity.applicationName.empty()
+                           ? "Find your next game."
+                           : "More games for players of " + m_identity.applicationName + ".";
+    options.drawPointer = m_drawPointer;
+    options.bannerOnly = !whole;
+    paintFrame(cr, m_content, m_session, options);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    cairo_surface_destroy(surface);
+
+    m_updateRect = whole ? Layout::kFrame : Layout::kBanner;
+    m_lastBuffer = buffer;
+    m_lastRowBytes = rowBytes;
+    m_lastChangeCount = m_session.changeCount();
+    ++m_framesDrawn;
+}
+
+void Store::pollForUpdate(bool suspendUpdates) {
+    if (suspendUpdates) {
+        // The last update failed and the launcher fell back to the backup files: leave the
+        // files alone until it lifts the suspension.
+        m_updateWanted = false;
+        return;
+    }
+    if (m_framesUntilUpdateCheck > 0) {
+        --m_framesUntilUpdateCheck;
+        return;
+    }
+    m_framesUntilUpdateCheck = kFramesPerUpdateCheck - 1;
+    UpdateFinding finding = checkForUpdate(m_resourcesFolder, m_content.catalogueVersion);
+    m_updateWanted = finding.wanted;
+    if (finding.reason != m_lastUpdateFinding) {
+        log(finding.wanted ? "asking for a system update: " + finding.reason : finding.reason);
+        m_lastUpdateFinding = finding.reason;
+    }
+}
+
+bool Store::updateRect(int index, Box& rect) const {
+    if (index != 0 || m_framesDrawn == 0) {
+        return false;
+    }
+    rect = m_updateRect;
+    return true;
+}
+
+bool Store::setMousePosition(int x, int y) {
+    if (!m_inSession) {
+        return false;
+    }
+    m_session.setPointer(x, y);
+    return true;
+}
+
+bool Store::handleEvent(EventRef event) {
+    if (!m_inSession) {
+        return false;
+    }
+    return m_session.handle(translateEvent(event));
+}
+
+} // namespace Storefront

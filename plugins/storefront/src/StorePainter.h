@@ -1,0 +1,24 @@
+// Paints storefront frames with Cairo.
+#pragma once
+
+#include "StoreContent.h"
+#include "StoreSession.h"
+
+#include <cairo.h>
+
+#include <string>
+
+namespace Storefront {
+
+struct FrameOptions {
+    std::string subtitle;
+    // The launcher may ask the store to show its own pointer instead of the system's.
+    bool drawPointer = false;
+    // Only the banner (with the back button) is painted; the rest keeps last frame's pixels.
+    bool bannerOnly = false;
+};
+
+void paintFrame(cairo_t* cr, const StoreContent& content, const StoreSession& session,
+                const FrameOptions& options);
+
+} // namespace Storefront

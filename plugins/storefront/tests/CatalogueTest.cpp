@@ -1,0 +1,87 @@
+#include "Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace Storefront;
+
+TEST(Catalogue, ReadsHeaderGamesAndPrices) {
+    CatalogueResult result = parseCatalogue("# comment\n"
+                                            "catalogue-version = 12\r\n"
+                                            "heading =  More to play \n"
+                                            "\n"
+                                            "[game]\n"
+                                            "id = 7\n"
+                                            "title = Tide = Time\n"
+                                            "price = 0\n"
+                                            "[game]\n"
+                                            "title = Second\n"
+                                            "price = 12.5\n"
+                                            "cover = covers/second.jpg\n"
+                                            "description = Twice as good.\n",
+                                            "test.txt");
+    ASSERT_TRUE(result.catalogue) << result.error;
+    const Catalogue& catalogue = *result.catalogue;
+    EXPECT_EQ(catalogue.version, 12);
+    EXPECT_EQ(catalogue.heading, "More to play");
+    ASSERT_EQ(catalogue.entries.size(), 2u);
+    EXPECT_EQ(catalogue.entries[0].id, 7);
+    EXPECT_EQ(catalogue.entries[0].title, "Tide = Time");
+    EXPECT_EQ(formatPrice(catalogue.entries[0].priceInCents), "Free");
+    EXPECT_EQ(catalogue.entries[1].priceInCents, 1250);
+    EXPECT_EQ(formatPrice(catalogue.entries[1].priceInCents), "$12.50");
+    EXPECT_EQ(catalogue.entries[1].coverPath, "covers/second.jpg");
+    EXPECT_EQ(catalogue.entries[1].description, "Twice as good.");
+}
+
+TEST(Catalogue, DamageIsReportedWithFileAndLine) {
+    struct Case {
+        std::string text;
+        std::string error;
+    };
+    const std::string header = "catalogue-version = 1\n";
+    const Case cases[] = {
+        {"catalogue-version = -3\n",
+         "c.txt, line 1: catalogue-version \"-3\" is not a whole number above 0."},
+        {header + "colour = red\n",
+         "c.txt, line 2: unknown key \"colour\" before the first [game]."},
+        {header + "[shop]\n", "c.txt, line 2: unknown section \"[shop]\" (only [game] is known)."},
+        {header + "[game]\ntitle = A\nprice = 1.999\n",
+         "c.txt, line 4: price \"1.999\" is not an amount such as 9.99."},
+        {header + "[game]\ntitle = A\nprice = 1\ntitle = B\n",
+         "c.txt, line 5: \"title\" is given twice."},
+        {header + "[game]\ntitle = A\n[game]\ntitle = B\nprice = 2\n",
+         "c.txt, line 2: the [game] needs both a title and a price."},
+        {header + "[game]\ntitle = A\nprice = 1\ncover = ../../etc/passwd\n",
+         "c.txt, line 5: cover \"../../etc/passwd\" is not a relative path inside the storefront "
+         "folder."},
+        {header + "[game]\ntitle A\n", "c.txt, line 3: expected \"key = value\"."},
+        {header + "[game]\ntitle = \xC3\x28\nprice = 1\n", "c.txt is not valid UTF-8 text."},
+        {header + std::string(3000, 'x') + "\n",
+         "c.txt, line 2: the line is longer than 2048 bytes."},
+    };
+    for (const Case& c : cases) {
+        CatalogueResult result = parseCatalogue(c.text, "c.txt");
+        EXPECT_FALSE(result.catalogue) << c.text;
+        EXPECT_EQ(result.error, c.error);
+    }
+    std::string many = header;
+    for (int i = 0; i <= static_cast<int>(kMaxCatalogueEntries); ++i) {
+        many += "[game]\ntitle = G\nprice = 1\n";
+    }
+    EXPECT_NE(parseCatalogue(many, "c.txt").error.find("more than 64 games"), std::string::npos);
+    EXPECT_EQ(parseCatalogue(std::string(kMaxCatalogueBytes + 1, '#'), "c.txt").error,
+              "c.txt is larger than 256 KB.");
+}
+
+TEST(Catalogue, TheDemoCatalogueIsValid) {
+    std::ifstream file(STOREFRONT_DEMO_CATALOGUE);
+    std::stringstream text;
+    text << file.rdbuf();
+    CatalogueResult result = parseCatalogue(text.str(), "demo");
+    ASSERT_TRUE(result.catalogue) << result.error;
+    EXPECT_GE(result.catalogue->entries.size(), 6u);
+    EXPECT_LE(result.catalogue->entries.size(), 8u);
+}

@@ -1,0 +1,234 @@
+// The plug-in's files: a missing or damaged catalogue, covers, and the update it asks for.
+#include "PluginHarness.h"
+
+#include "StoreLayout.h"
+
+#include "TestSupport.h"
+
+#include <turbojpeg.h>
+
+#include <string>
+
+using namespace StorefrontTest;
+
+namespace {
+
+class StorefrontFiles : public ::testing::Test {
+protected:
+    void start(LoadedPlugin& plugin) {
+        ASSERT_TRUE(plugin.loaded());
+        ASSERT_EQ(plugin.Initialize(1, "Demo Game", 7, 9.99f, 0, KXDLL_HOST_VERSION), 0);
+        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
+    }
+
+    // Draws one frame and answers what the host asks right after it.
+    bool updateRequestedAfterAFrame(LoadedPlugin& plugin, bool suspend = false) {
+        Frame frame;
+        drawFrame(plugin, frame, suspend);
+        return plugin.IsASystemUpdateRequired();
+    }
+
+    void writeUpdate(int version, bool withMarker) {
+        writeCatalogue(resources.path(), catalogueText(2, version), "Update/Storefront");
+        if (withMarker) {
+            TestSupport::writeFile(resources / "Update/Tessaly.red", "");
+        }
+    }
+
+    TestSupport::TempDir resources;
+};
+
+std::string jpegOfOneColour(int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width * height * 3), 0x40);
+    tjhandle compressor = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    EXPECT_EQ(tjCompress2(compressor, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size,
+                          TJSAMP_444, 90, 0),
+              0);
+    std::string bytes(reinterpret_cast<char*>(jpeg), size);
+    tjFree(jpeg);
+    tjDestroy(compressor);
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(StorefrontFiles, AMissingOrDamagedCatalogueOpensAnEmptyStoreThatSaysWhy) {
+    struct Case {
+        const char* name;
+        std::string text; // empty: no catalogue file at all
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", "", "Storefront/catalogue.txt could not be opened."},
+        {"bad price", "catalogue-version = 2\n[game]\ntitle = A\nprice = cheap\n",
+         "Storefront/catalogue.txt, line 4: price \"cheap\" is not an amount such as 9.99."},
+        {"no version", "[game]\ntitle = A\nprice = 1\n",
+         "Storefront/catalogue.txt gives no catalogue-version."},
+        {"binary", std::string("\xff\xd8\xff\x00garbage", 11),
+         "Storefront/catalogue.txt holds a NUL byte; it is not a text file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSupport::TempDir folder;
+        if (!c.text.empty()) {
+            writeCatalogue(folder.path(), c.text);
+        }
+        LoadedPlugin plugin(folder.path());
+        ASSERT_TRUE(plugin.loaded());
+        // The launcher quits when initialisation fails; a store without games is no reason.
+        ASSERT_EQ(plugin.Initialize(1, "Demo Game", 7, 0, 0, KXDLL_HOST_VERSION), 0);
+        EXPECT_STREQ(plugin.GetLastErrorInformation(), c.reason);
+        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
+        EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 0);
+        Frame frame;
+        drawFrame(plugin, frame);
+        EXPECT_FALSE(frame.allOneColour());
+        // With no games, Return is on the back button.
+        pressKey(plugin, 0x24, '\r');
+        EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+    }
+}
+
+TEST_F(StorefrontFiles, CoversComeFromTheirJPEGsOrAreDrawn) {
+    writeCatalogue(resources.path(), "catalogue-version = 1\n"
+                                     "[game]\ntitle = Pictured\nprice = 1\ncover = covers/a.jpg\n"
+                                     "[game]\ntitle = Broken\nprice = 1\ncover = covers/b.jpg\n"
+                                     "[game]\ntitle = Drawn\nprice = 1\n");
+    TestSupport::writeFile(resources / "Storefront/covers/a.jpg", jpegOfOneColour(300, 200));
+    TestSupport::writeFile(resources / "Storefront/covers/b.jpg",
+                           jpegOfOneColour(300, 200).substr(0, 200));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    Frame frame;
+    drawFrame(plugin, frame);
+    // The picture's own grey, scaled to the card, fills the first cover.
+    Storefront::Box first = Storefront::cardBox(0, 0);
+    std::uint32_t pictured =
+        frame.at(static_cast<int>(first.x + 40), static_cast<int>(first.y + 50));
+    EXPECT_NEAR(static_cast<int>(pictured & 0xFF), 0x40, 3);
+    EXPECT_NEAR(static_cast<int>((pictured >> 16) & 0xFF), 0x40, 3);
+    // The truncated picture and the missing one are both drawn instead, with colour.
+    for (int index : {1, 2}) {
+        Storefront::Box card = Storefront::cardBox(index, 0);
+        std::uint32_t drawn =
+            frame.at(static_cast<int>(card.x + 12), static_cast<int>(card.y + 12));
+        EXPECT_NE(drawn & 0xFF, (drawn >> 8) & 0xFF) << "card " << index << " is grey";
+    }
+}
+
+TEST_F(StorefrontFiles, AsksForAnUpdateOnlyForANewerCompleteCatalogue) {
+    writeCatalogue(resources.path(), catalogueText(3, 4));
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "no Update folder";
+    }
+    writeUpdate(5, false);
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "newer but without its marker";
+    }
+    writeUpdate(4, true);
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "the same version";
+    }
+    writeUpdate(5, true);
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(plugin.IsASystemUpdateRequired()) << "only a frame looks";
+        EXPECT_TRUE(updateRequestedAfterAFrame(plugin));
+        // Suspended after a failed update: the files are left alone.
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin, true));
+    }
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin, true));
+    }
+    writeCatalogue(resources.path(), "catalogue-version = 9\n[game]\nprice = 1\n",
+                   "Update/Storefront");
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "a damaged update";
+    }
+    // The host removes the markers before it installs an update; the reloaded plug-in does not
+    // ask again even though the files were not moved.
+    writeUpdate(5, true);
+    TestSupport::removeTree(resources / "Update/Tessaly.red");
+    {
+        LoadedPlugin plugin(resources.path());
+        start(plugin);
+        EXPECT_FALSE(updateRequestedAfterAFrame(plugin));
+    }
+}
+
+TEST_F(StorefrontFiles, AnUpdateArrivingDuringTheSessionIsSeenWithinASecondOfFrames) {
+    writeCatalogue(resources.path(), catalogueText(3, 1));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    EXPECT_FALSE(updateRequestedAfterAFrame(plugin));
+    writeUpdate(2, true);
+    bool asked = false;
+    for (int frame = 0; frame < 12 && !asked; ++frame) {
+        asked = updateRequestedAfterAFrame(plugin);
+    }
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(StorefrontFiles, AFailedUpdateIsShownToTheUserForAWhile) {
+    writeCatalogue(resources.path(), catalogueText(3));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    Frame plain;
+    for (int i = 0; i < 20; ++i) {
+        drawFrame(plugin, plain);
+    }
+    Frame told = plain;
+    drawFrame(plugin, told, true, true);
+    drawFrame(plugin, told, true, false);
+    EXPECT_NE(told.region(80, 458, 560, 44), plain.region(80, 458, 560, 44));
+    for (int i = 0; i < 80; ++i) {
+        drawFrame(plugin, told, true, false);
+    }
+    EXPECT_EQ(told.region(80, 458, 560, 44), plain.region(80, 458, 560, 44));
+}
+
+TEST_F(StorefrontFiles, CallsOutsideTheContractAreRefusedWithAReason) {
+    writeCatalogue(resources.path(), catalogueText(2));
+    LoadedPlugin plugin(resources.path());
+    ASSERT_TRUE(plugin.loaded());
+    EXPECT_EQ(plugin.Initialize(1, nullptr, 7, 0, 0, 5), 2);
+    EXPECT_NE(std::string(plugin.GetLastErrorInformation()).find("version 5"), std::string::npos);
+    ASSERT_EQ(plugin.Initialize(1, nullptr, 7, 0, 0, KXDLL_HOST_VERSION), 0);
+
+    Frame frame;
+    drawFrame(plugin, frame);
+    EXPECT_TRUE(frame.allOneColour()) << "no frame before a menu session";
+    EXPECT_EQ(plugin.GetNumberOfRectsToUpdate(), 0);
+    EXPECT_EQ(plugin.EnterMenuSession(2, 720, 540), 6);
+    EXPECT_EQ(plugin.EnterMenuSession(1, 640, 480), 7);
+    EXPECT_NE(std::string(plugin.GetLastErrorInformation()).find("640 x 480"), std::string::npos);
+    ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
+    plugin.DrawNextFrameIntoBuffer(nullptr, 2880, 4, 1, 0, 0);
+    plugin.DrawNextFrameIntoBuffer(frame.pixels.data(), 100, 4, 1, 0, 0);
+    EXPECT_TRUE(frame.allOneColour());
+    EXPECT_FALSE(plugin.HandleMacEvent(nullptr));
+    plugin.SetPalette(nullptr);
+    plugin.SetTrackingMetadata("campaign=spring");
+    EXPECT_STREQ(plugin.GetValueAsString("TrackingMetadata"), "campaign=spring");
+    EXPECT_STREQ(plugin.GetValueAsString("NoSuchValue"), "");
+    EXPECT_EQ(plugin.GetValueAsInt(nullptr), 0);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+
+    plugin.ShutDown();
+    EXPECT_EQ(plugin.EnterMenuSession(1, 720, 540), 4);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.SetMousePosition(3, 3));
+}

@@ -1,0 +1,204 @@
+// The built plug-in driven as the launcher drives it: initialise, enter the menu session, draw
+// frames into a 720 x 540 buffer, forward the pointer and events, poll for completion and for
+// an update.
+#include "PluginHarness.h"
+
+#include "StoreInput.h"
+#include "StoreLayout.h"
+
+#include "TestSupport.h"
+
+#include <string>
+
+using namespace StorefrontTest;
+using Storefront::Box;
+namespace Layout = Storefront::Layout;
+namespace MacKey = Storefront::MacKey;
+
+namespace {
+
+class StorefrontPlugin : public ::testing::Test {
+protected:
+    // Initialises as the launcher does (application id, name, channel, price, debug mode 1,
+    // host version 6) and opens the 720 x 540 session.
+    void start(LoadedPlugin& plugin, int applicationID = 1) {
+        ASSERT_TRUE(plugin.loaded());
+        plugin.GetDLLVersionAsString();
+        plugin.GetDLLVersionAsInt();
+        ASSERT_EQ(plugin.Initialize(applicationID, "Demo Game", 7, 9.99f, 1, KXDLL_HOST_VERSION), 0)
+            << plugin.GetLastErrorInformation();
+        plugin.EnableWindowsMouseCursor(true);
+        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0) << plugin.GetLastErrorInformation();
+    }
+
+    // Enough frames for every eased value to come to rest.
+    static void settle(LoadedPlugin& plugin, Frame& frame) {
+        for (int i = 0; i < 20; ++i) {
+            drawFrame(plugin, frame);
+        }
+    }
+
+    static std::vector<std::uint32_t> regionOf(const Frame& frame, const Box& box) {
+        return frame.region(static_cast<int>(box.x), static_cast<int>(box.y),
+                            static_cast<int>(box.width), static_cast<int>(box.height));
+    }
+
+    TestSupport::TempDir resources;
+};
+
+} // namespace
+
+TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
+    writeCatalogue(resources.path(), catalogueText(6));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 6);
+    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 1);
+
+    Frame first;
+    drawFrame(plugin, first);
+    EXPECT_FALSE(first.allOneColour());
+    EXPECT_EQ(plugin.GetNumberOfRectsToUpdate(), 1);
+    // Every card of the grid is painted: its middle is not the page's background.
+    for (int index = 0; index < 6; ++index) {
+        Box card = Storefront::cardBox(index, 0);
+        EXPECT_NE(
+            first.at(static_cast<int>(card.x + card.width / 2), static_cast<int>(card.y + 150)),
+            first.at(5, 530))
+            << "card " << index;
+    }
+
+    Frame later = first;
+    for (int i = 0; i < 6; ++i) {
+        drawFrame(plugin, later);
+    }
+    EXPECT_NE(regionOf(first, Layout::kBanner), regionOf(later, Layout::kBanner));
+
+    // At rest only the banner still moves, and that is what the plug-in reports.
+    settle(plugin, later);
+    int32_t left = -1, top = -1, right = -1, bottom = -1;
+    ASSERT_TRUE(plugin.GetUpdateRect(0, &left, &top, &right, &bottom));
+    EXPECT_EQ(bottom, static_cast<int32_t>(Layout::kBanner.bottom()));
+    EXPECT_EQ(right, 720);
+    EXPECT_FALSE(plugin.GetUpdateRect(1, &left, &top, &right, &bottom));
+    // The rest of a fresh buffer is painted in full on the first frame into it.
+    Frame fresh;
+    drawFrame(plugin, fresh);
+    EXPECT_EQ(regionOf(fresh, Layout::kGridArea), regionOf(later, Layout::kGridArea));
+}
+
+TEST_F(StorefrontPlugin, LeavesOutTheLaunchersOwnGame) {
+    writeCatalogue(resources.path(), catalogueText(6));
+    LoadedPlugin plugin(resources.path());
+    start(plugin, 103);
+    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 5);
+}
+
+TEST_F(StorefrontPlugin, HoverLightsTheCardUnderThePointerAndFadesBack) {
+    writeCatalogue(resources.path(), catalogueText(6));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    Frame frame;
+    settle(plugin, frame);
+    Box card = Storefront::cardBox(2, 0);
+    std::vector<std::uint32_t> before = regionOf(frame, card);
+
+    plugin.SetMousePosition(static_cast<int>(card.x + 20), static_cast<int>(card.y + 20));
+    drawFrame(plugin, frame);
+    EXPECT_EQ(plugin.GetNumberOfRectsToUpdate(), 1);
+    std::vector<std::uint32_t> halfway = regionOf(frame, card);
+    EXPECT_NE(halfway, before);
+    settle(plugin, frame);
+    std::vector<std::uint32_t> lit = regionOf(frame, card);
+    EXPECT_NE(lit, halfway) << "the highlight eases in over several frames";
+
+    plugin.SetMousePosition(5, 530);
+    settle(plugin, frame);
+    EXPECT_EQ(regionOf(frame, card), before);
+}
+
+TEST_F(StorefrontPlugin, EscapeAndTheBackButtonEndTheSession) {
+    writeCatalogue(resources.path(), catalogueText(3));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    Frame frame;
+    drawFrame(plugin, frame);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    pressKey(plugin, MacKey::kEscape, 0x1B);
+    EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+
+    // A new visit starts afresh.
+    ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    const Box& back = Layout::kBackButton;
+    int backX = static_cast<int>(back.x + back.width / 2);
+    int backY = static_cast<int>(back.y + back.height / 2);
+    // Pressed on the button but released elsewhere: no click.
+    EventRef down = nullptr;
+    ASSERT_EQ(CreateEvent(nullptr, kEventClassMouse, kEventMouseDown, 0, 0, &down), noErr);
+    plugin.SetMousePosition(backX, backY);
+    plugin.HandleMacEvent(down);
+    ReleaseEvent(down);
+    clickAt(plugin, 5, 530);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    clickAt(plugin, backX, backY);
+    EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+}
+
+TEST_F(StorefrontPlugin, KeyboardMovesFocusAndReturnOpensTheDetails) {
+    writeCatalogue(resources.path(), catalogueText(6));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 1");
+    pressKey(plugin, MacKey::kRightArrow, 0x1D);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 2");
+    pressKey(plugin, MacKey::kDownArrow, 0x1F);
+    // The second row is short: down from its missing place goes to its last game.
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 6");
+    pressKey(plugin, MacKey::kLeftArrow, 0x1C);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 5");
+    pressKey(plugin, MacKey::kUpArrow, 0x1E);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 1");
+    for (int i = 0; i < 3; ++i) {
+        pressKey(plugin, MacKey::kRightArrow, 0x1D);
+    }
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 4");
+
+    Frame frame;
+    settle(plugin, frame);
+    std::vector<std::uint32_t> grid = regionOf(frame, Layout::kDetailsPanel);
+    pressKey(plugin, MacKey::kReturn, '\r');
+    settle(plugin, frame);
+    EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), grid);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    // Right shows the next game in the panel; Esc closes the panel, then a second one leaves.
+    pressKey(plugin, MacKey::kRightArrow, 0x1D);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 5");
+    pressKey(plugin, MacKey::kEscape, 0x1B);
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    // Closed again, with focus back on Game 4, the page is as it was before the panel.
+    pressKey(plugin, MacKey::kLeftArrow, 0x1C);
+    settle(plugin, frame);
+    EXPECT_EQ(regionOf(frame, Layout::kDetailsPanel), grid);
+    pressKey(plugin, MacKey::kUpArrow, 0x1E);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "");
+    pressKey(plugin, MacKey::kReturn, '\r');
+    EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+}
+
+TEST_F(StorefrontPlugin, AClickOnACardOpensItsDetails) {
+    writeCatalogue(resources.path(), catalogueText(3));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    Box card = Storefront::cardBox(1, 0);
+    clickAt(plugin, static_cast<int>(card.x + 10), static_cast<int>(card.y + 10));
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 2");
+    Frame frame;
+    settle(plugin, frame);
+    Frame closed;
+    const Box& close = Layout::kDetailsClose;
+    clickAt(plugin, static_cast<int>(close.x + 5), static_cast<int>(close.y + 5));
+    settle(plugin, closed);
+    EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), regionOf(closed, Layout::kDetailsPanel));
+    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+}

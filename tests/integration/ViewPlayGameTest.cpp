@@ -1,0 +1,225 @@
+// "Play Game" and the play-game timer with a real game: launch, hide, the game up and in
+// front, its end, the launcher shown again and a second round; a launch that fails and is
+// given up after five seconds of the test clock with its alert; and presses that must not
+// launch a second game.
+#include "ViewTestSupport.h"
+
+#include "ProcessFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using GameWrapperTest::ChildChecks;
+using LauncherTest::LauncherTestBundle;
+using TestSupport::TempDir;
+using namespace ViewTest;
+
+namespace {
+
+constexpr int kPlayX = kPlayGameLeft + 3;
+constexpr int kPlayY = kButtonTop + 3;
+
+bool launcherVisible(GameWrapperView* view) {
+    return IsProcessVisible(&view->mProcess);
+}
+
+bool launcherInFront(GameWrapperView* view) {
+    ProcessSerialNumber front = {0, 0};
+    Boolean same = false;
+    return GetFrontProcess(&front) == noErr &&
+           SameProcess(&front, &view->mProcess, &same) == noErr && same;
+}
+
+// Runs timer steps until the play state is reached; the game needs real time to come up or go.
+bool stepUntil(GameWrapperView* view, SInt32 state) {
+    return ProcessTesting::waitFor(
+        [&] {
+            view->UpdateForPlayGameTimer();
+            return view->mPlayState == state;
+        },
+        15000);
+}
+
+struct AlertLog {
+    std::vector<MacPlatformTestAlert> alerts;
+    std::vector<std::string> texts;
+};
+
+SInt16 recordAlert(const MacPlatformTestAlert* alert, void* userData) {
+    auto* log = static_cast<AlertLog*>(userData);
+    log->alerts.push_back(*alert);
+    log->texts.push_back(std::string(alert->message ? alert->message : "") + "|" +
+                         (alert->explanation ? alert->explanation : ""));
+    return alert->defaultButton;
+}
+
+} // namespace
+
+TEST(ViewPlayGame, LaunchRunQuitAndPlayAgain) {
+    TempDir dir;
+    LauncherTestBundle bundle(dir.path(), bundleOptions(gameInformation()));
+    bundle.installGame("run");
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            {
+                // A frozen clock: the five-second limit cannot run out while the game starts.
+                MacPlatformTestSetMicroseconds(true, 1000000);
+                ViewScene scene(bundle);
+                GameWrapperView* view = scene.view;
+                checks.check(launcherVisible(view), "launcher shown at first");
+
+                scene.click(kPlayX, kPlayY);
+                checks.equal(view->mPlayState, 1, "launching");
+                checks.equal(view->mLaunchError, 0, "the launch call succeeded");
+                checks.check(!launcherVisible(view), "launcher hidden");
+                checks.equal(view->mLaunchStartTime.lo, 1000000u, "launch time noted");
+                MacPlatformTestSetMicroseconds(true, 2000000);
+                scene.click(kPlayX, kPlayY);
+                checks.equal(view->mLaunchStartTime.lo, 1000000u,
+                             "a press while launching starts nothing");
+
+                GWTask* task = view->GetGameTask();
+                checks.check(stepUntil(view, 2), "the game comes up");
+                checks.check(task->IsFront(), "the game in front");
+                checks.equal(view->mLaunchStartTime.lo, 2000000u, "time taken again when up");
+                pid_t first = task->GetProcessID();
+                scene.click(kPlayX, kPlayY);
+                view->UpdateForPlayGameTimer();
+                checks.check(view->mPlayState == 2 && task->GetProcessID() == first,
+                             "a press while running starts nothing");
+
+                // Showing the launcher brings it to the front; hiding it while it is in front
+                // hands the front to the game.
+                view->SetWrapperVisibility(true);
+                checks.check(launcherVisible(view) && launcherInFront(view), "launcher shown");
+                view->SetWrapperVisibility(false);
+                checks.check(!launcherVisible(view) && task->IsFront(), "game in front again");
+
+                kill(first, SIGTERM);
+                checks.check(stepUntil(view, 0), "the game's end is noticed");
+                checks.check(launcherVisible(view) && launcherInFront(view),
+                             "launcher shown again and in front");
+                checks.check(!task->IsRunning(), "nothing left running");
+
+                scene.click(kPlayX, kPlayY);
+                checks.equal(view->mPlayState, 1, "a second round starts");
+                checks.check(stepUntil(view, 2), "the game comes up again");
+                checks.check(task->GetProcessID() != first, "a new game process");
+                pid_t second = task->GetProcessID();
+                unsigned long long started = ProcessTesting::startTimeOf(second);
+                // Shutdown stops the timer's work before the game is cleaned up.
+                view->mShuttingDown = true;
+                kill(second, SIGTERM);
+                ProcessTesting::waitFor([&] { return ProcessTesting::hasEnded(second, started); });
+                view->UpdateForPlayGameTimer();
+                checks.equal(view->mPlayState, 2, "no step after shutdown began");
+                checks.check(!launcherVisible(view), "the launcher stays as it was");
+            }
+            MacPlatformTestSetMicroseconds(false, 0);
+            checks.finish();
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
+    TempDir dir;
+    // No game in the bundle: the launch call fails at once.
+    LauncherTestBundle bundle(dir.path(), bundleOptions(gameInformation()));
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            AlertLog log;
+            MacPlatformTestSetAlertResponder(recordAlert, &log);
+            {
+                MacPlatformTestSetMicroseconds(true, 1000000);
+                ViewScene scene(bundle);
+                GameWrapperView* view = scene.view;
+                scene.click(kPlayX, kPlayY);
+                checks.equal(view->mPlayState, 1, "launching");
+                checks.check(view->mLaunchError != 0, "the launch call failed");
+                checks.check(!launcherVisible(view), "launcher hidden meanwhile");
+
+                MacPlatformTestSetMicroseconds(true, 2000000);
+                view->UpdateForPlayGameTimer();
+                scene.click(kPlayX, kPlayY);
+                checks.equal(view->mLaunchStartTime.lo, 1000000u, "a second press does nothing");
+                MacPlatformTestSetMicroseconds(true, 6000000);
+                view->UpdateForPlayGameTimer();
+                checks.equal(view->mPlayState, 1, "exactly five seconds is not over the limit");
+                checks.check(log.alerts.empty() && !launcherVisible(view), "no alert yet");
+
+                MacPlatformTestSetMicroseconds(true, 6000001);
+                ::testing::internal::CaptureStdout();
+                view->UpdateForPlayGameTimer();
+                std::fflush(stdout);
+                std::string out = ::testing::internal::GetCapturedStdout();
+                checks.check(out.find("Game could not start within set time\n") !=
+                                 std::string::npos,
+                             "console line");
+                checks.equal(view->mPlayState, 0, "given up");
+                checks.check(launcherVisible(view), "launcher shown again");
+                checks.equal(log.alerts.size(), size_t{1}, "one alert");
+                if (log.alerts.size() == 1) {
+                    checks.equal(log.alerts[0].alertType, SInt16{kAlertStopAlert}, "stop alert");
+                    checks.equal(log.texts[0],
+                                 "Error Launching Game|The attempt to Launch the game failed "
+                                 "with error: " +
+                                     std::to_string(view->mLaunchError),
+                                 "alert texts");
+                }
+
+                // The elapsed time is taken from the low words, so a wrap of them is no jump.
+                const UInt64 wrap = UInt64{1} << 32;
+                MacPlatformTestSetMicroseconds(true, wrap - 500000);
+                scene.click(kPlayX, kPlayY);
+                MacPlatformTestSetMicroseconds(true, wrap + 4000000);
+                view->UpdateForPlayGameTimer();
+                checks.equal(view->mPlayState, 1, "4.5 s across the wrap: still waiting");
+                MacPlatformTestSetMicroseconds(true, wrap + 4600000);
+                view->UpdateForPlayGameTimer();
+                checks.equal(view->mPlayState, 0, "5.1 s across the wrap: given up");
+                checks.equal(log.alerts.size(), size_t{2}, "its own alert");
+
+                // Once shutdown has begun, a launch is never given up or touched.
+                scene.click(kPlayX, kPlayY);
+                view->mShuttingDown = true;
+                MacPlatformTestSetMicroseconds(true, wrap + 60000000);
+                view->UpdateForPlayGameTimer();
+                checks.equal(view->mPlayState, 1, "no step after shutdown began");
+            }
+            MacPlatformTestSetAlertResponder(nullptr, nullptr);
+            MacPlatformTestSetMicroseconds(false, 0);
+            checks.finish();
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(ViewPlayGame, WithoutGameInformationNothingIsLaunched) {
+    TempDir dir;
+    LauncherTest::BundleOptions options = bundleOptions(gameInformation());
+    options.omit = {"RAW_002.wdt"};
+    LauncherTestBundle bundle(dir.path(), options);
+    bundle.installGame("run");
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            {
+                ViewScene scene(bundle);
+                GameWrapperView* view = scene.view;
+                checks.equal(scene.createStatus, noErr, "the views still come up");
+                checks.check(view->GetGameTask() == nullptr, "no game task");
+                scene.click(kPlayX, kPlayY);
+                view->UpdateForPlayGameTimer();
+                checks.equal(view->mPlayState, 0, "nothing launched");
+                checks.check(launcherVisible(view), "the launcher stays shown");
+            }
+            checks.checkNoLeaks();
+            checks.finish();
+        },
+        ::testing::ExitedWithCode(0), "");
+}

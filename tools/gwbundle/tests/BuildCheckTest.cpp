@@ -1,0 +1,189 @@
+#include "ArchivePacker.h"
+#include "BundleChecks.h"
+#include "BundleHandle.h"
+#include "GwbundleTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+
+using namespace GwbundleTest;
+
+namespace {
+
+// Builds the complete bundle of the test inputs once per test.
+class GwbundleBuildCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        manifest = writeInputs(dir / "inputs");
+        bundle = dir / "Demo Game.app";
+        ToolResult result = runTool({"build", manifest, bundle});
+        ASSERT_EQ(result.exitStatus, 0) << result.output;
+        ASSERT_NE(result.output.find("all checks passed"), std::string::npos) << result.output;
+    }
+
+    std::string resources() const { return bundle + "/Contents/Resources"; }
+
+    TestSupport::TempDir dir;
+    std::string manifest;
+    std::string bundle;
+};
+
+std::string linesOf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(GwbundleBuildCheck, BuiltBundleHoldsWhatTheLauncherReads) {
+    EXPECT_EQ(TestSupport::readFile(resources() + "/RAW_002.wdt"),
+              "Application ID=1234\n"
+              "Application Name=Demo Game\n"
+              "Application Exec Path=Demo.app\n"
+              "Developer Channel ID=7\n"
+              "App Version String=Build 1.0.42\n"
+              "Application Price=9.99\n"
+              "Font Color Build=0xFFFFFF\n"
+              "Font Color App Name=000000\n"
+              "Build X=450\n"
+              "Build Y=510\n"
+              "Brand X=12\n"
+              "Brand Y=22\n"
+              "Track Child Processes=1\n");
+    gwbundle::BundleHandle handle(bundle);
+    EXPECT_EQ(handle.infoString("CFBundleExecutable"), "GameWrapper");
+    EXPECT_EQ(handle.infoString("CFBundleIdentifier"), "com.example.demo-launcher");
+    EXPECT_EQ(handle.infoString("CFBundleName"), "Demo Game");
+    EXPECT_EQ(handle.resourcePath("EULA", "rtf"), resources() + "/EULA.rtf");
+    EXPECT_EQ(TestSupport::readFile(resources() + "/Tessaly/catalogue.txt"), "Other Game\n");
+    EXPECT_EQ(access((bundle + "/.Game/Demo.app/Contents/MacOS/demo-game").c_str(), X_OK), 0);
+    EXPECT_EQ(access((bundle + "/Contents/MacOS/GameWrapper").c_str(), X_OK), 0);
+    EXPECT_TRUE(TestSupport::pathExists(bundle + "/Contents/Frameworks/libMacPlatform.so"));
+    EXPECT_FALSE(TestSupport::pathExists(bundle + ".partial"));
+
+    ToolResult again = runTool({"build", manifest, bundle});
+    EXPECT_EQ(again.exitStatus, 1);
+    EXPECT_NE(again.output.find("already exists: pass --force"), std::string::npos);
+    EXPECT_EQ(runTool({"build", "--force", manifest, bundle}).exitStatus, 0);
+}
+
+TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
+    struct Breakage {
+        const char* what;
+        std::function<void(const std::string& bundle)> breakIt;
+        const char* expectedLine; // the start of the one failure line
+    };
+    const std::string res = "/Contents/Resources/";
+    std::vector<Breakage> breakages = {
+        {"missing required file",
+         [&](const std::string& b) { std::filesystem::remove(b + res + "Tessaly.dat"); },
+         "Contents/Resources/Tessaly.dat: missing or unreadable"},
+        {"missing key",
+         [&](const std::string& b) {
+             std::string text = TestSupport::readFile(b + res + "RAW_002.wdt");
+             TestSupport::writeFile(b + res + "RAW_002.wdt", text.substr(text.find('\n') + 1));
+         },
+         "Contents/Resources/RAW_002.wdt: no 'Application ID=' line"},
+        {"malformed value",
+         [&](const std::string& b) {
+             TestSupport::writeFile(b + res + "RAW_002.wdt",
+                                    "Application ID=12a\nApplication Name=D\n"
+                                    "Application Exec Path=Demo.app\nDeveloper Channel ID=7\n"
+                                    "App Version String=1\nApplication Price=0\n");
+         },
+         "Contents/Resources/RAW_002.wdt: Application ID= is '12a', not a whole number"},
+        {"non-executable game",
+         [&](const std::string& b) {
+             chmod((b + "/.Game/Demo.app/Contents/MacOS/demo-game").c_str(), 0644);
+         },
+         "Contents/Resources/RAW_002.wdt: Application Exec Path=Demo.app does not name a game"},
+        {"corrupt JPEG",
+         [&](const std::string& b) {
+             std::string bytes = TestSupport::readFile(b + res + "button_hover.jpg");
+             TestSupport::writeFile(b + res + "button_hover.jpg", bytes.substr(0, 200));
+         },
+         "Contents/Resources/button_hover.jpg: is not a JPEG picture the launcher can decode"},
+        {"Channel.dat without its mask",
+         [&](const std::string& b) {
+             std::string error;
+             TestSupport::writeFile(b + "/brand.jpg", makeJpeg(8, 8));
+             ASSERT_TRUE(gwbundle::packArchive(
+                 b + res + "Channel.dat", {{"Branding.jpg", b + "/brand.jpg"}}, nullptr, error))
+                 << error;
+         },
+         "Contents/Resources/Channel.dat: has no member BrandingMask.jpg"},
+        {"plug-in missing an export",
+         [&](const std::string& b) {
+             std::filesystem::copy_file(GWBUNDLE_FIXTURE_PLUGIN_INCOMPLETE,
+                                        b + res + "Pellucid.dylib",
+                                        std::filesystem::copy_options::overwrite_existing);
+         },
+         "Contents/Resources/Pellucid.dylib: does not export kxdll_SetTrackingMetadata"},
+        {"plug-in that is no library",
+         [&](const std::string& b) {
+             TestSupport::writeFile(b + res + "Pellucid.dylib", "not a shared object");
+         },
+         "Contents/Resources/Pellucid.dylib: cannot be loaded"},
+        {"broken nib",
+         [&](const std::string& b) {
+             std::string nib = validNib();
+             nib.replace(nib.find("<integer>720</integer>"), 22, "<string>wide</string>");
+             TestSupport::writeFile(b + res + "main.nib", nib);
+         },
+         "Contents/Resources/main.nib: does not parse: Objects.MainWindow.Width"},
+        {"nib without the agreement's text view",
+         [&](const std::string& b) {
+             std::string nib = validNib();
+             nib.replace(nib.find("MTXT"), 4, "TEXT");
+             TestSupport::writeFile(b + res + "main.nib", nib);
+         },
+         "Contents/Resources/main.nib: EULAWindow has no TextView with ControlID MTXT / 0"},
+        {"empty agreement",
+         [&](const std::string& b) {
+             TestSupport::writeFile(b + res + "EULA.rtf", "{\\rtf1\\ansi {\\fonttbl x}}");
+         },
+         "Contents/Resources/EULA.rtf: shows no text"},
+    };
+    for (const Breakage& breakage : breakages) {
+        SCOPED_TRACE(breakage.what);
+        const std::string broken = dir / "broken.app";
+        std::filesystem::remove_all(broken);
+        std::filesystem::copy(bundle, broken,
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::copy_symlinks);
+        breakage.breakIt(broken);
+        gwbundle::CheckReport report = gwbundle::checkBundle(broken);
+        ASSERT_EQ(report.failures().size(), 1u) << linesOf(report.failures());
+        EXPECT_EQ(report.failures()[0].rfind(breakage.expectedLine, 0), 0u) << report.failures()[0];
+        EXPECT_NE(report.failures()[0].find(". Fix: "), std::string::npos);
+    }
+}
+
+TEST_F(GwbundleBuildCheck, CheckCommandReportsAndSetsItsExitStatus) {
+    ToolResult good = runTool({"check", bundle});
+    EXPECT_EQ(good.exitStatus, 0) << good.output;
+
+    std::filesystem::remove(resources() + "/Application.dat");
+    std::filesystem::remove(resources() + "/main.nib");
+    ToolResult bad = runTool({"check", bundle});
+    EXPECT_EQ(bad.exitStatus, 1);
+    EXPECT_NE(bad.output.find("Contents/Resources/Application.dat: missing"), std::string::npos)
+        << bad.output;
+    EXPECT_NE(bad.output.find("Contents/Resources/main.nib: missing"), std::string::npos);
+    EXPECT_NE(bad.output.find("2 problems to fix"), std::string::npos);
+
+    for (const char* command : {"pack", "build", "check"}) {
+        ToolResult help = runTool({command, "--help"});
+        EXPECT_EQ(help.exitStatus, 0) << command;
+        EXPECT_EQ(help.output.rfind(std::string("usage: gwbundle ") + command, 0), 0u);
+    }
+    EXPECT_NE(runTool({"check", "--help"}).output.find("runs its constructors"), std::string::npos);
+    EXPECT_EQ(runTool({"frobnicate"}).exitStatus, 1);
+    EXPECT_EQ(runTool({"check", dir / "nowhere.app"}).exitStatus, 1);
+}

@@ -1,0 +1,118 @@
+#include "ArchivePacker.h"
+#include "GwbundleTestSupport.h"
+#include "ZipTestHelpers.h"
+
+#include "CorvaneCore/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace GwbundleTest;
+
+namespace {
+
+std::map<std::string, std::string> readMembers(const std::string& path) {
+    std::map<std::string, std::string> members;
+    CZipArchive archive;
+    EXPECT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, CFILE_NAME_AS_GIVEN)) << path;
+    for (unsigned i = 0; i < archive.GetNumEntries(); ++i) {
+        CFileEntry* entry = archive.GetEntry(i);
+        EXPECT_EQ(entry->m_CompressionMethod, 0) << entry->m_pName << " is not stored";
+        members[entry->m_pName] = ZipTest::readAll(
+            ZipTest::StreamPtr(archive.OpenAFileWithinArchive(entry->m_pName, 0)).get());
+    }
+    return members;
+}
+
+} // namespace
+
+TEST(GwbundlePack, ArchiveReadsBackInOurReaderAndOtherTools) {
+    TestSupport::TempDir dir;
+    TestSupport::writeFile(dir / "in/Branding.jpg", makeJpeg(30, 20));
+    TestSupport::writeFile(dir / "in/mask.bin", std::string(70000, '\xAB'));
+    TestSupport::writeFile(dir / "in/empty.txt", "");
+    const std::string archive = dir / "out/Channel.dat";
+    TestSupport::makeDirectories(dir / "out");
+
+    ToolResult result =
+        runTool({"pack", archive, dir / "in/Branding.jpg",
+                 "Masks/BrandingMask.jpg=" + (dir / "in/mask.bin"), dir / "in/empty.txt"});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_EQ(result.output, "") << "small inputs print no progress";
+
+    std::map<std::string, std::string> members = readMembers(archive);
+    EXPECT_EQ(members, (std::map<std::string, std::string>{
+                           {"Branding.jpg", TestSupport::readFile(dir / "in/Branding.jpg")},
+                           {"Masks/BrandingMask.jpg", std::string(70000, '\xAB')},
+                           {"empty.txt", ""}}));
+    // Both check every member's CRC-32 and need the standard end record.
+    EXPECT_TRUE(ZipTest::unzipTestPasses(archive));
+    EXPECT_TRUE(ZipTest::pythonTestzipPasses(archive));
+    EXPECT_EQ(ZipTest::run(ZipTest::python() + " -c " +
+                           ZipTest::quote("import sys, zipfile\n"
+                                          "z = zipfile.ZipFile(sys.argv[1])\n"
+                                          "ok = all(i.compress_type == zipfile.ZIP_STORED "
+                                          "for i in z.infolist())\n"
+                                          "sys.exit(0 if ok and z.read('Masks/BrandingMask.jpg')"
+                                          " == b'\\xab' * 70000 else 1)\n") +
+                           " " + ZipTest::quote(archive)),
+              0);
+    EXPECT_FALSE(TestSupport::pathExists(archive + ".partial"));
+}
+
+TEST(GwbundlePack, RefusesBadMembersAndKeepsTheOldArchive) {
+    TestSupport::TempDir dir;
+    TestSupport::writeFile(dir / "a.jpg", "aaa");
+    TestSupport::writeFile(dir / "sub/A.JPG", "AAA");
+    const std::string archive = dir / "x.dat";
+    TestSupport::writeFile(archive, "the archive that was there before");
+
+    struct Case {
+        std::vector<std::string> files;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{dir / "a.jpg", dir / "sub/A.JPG"}, "compared without case"},
+        {{dir / "missing.jpg"}, "not a readable regular file"},
+        {{"../up.jpg=" + (dir / "a.jpg")}, "no '.' or '..'"},
+        {{"/abs.jpg=" + (dir / "a.jpg")}, "relative path"},
+        {{"folder/=" + (dir / "a.jpg")}, "relative path"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"pack", archive};
+        arguments.insert(arguments.end(), c.files.begin(), c.files.end());
+        ToolResult result = runTool(arguments);
+        EXPECT_EQ(result.exitStatus, 1) << c.message;
+        EXPECT_NE(result.output.find(c.message), std::string::npos) << result.output;
+        EXPECT_EQ(TestSupport::readFile(archive), "the archive that was there before");
+    }
+    ToolResult noFiles = runTool({"pack", archive});
+    EXPECT_EQ(noFiles.exitStatus, 1);
+    EXPECT_NE(noFiles.output.find("at least one file"), std::string::npos);
+}
+
+TEST(GwbundlePack, LargeInputsReportProgressUntilDone) {
+    TestSupport::TempDir dir;
+    TestSupport::writeFile(dir / "big.bin", std::string(17 << 20, 'z'));
+    const std::string archive = dir / "big.dat";
+    ToolResult result = runTool({"pack", archive, dir / "big.bin"});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_NE(result.output.find("big.dat: 10%\n"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("big.dat: 100%\n"), std::string::npos) << result.output;
+    EXPECT_EQ(runTool({"pack", "--quiet", archive, dir / "big.bin"}).output, "");
+
+    std::uint64_t lastDone = 0;
+    std::string error;
+    ASSERT_TRUE(gwbundle::packArchive(
+        archive, {{"big.bin", dir / "big.bin"}},
+        [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_GT(done, lastDone);
+            EXPECT_EQ(total, 17u << 20);
+            lastDone = done;
+        },
+        error))
+        << error;
+    EXPECT_EQ(lastDone, 17u << 20);
+    EXPECT_TRUE(ZipTest::unzipTestPasses(archive));
+}

@@ -39,7 +39,7 @@ enum {
 };
 
 // Frame options. The view always wraps at its edge and substitutes fonts for characters its
-// font lacks (fontconfig does), so these bits are accepted and kept.
+// font lacks (fontconfig does), so these bits change nothing.
 enum {
     kOutputTextInUnicodeEncodingMask = 1u << 9,
     kTXNAlwaysWrapAtViewEdgeMask = 1u << 11,

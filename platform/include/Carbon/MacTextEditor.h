@@ -47,18 +47,16 @@ enum {
 };
 
 // Run attributes. Size is a 16.16 Fixed held in dataValue; colour points to an RGBColor; the
-// font name points to a Pascal string naming a font family; the style (dataValue) combines
-// normal 0, bold 1, italic 2 and underline 4. Each applies to the whole text.
+// font name points to a Pascal string naming a font family. Each applies to the whole text;
+// bold, italic and underline come with styled (RTF) files only.
 enum {
-    kTXNQDFontNameAttribute = 0x666E746E,  // 'fntn'
-    kTXNQDFontSizeAttribute = 0x73697A65,  // 'size'
-    kTXNQDFontStyleAttribute = 0x66616365, // 'face'
-    kTXNQDFontColorAttribute = 0x6B6C6F72  // 'klor'
+    kTXNQDFontNameAttribute = 0x666E746E, // 'fntn'
+    kTXNQDFontSizeAttribute = 0x73697A65, // 'size'
+    kTXNQDFontColorAttribute = 0x6B6C6F72 // 'klor'
 };
 enum {
     kTXNQDFontNameAttributeSize = 256,
     kTXNQDFontSizeAttributeSize = 4,
-    kTXNQDFontStyleAttributeSize = 1,
     kTXNQDFontColorAttributeSize = 6
 };
 

@@ -187,3 +187,23 @@ TEST_F(GwbundleBuildCheck, CheckCommandReportsAndSetsItsExitStatus) {
     EXPECT_EQ(runTool({"frobnicate"}).exitStatus, 1);
     EXPECT_EQ(runTool({"check", dir / "nowhere.app"}).exitStatus, 1);
 }
+
+TEST_F(GwbundleBuildCheck, WarningsAndCrashingPluginsDoNotStopTheCheck) {
+    std::string text = TestSupport::readFile(resources() + "/RAW_002.wdt");
+    TestSupport::writeFile(resources() + "/RAW_002.wdt",
+                           text + "Aplication Price=1\nApplication Name=Second\n");
+    std::filesystem::copy_file(GWBUNDLE_FIXTURE_PLUGIN_CRASHING, resources() + "/Pellucid.dylib",
+                               std::filesystem::copy_options::overwrite_existing);
+
+    gwbundle::CheckReport report = gwbundle::checkBundle(bundle);
+    ASSERT_EQ(report.failures().size(), 1u) << linesOf(report.failures());
+    EXPECT_EQ(report.failures()[0].rfind(
+                  "Contents/Resources/Pellucid.dylib: crashed while loading (signal 11)", 0),
+              0u)
+        << report.failures()[0];
+    EXPECT_EQ(linesOf(report.warnings()),
+              "Contents/Resources/RAW_002.wdt: warning: line 14: 'Aplication Price=' is not a "
+              "key the launcher reads\n"
+              "Contents/Resources/RAW_002.wdt: warning: line 15: a second 'Application Name=' "
+              "line is never read (the first wins)\n");
+}

@@ -75,3 +75,12 @@ void kxdll_SetTrackingMetadata(const char* text) {
     (void)text;
 }
 #endif
+
+#ifdef FIXTURE_CRASH_WHEN_LOADED
+#include <signal.h>
+
+/* A plug-in whose static initialiser dies: loading it must not take the checker down. */
+__attribute__((constructor)) static void crashWhenLoaded(void) {
+    raise(SIGSEGV);
+}
+#endif

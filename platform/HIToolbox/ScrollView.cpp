@@ -290,7 +290,7 @@ OSStatus ScrollView::handleWheel(EventRef event) {
         return eventNotHandledErr;
     }
     // A positive delta turns the wheel away from the user, which shows what lies above.
-    scrollBy(-delta * kLinesPerNotch * info.line.height);
+    scrollBy(-static_cast<double>(delta) * kLinesPerNotch * info.line.height);
     return noErr;
 }
 

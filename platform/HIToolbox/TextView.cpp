@@ -134,12 +134,12 @@ void TextView::announceToParent() {
     if (!m_announcedTo) {
         return;
     }
-    // Sent to the view itself, as the scrollable protocol has it: it goes on to the parent.
+    // Straight to the parent: while the view draws, compositing has cut the link to it.
     EventRef event = nullptr;
     if (CreateEvent(nullptr, kEventClassScrollable, kEventScrollableInfoChanged, 0, 0, &event) ==
         noErr) {
         SetEventParameter(event, kEventParamDirectObject, typeControlRef, sizeof m_view, &m_view);
-        SendEventToEventTarget(event, GetControlEventTarget(m_view));
+        SendEventToEventTarget(event, GetControlEventTarget(m_announcedTo));
         ReleaseEvent(event);
     }
 }

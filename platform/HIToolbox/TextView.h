@@ -41,7 +41,7 @@ private:
     ~TextView();
 
     double width() const { return viewRect().size.width; }
-    // Sends kEventScrollableInfoChanged to the view, which passes it on to its parent.
+    // Tells the parent view with kEventScrollableInfoChanged that the text's size may have changed.
     void announceToParent();
     void draw(CGContextRef context);
     OSStatus answerScrollInfo(EventRef event);

@@ -86,8 +86,9 @@ protected:
 };
 
 TEST_F(ScrollViewTest, TextFillsTheScrollViewButForTheBar) {
-    EXPECT_EQ(HIScrollViewCreate(0, &m_scroll), paramErr);
-    EXPECT_EQ(m_scroll, nullptr);
+    HIViewRef refused = m_scroll;
+    EXPECT_EQ(HIScrollViewCreate(0, &refused), paramErr);
+    EXPECT_EQ(refused, nullptr);
     fillWithLines(3);
     HIRect frame{};
     HIViewGetFrame(m_text, &frame);
@@ -98,6 +99,19 @@ TEST_F(ScrollViewTest, TextFillsTheScrollViewButForTheBar) {
     EXPECT_EQ(wheel(-1, CGPointMake(50, 50)), noErr);
     EXPECT_EQ(key(0x79), noErr);
     EXPECT_EQ(textRect().origin.y, 0);
+
+    // A text view filled before it was put in the scroll view is laid out at its first draw.
+    HIViewRef filled = nullptr;
+    ASSERT_EQ(HITextViewCreate(nullptr, 0, 0, &filled), noErr);
+    ASSERT_EQ(TXNSetData(HITextViewGetTXNObject(filled), kTXNTextData, "early", 5, kTXNStartOffset,
+                         kTXNEndOffset),
+              noErr);
+    ASSERT_EQ(HIViewAddSubview(m_scroll, filled), noErr);
+    HIViewSetVisible(filled, true);
+    RunCurrentEventLoop(0);
+    HIViewGetFrame(filled, &frame);
+    EXPECT_EQ(frame.size.height, 100);
+    CFRelease(filled);
 }
 
 TEST_F(ScrollViewTest, WheelAndPageKeysScrollLongTextUpToItsEnds) {

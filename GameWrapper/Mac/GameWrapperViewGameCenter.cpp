@@ -12,9 +12,10 @@ namespace {
 
 // About twelve frames a second.
 constexpr EventTimerInterval kGameCenterTimerPeriod = 0.083;
-// The launcher's frame buffer holds 4-byte pixels, one frame at a time; the plug-in is told so.
+// The frame call's last two arguments: the buffer's pixel size in bytes, and a 1 that the
+// plug-in contract fixes.
 constexpr unsigned short kFrameBytesPerPixel = 4;
-constexpr unsigned short kFrameCount = 1;
+constexpr unsigned short kFrameFixedArgument = 1;
 // Little-endian 32-bit words 0xXXRRGGBB, the top byte unused.
 constexpr CGBitmapInfo kFrameBitmapInfo = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst;
 
@@ -124,7 +125,7 @@ OSStatus GameWrapperView::EventHandler_GameCenter(EventHandlerCallRef handlerCal
         unsigned char* buffer = view->GetGameCenterBuffer();
         if (buffer) {
             KX_DrawNextFrameIntoBuffer(buffer, kGameCenterBytesPerRow, kFrameBytesPerPixel,
-                                       kFrameCount);
+                                       kFrameFixedArgument);
             // The whole frame is always drawn, so the plug-in's dirty rectangles are not used.
             KX_GetNumberOfRectsToUpdate();
             view->CreateAndSetGameCenterImage();

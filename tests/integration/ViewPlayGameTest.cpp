@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -27,11 +29,25 @@ bool launcherVisible(GameWrapperView* view) {
     return IsProcessVisible(&view->mProcess);
 }
 
-bool launcherInFront(GameWrapperView* view) {
+bool inFront(const ProcessSerialNumber* psn) {
     ProcessSerialNumber front = {0, 0};
     Boolean same = false;
-    return GetFrontProcess(&front) == noErr &&
-           SameProcess(&front, &view->mProcess, &same) == noErr && same;
+    return GetFrontProcess(&front) == noErr && SameProcess(&front, psn, &same) == noErr && same;
+}
+
+bool launcherInFront(GameWrapperView* view) {
+    return inFront(&view->mProcess);
+}
+
+// A process that waits for a signal, as an application of its own.
+pid_t startThirdApplication(ProcessSerialNumber* psn) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        pause();
+        _exit(0);
+    }
+    GetProcessForPID(pid, psn);
+    return pid;
 }
 
 // Runs timer steps until the play state is reached; the game needs real time to come up or go.
@@ -99,6 +115,16 @@ TEST(ViewPlayGame, LaunchRunQuitAndPlayAgain) {
                 checks.check(launcherVisible(view) && launcherInFront(view), "launcher shown");
                 view->SetWrapperVisibility(false);
                 checks.check(!launcherVisible(view) && task->IsFront(), "game in front again");
+
+                // With a third application in front, hiding the launcher leaves it there.
+                view->SetWrapperVisibility(true);
+                ProcessSerialNumber thirdPSN;
+                pid_t third = startThirdApplication(&thirdPSN);
+                SetFrontProcess(&thirdPSN);
+                view->SetWrapperVisibility(false);
+                checks.check(inFront(&thirdPSN), "the third application stays in front");
+                kill(third, SIGKILL);
+                waitpid(third, nullptr, 0);
 
                 kill(first, SIGTERM);
                 checks.check(stepUntil(view, 0), "the game's end is noticed");

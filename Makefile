@@ -1,5 +1,5 @@
 # The README's commands. Each one installs what it needs first.
-.PHONY: all deps build test test-asan run bench format clean
+.PHONY: all deps build test test-asan run bench fuzz-smoke format clean
 
 all: build
 
@@ -28,8 +28,15 @@ bench: deps
 	@bench/run-all build-bench
 	@bench/window-startup build-bench
 
+# Every fuzz target for 30 seconds from its seed corpus (clang's libFuzzer).
+fuzz-smoke: deps
+	@test -f build-fuzz/build.ninja || CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DGW_BUILD_FUZZ=ON -DGW_BUILD_TESTS=OFF
+	cmake --build build-fuzz -j2
+	@fuzz/run-all build-fuzz 30
+
 format:
 	@git ls-files '*.h' '*.cpp' '*.c' | xargs clang-format -i
 
 clean:
-	rm -rf build build-debug build-bench
+	rm -rf build build-debug build-bench build-fuzz

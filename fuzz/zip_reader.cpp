@@ -3,9 +3,7 @@
 // archives must fail cleanly, never read outside a buffer, allocate hugely or hang.
 #include "CorvaneCore/ZipArchive.h"
 #include "CorvaneCore/ZipFileBuf.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
+#include "MemoryFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,36 +12,6 @@
 #include <vector>
 
 namespace {
-
-// The archive lives in an in-memory file, reached by name through /proc.
-struct MemoryFile {
-    int fd = -1;
-    char path[64] = {};
-
-    MemoryFile() {
-        fd = memfd_create("zip_reader", 0);
-        if (fd < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-        std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
-    }
-
-    bool Fill(uint8_t const* data, std::size_t size) {
-        if (ftruncate(fd, 0) != 0) {
-            return false;
-        }
-        std::size_t done = 0;
-        while (done < size) {
-            ssize_t n = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-            if (n <= 0) {
-                return false;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-};
 
 // A central header with a compression method other than "stored" stops the program on
 // purpose (a deliberate exit, not a fault); such inputs are not interesting here.

@@ -14,17 +14,7 @@ namespace {
 
 constexpr char kViewClassID[] = "com.apple.hiview";
 
-// The state every view has, whatever its class: the instance data of the base class.
-struct ViewState {
-    HIObjectInstance* object = nullptr;
-    HIRect frame{};
-    bool visible = false;
-    ViewState* parent = nullptr;
-    // Bottom to top; each holds a reference.
-    std::vector<ViewState*> subviews;
-    // Only for a root view.
-    Window* window = nullptr;
-};
+} // namespace
 
 ViewState* stateOf(HIViewRef view) {
     HIObjectInstance* object = HIObjectInstance::fromRef(reinterpret_cast<HIObjectRef>(view));
@@ -50,6 +40,8 @@ void needsCompositing(const ViewState* state) {
         window->setNeedsCompositing();
     }
 }
+
+namespace {
 
 void detach(ViewState& child) {
     ViewState* parent = child.parent;
@@ -160,7 +152,38 @@ HIObjectRef createRoot(Window& window) {
     state->visible = true;
     state->frame = CGRectMake(0, 0, window.width(), window.height());
     state->object->eventTarget().setParent(&window.eventTarget());
+
+    // Programs put their views into the content view, found with kHIViewWindowContentID.
+    HIObjectRef content = nullptr;
+    classID = CFStringCreateWithCString(nullptr, kViewClassID, kCFStringEncodingUTF8);
+    status = HIObjectCreate(classID, nullptr, &content);
+    CFRelease(classID);
+    if (status != noErr) {
+        CFRelease(root);
+        return nullptr;
+    }
+    ViewState* contentState = stateOf(reinterpret_cast<HIViewRef>(content));
+    contentState->visible = true;
+    contentState->frame = state->frame;
+    contentState->controlID = kHIViewWindowContentID;
+    HIViewAddSubview(reinterpret_cast<HIViewRef>(root), reinterpret_cast<HIViewRef>(content));
+    CFRelease(content);
     return root;
+}
+
+void resizeRoot(HIObjectRef root, int width, int height) {
+    ViewState* state = stateOf(reinterpret_cast<HIViewRef>(root));
+    if (!state) {
+        return;
+    }
+    HIRect frame = CGRectMake(0, 0, width, height);
+    HIViewSetFrame(reinterpret_cast<HIViewRef>(root), &frame);
+    for (ViewState* child : state->subviews) {
+        if (child->controlID.signature == kHIViewWindowContentID.signature &&
+            child->controlID.id == kHIViewWindowContentID.id) {
+            HIViewSetFrame(refOf(*child), &frame);
+        }
+    }
 }
 
 void compositeDirtyWindows() {

@@ -1,5 +1,6 @@
 #include "HIToolbox/Window.h"
 #include "CoreGraphics/CGContextCairo.h"
+#include "HIToolbox/ControlTracking.h"
 #include "HIToolbox/EventLoop.h"
 #include "HIToolbox/HIView.h"
 #include "HIToolbox/SDLEventTranslation.h"
@@ -113,10 +114,7 @@ OSStatus sendWindowEvent(Window& window, UInt32 kind) {
     return status;
 }
 
-OSStatus standardWindowHandler(EventHandlerCallRef, EventRef event, void*) {
-    if (GetEventClass(event) != kEventClassWindow || GetEventKind(event) != kEventWindowClose) {
-        return eventNotHandledErr;
-    }
+OSStatus closeWindow(EventRef event) {
     WindowRef window = nullptr;
     OSStatus status = GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr,
                                         sizeof window, nullptr, &window);
@@ -128,6 +126,35 @@ OSStatus standardWindowHandler(EventHandlerCallRef, EventRef event, void*) {
     }
     DisposeWindow(window);
     return noErr;
+}
+
+// The window whose target the standard handler was installed on, or null for another target.
+Window* windowOfTarget(void* target) {
+    for (Window* window : Window::frontToBack()) {
+        if (window->eventTarget().ref() == static_cast<EventTargetRef>(target)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+OSStatus standardWindowHandler(EventHandlerCallRef, EventRef event, void* target) {
+    switch (GetEventClass(event)) {
+    case kEventClassWindow:
+        return GetEventKind(event) == kEventWindowClose ? closeWindow(event) : eventNotHandledErr;
+    case kEventClassMouse:
+        if (Window* window = windowOfTarget(target)) {
+            return ControlTracking::handleMouse(*window, event);
+        }
+        return eventNotHandledErr;
+    case kEventClassKeyboard:
+        if (Window* window = windowOfTarget(target)) {
+            return ControlTracking::handleKey(*window, event);
+        }
+        return eventNotHandledErr;
+    default:
+        return eventNotHandledErr;
+    }
 }
 
 } // namespace
@@ -181,7 +208,21 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
     return noErr;
 }
 
+void HeldView::set(HIViewRef view) {
+    if (view) {
+        CFRetain(view);
+    }
+    if (m_view) {
+        CFRelease(m_view);
+    }
+    m_view = view;
+}
+
 Window::~Window() {
+    m_defaultButton.set(nullptr);
+    m_cancelButton.set(nullptr);
+    m_trackedControl.set(nullptr);
+    m_hoveredView.set(nullptr);
     if (m_root) {
         // The views go first: their destruct handlers may still look at the window.
         CFRelease(m_root);
@@ -292,9 +333,9 @@ OSStatus Window::resized() {
     // Until the views draw again the new area shows the background, not stale pixels.
     paintSurfaceBackground(m_surface);
     if (m_root) {
-        // The root view covers the content; setting its frame has the views drawn again.
-        HIRect frame = CGRectMake(0, 0, m_width, m_height);
-        HIViewSetFrame(reinterpret_cast<HIViewRef>(m_root), &frame);
+        // The root and content views cover the content; setting their frames has the views
+        // drawn again.
+        HIView::resizeRoot(m_root, m_width, m_height);
     }
     return noErr;
 }
@@ -489,9 +530,13 @@ EventTargetRef GetWindowEventTarget(WindowRef ref) {
 }
 
 OSStatus InstallStandardEventHandler(EventTargetRef target) {
-    static const EventTypeSpec types[] = {{kEventClassWindow, kEventWindowClose}};
-    return InstallEventHandler(target, MacPlatform::standardWindowHandler, 1, types, nullptr,
-                               nullptr);
+    static const EventTypeSpec types[] = {
+        {kEventClassWindow, kEventWindowClose}, {kEventClassMouse, kEventMouseDown},
+        {kEventClassMouse, kEventMouseUp},      {kEventClassMouse, kEventMouseMoved},
+        {kEventClassMouse, kEventMouseDragged}, {kEventClassKeyboard, kEventRawKeyDown},
+    };
+    return InstallEventHandler(target, MacPlatform::standardWindowHandler, GetEventTypeCount(types),
+                               types, target, nullptr);
 }
 
 OSStatus MacPlatformTestCopyWindowPixels(WindowRef ref, UInt32* buffer, ItemCount capacity,

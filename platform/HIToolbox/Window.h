@@ -17,6 +17,21 @@
 
 namespace MacPlatform {
 
+// A view a window keeps one reference to, such as its default button.
+class HeldView {
+public:
+    HeldView() = default;
+    ~HeldView() { set(nullptr); }
+    HeldView(const HeldView&) = delete;
+    HeldView& operator=(const HeldView&) = delete;
+
+    HIViewRef get() const { return m_view; }
+    void set(HIViewRef view);
+
+private:
+    HIViewRef m_view = nullptr;
+};
+
 class Window {
 public:
     // The window starts hidden. Fails with errUnrecognizedWindowClass, paramErr for an empty
@@ -75,6 +90,14 @@ public:
     // Fills the content with the document background.
     void paintBackground();
 
+    // The buttons Return and Escape click.
+    HeldView& defaultButton() { return m_defaultButton; }
+    HeldView& cancelButton() { return m_cancelButton; }
+    // The control the mouse went down in, followed until the button comes up, and the view
+    // the mouse is over.
+    HeldView& trackedControl() { return m_trackedControl; }
+    HeldView& hoveredView() { return m_hoveredView; }
+
     // Marks the window as being disposed of; false when it already is, so that a handler of
     // the closed event that disposes of the window again does not start over.
     bool beginDisposal();
@@ -101,6 +124,10 @@ private:
     bool m_disposing = false;
     bool m_needsCompositing = false;
     HIObjectRef m_root = nullptr;
+    HeldView m_defaultButton;
+    HeldView m_cancelButton;
+    HeldView m_trackedControl;
+    HeldView m_hoveredView;
 };
 
 } // namespace MacPlatform

@@ -11,6 +11,7 @@
 #include <Carbon/CarbonEvents.h>
 #include <Carbon/MacWindows.h>
 #include <Carbon/HIObject.h>
+#include <Carbon/Controls.h>
 #include <Carbon/HIView.h>
 #include <Carbon/MacTextEditor.h>
 #include <Carbon/HITextViews.h>

@@ -4,6 +4,7 @@
 #include <MacTypes.h>
 #include <CoreFoundation/CoreFoundation.h>
 #include <Carbon/CarbonEvents.h>
+#include <Carbon/Controls.h>
 #include <Carbon/HIObject.h>
 #include <Carbon/HIToolboxTypes.h>
 
@@ -40,6 +41,30 @@ OSStatus HIViewGetBounds(HIViewRef view, HIRect* outBounds);
 // visible view receives kEventControlDraw with the window's context, moved to its origin and
 // clipped to it.
 OSStatus HIViewSetNeedsDisplay(HIViewRef view, Boolean needsDisplay);
+
+typedef ControlID HIViewID;
+
+// Searches the tree from startView (itself first, then its subviews depth first, bottom to
+// top) for the view with the ID. kHIViewWindowContentID names the window's content view.
+// errUnknownControl when no view has it, paramErr for a start that is not a view.
+OSStatus HIViewFindByID(HIViewRef startView, HIViewID id, HIViewRef* outView);
+
+typedef UInt32 HICoordinateSpace;
+enum {
+    kHICoordSpace72DPIGlobal = 1,
+    kHICoordSpaceScreenPixel = 2,
+    kHICoordSpaceWindow = 3,
+    kHICoordSpaceView = 4
+};
+
+// Converts the point between spaces. The window space has its origin at the top left of the
+// content area (windows here have no structure drawn by the program); the view space at the
+// top left of the view's bounds; the global spaces at the top left of the main screen, one
+// pixel per point. The objects are the WindowRef or HIViewRef of the space (null for the
+// global ones). paramErr for a missing object or a view in no window when global or another
+// window's coordinates are asked for.
+OSStatus HIPointConvert(HIPoint* ioPoint, HICoordinateSpace inSourceSpace, void* inSourceObject,
+                        HICoordinateSpace inDestinationSpace, void* inDestinationObject);
 
 #ifdef __cplusplus
 }

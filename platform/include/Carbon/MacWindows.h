@@ -93,8 +93,13 @@ OSStatus CopyWindowTitleAsCFString(WindowRef window, CFStringRef* outTitle);
 OSStatus GetWindowClass(WindowRef window, WindowClass* outClass);
 OSStatus GetWindowAttributes(WindowRef window, WindowAttributes* outAttributes);
 
-// The standard behaviour a window leaves its events to: kEventWindowClose disposes the window
-// unless a handler installed later takes the event.
+// The standard behaviour a window leaves its events to, unless a handler installed later takes
+// the event: kEventWindowClose disposes the window; a mouse-down sends the deepest visible view
+// under it kEventControlHitTest with the view-local kEventParamMouseLocation (going on to its
+// parents as events do), and a view that answers with a part in kEventParamControlPart is
+// highlighted while the mouse stays over that part and clicked when the button comes up over
+// it; moves tell views that the mouse came in or left; Return and Escape click the window's
+// default and cancel buttons.
 OSStatus InstallStandardEventHandler(EventTargetRef target);
 
 #ifdef __cplusplus

@@ -108,11 +108,14 @@ void drawView(ViewState& state, CGContextRef context) {
         // Drawing is the view's own: a draw it leaves unhandled must not make its parent
         // draw again in the child's place.
         EventTarget& target = state.object->eventTarget();
-        EventTarget* parent = target.parent();
         target.setParent(nullptr);
         target.send(event);
+        // The chain is linked again from where the view is now: a draw handler may have moved
+        // it, and a root view goes on to its window.
         if (state.parent) {
-            target.setParent(parent);
+            target.setParent(&state.parent->object->eventTarget());
+        } else if (state.window) {
+            target.setParent(&state.window->eventTarget());
         }
         ReleaseEvent(event);
     }

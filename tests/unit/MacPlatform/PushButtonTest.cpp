@@ -1,0 +1,144 @@
+// Push buttons and static texts in a window of SDL's dummy driver: clicks, Return and Escape
+// send the buttons' commands; hover and pressed states show.
+#include "ControlTestHelpers.h"
+
+#include <MacPlatformTesting.h>
+
+namespace {
+
+constexpr UInt32 kAgree = 0x6F6B2020;   // 'ok  '
+constexpr UInt32 kDecline = 0x6E6F7421; // 'not!'
+
+class PushButtonTest : public ControlTests::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        Rect agreeBounds{150, 180, 180, 280};
+        ASSERT_EQ(CreatePushButtonControl(m_window, &agreeBounds, CFSTR("Agree"), &m_agree), noErr);
+        SetControlCommandID(m_agree, kAgree);
+        Rect declineBounds{150, 60, 180, 160};
+        ASSERT_EQ(CreatePushButtonControl(m_window, &declineBounds, CFSTR("Disagree"), &m_decline),
+                  noErr);
+        SetControlCommandID(m_decline, kDecline);
+        pump();
+    }
+
+    // The button's pixels a little inside its top left corner, away from the title.
+    UInt32 buttonPixel(int x, int y) const {
+        std::vector<UInt32> pixels(300 * 200);
+        SInt32 width = 0, height = 0;
+        EXPECT_EQ(MacPlatformTestCopyWindowPixels(m_window, pixels.data(), pixels.size(), &width,
+                                                  &height),
+                  noErr);
+        return pixels[static_cast<size_t>(y) * width + x];
+    }
+
+    ControlRef m_agree = nullptr;
+    ControlRef m_decline = nullptr;
+};
+
+TEST_F(PushButtonTest, AClickInsideSendsTheCommandFromTheControl) {
+    EXPECT_EQ(HIViewGetSuperview(m_agree), content()) << "made in the window's content view";
+    EXPECT_TRUE(HIViewIsVisible(m_agree));
+
+    click(200, 160);
+    ASSERT_EQ(commandIDs(), std::vector<UInt32>{kAgree});
+    EXPECT_EQ(m_commands[0].attributes, static_cast<UInt32>(kHICommandFromControl));
+    EXPECT_EQ(m_commands[0].source.control, m_agree);
+
+    // Down on one button and up outside it sends nothing; up on the other one neither.
+    mouseButton(SDL_MOUSEBUTTONDOWN, 200, 160);
+    mouseMove(100, 160, true);
+    mouseButton(SDL_MOUSEBUTTONUP, 100, 160);
+    pump();
+    EXPECT_EQ(m_commands.size(), 1u);
+    EXPECT_EQ(GetControlHilite(m_agree), kControlNoPart) << "the press ends with the button";
+
+    // Down outside and up inside is no click either; the right and bottom edges are outside.
+    mouseButton(SDL_MOUSEBUTTONDOWN, 10, 10);
+    mouseButton(SDL_MOUSEBUTTONUP, 200, 160);
+    click(280, 160);
+    click(200, 180);
+    EXPECT_EQ(m_commands.size(), 1u);
+
+    click(100, 151);
+    EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kAgree, kDecline}));
+}
+
+TEST_F(PushButtonTest, ReturnAndEscapeClickTheDefaultAndCancelButtons) {
+    key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN);
+    pump();
+    EXPECT_TRUE(m_commands.empty()) << "no default button yet";
+
+    ASSERT_EQ(SetWindowDefaultButton(m_window, m_agree), noErr);
+    ASSERT_EQ(SetWindowCancelButton(m_window, m_decline), noErr);
+    ControlRef read = nullptr;
+    ASSERT_EQ(GetWindowDefaultButton(m_window, &read), noErr);
+    EXPECT_EQ(read, m_agree);
+    key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN);
+    key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    key(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER);
+    pump();
+    EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kAgree, kDecline, kAgree}));
+
+    HIViewSetVisible(m_decline, false);
+    key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    pump();
+    EXPECT_EQ(m_commands.size(), 3u) << "a hidden button is not clicked";
+}
+
+TEST_F(PushButtonTest, HoverAndPressedLookDifferentAndTheDefaultIsEmphasised) {
+    const int x = 185, y = 160;
+    UInt32 normal = buttonPixel(x, y);
+    EXPECT_NE(normal, 0xFFFFFFu & buttonPixel(10, 10)) << "the button is drawn";
+
+    mouseMove(200, 165);
+    pump();
+    UInt32 hover = buttonPixel(x, y);
+    EXPECT_NE(hover, normal);
+
+    mouseButton(SDL_MOUSEBUTTONDOWN, 200, 165);
+    pump();
+    EXPECT_EQ(GetControlHilite(m_agree), kControlButtonPart);
+    UInt32 pressed = buttonPixel(x, y);
+    EXPECT_NE(pressed, hover);
+    EXPECT_NE(pressed, normal);
+
+    // Dragged off, the button looks released; back on, pressed again.
+    mouseMove(20, 20, true);
+    pump();
+    EXPECT_EQ(GetControlHilite(m_agree), kControlNoPart);
+    EXPECT_EQ(buttonPixel(x, y), normal) << "the mouse left: neither hover nor pressed";
+    mouseMove(200, 165, true);
+    pump();
+    EXPECT_EQ(buttonPixel(x, y), pressed);
+    mouseButton(SDL_MOUSEBUTTONUP, 20, 20);
+    mouseMove(20, 20);
+    pump();
+
+    SetWindowDefaultButton(m_window, m_agree);
+    pump();
+    EXPECT_NE(buttonPixel(x, y), normal) << "the default button is drawn in the accent colour";
+}
+
+TEST_F(PushButtonTest, StaticTextDrawsItsTextAndRefusesStyles) {
+    Rect bounds{20, 20, 60, 200};
+    ControlRef label = nullptr;
+    struct Unused;
+    EXPECT_EQ(CreateStaticTextControl(m_window, &bounds, CFSTR("Hello"),
+                                      reinterpret_cast<const ControlFontStyleRec*>(&bounds),
+                                      &label),
+              paramErr);
+    ASSERT_EQ(CreateStaticTextControl(m_window, &bounds, CFSTR("Hello"), nullptr, &label), noErr);
+    pump();
+    int dark = 0;
+    for (int y = 20; y < 60; ++y) {
+        for (int x = 20; x < 200; ++x) {
+            dark += (buttonPixel(x, y) & 0xFF) < 0x80;
+        }
+    }
+    EXPECT_GT(dark, 10) << "the text's pixels";
+    EXPECT_EQ(CreatePushButtonControl(m_window, nullptr, CFSTR("x"), &label), paramErr);
+}
+
+} // namespace

@@ -1,5 +1,6 @@
 #include "CoverImage.h"
 
+#include "Shapes.h"
 #include "TextPainter.h"
 
 #include <turbojpeg.h>
@@ -68,8 +69,8 @@ CoverImage decodeJPEG(const std::vector<unsigned char>& bytes) {
     return image;
 }
 
-CoverImage newSurface(int width, int height) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+CoverImage newSurface(int width, int height, cairo_format_t format = CAIRO_FORMAT_RGB24) {
+    cairo_surface_t* surface = cairo_image_surface_create(format, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return {};
@@ -187,20 +188,29 @@ void paintGeneratedCover(cairo_t* cr, const std::string& title, double width, do
     drawTextCentredVertically(cr, initialsOf(title), style, 0, 0, width, height);
 }
 
-CoverImage makeCover(const std::string& jpegPath, const std::string& title, int width, int height) {
-    if (!jpegPath.empty()) {
-        if (CoverImage picture = loadCoverJPEG(jpegPath, width, height)) {
-            return picture;
+CoverImage makeCover(const std::string& jpegPath, const std::string& title, int width, int height,
+                     double cornerRadius) {
+    CoverImage square = jpegPath.empty() ? CoverImage() : loadCoverJPEG(jpegPath, width, height);
+    if (!square) {
+        square = newSurface(width, height);
+        if (!square) {
+            return {};
         }
-    }
-    CoverImage generated = newSurface(width, height);
-    if (generated) {
-        cairo_t* cr = cairo_create(generated.surface());
+        cairo_t* cr = cairo_create(square.surface());
         paintGeneratedCover(cr, title, width, height);
         cairo_destroy(cr);
-        cairo_surface_flush(generated.surface());
     }
-    return generated;
+    CoverImage rounded = newSurface(width, height, CAIRO_FORMAT_ARGB32);
+    if (rounded) {
+        cairo_t* cr = cairo_create(rounded.surface());
+        roundedRectangle(cr, {0, 0, static_cast<double>(width), static_cast<double>(height)},
+                         cornerRadius);
+        cairo_set_source_surface(cr, square.surface(), 0, 0);
+        cairo_fill(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(rounded.surface());
+    }
+    return rounded;
 }
 
 } // namespace Storefront

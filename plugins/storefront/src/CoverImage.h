@@ -40,8 +40,9 @@ unsigned titleHash(const std::string& title);
 // game keeps its own look, with the title's initials large in the middle.
 void paintGeneratedCover(cairo_t* cr, const std::string& title, double width, double height);
 
-// A cover from the file when it can be read, otherwise the generated one; empty only when Cairo
-// cannot make a surface at all.
-CoverImage makeCover(const std::string& jpegPath, const std::string& title, int width, int height);
+// A cover from the file when it can be read, otherwise the generated one, with its corners
+// rounded by `cornerRadius` (transparent outside); empty only when Cairo cannot make a surface.
+CoverImage makeCover(const std::string& jpegPath, const std::string& title, int width, int height,
+                     double cornerRadius);
 
 } // namespace Storefront

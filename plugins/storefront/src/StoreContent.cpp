@@ -21,10 +21,10 @@ StoreContent loadStoreContent(const std::string& resourcesFolder, int ownApplica
         }
         std::string coverPath = entry.coverPath.empty() ? std::string() : folder + entry.coverPath;
         StoreGame game;
-        game.cardCover =
-            makeCover(coverPath, entry.title, Layout::kCardCoverWidth, Layout::kCardCoverHeight);
+        game.cardCover = makeCover(coverPath, entry.title, Layout::kCardCoverWidth,
+                                   Layout::kCardCoverHeight, Layout::kCardCoverRadius);
         game.detailsCover = makeCover(coverPath, entry.title, Layout::kDetailsCoverWidth,
-                                      Layout::kDetailsCoverHeight);
+                                      Layout::kDetailsCoverHeight, Layout::kDetailsCoverRadius);
         game.entry = std::move(entry);
         content.games.push_back(std::move(game));
     }

@@ -39,10 +39,12 @@ inline constexpr double kGapY = 14;
 inline constexpr double kCoverInset = 8;
 inline constexpr int kCardCoverWidth = 140;
 inline constexpr int kCardCoverHeight = 96;
+inline constexpr double kCardCoverRadius = 6;
 
 inline constexpr Box kDetailsPanel{40, 104, 640, 404};
 inline constexpr int kDetailsCoverWidth = 280;
 inline constexpr int kDetailsCoverHeight = 190;
+inline constexpr double kDetailsCoverRadius = 8;
 inline constexpr Box kDetailsCover{64, 128, kDetailsCoverWidth, kDetailsCoverHeight};
 inline constexpr Box kDetailsText{368, 128, 288, 300};
 inline constexpr Box kDetailsClose{556, 456, 108, 36};

@@ -1,5 +1,6 @@
 #include "StorePainter.h"
 
+#include "Shapes.h"
 #include "StoreLayout.h"
 #include "TextPainter.h"
 
@@ -32,16 +33,6 @@ Colour mix(const Colour& a, const Colour& b, double t) {
 Colour withAlpha(Colour colour, double alpha) {
     colour.alpha = alpha;
     return colour;
-}
-
-void roundedRectangle(cairo_t* cr, const Box& box, double radius) {
-    double r = std::min(radius, std::min(box.width, box.height) / 2);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, box.right() - r, box.y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, box.right() - r, box.bottom() - r, r, 0, M_PI / 2);
-    cairo_arc(cr, box.x + r, box.bottom() - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, box.x + r, box.y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
 }
 
 void paintBackground(cairo_t* cr) {
@@ -128,14 +119,11 @@ void paintCard(cairo_t* cr, const StoreGame& game, const Box& place, double high
 
     double inset = Layout::kCoverInset;
     if (game.cardCover) {
-        cairo_save(cr);
-        roundedRectangle(
-            cr, {card.x + inset, card.y + inset, Layout::kCardCoverWidth, Layout::kCardCoverHeight},
-            6);
-        cairo_clip(cr);
+        // Covers carry their rounded corners already: no clip path per card and frame.
         cairo_set_source_surface(cr, game.cardCover.surface(), card.x + inset, card.y + inset);
-        cairo_paint(cr);
-        cairo_restore(cr);
+        cairo_rectangle(cr, card.x + inset, card.y + inset, Layout::kCardCoverWidth,
+                        Layout::kCardCoverHeight);
+        cairo_fill(cr);
     }
     double textX = card.x + inset;
     double textWidth = card.width - 2 * inset;
@@ -195,12 +183,9 @@ void paintDetailsPanel(cairo_t* cr, const StoreGame& game) {
 
     const Box& cover = Layout::kDetailsCover;
     if (game.detailsCover) {
-        cairo_save(cr);
-        roundedRectangle(cr, cover, 8);
-        cairo_clip(cr);
         cairo_set_source_surface(cr, game.detailsCover.surface(), cover.x, cover.y);
-        cairo_paint(cr);
-        cairo_restore(cr);
+        cairo_rectangle(cr, cover.x, cover.y, cover.width, cover.height);
+        cairo_fill(cr);
     }
     const Box& text = Layout::kDetailsText;
     TextStyle title{kBold, 22, kText};
@@ -227,6 +212,10 @@ void paintDetails(cairo_t* cr, const StoreContent& content, const StoreSession& 
     cairo_fill(cr);
     cairo_save(cr);
     cairo_translate(cr, 0, 30 * (1 - progress));
+    // The group is only as large as the clip: the panel, not the whole frame.
+    const Box& panel = Layout::kDetailsPanel;
+    cairo_rectangle(cr, panel.x - 2, panel.y - 2, panel.width + 4, panel.height + 4);
+    cairo_clip(cr);
     cairo_push_group(cr);
     paintDetailsPanel(cr, content.games[static_cast<std::size_t>(game)]);
     cairo_pop_group_to_source(cr);

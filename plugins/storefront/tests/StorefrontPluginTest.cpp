@@ -202,3 +202,62 @@ TEST_F(StorefrontPlugin, AClickOnACardOpensItsDetails) {
     EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), regionOf(closed, Layout::kDetailsPanel));
     EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
 }
+
+TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
+    writeCatalogue(resources.path(), catalogueText(12));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    Frame top;
+    settle(plugin, top);
+
+    auto wheel = [&](SInt32 delta) {
+        EventRef event = nullptr;
+        ASSERT_EQ(CreateEvent(nullptr, kEventClassMouse, kEventMouseWheelMoved, 0, 0, &event),
+                  noErr);
+        EventMouseWheelAxis axis = kEventMouseWheelAxisY;
+        SetEventParameter(event, kEventParamMouseWheelAxis, typeMouseWheelAxis, sizeof axis, &axis);
+        SetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, sizeof delta, &delta);
+        EXPECT_TRUE(plugin.HandleMacEvent(event));
+        ReleaseEvent(event);
+    };
+    Frame scrolled = top;
+    wheel(-5); // far past the end: stops at the last row
+    settle(plugin, scrolled);
+    EXPECT_NE(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
+    // A click on the first card's place now opens the card scrolled under it, Game 5.
+    Box place = Storefront::cardBox(0, 0);
+    clickAt(plugin, static_cast<int>(place.x + 10), static_cast<int>(place.y + 10));
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 5");
+    pressKey(plugin, MacKey::kEscape, 0x1B);
+
+    // Back to the top, the first frame's picture returns once focus is on Game 1 again.
+    wheel(5);
+    for (int i = 0; i < 4; ++i) {
+        pressKey(plugin, MacKey::kLeftArrow, 0x1C);
+    }
+    plugin.SetMousePosition(-1, -1);
+    settle(plugin, scrolled);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 1");
+    EXPECT_EQ(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
+
+    // Keys scroll too: down twice reaches the third row.
+    pressKey(plugin, MacKey::kDownArrow, 0x1F);
+    pressKey(plugin, MacKey::kDownArrow, 0x1F);
+    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 9");
+    settle(plugin, scrolled);
+    EXPECT_NE(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
+}
+
+TEST_F(StorefrontPlugin, DrawsItsOwnPointerWhenTheSystemCursorIsOff) {
+    writeCatalogue(resources.path(), catalogueText(2));
+    LoadedPlugin plugin(resources.path());
+    start(plugin);
+    plugin.SetMousePosition(600, 300);
+    Frame withCursor;
+    settle(plugin, withCursor);
+    plugin.EnableWindowsMouseCursor(false);
+    Frame drawn;
+    settle(plugin, drawn);
+    EXPECT_NE(drawn.region(600, 300, 12, 20), withCursor.region(600, 300, 12, 20));
+    EXPECT_EQ(drawn.region(400, 300, 12, 20), withCursor.region(400, 300, 12, 20));
+}

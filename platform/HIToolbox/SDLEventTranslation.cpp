@@ -1,7 +1,11 @@
 #include "HIToolbox/SDLEventTranslation.h"
+#include "HIToolbox/ControlTracking.h"
+#include "HIToolbox/MenuKeyEquivalent.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/MacWindows.h>
+
+#include <string>
 
 namespace MacPlatform::SDLEventTranslation {
 
@@ -29,6 +33,12 @@ public:
     template <typename T> void set(EventParamName name, EventParamType type, const T& value) {
         if (m_status == noErr) {
             m_status = SetEventParameter(m_event, name, type, sizeof value, &value);
+        }
+    }
+    void setUnicodes(const std::u16string& text) {
+        if (m_status == noErr && !text.empty()) {
+            m_status = SetEventParameter(m_event, kEventParamKeyUnicodes, typeUnicodeText,
+                                         text.size() * sizeof(char16_t), text.data());
         }
     }
     OSStatus sendTo(EventTargetRef target) {
@@ -169,6 +179,40 @@ EventTargetRef keyboardTarget(Uint32 windowID) {
     return GetApplicationEventTarget();
 }
 
+std::u16string utf16(const char* utf8) {
+    std::u16string text;
+    CFStringRef string = CFStringCreateWithCString(nullptr, utf8, kCFStringEncodingUTF8);
+    if (!string) {
+        return text;
+    }
+    text.resize(static_cast<size_t>(CFStringGetLength(string)));
+    CFStringGetCharacters(string, CFRangeMake(0, CFStringGetLength(string)),
+                          reinterpret_cast<UniChar*>(text.data()));
+    CFRelease(string);
+    return text;
+}
+
+// The text a key-down typed. SDL reports it as a separate event queued right behind the key;
+// it is taken from the queue only when it is the very next event, so that a key which typed
+// nothing (Ctrl+key, arrows) never steals the text of a later key. Without one, the key's own
+// character stands for it (the Mac characters of a US keyboard are ASCII).
+std::u16string typedText(const SDL_KeyboardEvent& event, char charCode) {
+    SDL_Event next;
+    if (event.type == SDL_KEYDOWN &&
+        SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+        next.type == SDL_TEXTINPUT &&
+        SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1) {
+        std::u16string text = utf16(next.text.text);
+        if (!text.empty()) {
+            return text;
+        }
+    }
+    if (charCode == 0) {
+        return {};
+    }
+    return std::u16string(1, static_cast<char16_t>(static_cast<unsigned char>(charCode)));
+}
+
 OSStatus deliverKey(const SDL_KeyboardEvent& event) {
     EventTargetRef target = keyboardTarget(event.windowID);
     UInt32 modifiers = macModifiers(event.keysym.mod);
@@ -184,9 +228,17 @@ OSStatus deliverKey(const SDL_KeyboardEvent& event) {
     UInt32 kind = event.type == SDL_KEYUP ? kEventRawKeyUp
                   : event.repeat          ? kEventRawKeyRepeat
                                           : kEventRawKeyDown;
-    OutgoingEvent out(kEventClassKeyboard, kind);
     char charCode = macCharCode(event.keysym.sym, event.keysym.mod);
+    // A key equivalent of the menu bar goes out as its command before any window sees the key,
+    // as the Mac's menu keys do: Ctrl+Q quits whatever view has the keyboard, even one that
+    // takes every key (the storefront's), and the key is not typed anywhere as well.
+    if (kind != kEventRawKeyUp &&
+        findKeyEquivalent(static_cast<unsigned char>(charCode), modifiers)) {
+        return processKeyEquivalent(static_cast<unsigned char>(charCode), modifiers, target);
+    }
+    OutgoingEvent out(kEventClassKeyboard, kind);
     out.set(kEventParamKeyMacCharCodes, typeChar, charCode);
+    out.setUnicodes(typedText(event, charCode));
     out.set(kEventParamKeyCode, typeUInt32, static_cast<UInt32>(keyCode));
     out.set(kEventParamKeyModifiers, typeUInt32, modifiers);
     return out.sendTo(target);
@@ -242,6 +294,9 @@ OSStatus deliverWindowEvent(const SDL_WindowEvent& event) {
         Rect current = window->contentBounds();
         return deliverBoundsChanged(*window, current, kWindowBoundsChangeOriginChanged);
     }
+    case SDL_WINDOWEVENT_LEAVE:
+        ControlTracking::mouseLeft(*window);
+        return eventNotHandledErr;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         return sendWindowEvent(*window, kEventWindowActivated);
     case SDL_WINDOWEVENT_FOCUS_LOST:

@@ -36,7 +36,10 @@ void DisposeNibReference(IBNibRef inNibRef);
 // Makes the named menu bar of the nib the program's root menu.
 OSStatus SetMenuBarFromNib(IBNibRef inNibRef, CFStringRef inName);
 
-// Builds the named window of the nib (provided by the window code).
+// Builds the named window of the nib, hidden: its class, attributes, title and content size,
+// then its views in the content view with their ControlIDs, commands and default and cancel
+// buttons. kIBCarbonRuntimeCantFindObject for a name the nib lacks,
+// kIBCarbonRuntimeObjectNotOfRequestedType for an object that is not a window.
 OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef* outWindow);
 
 #ifdef __cplusplus

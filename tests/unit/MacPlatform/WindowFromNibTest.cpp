@@ -1,0 +1,211 @@
+// Windows built from a nib, and the nib's key equivalents typed into them.
+#include "ControlTestHelpers.h"
+#include "HIToolbox/Menu.h"
+#include "TestSupport.h"
+
+#include <MacPlatformTesting.h>
+
+#include <string>
+
+namespace {
+
+const char kNib[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+  <key>NibFormat</key><integer>1</integer>
+  <key>Objects</key>
+  <dict>
+    <key>MenuBar</key>
+    <dict>
+      <key>Class</key><string>MenuBar</string>
+      <key>Menus</key>
+      <array><dict>
+        <key>Title</key><string>Game</string>
+        <key>Items</key>
+        <array>
+          <dict><key>Title</key><string>Quit</string><key>Command</key><string>quit</string><key>Key</key><string>q</string></dict>
+        </array>
+      </dict></array>
+    </dict>
+    <key>EULAWindow</key>
+    <dict>
+      <key>Class</key><string>Window</string>
+      <key>Title</key><string>License Agreement</string>
+      <key>WindowClass</key><string>movableModal</string>
+      <key>Width</key><integer>560</integer>
+      <key>Height</key><integer>420</integer>
+      <key>Attributes</key><array><string>compositing</string><string>standardHandler</string></array>
+      <key>Views</key>
+      <array>
+        <dict>
+          <key>Class</key><string>ScrollView</string>
+          <key>Frame</key><dict><key>X</key><integer>20</integer><key>Y</key><integer>20</integer><key>Width</key><integer>520</integer><key>Height</key><integer>300</integer></dict>
+          <key>Subviews</key>
+          <array><dict>
+            <key>Class</key><string>TextView</string>
+            <key>Frame</key><dict><key>X</key><integer>0</integer><key>Y</key><integer>0</integer><key>Width</key><integer>520</integer><key>Height</key><integer>300</integer></dict>
+            <key>ControlID</key><dict><key>Signature</key><string>MTXT</string><key>ID</key><integer>0</integer></dict>
+          </dict></array>
+        </dict>
+        <dict>
+          <key>Class</key><string>StaticText</string>
+          <key>Frame</key><dict><key>X</key><integer>20</integer><key>Y</key><integer>330</integer><key>Width</key><integer>520</integer><key>Height</key><integer>20</integer></dict>
+          <key>Title</key><string>Please read the agreement.</string>
+        </dict>
+        <dict>
+          <key>Class</key><string>PushButton</string>
+          <key>Frame</key><dict><key>X</key><integer>320</integer><key>Y</key><integer>370</integer><key>Width</key><integer>100</integer><key>Height</key><integer>30</integer></dict>
+          <key>Title</key><string>Disagree</string><key>Command</key><string>not!</string><key>Cancel</key><true/>
+        </dict>
+        <dict>
+          <key>Class</key><string>PushButton</string>
+          <key>Frame</key><dict><key>X</key><integer>440</integer><key>Y</key><integer>370</integer><key>Width</key><integer>100</integer><key>Height</key><integer>30</integer></dict>
+          <key>Title</key><string>Agree</string><key>Command</key><string>ok  </string><key>Default</key><true/>
+        </dict>
+      </array>
+    </dict>
+  </dict>
+</dict>
+</plist>
+)";
+
+constexpr UInt32 kAgree = 0x6F6B2020;   // 'ok  '
+constexpr UInt32 kDecline = 0x6E6F7421; // 'not!'
+constexpr UInt32 kQuit = 0x71756974;    // 'quit'
+
+class WindowFromNibTest : public ControlTests::WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        TestSupport::writeFile(m_dir / "Game.app/Contents/Resources/main.nib", kNib);
+        MacPlatformTestSetMainBundlePath((m_dir / "Game.app").c_str());
+        ASSERT_EQ(CreateNibReference(CFSTR("main"), &m_nib), noErr);
+    }
+    void TearDown() override {
+        if (m_nib) {
+            DisposeNibReference(m_nib);
+        }
+        if (m_eula) {
+            DisposeWindow(m_eula);
+        }
+        MacPlatform::setRootMenu(nullptr);
+        MacPlatformTestSetMainBundlePath(nullptr);
+        WindowFixture::TearDown();
+    }
+
+    TestSupport::TempDir m_dir;
+    IBNibRef m_nib = nullptr;
+    WindowRef m_eula = nullptr;
+};
+
+TEST_F(WindowFromNibTest, TheAgreementWindowHasItsTitleSizeTextViewAndButtons) {
+    ASSERT_EQ(CreateWindowFromNib(m_nib, CFSTR("EULAWindow"), &m_eula), noErr);
+    CFStringRef title = nullptr;
+    ASSERT_EQ(CopyWindowTitleAsCFString(m_eula, &title), noErr);
+    EXPECT_EQ(CFStringCompare(title, CFSTR("License Agreement"), 0), kCFCompareEqualTo);
+    CFRelease(title);
+    Rect port;
+    GetWindowPortBounds(m_eula, &port);
+    EXPECT_EQ(port.right, 560);
+    EXPECT_EQ(port.bottom, 420);
+    WindowClass windowClass = 0;
+    GetWindowClass(m_eula, &windowClass);
+    EXPECT_EQ(windowClass, static_cast<WindowClass>(kMovableModalWindowClass));
+    EXPECT_FALSE(IsWindowVisible(m_eula)) << "the program shows it when it is ready";
+
+    HIViewRef text = nullptr;
+    ASSERT_EQ(HIViewFindByID(HIViewGetRoot(m_eula), HIViewID{0x4D545854 /* 'MTXT' */, 0}, &text),
+              noErr);
+    EXPECT_NE(HITextViewGetTXNObject(text), nullptr) << "a text view";
+    EXPECT_TRUE(HIViewIsVisible(text));
+
+    ControlRef agree = nullptr, decline = nullptr;
+    ASSERT_EQ(GetWindowDefaultButton(m_eula, &agree), noErr);
+    ASSERT_EQ(GetWindowCancelButton(m_eula, &decline), noErr);
+    UInt32 command = 0;
+    ASSERT_NE(agree, nullptr);
+    GetControlCommandID(agree, &command);
+    EXPECT_EQ(command, kAgree);
+    ASSERT_NE(decline, nullptr);
+    GetControlCommandID(decline, &command);
+    EXPECT_EQ(command, kDecline);
+
+    // Shown, the window answers clicks and Return with the buttons' commands.
+    ShowWindow(m_eula);
+    Uint32 id = MacPlatform::Window::fromRef(m_eula)->displayID();
+    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+        SDL_Event event{};
+        event.button = {type, 0, id, 0, SDL_BUTTON_LEFT, 0, 1, 0, 360, 380};
+        push(event);
+    }
+    SDL_Event enter{};
+    enter.key.type = SDL_KEYDOWN;
+    enter.key.windowID = id;
+    enter.key.keysym.scancode = SDL_SCANCODE_RETURN;
+    enter.key.keysym.sym = SDLK_RETURN;
+    push(enter);
+    pump();
+    EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kDecline, kAgree}));
+}
+
+TEST_F(WindowFromNibTest, AMissingOrWrongObjectIsAnErrorNotAWindow) {
+    WindowRef window = reinterpret_cast<WindowRef>(1);
+    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("NoSuchWindow"), &window),
+              kIBCarbonRuntimeCantFindObject);
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("MenuBar"), &window),
+              kIBCarbonRuntimeObjectNotOfRequestedType);
+    EXPECT_EQ(CreateWindowFromNib(nullptr, CFSTR("EULAWindow"), &window), paramErr);
+    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("EULAWindow"), nullptr), paramErr);
+}
+
+struct KeyRecord {
+    std::vector<std::u16string> unicodes;
+};
+
+OSStatus recordKey(EventHandlerCallRef, EventRef event, void* userData) {
+    ByteCount size = 0;
+    std::u16string text;
+    if (GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, 0, &size,
+                          nullptr) == noErr) {
+        text.resize(size / sizeof(char16_t));
+        GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, size, nullptr,
+                          text.data());
+    }
+    static_cast<KeyRecord*>(userData)->unicodes.push_back(text);
+    return eventNotHandledErr;
+}
+
+TEST_F(WindowFromNibTest, CtrlQSendsTheMenuItemsCommandAndKeysCarryTheirText) {
+    ASSERT_EQ(SetMenuBarFromNib(m_nib, CFSTR("MenuBar")), noErr);
+    KeyRecord keys;
+    static const EventTypeSpec keyDown{kEventClassKeyboard, kEventRawKeyDown};
+    InstallWindowEventHandler(m_window, recordKey, 1, &keyDown, &keys, nullptr);
+
+    key(SDL_KEYDOWN, SDL_SCANCODE_Q, SDLK_q, KMOD_LCTRL);
+    key(SDL_KEYDOWN, SDL_SCANCODE_Q, SDLK_q, KMOD_LGUI);
+    key(SDL_KEYDOWN, SDL_SCANCODE_W, SDLK_w, KMOD_LCTRL);
+    pump();
+    EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kQuit, kQuit}));
+    EXPECT_EQ(m_commands[0].attributes, static_cast<UInt32>(kHICommandFromMenu));
+    ASSERT_EQ(keys.unicodes.size(), 1u) << "a key equivalent is not typed as well";
+    EXPECT_EQ(keys.unicodes[0], u"w");
+
+    // The text SDL reports right behind a key is the key's text; a later key's is not taken.
+    key(SDL_KEYDOWN, SDL_SCANCODE_E, SDLK_e);
+    SDL_Event typed{};
+    typed.text.type = SDL_TEXTINPUT;
+    typed.text.windowID = windowID();
+    std::string accented = "\xC3\xA9"; // é
+    accented.copy(typed.text.text, accented.size());
+    push(typed);
+    key(SDL_KEYDOWN, SDL_SCANCODE_LEFT, SDLK_LEFT);
+    key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_LSHIFT);
+    pump();
+    ASSERT_EQ(keys.unicodes.size(), 4u);
+    EXPECT_EQ(keys.unicodes[1], u"\u00E9");
+    EXPECT_EQ(keys.unicodes[2], std::u16string(1, u'\x1C')) << "the arrow's Mac character";
+    EXPECT_EQ(keys.unicodes[3], u"A");
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "HIToolbox/Window.h"
 #include "CoreGraphics/CGContextCairo.h"
 #include "HIToolbox/ControlTracking.h"
+#include "HIToolbox/Cursor.h"
 #include "HIToolbox/EventLoop.h"
 #include "HIToolbox/HIView.h"
 #include "HIToolbox/SDLEventTranslation.h"
@@ -42,6 +43,8 @@ bool startDisplay() {
     if (!Display::backend().start()) {
         return false;
     }
+    // A cursor chosen before there was a display shows now; otherwise it is the arrow.
+    showThemeCursor();
     g_processVisible = currentProcessVisible();
     registerProcessWindowOperations(&g_processOperations);
     EventLoop::SetSDLEventHandler(deliverSDLEvent);

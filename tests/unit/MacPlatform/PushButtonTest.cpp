@@ -124,7 +124,6 @@ TEST_F(PushButtonTest, HoverAndPressedLookDifferentAndTheDefaultIsEmphasised) {
 TEST_F(PushButtonTest, StaticTextDrawsItsTextAndRefusesStyles) {
     Rect bounds{20, 20, 60, 200};
     ControlRef label = nullptr;
-    struct Unused;
     EXPECT_EQ(CreateStaticTextControl(m_window, &bounds, CFSTR("Hello"),
                                       reinterpret_cast<const ControlFontStyleRec*>(&bounds),
                                       &label),

@@ -135,10 +135,11 @@ void checkPlugin(const BundlePaths& paths, CheckReport& report) {
         return;
     }
     if (WIFSIGNALED(status) || text.size() < 2 || text.compare(text.size() - 2, 2, ".\n") != 0) {
-        report.fail(file,
-                    "crashed while loading" +
-                        (WIFSIGNALED(status) ? " (signal " + std::to_string(WTERMSIG(status)) + ")"
-                                             : std::string()),
+        // A sanitizer's own crash handler turns the signal into an exit status.
+        std::string how = WIFSIGNALED(status)
+                              ? "signal " + std::to_string(WTERMSIG(status))
+                              : "exit status " + std::to_string(WEXITSTATUS(status));
+        report.fail(file, "crashed while loading (" + how + ")",
                     "fix the plug-in's constructors (static initialisers)");
         return;
     }

@@ -197,9 +197,9 @@ TEST_F(GwbundleBuildCheck, WarningsAndCrashingPluginsDoNotStopTheCheck) {
 
     gwbundle::CheckReport report = gwbundle::checkBundle(bundle);
     ASSERT_EQ(report.failures().size(), 1u) << linesOf(report.failures());
-    EXPECT_EQ(report.failures()[0].rfind(
-                  "Contents/Resources/Pellucid.dylib: crashed while loading (signal 11)", 0),
-              0u)
+    EXPECT_EQ(
+        report.failures()[0].rfind("Contents/Resources/Pellucid.dylib: crashed while loading (", 0),
+        0u)
         << report.failures()[0];
     EXPECT_EQ(linesOf(report.warnings()),
               "Contents/Resources/RAW_002.wdt: warning: line 14: 'Aplication Price=' is not a "

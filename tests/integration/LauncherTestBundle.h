@@ -29,13 +29,13 @@ struct BundleOptions {
     std::string gameInformation = defaultGameInformation();
     std::string nib = defaultNib();
     // Empty: no EULA.rtf.
-    std::string eulaRTF;
+    std::string eulaRTF = {};
     // Empty: no EULA.txt.
-    std::string eulaText;
+    std::string eulaText = {};
     // Empty: no plug-in in the resources.
     std::string pluginPath = recordingPluginPath();
     // Resource file names left out ("Channel.dat", "RAW_002.wdt", "main.nib", ...).
-    std::vector<std::string> omit;
+    std::vector<std::string> omit = {};
 };
 
 class LauncherTestBundle {

@@ -1,0 +1,107 @@
+// Where the main window's events go: to the image buttons while the start page shows, to the
+// plug-in (as positions, as events, or both) while the game center shows, and the agreement
+// prompt's commands nowhere. Each check sends its events synchronously inside one timer step,
+// so nothing the loop delivers in between gets mixed into the plug-in's record.
+#include "GameWrapperView.h"
+#include "LauncherRun.h"
+
+#include <MacPlatformTesting.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace LauncherTest;
+
+namespace {
+
+// The lines the plug-in recorded while send ran.
+std::string recordedDuring(const std::function<void()>& send) {
+    std::size_t before = currentRecord().size();
+    send();
+    return currentRecord().substr(before);
+}
+
+void checkRoutingInBothViews(LauncherScript& s) {
+    GameWrapperView* view = existingView();
+    WindowRef window = view->mWindow;
+
+    // Start page: the pointer over "Play Game" (its 110-pixel picture spans x 458 to 568,
+    // y 465 to 495) turns the cursor into the pointing hand; the plug-in hears nothing of it.
+    std::string heard = recordedDuring([&] { sendMouse(window, kEventMouseMoved, 500, 470); });
+    s.check(MacPlatformTestCurrentThemeCursor() == kThemePointingHandCursor, "hover a button");
+    heard += recordedDuring([&] { sendMouse(window, kEventMouseDragged, 10, 10); });
+    s.check(MacPlatformTestCurrentThemeCursor() == kThemeArrowCursor, "leave the button");
+    s.check(heard.empty(), "start-page moves stay with the buttons: " + heard);
+
+    heard = recordedDuring([&] { sendMouse(window, kEventMouseWheelMoved, 100, 100); });
+    s.check(heard == "kxdll_HandleMacEvent mous 10\n", "wheel on the start page: " + heard);
+    heard = recordedDuring([&] { sendKey(window, kEventRawKeyDown, 'a'); });
+    s.check(heard == "kxdll_HandleMacEvent keyb 1\n", "key: " + heard);
+    heard = recordedDuring([&] { sendWindowEvent(window, kEventWindowDrawContent); });
+    s.check(heard == "kxdll_HandleMacEvent wind 2\n", "draw content: " + heard);
+    heard = recordedDuring([&] { sendCommand(kHICommandAbout); });
+    s.check(heard == "kxdll_HandleMacEvent cmds 1\n", "other commands: " + heard);
+    heard = recordedDuring([&] {
+        sendCommand(kHICommandOK);
+        sendCommand('not!');
+    });
+    s.check(heard.empty(), "the prompt's commands do not reach the plug-in: " + heard);
+    s.check(mainWindowShown(), "nor close the main window");
+
+    // A click on "Other Games" (x 583 to 693) opens the game center through its button.
+    heard = recordedDuring([&] {
+        sendMouse(window, kEventMouseDown, 600, 480);
+        sendMouse(window, kEventMouseUp, 600, 480);
+    });
+    s.check(view->mInGameCenter, "Other Games switches to the game center");
+    s.check(countLines(heard, "kxdll_EnterMenuSession 1 720 540") == 1, "session: " + heard);
+    s.check(countLines(heard, "kxdll_SetMousePosition") == 0 &&
+                countLines(heard, "kxdll_HandleMacEvent") == 0,
+            "start-page clicks stay with the buttons: " + heard);
+
+    // Game center: moves only as positions, presses and releases as position and event.
+    heard = recordedDuring([&] {
+        sendMouse(window, kEventMouseMoved, 10, 20);
+        sendMouse(window, kEventMouseDragged, 11, 21);
+        sendMouse(window, kEventMouseMoved, 500, 470);
+    });
+    s.check(heard == "kxdll_SetMousePosition 10 20\nkxdll_SetMousePosition 11 21\n"
+                     "kxdll_SetMousePosition 500 470\n",
+            "game-center moves: " + heard);
+    s.check(MacPlatformTestCurrentThemeCursor() == kThemeArrowCursor, "no button hovers there");
+    heard = recordedDuring([&] {
+        sendMouse(window, kEventMouseDown, 30, 40);
+        sendMouse(window, kEventMouseUp, 31, 41);
+    });
+    // After the window's handler, the standard handler hit-tests the game-center view, which
+    // hands its own hit-test event to the plug-in too.
+    s.check(heard == "kxdll_SetMousePosition 30 40\nkxdll_HandleMacEvent mous 1\n"
+                     "kxdll_HandleMacEvent cntl 3\n"
+                     "kxdll_SetMousePosition 31 41\nkxdll_HandleMacEvent mous 2\n",
+            "game-center clicks: " + heard);
+    heard = recordedDuring([&] { sendMouse(window, kEventMouseWheelMoved, 5, 5); });
+    s.check(heard == "kxdll_HandleMacEvent mous 10\n", "wheel in the game center: " + heard);
+    heard = recordedDuring([&] {
+        sendCommand(kHICommandOK);
+        sendCommand('not!');
+        sendKey(window, kEventRawKeyUp, 'a');
+    });
+    s.check(heard == "kxdll_HandleMacEvent keyb 3\n", "game-center keys and commands: " + heard);
+    sendCommand(kHICommandQuit);
+}
+
+} // namespace
+
+TEST(LauncherRouting, EventsReachTheButtonsOrThePlugInByView) {
+    TestSupport::TempDir dir;
+    LauncherTestBundle bundle(dir.path());
+    RunResult run = runLauncher(bundle, [](LauncherScript& script) {
+        script.when(mainWindowShown, [&script] { checkRoutingInBothViews(script); });
+    });
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.checksPassed()) << run.errors;
+    EXPECT_NE(run.output.find("end view=0 shutdown=1"), std::string::npos) << run.output;
+}

@@ -1,0 +1,98 @@
+// Runs the launcher's whole start-up, event loop and shutdown (GameWrapperMain) in a forked
+// child against a test bundle, driven by a script of steps that a loop timer carries out, and
+// hands back what the run left: its exit status, its console lines with the alerts it showed,
+// and the plug-in's record of the calls it received.
+//
+// The launcher keeps process-wide state (the view object, the plug-in host, caches, signal
+// routing), so every run gets a process of its own.
+#pragma once
+
+#include "LauncherTestBundle.h"
+
+#include <Carbon/Carbon.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class GameWrapperView;
+
+namespace LauncherTest {
+
+// The child's side of a run: steps, each waiting for its condition on the loop's timer ticks,
+// and the checks made along the way (a failed check is a line on standard error that fails the
+// run in the parent).
+class LauncherScript {
+public:
+    // Runs action once condition holds; steps run in the order they were added.
+    void when(std::function<bool()> condition, std::function<void()> action);
+    void check(bool ok, const std::string& what);
+
+    // Called by the timer; public for the timer callback only.
+    void tick();
+
+private:
+    struct Step {
+        std::function<bool()> condition;
+        std::function<void()> action;
+    };
+    std::vector<Step> mSteps;
+    std::size_t mNext = 0;
+};
+
+struct RunOptions {
+    // The preferences folder (XDG_CONFIG_HOME) of the run; empty: a fresh one.
+    std::string configHome = {};
+    // Nonzero: the system version Gestalt reports.
+    SInt32 systemVersion = 0;
+    // The executable path handed to the launcher; empty: the bundle's own.
+    std::string executablePath = {};
+};
+
+struct RunResult {
+    // False when the run ended by a signal (the hang guard, a crash); then exitCode is -1.
+    bool exited = false;
+    int exitCode = -1;
+    // Standard output in order: console lines and one "alert <type>: <message> | <explanation>"
+    // line per alert, and at the end "end view=<0|1> shutdown=<0|1>" once the launcher returned.
+    std::string output;
+    // Standard error: failed checks ("check failed: ...") among the platform's messages.
+    std::string errors;
+    // The recording plug-in's record of its calls.
+    std::string record;
+    // True when no check of the script failed.
+    bool checksPassed() const;
+};
+
+using Script = std::function<void(LauncherScript&)>;
+
+// Runs the launcher against the bundle in a child with SDL's dummy video driver; the child is
+// ended by a hang guard after half a minute.
+RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
+                      const RunOptions& options = {});
+
+// ---- Helpers for scripts (child side) ---------------------------------------------------------
+
+// The view object, or null before it exists and after the shutdown destroyed it.
+GameWrapperView* existingView();
+// The agreement window is up: a window is shown before the main window exists.
+bool promptShown();
+// The main window has been shown.
+bool mainWindowShown();
+
+// A command as a menu choice sends it: to the application.
+OSStatus sendCommand(UInt32 commandID);
+// A command as a push button in the window sends it: to the window, then the application.
+OSStatus sendCommandToWindow(WindowRef window, UInt32 commandID);
+// A mouse event at the window-local position.
+OSStatus sendMouse(WindowRef window, UInt32 kind, int x, int y);
+OSStatus sendKey(WindowRef window, UInt32 kind, char character);
+// A window event without parameters (close, draw content, bounds changed).
+OSStatus sendWindowEvent(WindowRef window, UInt32 kind);
+
+// The plug-in's record so far (child side, from the run's record file).
+std::string currentRecord();
+// The number of lines of text that start with prefix.
+int countLines(const std::string& text, const std::string& prefix);
+
+} // namespace LauncherTest

@@ -1,10 +1,11 @@
 #include "Catalogue.h"
 
+#include "FileRead.h"
+
 #include <glib.h>
 
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -228,19 +229,21 @@ CatalogueResult parseCatalogue(const std::string& text, const std::string& sourc
 }
 
 CatalogueResult loadCatalogue(const std::string& path, const std::string& sourceName) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return {std::nullopt, sourceName + " could not be opened."};
-    }
     std::string text;
-    // One byte more than allowed is enough to tell an oversized file.
-    text.resize(kMaxCatalogueBytes + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad()) {
-        return {std::nullopt, sourceName + " could not be read."};
+    switch (readSmallFile(path, kMaxCatalogueBytes, text)) {
+    case FileReadResult::Read:
+        return parseCatalogue(text, sourceName);
+    case FileReadResult::Missing:
+        return {std::nullopt, sourceName + " could not be opened."};
+    case FileReadResult::NotAFile:
+        return {std::nullopt, sourceName + " is not a file."};
+    case FileReadResult::TooLarge:
+        return {std::nullopt, sourceName + " is larger than " +
+                                  std::to_string(kMaxCatalogueBytes / 1024) + " KB."};
+    case FileReadResult::Unreadable:
+        break;
     }
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return parseCatalogue(text, sourceName);
+    return {std::nullopt, sourceName + " could not be read."};
 }
 
 std::string formatPrice(long priceInCents) {

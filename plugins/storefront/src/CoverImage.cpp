@@ -1,5 +1,6 @@
 #include "CoverImage.h"
 
+#include "FileRead.h"
 #include "Shapes.h"
 #include "TextPainter.h"
 
@@ -8,35 +9,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
-#include <vector>
 
 namespace Storefront {
 
 namespace {
 
 // Covers are small; anything larger is a mistake in the data, not worth the memory.
-constexpr std::streamoff kMaxJPEGBytes = 8 * 1024 * 1024;
+constexpr std::size_t kMaxJPEGBytes = 8 * 1024 * 1024;
 constexpr int kMaxJPEGSide = 4096;
 
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        return {};
-    }
-    std::streamoff size = file.tellg();
-    if (size <= 0 || size > kMaxJPEGBytes) {
-        return {};
-    }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        return {};
-    }
-    return bytes;
-}
-
-CoverImage decodeJPEG(const std::vector<unsigned char>& bytes) {
+CoverImage decodeJPEG(const std::string& text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     tjhandle decompressor = tjInitDecompress();
     if (!decompressor) {
         return {};
@@ -46,7 +29,7 @@ CoverImage decodeJPEG(const std::vector<unsigned char>& bytes) {
     int subsampling = 0;
     int colorspace = 0;
     CoverImage image;
-    if (tjDecompressHeader3(decompressor, bytes.data(), bytes.size(), &width, &height, &subsampling,
+    if (tjDecompressHeader3(decompressor, bytes, text.size(), &width, &height, &subsampling,
                             &colorspace) == 0 &&
         width > 0 && height > 0 && width <= kMaxJPEGSide && height <= kMaxJPEGSide &&
         colorspace != TJCS_CMYK && colorspace != TJCS_YCCK) {
@@ -55,9 +38,8 @@ CoverImage decodeJPEG(const std::vector<unsigned char>& bytes) {
         // BGRX in memory is Cairo's RGB24 on a little-endian machine. A warning means a
         // damaged or truncated stream: half a picture is not the picture.
         if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
-            tjDecompress2(decompressor, bytes.data(), bytes.size(),
-                          cairo_image_surface_get_data(surface), width,
-                          cairo_image_surface_get_stride(surface), height, TJPF_BGRX,
+            tjDecompress2(decompressor, bytes, text.size(), cairo_image_surface_get_data(surface),
+                          width, cairo_image_surface_get_stride(surface), height, TJPF_BGRX,
                           TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) == 0) {
             cairo_surface_mark_dirty(surface);
             image = CoverImage(surface);
@@ -147,8 +129,8 @@ void CoverImage::reset() {
 }
 
 CoverImage loadCoverJPEG(const std::string& path, int width, int height) {
-    std::vector<unsigned char> bytes = readFile(path);
-    if (bytes.empty()) {
+    std::string bytes;
+    if (readSmallFile(path, kMaxJPEGBytes, bytes) != FileReadResult::Read || bytes.empty()) {
         return {};
     }
     CoverImage decoded = decodeJPEG(bytes);

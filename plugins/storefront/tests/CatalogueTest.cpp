@@ -1,6 +1,10 @@
 #include "Catalogue.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <fstream>
 #include <sstream>
@@ -84,4 +88,20 @@ TEST(Catalogue, TheDemoCatalogueIsValid) {
     ASSERT_TRUE(result.catalogue) << result.error;
     EXPECT_GE(result.catalogue->entries.size(), 6u);
     EXPECT_LE(result.catalogue->entries.size(), 8u);
+}
+
+TEST(Catalogue, LoadsOnlyWholeRegularFiles) {
+    TestSupport::TempDir folder;
+    EXPECT_EQ(loadCatalogue(folder / "none.txt", "n").error, "n could not be opened.");
+    TestSupport::makeDirectories(folder / "dir.txt");
+    EXPECT_EQ(loadCatalogue(folder / "dir.txt", "d").error, "d is not a file.");
+    // A FIFO with no writer would block a plain open for good.
+    ASSERT_EQ(mkfifo((folder / "fifo.txt").c_str(), 0600), 0);
+    EXPECT_EQ(loadCatalogue(folder / "fifo.txt", "f").error, "f is not a file.");
+    TestSupport::writeFile(folder / "big.txt", std::string(kMaxCatalogueBytes + 1, '#'));
+    EXPECT_EQ(loadCatalogue(folder / "big.txt", "b").error, "b is larger than 256 KB.");
+    TestSupport::writeFile(folder / "good.txt", "catalogue-version = 3\n");
+    CatalogueResult good = loadCatalogue(folder / "good.txt", "g");
+    ASSERT_TRUE(good.catalogue) << good.error;
+    EXPECT_EQ(good.catalogue->version, 3);
 }

@@ -11,7 +11,11 @@ namespace Storefront {
 
 Store::Store(const std::string& resourcesFolder, const StoreIdentity& identity)
     : m_resourcesFolder(resourcesFolder), m_identity(identity),
-      m_content(loadStoreContent(resourcesFolder, identity.applicationID)) {
+      m_content(loadStoreContent(resourcesFolder, identity.applicationID)),
+      m_banner(m_content.heading.empty() ? "Other Games" : m_content.heading,
+               identity.applicationName.empty()
+                   ? "Find your next game."
+                   : "More games for players of " + identity.applicationName + ".") {
     m_lastError = m_content.problem;
     if (m_content.problem.empty()) {
         log("catalogue version " + std::to_string(m_content.catalogueVersion) + " with " +
@@ -76,9 +80,7 @@ void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, b
                                             Layout::kFrameWidth, Layout::kFrameHeight, rowBytes);
     cairo_t* cr = cairo_create(surface);
     FrameOptions options;
-    options.subtitle = m_identity.applicationName.empty()
-                           ? "Find your next game."
-                           : "More games for players of " + m_identity.applicationName + ".";
+    options.banner = &m_banner;
     options.drawPointer = m_drawPointer;
     options.bannerOnly = !whole;
     paintFrame(cr, m_content, m_session, options);

@@ -2,6 +2,7 @@
 // frame bookkeeping. One object per initialisation of the plug-in.
 #pragma once
 
+#include "BannerArt.h"
 #include "StoreContent.h"
 #include "StoreLayout.h"
 #include "StoreSession.h"
@@ -66,6 +67,7 @@ private:
     std::string m_resourcesFolder;
     StoreIdentity m_identity;
     StoreContent m_content;
+    BannerArt m_banner;
     StoreSession m_session;
     std::string m_lastError;
     bool m_inSession = false;

@@ -65,34 +65,8 @@ void paintButton(cairo_t* cr, const Box& box, const std::string& label, double h
     drawTextCentredVertically(cr, label, style, box.x, box.y, box.width, box.height);
 }
 
-// A slow drift of colour with a soft band of light sweeping across, so the page feels alive
-// without drawing the eye from the games.
-void paintBanner(cairo_t* cr, const StoreContent& content, const StoreSession& session,
-                 const FrameOptions& options) {
-    const Box& banner = Layout::kBanner;
-    double seconds = session.bannerSeconds();
-    double drift = 0.5 + 0.5 * std::sin(seconds * 2 * M_PI / 9.0);
-    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, banner.width, banner.height);
-    cairo_pattern_add_color_stop_rgb(gradient, 0, 0.14 + 0.06 * drift, 0.2, 0.42 - 0.08 * drift);
-    cairo_pattern_add_color_stop_rgb(gradient, 1, 0.32 - 0.08 * drift, 0.16 + 0.05 * drift, 0.44);
-    cairo_rectangle(cr, banner.x, banner.y, banner.width, banner.height);
-    cairo_set_source(cr, gradient);
-    cairo_fill(cr);
-    cairo_pattern_destroy(gradient);
-
-    double sweep = std::fmod(seconds / 6.0, 1.0) * (banner.width + 400) - 200;
-    cairo_pattern_t* light = cairo_pattern_create_linear(sweep - 140, 0, sweep + 140, 0);
-    cairo_pattern_add_color_stop_rgba(light, 0, 1, 1, 1, 0);
-    cairo_pattern_add_color_stop_rgba(light, 0.5, 1, 1, 1, 0.12);
-    cairo_pattern_add_color_stop_rgba(light, 1, 1, 1, 1, 0);
-    cairo_rectangle(cr, banner.x, banner.y, banner.width, banner.height);
-    cairo_set_source(cr, light);
-    cairo_fill(cr);
-    cairo_pattern_destroy(light);
-
-    std::string heading = content.heading.empty() ? "Other Games" : content.heading;
-    drawText(cr, heading, {kBold, 30, kText}, 24, 18, 500);
-    drawText(cr, options.subtitle, {kRegular, 13, withAlpha(kText, 0.75)}, 24, 58, 500);
+void paintBanner(cairo_t* cr, const StoreSession& session, const FrameOptions& options) {
+    options.banner->paint(cr, session.bannerSeconds());
     paintButton(cr, Layout::kBackButton, "Back to game", session.backHighlight(),
                 session.focus() == kFocusBackButton && !session.detailsOpen());
 }
@@ -277,12 +251,12 @@ void paintFrame(cairo_t* cr, const StoreContent& content, const StoreSession& se
         const Box& banner = Layout::kBanner;
         cairo_rectangle(cr, banner.x, banner.y, banner.width, banner.height);
         cairo_clip(cr);
-        paintBanner(cr, content, session, options);
+        paintBanner(cr, session, options);
         cairo_restore(cr);
         return;
     }
     paintBackground(cr);
-    paintBanner(cr, content, session, options);
+    paintBanner(cr, session, options);
     paintGrid(cr, content, session);
     paintDetails(cr, content, session);
     paintFooter(cr, session);

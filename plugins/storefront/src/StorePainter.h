@@ -1,17 +1,16 @@
 // Paints storefront frames with Cairo.
 #pragma once
 
+#include "BannerArt.h"
 #include "StoreContent.h"
 #include "StoreSession.h"
 
 #include <cairo.h>
 
-#include <string>
-
 namespace Storefront {
 
 struct FrameOptions {
-    std::string subtitle;
+    const BannerArt* banner = nullptr; // must be set
     // The launcher may ask the store to show its own pointer instead of the system's.
     bool drawPointer = false;
     // Only the banner (with the back button) is painted; the rest keeps last frame's pixels.

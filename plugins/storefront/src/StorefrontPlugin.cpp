@@ -74,14 +74,6 @@ std::string folderOfThisLibrary() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-void setError(const std::string& text) {
-    if (g_store) {
-        g_store->setLastError(text);
-    } else {
-        g_initError = text;
-    }
-}
-
 } // namespace
 
 extern "C" {
@@ -181,16 +173,19 @@ const char* kxdll_GetValueAsString(const char* name) {
     std::string key = name ? name : "";
     if (key == "TrackingMetadata") {
         g_valueText = g_trackingMetadata;
-    } else if (key == "Heading" && g_store) {
+    } else if (!g_store) {
+        g_initError = kNotInitialised;
+        g_valueText.clear();
+    } else if (key == "Heading") {
         g_valueText = g_store->content().heading;
-    } else if (key == "FocusedGame" && g_store) {
+    } else if (key == "FocusedGame") {
         int focus = g_store->session().focus();
         const auto& games = g_store->content().games;
         g_valueText = focus >= 0 && focus < static_cast<int>(games.size())
                           ? games[static_cast<std::size_t>(focus)].entry.title
                           : std::string();
     } else {
-        setError("The storefront has no text value named \"" + key + "\".");
+        g_store->setLastError("The storefront has no text value named \"" + key + "\".");
         g_valueText.clear();
     }
     return g_valueText.c_str();
@@ -198,22 +193,30 @@ const char* kxdll_GetValueAsString(const char* name) {
 
 int32_t kxdll_GetValueAsInt(const char* name) {
     std::string key = name ? name : "";
-    if (key == "CatalogueVersion" && g_store) {
+    if (!g_store) {
+        g_initError = kNotInitialised;
+        return 0;
+    }
+    if (key == "CatalogueVersion") {
         return g_store->content().catalogueVersion;
     }
-    if (key == "GameCount" && g_store) {
+    if (key == "GameCount") {
         return static_cast<int32_t>(g_store->content().games.size());
     }
-    setError("The storefront has no number named \"" + key + "\".");
+    g_store->setLastError("The storefront has no number named \"" + key + "\".");
     return 0;
 }
 
 float kxdll_GetValueAsFloat(const char* name) {
     std::string key = name ? name : "";
-    if (key == "CatalogueVersion" && g_store) {
+    if (!g_store) {
+        g_initError = kNotInitialised;
+        return 0;
+    }
+    if (key == "CatalogueVersion") {
         return static_cast<float>(g_store->content().catalogueVersion);
     }
-    setError("The storefront has no number named \"" + key + "\".");
+    g_store->setLastError("The storefront has no number named \"" + key + "\".");
     return 0;
 }
 

@@ -229,6 +229,8 @@ TEST_F(StorefrontFiles, CallsOutsideTheContractAreRefusedWithAReason) {
 
     plugin.ShutDown();
     EXPECT_EQ(plugin.EnterMenuSession(1, 720, 540), 4);
+    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 0);
+    EXPECT_STREQ(plugin.GetLastErrorInformation(), "The storefront has not been initialised.");
     EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
     EXPECT_FALSE(plugin.SetMousePosition(3, 3));
 }

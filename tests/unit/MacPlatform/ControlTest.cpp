@@ -95,8 +95,6 @@ TEST_F(ControlTest, BoundsAndPointsConvertBetweenWindowViewsAndScreen) {
 
     EXPECT_EQ(HIPointConvert(&point, kHICoordSpaceView, nullptr, kHICoordSpaceWindow, m_window),
               paramErr);
-    HIViewRemoveFromSuperview(outer);
-    // Nobody holds the detached view now but the test; it is in no window.
 }
 
 TEST(PtInRectTest, RightAndBottomEdgesAreOutside) {

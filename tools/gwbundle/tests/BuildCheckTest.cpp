@@ -120,8 +120,7 @@ TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
          "Contents/Resources/Channel.dat: has no member BrandingMask.jpg"},
         {"plug-in missing an export",
          [&](const std::string& b) {
-             std::filesystem::copy_file(GWBUNDLE_FIXTURE_PLUGIN_INCOMPLETE,
-                                        b + res + "Pellucid.dylib",
+             std::filesystem::copy_file(GWBUNDLE_PLUGIN_MISSING_EXPORT, b + res + "Pellucid.dylib",
                                         std::filesystem::copy_options::overwrite_existing);
          },
          "Contents/Resources/Pellucid.dylib: does not export kxdll_SetTrackingMetadata"},
@@ -192,7 +191,7 @@ TEST_F(GwbundleBuildCheck, WarningsAndCrashingPluginsDoNotStopTheCheck) {
     std::string text = TestSupport::readFile(resources() + "/RAW_002.wdt");
     TestSupport::writeFile(resources() + "/RAW_002.wdt",
                            text + "Aplication Price=1\nApplication Name=Second\n");
-    std::filesystem::copy_file(GWBUNDLE_FIXTURE_PLUGIN_CRASHING, resources() + "/Pellucid.dylib",
+    std::filesystem::copy_file(GWBUNDLE_PLUGIN_CRASHING, resources() + "/Pellucid.dylib",
                                std::filesystem::copy_options::overwrite_existing);
 
     gwbundle::CheckReport report = gwbundle::checkBundle(bundle);

@@ -147,7 +147,7 @@ std::string writeInputs(const std::string& folder) {
                                                  "Agreement = License.rtf\n"
                                                  "Game = game/Demo.app\n"
                                                  "Plugin = ") +
-                                         GWBUNDLE_FIXTURE_PLUGIN +
+                                         GWBUNDLE_COMPLETE_PLUGIN +
                                          "\n"
                                          "Plugin Data = plugin-data\n"
                                          "Launcher = launcher\n"

@@ -19,8 +19,8 @@ void writeProgram(const std::string& path);
 std::string validNib();
 
 // Writes every input of a bundle under folder (pictures, nib, agreement, the game's .app, the
-// fixture plug-in and its data folder, a launcher program) and a manifest naming them; returns
-// the manifest's path.
+// complete test plug-in and its data folder, a launcher program) and a manifest naming them;
+// returns the manifest's path.
 std::string writeInputs(const std::string& folder);
 
 struct ToolResult {

@@ -206,3 +206,23 @@ TEST_F(GwbundleBuildCheck, WarningsAndCrashingPluginsDoNotStopTheCheck) {
               "Contents/Resources/RAW_002.wdt: warning: line 15: a second 'Application Name=' "
               "line is never read (the first wins)\n");
 }
+
+#ifdef GWBUNDLE_BUILT_LAUNCHER
+TEST_F(GwbundleBuildCheck, ProgramsOfTheBuildTreeAreTheDefaults) {
+    std::string text = TestSupport::readFile(manifest);
+    text = text.substr(0, text.find("Launcher = "));
+    TestSupport::writeFile(manifest, text);
+    ToolResult result = runTool({"build", "--force", manifest, bundle});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_EQ(TestSupport::readFile(bundle + "/Contents/MacOS/GameWrapper"),
+              TestSupport::readFile(GWBUNDLE_BUILT_LAUNCHER));
+    EXPECT_EQ(TestSupport::readFile(bundle + "/Contents/Frameworks/libMacPlatform.so"),
+              TestSupport::readFile(GWBUNDLE_MACPLATFORM));
+
+    ToolResult overridden = runTool({"build", "--force", "--launcher", dir / "inputs/launcher",
+                                     "--macplatform", GWBUNDLE_MACPLATFORM, manifest, bundle});
+    ASSERT_EQ(overridden.exitStatus, 0) << overridden.output;
+    EXPECT_EQ(TestSupport::readFile(bundle + "/Contents/MacOS/GameWrapper"),
+              TestSupport::readFile(dir / "inputs/launcher"));
+}
+#endif

@@ -1,7 +1,7 @@
 // The demo bundle that the build assembles under build/demo: its game information loads through
 // GWData with every key, its archives hold their members stored and whole, every picture
-// decodes at the size the start page expects, and the demo game's tour mode plays, starts its
-// helper and leaves no process behind.
+// decodes at the size the start page expects, its nib gives the launcher's windows, and the demo
+// game's tour mode plays, starts its helper and leaves no process behind.
 #include "GWData.h"
 
 #include "CorvaneCore/CRC32.h"
@@ -203,6 +203,46 @@ TEST_F(DemoBundleTest, EveryPictureDecodesAtItsSize) {
     }
     EXPECT_GT(opaque, 1000) << "the logo is opaque";
     EXPECT_GT(between, 1000) << "the logo's edge is soft";
+}
+
+TEST_F(DemoBundleTest, NibGivesTheLaunchersObjects) {
+    const std::string bundle = DemoBundle();
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            MacPlatformTestSetMainBundlePath(bundle.c_str());
+            IBNibRef nib = nullptr;
+            checks.equal(CreateNibReference(CFSTR("main"), &nib), noErr, "main.nib opens");
+            if (nib) {
+                checks.equal(SetMenuBarFromNib(nib, CFSTR("MenuBar")), noErr, "the menu bar");
+                WindowRef main = nullptr;
+                checks.equal(CreateWindowFromNib(nib, CFSTR("MainWindow"), &main), noErr,
+                             "the main window");
+                if (main) {
+                    Rect bounds;
+                    GetWindowPortBounds(main, &bounds);
+                    checks.equal(bounds.right - bounds.left, 720, "main window width");
+                    checks.equal(bounds.bottom - bounds.top, 540, "main window height");
+                    DisposeWindow(main);
+                }
+                WindowRef eula = nullptr;
+                checks.equal(CreateWindowFromNib(nib, CFSTR("EULAWindow"), &eula), noErr,
+                             "the agreement window");
+                if (eula) {
+                    HIViewRef text = nullptr;
+                    HIViewID id;
+                    id.signature = 'MTXT';
+                    id.id = 0;
+                    checks.equal(HIViewFindByID(HIViewGetRoot(eula), id, &text), noErr,
+                                 "the agreement's text view");
+                    DisposeWindow(eula);
+                }
+                DisposeNibReference(nib);
+            }
+            checks.finish();
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 namespace {

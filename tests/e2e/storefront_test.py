@@ -1,0 +1,39 @@
+""""Other Games" opens the storefront, which animates on its own, and Esc brings back the start
+page exactly as it was."""
+
+from e2e_session import check, main
+
+# The "Other Games" button in window coordinates: its 122-pixel slot starts at x 577, y 465,
+# and the demo's button picture is 36 pixels high.
+OTHER_GAMES_X, BUTTON_Y = 577 + 61, 465 + 18
+# A corner of the page where no button or hover can change the picture.
+AWAY_X, AWAY_Y = 10, 10
+
+
+def test_storefront(session):
+    launcher, window = session.start_at_start_page()
+    session.move_mouse(window, AWAY_X, AWAY_Y)
+    start_page = session.settled_screenshot("start-page", window)
+
+    session.click(window, OTHER_GAMES_X, BUTTON_Y)
+    session.move_mouse(window, AWAY_X, AWAY_Y)
+    first = session.wait_for_picture(
+        "the storefront in the window after Other Games", "storefront", window,
+        lambda path: not session.same_pictures(path, start_page))
+    # The launcher asks the plug-in for a frame about twelve times a second; the storefront's
+    # banner moves on every frame, so a later picture must differ without any input.
+    second = session.wait_for_picture(
+        "a later storefront frame that differs from the first", "storefront-later", window,
+        lambda path: not session.same_pictures(path, first))
+    check(launcher.main_windows() == [window], "the storefront opened another window")
+
+    session.press(window, "Escape")
+    session.wait_for_picture("the start page back after Esc", "after-escape", window,
+                             lambda path: session.same_pictures(path, start_page))
+    check(not session.same_pictures(second, start_page), "the storefront never showed")
+    session.press(window, "ctrl+q")
+    check(launcher.wait_exit() == 0, "the launcher did not quit with status 0 after Ctrl+Q")
+
+
+if __name__ == "__main__":
+    main(test_storefront, 90)

@@ -123,7 +123,9 @@ bool catchesSignal(pid_t pid, int signal) {
     return false;
 }
 
-pid_t spawnLauncher(const LauncherTestBundle& bundle, const std::string& folder) {
+// argv0: what the program is told its name is; empty: its full path.
+pid_t spawnLauncher(const LauncherTestBundle& bundle, const std::string& folder,
+                    std::string argv0 = {}) {
     std::vector<std::string> settings = {
         "SDL_VIDEODRIVER=dummy", "XDG_CONFIG_HOME=" + folder, "HOME=" + folder,
         "KXTEST_RECORD_FILE=" + folder + "/record", "PATH=/usr/bin:/bin"};
@@ -133,7 +135,10 @@ pid_t spawnLauncher(const LauncherTestBundle& bundle, const std::string& folder)
     }
     env.push_back(nullptr);
     std::string program = bundle.executablePath();
-    char* argv[] = {program.data(), nullptr};
+    if (argv0.empty()) {
+        argv0 = program;
+    }
+    char* argv[] = {argv0.data(), nullptr};
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, (folder + "/stdout").c_str(),
@@ -172,9 +177,10 @@ TEST_F(LauncherShutdown, TheShippedExecutableRunsFromItsBundleAndEndsOnSigterm) 
     EXPECT_EQ(countLines(record, "kxdll_Initialize 1234"), 1) << record;
     EXPECT_EQ(countLines(record, "kxdll_ShutDown"), 1) << record;
 
-    // A bundle that lacks its data files ends at once with -1, naming each file.
+    // A bundle that lacks its data files ends at once with -1, naming each file. Started by a
+    // bare name, as a shell finds it on the PATH, it still finds its own Contents folder.
     TestSupport::removeTree(bundle.resources() + "/Channel.dat");
-    pid_t broken = spawnLauncher(bundle, dir.path());
+    pid_t broken = spawnLauncher(bundle, dir.path(), "GameWrapper");
     ASSERT_GT(broken, 0);
     track(broken);
     EXPECT_EQ(exitStatusOf(broken), 255);

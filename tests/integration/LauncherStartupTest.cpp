@@ -279,3 +279,21 @@ TEST(LauncherStartup, PlugInFailuresAreReportedThenTheLauncherEnds) {
     EXPECT_EQ(none.exitCode, 1) << "the host ends the process without its library";
     EXPECT_NE(none.output.find("Pellucid.dylib FAILED"), std::string::npos) << none.output;
 }
+
+TEST(LauncherStartup, WithoutItsNibTheLauncherEndsWithTheNibStatus) {
+    TempDir dir;
+    LauncherTestBundle bundle(dir.path(), {.omit = {"main.nib"}});
+    RunResult run = runLauncher(bundle, quitOnceShown);
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, fnfErr & 0xFF) << "the status of CreateNibReference, unchanged";
+    EXPECT_EQ(countLines(run.record, "kxdll_ShutDown"), 1) << "the loaded plug-in is shut down";
+    EXPECT_EQ(countLines(run.output, "alert"), 0) << run.output;
+
+    // The prompt needs the nib too: without it nothing is agreed and the launcher ends quietly.
+    LauncherTestBundle prompt(dir.path(),
+                              {.name = "Prompt", .eulaText = "Agreement.\n", .omit = {"main.nib"}});
+    RunResult quiet = runLauncher(prompt, quitOnceShown);
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.output, "end view=0 shutdown=0\n");
+    EXPECT_EQ(quiet.record, "");
+}

@@ -35,6 +35,12 @@ fuzz-smoke: deps
 	cmake --build build-fuzz -j2
 	@fuzz/run-all build-fuzz 30
 
+.PHONY: soak
+# 200 play cycles of the demo game in one launcher run; fails when descriptors or memory grow
+# or a game, helper or zombie is left (scripts/soak). Not part of `make test`: it takes minutes.
+soak: build
+	@scripts/soak build
+
 format:
 	@git ls-files '*.h' '*.cpp' '*.c' | xargs clang-format -i
 

@@ -279,6 +279,9 @@ void Window::updateOnScreen() {
     if (onScreen) {
         Display::backend().show(m_native);
         present();
+        // What the surface holds may predate the views' last changes, or the window may never
+        // have been drawn at all: the next pass of the loop composites it afresh.
+        setNeedsCompositing();
     } else {
         Display::backend().hide(m_native);
     }

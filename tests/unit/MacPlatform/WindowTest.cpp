@@ -306,3 +306,35 @@ TEST_F(WindowTest, ContentIsDrawnThroughOneFlippedContextAndCanBeRead) {
 }
 
 } // namespace
+
+namespace {
+
+OSStatus countDraw(EventHandlerCallRef, EventRef, void* userData) {
+    ++*static_cast<int*>(userData);
+    return noErr;
+}
+
+} // namespace
+
+TEST_F(WindowTest, AWindowComingOnScreenIsDrawnOnTheNextPassOfTheLoop) {
+    WindowRef window = make(kDocumentWindowClass, kWindowCompositingAttribute);
+    int draws = 0;
+    const EventTypeSpec drawEvent = {kEventClassControl, kEventControlDraw};
+    ASSERT_EQ(InstallEventHandler(GetControlEventTarget(HIViewGetRoot(window)), countDraw, 1,
+                                  &drawEvent, &draws, nullptr),
+              noErr);
+    // Whatever the new window's views asked for is drawn first.
+    RunCurrentEventLoop(kEventDurationNoWait);
+    int const before = draws;
+    ShowWindow(window);
+    RunCurrentEventLoop(kEventDurationNoWait);
+    EXPECT_EQ(draws, before + 1);
+    RunCurrentEventLoop(kEventDurationNoWait);
+    EXPECT_EQ(draws, before + 1) << "nothing changed, nothing drawn";
+    // Coming back after being hidden draws it afresh too.
+    HideWindow(window);
+    RunCurrentEventLoop(kEventDurationNoWait);
+    ShowWindow(window);
+    RunCurrentEventLoop(kEventDurationNoWait);
+    EXPECT_EQ(draws, before + 2);
+}

@@ -22,11 +22,11 @@ test-asan: deps
 run: build
 	@scripts/run-demo
 
+# Every benchmark, ending with one table of our figures beside their peers' (bench/table).
 bench: deps
 	@test -f build-bench/build.ninja || cmake --preset bench
 	cmake --build --preset bench
-	@bench/run-all build-bench
-	@bench/window-startup build-bench
+	@bench/table build-bench
 
 # Every fuzz target for 30 seconds from its seed corpus (clang's libFuzzer).
 fuzz-smoke: deps

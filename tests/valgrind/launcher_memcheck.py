@@ -20,6 +20,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import e2e_session  # noqa: E402
+import png_pixels  # noqa: E402
 from e2e_session import TestFailure, check, poll  # noqa: E402
 
 PLAY_X, OTHER_X, BUTTON_Y = 452 + 61, 577 + 61, 465 + 18
@@ -49,7 +50,7 @@ class ValgrindLauncher(e2e_session.Launcher):
         session.launchers.append(self)
 
 
-def run(session, valgrind_args):
+def run(session, valgrind_args, storefront_seconds):
     launcher = ValgrindLauncher(session, valgrind_args, {"DEMO_GAME_TOUR_SECONDS": "3"})
     launcher.wait_for(lambda: launcher.agreement_windows() or launcher.main_windows(),
                       "the agreement or the start page", SLOW_WAIT)
@@ -57,15 +58,35 @@ def run(session, valgrind_args):
     if agreement:
         session.press(agreement[0], "Return")
     window = launcher.wait_main_window(timeout=SLOW_WAIT)
-    time.sleep(2)
+    session.move_mouse(window, AWAY_X, AWAY_Y)
+    # Under memcheck the window may stay blank for many seconds after it is shown: wait for
+    # the page's picture before taking it as the reference.
+    session.wait_for_picture("the start page drawn", "start-page-drawn", window,
+                             lambda path: png_pixels.read_png(path).distinct_colours() >= 8,
+                             SLOW_WAIT)
+    start_page = session.settled_screenshot("start-page", window, SLOW_WAIT)
+    session.move_mouse(window, OTHER_X, BUTTON_Y)
+    hover = session.settled_screenshot("hover-other-games", window, SLOW_WAIT)
     print("start page shown", flush=True)
 
     session.click(window, OTHER_X, BUTTON_Y)
-    time.sleep(STOREFRONT_SECONDS)
-    print(f"storefront shown for {STOREFRONT_SECONDS} s", flush=True)
+    time.sleep(storefront_seconds)
+    storefront = session.screenshot("storefront", window)
+    check(not session.same_pictures(storefront, hover),
+          "the window still shows the start page after a click on Other Games")
+    print(f"storefront shown for {storefront_seconds} s", flush=True)
     session.press(window, "Escape")
-    time.sleep(2)
+    session.move_mouse(window, AWAY_X, AWAY_Y)
+    session.wait_for_picture("the start page back from the storefront", "back-from-storefront",
+                             window, lambda path: session.same_pictures(path, start_page),
+                             SLOW_WAIT)
 
+    # Hover first and let the button show it, as a person would: under memcheck one click
+    # that arrived together with the pointer's move onto the button was not taken.
+    session.move_mouse(window, PLAY_X, BUTTON_Y)
+    session.wait_for_picture("Play Game hovered", "hover-play-game", window,
+                             lambda path: not session.same_pictures(path, start_page),
+                             SLOW_WAIT)
     session.click(window, PLAY_X, BUTTON_Y)
     poll("the game's window", session.game_windows, SLOW_WAIT)
     print("the game runs", flush=True)
@@ -74,7 +95,8 @@ def run(session, valgrind_args):
     check(back == window, f"the launcher came back in window {back}, not {window}")
     poll("the game and its helper ended", lambda: not session.game_pids(), SLOW_WAIT)
     session.move_mouse(window, AWAY_X, AWAY_Y)
-    time.sleep(2)
+    session.wait_for_picture("the start page back from the game", "back-from-game", window,
+                             lambda path: session.same_pictures(path, start_page), SLOW_WAIT)
     print("the launcher is back; quitting", flush=True)
 
     session.press(window, "ctrl+q")
@@ -101,6 +123,8 @@ def main():
     parser.add_argument("--artifacts", required=True,
                         help="folder for valgrind's log and the launcher's output")
     parser.add_argument("--suppressions", action="append", default=[])
+    parser.add_argument("--storefront-seconds", type=float, default=STOREFRONT_SECONDS,
+                        help="how long the storefront draws before Esc")
     options = parser.parse_args()
     missing = [tool for tool in ("valgrind", "Xvfb", "xdotool") if not shutil.which(tool)]
     if missing:
@@ -125,7 +149,7 @@ def main():
     status = 1
     try:
         session.start_x_server()
-        exit_status = run(session, valgrind_args)
+        exit_status = run(session, valgrind_args, options.storefront_seconds)
         print(f"the launcher under memcheck ended with status {exit_status}")
         summarise(log_path)
         check(exit_status == 0, f"memcheck found errors or definite leaks (see {log_path})"

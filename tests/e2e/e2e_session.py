@@ -441,7 +441,12 @@ def _report_failure(session):
             session.screenshot("failed")
     except TestFailure as failure:
         print(f"(no screenshot of the failure: {failure})")
+    left = session.game_pids()
+    if left:
+        print(f"--- the launcher's games still running: {session.describe(left)}")
     for launcher in session.launchers:
+        state = "running" if launcher.running() else f"ended, status {launcher.process.returncode}"
+        print(f"--- {launcher.name}: {state}")
         for path in (launcher.stdout_path, launcher.stderr_path):
             with open(path, errors="replace") as handle:
                 lines = handle.read().splitlines()[-15:]

@@ -19,6 +19,7 @@ import os
 import shutil
 import signal
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -141,6 +142,17 @@ def soak(session, cycles, tour_seconds):
     check(not missed, "; ".join(missed))
 
 
+def private_bundle_copy(bundle):
+    """A copy of the bundle in a fresh temporary folder; returns (folder, copy). Starting the
+    game reuses a running instance of the same program file, so a test that plays the game
+    while another test plays it from the same bundle would be handed that other game (on that
+    test's X server). Each run therefore plays its own copy."""
+    folder = tempfile.mkdtemp(prefix="gw-soak-")
+    copy = os.path.join(folder, os.path.basename(os.path.realpath(bundle)))
+    shutil.copytree(bundle, copy, symlinks=True)
+    return folder, copy
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--bundle", required=True, help="the demo bundle, Demo Game.app")
@@ -162,6 +174,7 @@ def main():
 
     for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(number, stopped)
+    copy_folder, options.bundle = private_bundle_copy(options.bundle)
     session = e2e_session.Session(options, "soak")
     started = time.monotonic()
     status = 1
@@ -180,6 +193,7 @@ def main():
         for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
             signal.signal(number, signal.SIG_IGN)
         session.close()
+        shutil.rmtree(copy_folder, ignore_errors=True)
     print(f"soak: {'passed' if status == 0 else 'failed'} in "
           f"{time.monotonic() - started:.0f} s (launcher output in {options.artifacts})")
     return status

@@ -16,6 +16,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -81,8 +82,8 @@ def run(session, valgrind_args, storefront_seconds):
                              window, lambda path: session.same_pictures(path, start_page),
                              SLOW_WAIT)
 
-    # Hover first and let the button show it, as a person would: under memcheck one click
-    # that arrived together with the pointer's move onto the button was not taken.
+    # Hover first and let the button show it, as a person would, so the button's hover
+    # drawing runs under memcheck too.
     session.move_mouse(window, PLAY_X, BUTTON_Y)
     session.wait_for_picture("Play Game hovered", "hover-play-game", window,
                              lambda path: not session.same_pictures(path, start_page),
@@ -116,6 +117,17 @@ def summarise(log_path):
     return text
 
 
+def private_bundle_copy(bundle):
+    """A copy of the bundle in a fresh temporary folder; returns (folder, copy). Starting the
+    game reuses a running instance of the same program file, so a test that plays the game
+    while another test plays it from the same bundle would be handed that other game (on that
+    test's X server). Each run therefore plays its own copy."""
+    folder = tempfile.mkdtemp(prefix="gw-memcheck-")
+    copy = os.path.join(folder, os.path.basename(os.path.realpath(bundle)))
+    shutil.copytree(bundle, copy, symlinks=True)
+    return folder, copy
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--bundle", required=True, help="the demo bundle, Demo Game.app")
@@ -136,6 +148,7 @@ def main():
 
     for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(number, stopped)
+    copy_folder, options.bundle = private_bundle_copy(options.bundle)
     session = e2e_session.Session(options, "valgrind")
     log_path = os.path.join(options.artifacts, "memcheck.log")
     valgrind_args = ["--tool=memcheck", "--leak-check=full", "--errors-for-leak-kinds=definite",
@@ -165,6 +178,7 @@ def main():
         for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
             signal.signal(number, signal.SIG_IGN)
         session.close()
+        shutil.rmtree(copy_folder, ignore_errors=True)
     print(f"{'passed' if status == 0 else 'failed'} in {time.monotonic() - started:.0f} s")
     return status
 

@@ -231,6 +231,16 @@ class Session:
 
     # --- processes ----------------------------------------------------------------------------
 
+    def use_private_bundle(self):
+        """Runs the launcher from a copy of the bundle in the test's private folder. Opening an
+        application that already runs brings that copy forward instead of starting another, so
+        tests that play the game, and anything else playing the build's demo bundle at the same
+        time, would otherwise share one game."""
+        copy = os.path.join(self.private, os.path.basename(self.bundle))
+        shutil.copytree(self.bundle, copy, symlinks=True)
+        self.bundle = copy
+        self.launcher_path = os.path.join(copy, "Contents", "MacOS", "GameWrapper")
+
     def start_launcher(self, **extra_env):
         launcher = Launcher(self, f"launcher-{len(self.launchers) + 1}", extra_env)
         self.launchers.append(launcher)
@@ -394,9 +404,10 @@ class _OutOfTime(BaseException):
     pass
 
 
-def run_test(test, time_limit):
+def run_test(test, time_limit, private_bundle=False):
     """Runs test(session) under a private X server and returns the process's exit status:
-    0 passed, 1 failed, SKIPPED when the machine lacks Xvfb or xdotool."""
+    0 passed, 1 failed, SKIPPED when the machine lacks Xvfb or xdotool. With private_bundle,
+    the launcher runs from a copy of the bundle (see Session.use_private_bundle)."""
     options = _options()
     missing = [tool for tool in ("Xvfb", "xdotool") if not shutil.which(tool)]
     if missing:
@@ -418,6 +429,8 @@ def run_test(test, time_limit):
     status = 1
     try:
         signal.alarm(time_limit)
+        if private_bundle:
+            session.use_private_bundle()
         session.start_x_server()
         test(session)
         status = 0
@@ -455,5 +468,5 @@ def _report_failure(session):
                 print("\n".join(lines))
 
 
-def main(test, time_limit):
-    sys.exit(run_test(test, time_limit))
+def main(test, time_limit, private_bundle=False):
+    sys.exit(run_test(test, time_limit, private_bundle))

@@ -80,4 +80,4 @@ def _ended_at(pid):
 
 
 if __name__ == "__main__":
-    main(test_play_game, 100)
+    main(test_play_game, 100, private_bundle=True)

@@ -50,4 +50,4 @@ def _check_torn_down_once(launcher, how):
 
 
 if __name__ == "__main__":
-    main(test_quit, 90)
+    main(test_quit, 90, private_bundle=True)

@@ -44,7 +44,7 @@ def test_agreement(session):
               f"{files[0]} does not hold the key {AGREEMENT_KEY}")
     check(os.stat(files[0]).st_mode & 0o077 == 0, f"{files[0]} is open to other users")
     session.press(start_page, "ctrl+q")
-    check(first.wait_exit() == 0, "the launcher did not quit with status 0 after Ctrl+Q")
+    first.wait_quit("Ctrl+Q")
 
     # Same preferences: the start page comes up and the agreement never shows.
     second = session.start_launcher()
@@ -58,7 +58,7 @@ def test_agreement(session):
         raise TestFailure("the second start page differs from the first: "
                           + session.describe_difference(picture, second_picture))
     session.press(again[0], "ctrl+q")
-    check(second.wait_exit() == 0, "the second launcher did not quit with status 0")
+    second.wait_quit("Ctrl+Q on the second start")
 
     # Fresh preferences: Decline ends the launcher before anything else starts.
     shutil.rmtree(os.path.join(session.config, "Preferences"))

@@ -26,6 +26,8 @@ SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 MARKER = "GW_E2E_RUN"
 AGREEMENT_TITLE = "^License Agreement$"
 GAME_CLASS = "^demo-game$"
+# Printed when the view object is destroyed, the last step of the launcher's teardown.
+TEARDOWN_LINE = "GWViewHandler::kEventHIObjectDestruct "
 SCREEN = "1024x768x24"
 # Generous: the machine may be busy with other builds and tests.
 WAIT = 20.0
@@ -125,6 +127,23 @@ class Launcher:
             return self.process.wait(timeout)
         except subprocess.TimeoutExpired:
             raise TestFailure(f"the launcher ({self.name}) did not end within {timeout:g} s")
+
+    def wait_quit(self, how):
+        """Waits for the launcher to end after it was asked to quit; it must end with status 0.
+        One known fault is let through with a note, so that it does not hide other faults: an
+        X error at the very end of a teardown that has already run (see quit_race_test.py,
+        which checks for it strictly)."""
+        status = self.wait_exit()
+        if status == 0:
+            return
+        with open(self.stderr_path, errors="replace") as handle:
+            errors = handle.read()
+        known = (status == 1 and "BadWindow" in errors and "X_SendEvent" in errors
+                 and TEARDOWN_LINE in self.stdout())
+        if not known:
+            raise TestFailure(f"after {how}, the launcher ended with status {status}, not 0")
+        print(f"note: after {how}, the launcher ended with status 1 from the known X error "
+              f"at the end of its teardown (quit_race_test.py)")
 
     def stdout(self):
         with open(self.stdout_path, errors="replace") as handle:

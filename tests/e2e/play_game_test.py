@@ -61,7 +61,7 @@ def test_play_game(session):
 
     check(launcher.running(), "the launcher ended with the game")
     session.press(window, "ctrl+q")
-    check(launcher.wait_exit() == 0, "the launcher did not quit with status 0 after Ctrl+Q")
+    launcher.wait_quit("Ctrl+Q")
 
 
 def _game_and_helper(session):

@@ -5,19 +5,16 @@ and no process of the launcher, the game or the helper is left."""
 import os
 import signal
 
-from e2e_session import TestFailure, check, main, poll
+from e2e_session import TEARDOWN_LINE, TestFailure, check, main, poll
 
 PLAY_X, BUTTON_Y = 452 + 61, 465 + 18
-# Printed when the view object is destroyed, the last step of the teardown.
-TEARDOWN_LINE = "GWViewHandler::kEventHIObjectDestruct "
 PLUGIN_LOADED = "Pellucid.dylib\", RTLD_NOW): Successful"
 
 
 def test_quit(session):
     launcher, window = session.start_at_start_page()
     session.press(window, "ctrl+q")
-    check(launcher.wait_exit() == 0,
-          f"Ctrl+Q ended the launcher with status {launcher.process.returncode}, not 0")
+    launcher.wait_quit("Ctrl+Q")
     _check_torn_down_once(launcher, "Ctrl+Q")
 
     # SIGTERM while the game runs: the launcher ends the game, whose helper goes with it.

@@ -31,7 +31,7 @@ def test_storefront(session):
     session.wait_for_picture("the start page back after Esc", "after-escape", window,
                              lambda path: session.same_pictures(path, start_page))
     session.press(window, "ctrl+q")
-    check(launcher.wait_exit() == 0, "the launcher did not quit with status 0 after Ctrl+Q")
+    launcher.wait_quit("Ctrl+Q")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "HIToolbox/ScrollView.h"
 #include "HIToolbox/HIObject.h"
+#include "HIToolbox/ViewSubclassEvents.h"
 
 #include <Carbon/HIView.h>
 #include <Carbon/MacWindows.h>
@@ -67,32 +68,9 @@ OSStatus ScrollView::handleEventForClass(EventHandlerCallRef, EventRef event, vo
     auto* self = static_cast<ScrollView*>(userData);
     switch (GetEventClass(event)) {
     case kEventClassHIObject:
-        if (GetEventKind(event) == kEventHIObjectConstruct) {
-            HIObjectRef ref = nullptr;
-            OSStatus status = GetEventParameter(event, kEventParamHIObjectInstance, typeHIObjectRef,
-                                                nullptr, sizeof ref, nullptr, &ref);
-            if (status != noErr) {
-                return status;
-            }
-            self = new ScrollView(reinterpret_cast<HIViewRef>(ref));
-            return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof self,
-                                     &self);
-        }
-        if (GetEventKind(event) == kEventHIObjectDestruct) {
-            delete self;
-            return noErr;
-        }
-        return eventNotHandledErr;
-    case kEventClassControl: {
-        CGContextRef context = nullptr;
-        OSStatus status = GetEventParameter(event, kEventParamCGContextRef, typeCGContextRef,
-                                            nullptr, sizeof context, nullptr, &context);
-        if (status != noErr) {
-            return status;
-        }
-        self->draw(context);
-        return noErr;
-    }
+        return handleHIObjectEvent(event, self);
+    case kEventClassControl:
+        return handleDrawEvent(event, self);
     case kEventClassScrollable: {
         HIViewRef content = nullptr;
         OSStatus status = GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr,

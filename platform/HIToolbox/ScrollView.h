@@ -27,6 +27,10 @@ public:
     bool scrollBy(double delta);
 
 private:
+    // The shared construct/destruct and draw answers (ViewSubclassEvents.h).
+    template <typename View> friend OSStatus handleHIObjectEvent(EventRef, View*);
+    template <typename View> friend OSStatus handleDrawEvent(EventRef, View*);
+
     struct ScrollInfo {
         HISize image;
         HISize view;

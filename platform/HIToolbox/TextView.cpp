@@ -1,6 +1,7 @@
 #include "HIToolbox/TextView.h"
 #include "CoreGraphics/CGContextCairo.h"
 #include "HIToolbox/HIObject.h"
+#include "HIToolbox/ViewSubclassEvents.h"
 
 #include <Carbon/HIView.h>
 
@@ -82,32 +83,9 @@ OSStatus TextView::handleEventForClass(EventHandlerCallRef, EventRef event, void
     auto* self = static_cast<TextView*>(userData);
     switch (GetEventClass(event)) {
     case kEventClassHIObject:
-        if (GetEventKind(event) == kEventHIObjectConstruct) {
-            HIObjectRef ref = nullptr;
-            OSStatus status = GetEventParameter(event, kEventParamHIObjectInstance, typeHIObjectRef,
-                                                nullptr, sizeof ref, nullptr, &ref);
-            if (status != noErr) {
-                return status;
-            }
-            self = new TextView(reinterpret_cast<HIViewRef>(ref));
-            return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof self,
-                                     &self);
-        }
-        if (GetEventKind(event) == kEventHIObjectDestruct) {
-            delete self;
-            return noErr;
-        }
-        return eventNotHandledErr;
-    case kEventClassControl: {
-        CGContextRef context = nullptr;
-        OSStatus status = GetEventParameter(event, kEventParamCGContextRef, typeCGContextRef,
-                                            nullptr, sizeof context, nullptr, &context);
-        if (status != noErr) {
-            return status;
-        }
-        self->draw(context);
-        return noErr;
-    }
+        return handleHIObjectEvent(event, self);
+    case kEventClassControl:
+        return handleDrawEvent(event, self);
     case kEventClassScrollable:
         return GetEventKind(event) == kEventScrollableGetInfo ? self->answerScrollInfo(event)
                                                               : self->scrollTo(event);

@@ -37,6 +37,10 @@ public:
     double scrollOffset() const { return m_scrollOffset; }
 
 private:
+    // The shared construct/destruct and draw answers (ViewSubclassEvents.h).
+    template <typename View> friend OSStatus handleHIObjectEvent(EventRef, View*);
+    template <typename View> friend OSStatus handleDrawEvent(EventRef, View*);
+
     explicit TextView(HIViewRef view);
     ~TextView();
 

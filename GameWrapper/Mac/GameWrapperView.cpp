@@ -2,6 +2,7 @@
 // views, the main view's event handler, the switch between the views and the showing and
 // hiding of the launcher process.
 #include "GameWrapperView.h"
+#include "GameWrapperViewBounds.h"
 
 #include "GWData.h"
 #include "GWPref.h"
@@ -265,17 +266,10 @@ OSStatus GameWrapperView::InitializeMainData() {
 
 OSStatus GameWrapperView::InitializeMainViewInstance(EventHandlerCallRef handlerCall,
                                                      EventRef event) {
-    OSStatus status = CallNextEventHandler(handlerCall, event);
+    OSStatus status = InitializeViewWithEventBounds(handlerCall, event, mMainView);
     if (status != noErr) {
         return status;
     }
-    Rect bounds;
-    status = GetEventParameter(event, kEventParamBounds, typeQDRectangle, nullptr, sizeof bounds,
-                               nullptr, &bounds);
-    if (status != noErr) {
-        return status;
-    }
-    SetControlBounds(mMainView, &bounds);
     if (!mBackgroundImage) {
         mBackgroundImage = LoadImageFromMainBundle(CFSTR("Background.jpg"));
     }

@@ -2,6 +2,7 @@
 // buffer, the view wraps the buffer in an image and draws it, and a timer keeps the frames
 // coming while the view is shown and notices when the user has left the storefront.
 #include "GameWrapperView.h"
+#include "GameWrapperViewBounds.h"
 
 #include "KX_APIFunctionsMac.h"
 
@@ -72,17 +73,10 @@ void GameWrapperView::DrawGameCenterView() {
 
 OSStatus GameWrapperView::InitializeGameCenterViewInstance(EventHandlerCallRef handlerCall,
                                                            EventRef event) {
-    OSStatus status = CallNextEventHandler(handlerCall, event);
+    OSStatus status = InitializeViewWithEventBounds(handlerCall, event, mGameCenterView);
     if (status != noErr) {
         return status;
     }
-    Rect bounds;
-    status = GetEventParameter(event, kEventParamBounds, typeQDRectangle, nullptr, sizeof bounds,
-                               nullptr, &bounds);
-    if (status != noErr) {
-        return status;
-    }
-    SetControlBounds(mGameCenterView, &bounds);
     GetGameCenterBuffer();
     KX_EnableWindowsMouseCursor(true);
     InstallGameCenterViewTimer();

@@ -103,16 +103,21 @@ protected:
     EventHandlerRef m_commandHandler = nullptr;
 };
 
-// A plain view with the frame, shown, inside parent (which holds the only reference).
-inline HIViewRef addPlainView(HIViewRef parent, short left, short top, short width, short height) {
+// A new view of the class, initialized with the frame; the caller owns the reference.
+inline HIViewRef createView(CFStringRef classID, short left, short top, short width, short height) {
     EventRef initialize = nullptr;
     CreateEvent(nullptr, kEventClassHIObject, kEventHIObjectInitialize, 0, 0, &initialize);
     Rect bounds{top, left, static_cast<short>(top + height), static_cast<short>(left + width)};
     SetEventParameter(initialize, kEventParamBounds, typeQDRectangle, sizeof bounds, &bounds);
     HIObjectRef object = nullptr;
-    EXPECT_EQ(HIObjectCreate(kHIViewClassID, initialize, &object), noErr);
+    EXPECT_EQ(HIObjectCreate(classID, initialize, &object), noErr);
     ReleaseEvent(initialize);
-    auto view = reinterpret_cast<HIViewRef>(object);
+    return reinterpret_cast<HIViewRef>(object);
+}
+
+// A plain view with the frame, shown, inside parent (which holds the only reference).
+inline HIViewRef addPlainView(HIViewRef parent, short left, short top, short width, short height) {
+    HIViewRef view = createView(kHIViewClassID, left, top, width, height);
     EXPECT_EQ(HIViewAddSubview(parent, view), noErr);
     CFRelease(view);
     HIViewSetVisible(view, true);

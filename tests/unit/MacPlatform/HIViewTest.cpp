@@ -1,5 +1,6 @@
 // Views on a window of SDL's dummy driver: the tree, its event chain, and compositing through
 // the window's one context.
+#include "ControlTestHelpers.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/Carbon.h>
@@ -88,14 +89,7 @@ protected:
     }
 
     static HIViewRef make(CFStringRef classID, short left, short top, short width, short height) {
-        EventRef initialize = nullptr;
-        CreateEvent(nullptr, kEventClassHIObject, kEventHIObjectInitialize, 0, 0, &initialize);
-        Rect bounds{top, left, static_cast<short>(top + height), static_cast<short>(left + width)};
-        SetEventParameter(initialize, kEventParamBounds, typeQDRectangle, sizeof bounds, &bounds);
-        HIObjectRef object = nullptr;
-        EXPECT_EQ(HIObjectCreate(classID, initialize, &object), noErr);
-        ReleaseEvent(initialize);
-        return reinterpret_cast<HIViewRef>(object);
+        return ControlTests::createView(classID, left, top, width, height);
     }
     // A shown filler view that only `parent` holds.
     static Filler* addFiller(HIViewRef parent, Colour colour, short left, short top, short width,

@@ -1,11 +1,11 @@
 #include "LauncherTestBundle.h"
 
 #include "CorvaneCore/File.h"
+#include "GameWrapperTestHelpers.h"
 
 #include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -28,19 +28,7 @@ std::string jpeg(int width, int height, unsigned left, unsigned right) {
             pixels.push_back(static_cast<unsigned char>(colour));
         }
     }
-    tjhandle handle = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    int status = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &out, &size,
-                             TJSAMP_444, 95, 0);
-    std::string bytes;
-    if (status == 0) {
-        bytes.assign(reinterpret_cast<char*>(out), size);
-    }
-    tjFree(out);
-    tjDestroy(handle);
-    EXPECT_EQ(status, 0) << "the test could not encode its JPEG";
-    return bytes;
+    return GameWrapperTest::encodeJPEG(pixels, width, height, false, 95);
 }
 
 // Channel.dat: an archive of stored members written with the launcher's own zip writer,

@@ -5,7 +5,6 @@
 
 #include <CoreGraphics/CoreGraphics.h>
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,19 +40,7 @@ template <typename PixelAt> std::string jpeg(int width, int height, bool grey, P
             }
         }
     }
-    tjhandle handle = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    int status = tjCompress2(handle, pixels.data(), width, 0, height, grey ? TJPF_GRAY : TJPF_RGB,
-                             &out, &size, grey ? TJSAMP_GRAY : TJSAMP_444, 100, 0);
-    std::string bytes;
-    if (status == 0) {
-        bytes.assign(reinterpret_cast<char*>(out), size);
-    }
-    tjFree(out);
-    tjDestroy(handle);
-    EXPECT_EQ(status, 0) << "the test could not encode its JPEG";
-    return bytes;
+    return GameWrapperTest::encodeJPEG(pixels, width, height, grey, 100);
 }
 
 // A zip archive of stored members written by Python's zipfile, as publishers' tools write them.

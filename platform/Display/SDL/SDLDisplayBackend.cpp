@@ -4,8 +4,10 @@
 #include "HIToolbox/EventLoop.h"
 
 #include <SDL2/SDL.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace MacPlatform::Display {
@@ -16,13 +18,32 @@ SDL_Window* sdl(NativeWindow* window) {
     return reinterpret_cast<SDL_Window*>(window);
 }
 
+// Xlib's default handler ends the process on any protocol error. Requests about a window that
+// has just been destroyed (SDL's second connection still wakes a window the teardown closed)
+// fail harmlessly, so they are ignored; any other error is reported and the program goes on.
+int reportXError(::Display* display, XErrorEvent* error) {
+    if (error->error_code != BadWindow) {
+        char text[128] = {};
+        XGetErrorText(display, error->error_code, text, sizeof text - 1);
+        std::fprintf(stderr, "MacPlatform: X error %s (request %d)\n", text, error->request_code);
+    }
+    return 0;
+}
+
 bool start() {
     // A GL frame buffer costs several times the memory and start-up time of a plain one and
     // buys nothing for pixels that Cairo draws on the CPU.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // The launcher hides itself while a game runs; a screensaver must still be able to start.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    return EventLoop::AcquireSDL(SDL_INIT_VIDEO);
+    if (!EventLoop::AcquireSDL(SDL_INIT_VIDEO)) {
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0) {
+        XSetErrorHandler(reportXError);
+    }
+    return true;
 }
 
 void stop() {

@@ -34,7 +34,9 @@ const unsigned long crc_32_tab[256] = {
 #undef ROW
 };
 
-unsigned long InitCRC32() { return 0xFFFFFFFFUL; }
+unsigned long InitCRC32() {
+    return 0xFFFFFFFFUL;
+}
 
 unsigned long UpdateCRC32(unsigned long crc, unsigned char* data, unsigned long length) {
     // The running value here is the register before the final complement; libdeflate keeps
@@ -48,4 +50,6 @@ unsigned long UpdateCRC32(unsigned long crc, unsigned char* data, unsigned long 
     return static_cast<unsigned long>(~finished) & 0xFFFFFFFFUL;
 }
 
-unsigned long FinishCRC32(unsigned long crc) { return ~crc & 0xFFFFFFFFUL; }
+unsigned long FinishCRC32(unsigned long crc) {
+    return ~crc & 0xFFFFFFFFUL;
+}

@@ -22,7 +22,8 @@ void Microseconds(UnsignedWide* microTickCount) {
     } else {
         struct timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
-        value = static_cast<UInt64>(now.tv_sec) * 1000000u + static_cast<UInt64>(now.tv_nsec) / 1000u;
+        value =
+            static_cast<UInt64>(now.tv_sec) * 1000000u + static_cast<UInt64>(now.tv_nsec) / 1000u;
     }
     microTickCount->lo = static_cast<UInt32>(value);
     microTickCount->hi = static_cast<UInt32>(value >> 32);

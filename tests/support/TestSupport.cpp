@@ -58,7 +58,9 @@ TempDir::~TempDir() {
     }
 }
 
-std::string TempDir::operator/(const std::string& relative) const { return m_path + "/" + relative; }
+std::string TempDir::operator/(const std::string& relative) const {
+    return m_path + "/" + relative;
+}
 
 void writeFile(const std::string& path, const std::string& bytes) {
     fs::path p(path);
@@ -118,4 +120,6 @@ int main(int argc, char** argv) {
 
 // fontconfig keeps its caches for the life of the process by design; what it still holds at
 // exit is not a leak of ours, and reporting it would hide real ones.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

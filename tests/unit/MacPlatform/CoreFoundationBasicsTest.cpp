@@ -74,7 +74,8 @@ TEST(CFString, EncodingsRoundTripAndRefuseWhatTheyCannotHold) {
     EXPECT_EQ(CFStringCreateWithCString(nullptr, "\x80", kCFStringEncodingASCII), nullptr);
 
     // A character outside the Basic Multilingual Plane counts two UTF-16 units.
-    CFStringRef wide = CFStringCreateWithCString(nullptr, "a\xF0\x9F\x8E\xAE", kCFStringEncodingUTF8);
+    CFStringRef wide =
+        CFStringCreateWithCString(nullptr, "a\xF0\x9F\x8E\xAE", kCFStringEncodingUTF8);
     ASSERT_NE(wide, nullptr);
     EXPECT_EQ(CFStringGetLength(wide), 3);
     EXPECT_EQ(CFStringGetCharacterAtIndex(wide, 1), 0xD83C);
@@ -83,14 +84,14 @@ TEST(CFString, EncodingsRoundTripAndRefuseWhatTheyCannotHold) {
 }
 
 TEST(CFURL, FilePathsResolveAgainstTheirBase) {
-    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/a/b/../c/"),
-                                                 kCFURLPOSIXPathStyle, true);
+    CFURLRef url =
+        CFURLCreateWithFileSystemPath(nullptr, CFSTR("/a/b/../c/"), kCFURLPOSIXPathStyle, true);
     ASSERT_NE(url, nullptr);
     EXPECT_EQ(pathOf(url), "/a/c");
     EXPECT_TRUE(CFURLHasDirectoryPath(url));
     char small[4];
-    EXPECT_FALSE(CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(small),
-                                                  sizeof small));
+    EXPECT_FALSE(
+        CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(small), sizeof small));
 
     CFURLRef child = CFURLCreateCopyAppendingPathComponent(nullptr, url, CFSTR("d.txt"), false);
     EXPECT_EQ(pathOf(child), "/a/c/d.txt");
@@ -102,8 +103,8 @@ TEST(CFURL, FilePathsResolveAgainstTheirBase) {
     CFURLRef relative = CFURLCreateWithFileSystemPathRelativeToBase(
         nullptr, CFSTR("x/y"), kCFURLPOSIXPathStyle, false, url);
     char buffer[64];
-    ASSERT_TRUE(CFURLGetFileSystemRepresentation(relative, false,
-                                                 reinterpret_cast<UInt8*>(buffer), sizeof buffer));
+    ASSERT_TRUE(CFURLGetFileSystemRepresentation(relative, false, reinterpret_cast<UInt8*>(buffer),
+                                                 sizeof buffer));
     EXPECT_STREQ(buffer, "x/y");
     CFURLRef absolute = CFURLCopyAbsoluteURL(relative);
     EXPECT_EQ(pathOf(absolute), "/a/c/x/y");

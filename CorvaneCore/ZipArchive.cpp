@@ -6,6 +6,7 @@
 #include "CorvaneCore/ZipFileBuf.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,29 @@ bool ReadSignature(CFile* file, std::uint32_t* signature) {
     std::exit(-1);
 }
 
+std::string AtOffset(std::uint64_t offset) {
+    return " at offset " + std::to_string(offset);
+}
+
+char const* MethodName(unsigned method) {
+    switch (method) {
+    case 8:
+        return "deflate";
+    case 9:
+        return "deflate64";
+    case 12:
+        return "bzip2";
+    case 14:
+        return "LZMA";
+    case 93:
+        return "zstd";
+    case 95:
+        return "xz";
+    default:
+        return "unknown";
+    }
+}
+
 } // namespace
 
 int CompareFileEntryPysicalPosition(void const* a, void const* b) {
@@ -94,11 +118,23 @@ CZipArchive::~CZipArchive() {
     CloseArchive();
 }
 
+bool CZipArchive::Fail(CZipError error, std::string text) {
+    m_LastError = error;
+    m_LastErrorText = std::move(text);
+    return false;
+}
+
+void CZipArchive::ClearError() {
+    m_LastError = CZipError::None;
+    m_LastErrorText.clear();
+}
+
 bool CZipArchive::OpenArchive(char const* pathName, CWriteOption writeOption, char const* prefix,
                               bool deferRead, unsigned openFlags) {
     CloseArchive();
+    ClearError();
     if (!pathName || !*pathName) {
-        return false;
+        return Fail(CZipError::NoPathName, "no archive path was given");
     }
     m_WriteOption = writeOption;
     // Opening an archive must never create or truncate it.
@@ -165,16 +201,23 @@ std::uint32_t CZipArchive::PrefixLength() const {
 }
 
 bool CZipArchive::ReadCentralDirector() {
+    ClearError();
     if (!m_pPathName) {
-        return false;
+        return Fail(CZipError::NoPathName, "the archive is not open");
     }
     ReleaseDirectory();
     m_pFile = new CFile;
     std::uint32_t logicalEnd = 0;
     std::uint32_t directoryStart = 0;
-    bool ok = m_pFile->Open(m_pPathName, m_OpenFlags | CFILE_READ) && FindLogicalEnd(&logicalEnd) &&
-              LocateDirectory(logicalEnd, &directoryStart) &&
-              ReadEntries(directoryStart, logicalEnd);
+    errno = 0;
+    bool ok = m_pFile->Open(m_pPathName, m_OpenFlags | CFILE_READ);
+    if (!ok) {
+        Fail(CZipError::CannotOpenFile,
+             std::string("the file cannot be opened for reading") +
+                 (errno ? std::string(" (") + std::strerror(errno) + ")" : std::string()));
+    }
+    ok = ok && FindLogicalEnd(&logicalEnd) && LocateDirectory(logicalEnd, &directoryStart) &&
+         ReadEntries(directoryStart, logicalEnd);
     if (!ok) {
         CloseArchive();
         return false;
@@ -197,7 +240,7 @@ bool CZipArchive::FindLogicalEnd(std::uint32_t* logicalEnd) {
         std::uint32_t chunk = std::min<std::uint32_t>(end, sizeof buffer);
         std::uint32_t start = end - chunk;
         if (!SeekTo(m_pFile, start) || !ReadExactly(m_pFile, buffer, chunk)) {
-            return false;
+            return Fail(CZipError::ReadFailed, "reading" + AtOffset(start) + " failed");
         }
         for (std::uint32_t i = chunk; i-- > 0;) {
             if (buffer[i] != 0xFF) {
@@ -216,13 +259,17 @@ bool CZipArchive::LocateDirectory(std::uint32_t logicalEnd, std::uint32_t* direc
     if (logicalEnd >= END_RECORD_SIZE && SeekTo(m_pFile, logicalEnd - END_RECORD_SIZE)) {
         std::uint32_t signature = 0;
         if (!ReadSignature(m_pFile, &signature)) {
-            return false;
+            return Fail(CZipError::ReadFailed, "reading the end record" +
+                                                   AtOffset(logicalEnd - END_RECORD_SIZE) +
+                                                   " failed");
         }
         if (IsEndSignature(signature)) {
             m_EndSignature = signature;
             unsigned char body[END_RECORD_BODY_SIZE];
             if (!ReadExactly(m_pFile, body, sizeof body)) {
-                return false;
+                return Fail(CZipError::ReadFailed, "reading the end record" +
+                                                       AtOffset(logicalEnd - END_RECORD_SIZE) +
+                                                       " failed");
             }
             m_NumEntries = Get16(body + END_TOTAL_ENTRIES);
             std::uint32_t offset = Get32(body + END_DIRECTORY_OFFSET);
@@ -237,6 +284,13 @@ bool CZipArchive::LocateDirectory(std::uint32_t logicalEnd, std::uint32_t* direc
 
 bool CZipArchive::LocateDirectoryByWalking(std::uint32_t logicalEnd,
                                            std::uint32_t* directoryStart) {
+    if (logicalEnd == 0) {
+        return Fail(CZipError::EmptyFile, "the file is empty");
+    }
+    // Every failure of the walk is told as what it found after the missing end record.
+    auto lost = [](std::string const& what) {
+        return "no end record in the last 22 bytes (a cut-off download?), and " + what;
+    };
     // Records are only recognisable from a record boundary, and the first one is the local
     // header at the very start of the archive.
     std::uint64_t position = 0;
@@ -244,15 +298,21 @@ bool CZipArchive::LocateDirectoryByWalking(std::uint32_t logicalEnd,
     for (;;) {
         if (position + SIGNATURE_SIZE > logicalEnd || !SeekTo(m_pFile, position) ||
             !ReadSignature(m_pFile, &signature)) {
-            return false;
+            return Fail(CZipError::NoDirectory,
+                        lost("the members from the start end" + AtOffset(position) +
+                             " without reaching a central directory"));
         }
         if (signature == CENTRAL_HEADER_SIGNATURE) {
             break;
         }
         unsigned char body[LOCAL_HEADER_BODY_SIZE];
-        if (signature != LOCAL_HEADER_SIGNATURE || position + LOCAL_HEADER_SIZE > logicalEnd ||
-            !ReadExactly(m_pFile, body, sizeof body)) {
-            return false;
+        if (signature != LOCAL_HEADER_SIGNATURE) {
+            return Fail(CZipError::NoDirectory,
+                        lost("no member header or directory" + AtOffset(position)));
+        }
+        if (position + LOCAL_HEADER_SIZE > logicalEnd || !ReadExactly(m_pFile, body, sizeof body)) {
+            return Fail(CZipError::NoDirectory,
+                        lost("the member header" + AtOffset(position) + " is cut off"));
         }
         // Stored members: the compressed size is the size of the data that follows.
         position += LOCAL_HEADER_SIZE + Get16(body + LOCAL_NAME_LENGTH) +
@@ -263,16 +323,26 @@ bool CZipArchive::LocateDirectoryByWalking(std::uint32_t logicalEnd,
     unsigned count = 0;
     while (!IsEndSignature(signature)) {
         unsigned char body[CENTRAL_HEADER_BODY_SIZE];
-        if (signature != CENTRAL_HEADER_SIGNATURE || count == MAX_ENTRIES ||
-            position + CENTRAL_HEADER_SIZE > logicalEnd ||
+        if (signature != CENTRAL_HEADER_SIGNATURE) {
+            return Fail(CZipError::DamagedDirectory,
+                        lost("no directory entry or end record" + AtOffset(position)));
+        }
+        if (count == MAX_ENTRIES) {
+            return Fail(CZipError::DamagedDirectory,
+                        lost("the directory holds more than 65535 entries"));
+        }
+        if (position + CENTRAL_HEADER_SIZE > logicalEnd ||
             !ReadExactly(m_pFile, body, sizeof body)) {
-            return false;
+            return Fail(CZipError::TruncatedDirectory,
+                        lost("the directory entry" + AtOffset(position) + " is cut off"));
         }
         ++count;
         position += CENTRAL_HEADER_SIZE + Get16(body + 24) + Get16(body + 26) + Get16(body + 28);
         if (position + SIGNATURE_SIZE > logicalEnd || !SeekTo(m_pFile, position) ||
             !ReadSignature(m_pFile, &signature)) {
-            return false;
+            return Fail(CZipError::TruncatedDirectory,
+                        lost("the directory is cut off after " + std::to_string(count) +
+                             (count == 1 ? " entry" : " entries")));
         }
     }
     m_NumEntries = count;
@@ -280,8 +350,11 @@ bool CZipArchive::LocateDirectoryByWalking(std::uint32_t logicalEnd,
 }
 
 bool CZipArchive::ReadEntries(std::uint32_t directoryStart, std::uint32_t logicalEnd) {
-    if (directoryStart > logicalEnd) {
-        return false;
+    if (directoryStart > logicalEnd ||
+        (m_NumEntries > 0 && directoryStart + std::uint64_t{SIGNATURE_SIZE} > logicalEnd)) {
+        return Fail(CZipError::DirectoryOutsideFile,
+                    "the end record puts the directory" + AtOffset(directoryStart) +
+                        ", beyond the end of the archive" + AtOffset(logicalEnd));
     }
     // A directory cannot hold more entries than fit between its start and the end of the
     // file, whatever count the end record claims.
@@ -295,16 +368,30 @@ bool CZipArchive::ReadEntries(std::uint32_t directoryStart, std::uint32_t logica
 
     std::uint64_t position = directoryStart;
     std::uint32_t signature = 0;
-    if (position + SIGNATURE_SIZE > logicalEnd || !SeekTo(m_pFile, position) ||
-        !ReadSignature(m_pFile, &signature)) {
-        return false;
+    if (!SeekTo(m_pFile, position) || !ReadSignature(m_pFile, &signature)) {
+        return Fail(CZipError::ReadFailed,
+                    "reading the directory" + AtOffset(position) + " failed");
     }
     unsigned read = 0;
     while (read < m_NumEntries && !IsEndSignature(signature)) {
-        if (signature != CENTRAL_HEADER_SIGNATURE || read == capacity ||
-            !ReadOneEntry(&m_pEntries[read], &position, logicalEnd) ||
-            !ReadSignature(m_pFile, &signature)) {
+        if (signature != CENTRAL_HEADER_SIGNATURE) {
+            return Fail(CZipError::DamagedDirectory, "directory entry " + std::to_string(read + 1) +
+                                                         " of " + std::to_string(m_NumEntries) +
+                                                         " is not" + AtOffset(position) +
+                                                         " where the directory puts it");
+        }
+        if (read == capacity) {
+            return Fail(CZipError::TruncatedDirectory,
+                        "the end record counts " + std::to_string(m_NumEntries) +
+                            " entries, but the directory" + AtOffset(directoryStart) +
+                            " runs past the end of the archive after " + std::to_string(read));
+        }
+        if (!ReadOneEntry(&m_pEntries[read], &position, logicalEnd, read)) {
             return false;
+        }
+        if (!ReadSignature(m_pFile, &signature)) {
+            return Fail(CZipError::ReadFailed,
+                        "reading the directory" + AtOffset(position) + " failed");
         }
         ++read;
     }
@@ -313,11 +400,12 @@ bool CZipArchive::ReadEntries(std::uint32_t directoryStart, std::uint32_t logica
     return true;
 }
 
-bool CZipArchive::ReadOneEntry(CFileEntry* entry, std::uint64_t* position,
-                               std::uint32_t logicalEnd) {
+bool CZipArchive::ReadOneEntry(CFileEntry* entry, std::uint64_t* position, std::uint32_t logicalEnd,
+                               unsigned index) {
+    std::string const which = "directory entry " + std::to_string(index + 1) + AtOffset(*position);
     unsigned char body[CENTRAL_HEADER_BODY_SIZE];
     if (*position + CENTRAL_HEADER_SIZE > logicalEnd || !ReadExactly(m_pFile, body, sizeof body)) {
-        return false;
+        return Fail(CZipError::TruncatedDirectory, which + " runs past the end of the archive");
     }
     entry->SetFromCentralHeaderBody(body);
     std::uint64_t const nameStart = *position + CENTRAL_HEADER_SIZE;
@@ -325,42 +413,55 @@ bool CZipArchive::ReadOneEntry(CFileEntry* entry, std::uint64_t* position,
         nameStart + entry->m_NameLength + entry->m_ExtraFieldLength + entry->m_CommentLength;
     // The next record's signature must fit as well.
     if (next + SIGNATURE_SIZE > logicalEnd) {
-        return false;
+        return Fail(CZipError::TruncatedDirectory, which + ": its name, extra field and comment (" +
+                                                       std::to_string(next - nameStart) +
+                                                       " bytes) run past the end of the archive");
     }
     std::uint32_t const prefixLength = PrefixLength();
     entry->m_pName = new char[prefixLength + entry->m_NameLength + 1];
     std::memcpy(entry->m_pName, m_pPrefix, prefixLength);
     if (!ReadExactly(m_pFile, entry->m_pName + prefixLength, entry->m_NameLength)) {
-        return false;
-    }
-    if (entry->m_CompressionMethod != 0) {
-        StopWithMessage("Compressed Zip File Found",
-                        "%s has been created using an unsupported type of compression.  All zip "
-                        "archives must be created with compression set to none or a type of "
-                        "compression supported by the game engine.",
-                        m_pPathName);
+        return Fail(CZipError::ReadFailed, "reading the name of " + which + " failed");
     }
     entry->m_pName[prefixLength + entry->m_NameLength] = '\0';
+    if (entry->m_CompressionMethod != 0) {
+        if (m_bStopOnFatalConditions) {
+            StopWithMessage("Compressed Zip File Found",
+                            "%s has been created using an unsupported type of compression.  All "
+                            "zip archives must be created with compression set to none or a type "
+                            "of compression supported by the game engine.",
+                            m_pPathName);
+        }
+        return Fail(CZipError::UnsupportedCompression,
+                    std::string("the member ") + (entry->m_pName + prefixLength) +
+                        " is compressed (method " + std::to_string(entry->m_CompressionMethod) +
+                        ", " + MethodName(entry->m_CompressionMethod) +
+                        "); only stored members (method 0) can be read");
+    }
     entry->m_bOpen = false;
     entry->m_bMarked = false;
     if (next != nameStart + entry->m_NameLength && !SeekTo(m_pFile, next)) {
-        return false;
+        return Fail(CZipError::ReadFailed, "skipping past " + which + " failed");
     }
     *position = next;
     return true;
 }
 
-void CZipArchive::CheckArchiveHasBeenRead() {
+bool CZipArchive::CheckArchiveHasBeenRead() {
     if (m_bDirectoryRead) {
-        return;
+        return true;
     }
     // A failed read closes the archive, path name included.
     std::string const path = m_pPathName ? m_pPathName : "";
     if (!ReadCentralDirector()) {
+        if (!m_bStopOnFatalConditions) {
+            return false;
+        }
         StopWithMessage("FATAL ERROR IN ZIP",
                         "There is something wrong with %s.  It may be an empty or damaged archive.",
                         path.c_str());
     }
+    return true;
 }
 
 void CZipArchive::Sort() {
@@ -440,26 +541,36 @@ bool CZipArchive::FindDataStart(CFileEntry const* entry, std::uint32_t* dataStar
 
 CFileBuf* CZipArchive::OpenAFileWithinArchive(char const* name, unsigned mode) {
     if (!m_pPathName) {
+        // A failed read closes the archive; its reason stays the one to tell.
+        if (m_LastError == CZipError::None) {
+            Fail(CZipError::NoPathName, "the archive is not open");
+        }
         return nullptr;
     }
-    CheckArchiveHasBeenRead();
+    if (!CheckArchiveHasBeenRead()) {
+        return nullptr;
+    }
+    ClearError();
     if (!name || !*name) {
+        Fail(CZipError::MemberNotFound, "no member name was given");
         return nullptr;
     }
     std::string folder(name);
     StripFileNameFromPathName(folder.data());
-    if (!AvailablePathInfoMatches(folder.c_str(),
-                                  static_cast<unsigned>(std::strlen(folder.c_str())), false) ||
-        m_NumEntries == 0) {
-        return nullptr;
+    CFileEntry* entry = nullptr;
+    if (AvailablePathInfoMatches(folder.c_str(), static_cast<unsigned>(std::strlen(folder.c_str())),
+                                 false)) {
+        entry = GetCorrectFileEntry(name, nullptr);
     }
-    CFileEntry* entry = GetCorrectFileEntry(name, nullptr);
     if (!entry || ((mode & CFILE_MARKED_MEMBERS_ONLY) && !entry->m_bMarked)) {
+        Fail(CZipError::MemberNotFound, std::string("no member named ") + name);
         return nullptr;
     }
     if (mode & CFILE_WRITE) {
         entry = PrepareEntryForWriting(entry);
         if (!entry) {
+            Fail(CZipError::CannotWrite,
+                 std::string("the member ") + name + " cannot be opened for writing");
             ReleaseArchiveFileIfUnused();
             return nullptr;
         }
@@ -473,9 +584,18 @@ CFileBuf* CZipArchive::OpenAFileWithinArchive(char const* name, unsigned mode) {
     bool const inside = (mode & CFILE_WRITE) ||
                         std::uint64_t{dataStart} + entry->m_UncompressedSize <= m_DirectoryStart;
     CZipFileBuf* stream = nullptr;
-    if (located && inside) {
+    if (!located) {
+        Fail(CZipError::DamagedMember, std::string("the member ") + name + " has no header" +
+                                           AtOffset(entry->m_LocalHeaderOffset));
+    } else if (!inside) {
+        Fail(CZipError::DamagedMember, std::string("the member ") + name + "'s " +
+                                           std::to_string(entry->m_UncompressedSize) + " bytes" +
+                                           AtOffset(dataStart) + " run into the directory");
+    } else {
         stream = new CZipFileBuf;
         if (!stream->PrivateOpen(dataStart, entry, m_pFile, m_pPathName, this, mode)) {
+            Fail(CZipError::CannotOpenFile,
+                 std::string("the archive file cannot be opened again to read ") + name);
             delete stream;
             stream = nullptr;
         }

@@ -6,6 +6,7 @@
 #include "CorvaneCore/ZipFileEntry.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CFile;
@@ -14,6 +15,23 @@ class CZipFileBuf;
 
 // 0 forbids rewriting members of the archive; any other value allows it.
 using CWriteOption = unsigned;
+
+// Why the last open of the archive, read of its directory or open of a member failed.
+enum class CZipError {
+    None = 0,
+    NoPathName,             // the archive was not opened, or was opened without a path
+    CannotOpenFile,         // the file does not open for reading
+    ReadFailed,             // a read or seek inside the file failed
+    EmptyFile,              // the file has no bytes
+    NoDirectory,            // no end record, and walking the records finds no directory
+    DirectoryOutsideFile,   // the end record puts the directory beyond the end of the file
+    DamagedDirectory,       // a directory entry is not where the directory says it is
+    TruncatedDirectory,     // a directory entry runs past the end of the file
+    UnsupportedCompression, // a member is not stored (method 0)
+    MemberNotFound,         // no member of that name (or the name is outside the prefix)
+    DamagedMember,          // the member's local header or its data lies outside the archive
+    CannotWrite,            // the member cannot be opened for writing
+};
 
 // The entry array whose name index is being sorted; CompareFileEntryNameIndirect reads the
 // entries through it, which is why two archives must never sort at the same time.
@@ -24,6 +42,15 @@ extern CFileEntry* g_FileEntryArrayBase;
 int CompareFileEntryPysicalPosition(void const* a, void const* b);
 int CompareFileEntryNameIndirect(void const* a, void const* b);
 
+// Failures and fatal conditions. Every failing call leaves its reason in GetLastError() and
+// GetLastErrorText(), a short sentence naming the offset or member at fault. Two conditions
+// end the program by default, as the launcher requires: a member that is not stored, met while
+// the directory is read ("Compressed Zip File Found"), and a directory that cannot be read at
+// the first member open of a deferred read ("FATAL ERROR IN ZIP"); each shows its message
+// through ShowSystemMessage and exits with status -1. A caller that must go on (a tool that
+// inspects archives) calls SetStopOnFatalConditions(false) before OpenArchive: then the
+// compressed member makes the directory read fail with CZipError::UnsupportedCompression, and
+// the failed deferred read makes the member open return null, both with their reason kept.
 class CZipArchive {
 public:
     CZipArchive();
@@ -40,8 +67,8 @@ public:
     // False (with the archive closed) when the directory cannot be read.
     bool ReadCentralDirector();
     // Reads the directory when it has not been; an archive that cannot be read at this point
-    // ends the program.
-    void CheckArchiveHasBeenRead();
+    // ends the program, or gives false when fatal conditions are reported (see above).
+    bool CheckArchiveHasBeenRead();
     // Closes member streams still open on this archive, then releases everything; the object
     // can be opened again.
     void CloseArchive();
@@ -69,6 +96,13 @@ public:
     bool WriteCentrialDirectory();
     void CommitChangesAndDisableWrites();
 
+    // True (the default) ends the program on the two fatal conditions described above; false
+    // reports them as failures. Kept across opens and closes of the archive.
+    void SetStopOnFatalConditions(bool stop) { m_bStopOnFatalConditions = stop; }
+    CZipError GetLastError() const { return m_LastError; }
+    // "" when the last call succeeded.
+    char const* GetLastErrorText() const { return m_LastErrorText.c_str(); }
+
     unsigned GetNumEntries() const { return m_NumEntries; }
     // Entries in file order.
     CFileEntry* GetEntry(unsigned index) {
@@ -90,6 +124,9 @@ public:
 private:
     friend class CZipFileBuf;
 
+    // Records why the current call fails; returns false so that callers can return it.
+    bool Fail(CZipError error, std::string text);
+    void ClearError();
     bool OpenArchiveFile(unsigned mode);
     void ReleaseArchiveFileIfUnused();
     // Closes member streams and releases the entries; the path and prefix stay.
@@ -98,7 +135,8 @@ private:
     bool LocateDirectory(std::uint32_t logicalEnd, std::uint32_t* directoryStart);
     bool LocateDirectoryByWalking(std::uint32_t logicalEnd, std::uint32_t* directoryStart);
     bool ReadEntries(std::uint32_t directoryStart, std::uint32_t logicalEnd);
-    bool ReadOneEntry(CFileEntry* entry, std::uint64_t* position, std::uint32_t logicalEnd);
+    bool ReadOneEntry(CFileEntry* entry, std::uint64_t* position, std::uint32_t logicalEnd,
+                      unsigned index);
     // Offset of the member's first data byte, from its local header.
     bool FindDataStart(CFileEntry const* entry, std::uint32_t* dataStart);
     bool FindEndOfMemberData(std::uint32_t* end);
@@ -125,4 +163,7 @@ private:
     // Every member stream open on this archive, own handles included, so that closing the
     // archive or re-sorting its entries never leaves a stream pointing at a released entry.
     std::vector<CZipFileBuf*> m_OpenStreams;
+    bool m_bStopOnFatalConditions = true;
+    CZipError m_LastError = CZipError::None;
+    std::string m_LastErrorText;
 };

@@ -41,7 +41,9 @@ bool CZipArchive::EnableWrites() {
         std::strncmp(m_pPathName, pFileBufPrefixString, std::strlen(pFileBufPrefixString)) == 0) {
         return false;
     }
-    CheckArchiveHasBeenRead();
+    if (!CheckArchiveHasBeenRead()) {
+        return false;
+    }
     if (IsOpenForWriting(m_pFile)) {
         return true;
     }

@@ -16,6 +16,7 @@ CheckReport checkBundle(const std::string& bundlePath) {
         return report;
     }
     checkBundleStructure(paths, report);
+    checkResourceArchives(paths, report);
     checkGameInformation(paths, report);
     checkPictures(paths, report);
     checkNib(paths, report);

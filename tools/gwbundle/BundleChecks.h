@@ -12,6 +12,10 @@ namespace gwbundle {
 // without, and the agreement text (StructureCheck.cpp).
 void checkBundleStructure(const BundlePaths& paths, CheckReport& report);
 void checkAgreement(const BundlePaths& paths, CheckReport& report);
+// Tessaly.dat, Channel.dat and Application.dat read as zip archives with the launcher's reader:
+// damaged ones with the reader's reason, compressed members with the member's name
+// (ArchiveCheck.cpp).
+void checkResourceArchives(const BundlePaths& paths, CheckReport& report);
 // "RAW_002.wdt" and the game it names in .Game (GameInfoCheck.cpp).
 void checkGameInformation(const BundlePaths& paths, CheckReport& report);
 // The start page's pictures and the branding archive (PictureCheck.cpp).

@@ -13,13 +13,15 @@ Checks a launcher bundle before it ships and prints one line per problem, naming
 the fix:
 
   - Contents/Info.plist, the launcher program it names, Contents/Frameworks/libMacPlatform.so
-  - Resources/Tessaly.dat, Channel.dat and Application.dat, without which the launcher quits
+  - Resources/Tessaly.dat, Channel.dat and Application.dat, without which the launcher quits;
+    each read as a zip archive with the launcher's own reader: a damaged archive is reported
+    with the reader's reason, a compressed member by name (pack with gwbundle pack or zip -0)
   - RAW_002.wdt: every key the launcher needs, each value well-formed; lines the launcher
     never reads are warned about
   - the game in .Game named by "Application Exec Path=": an .app with an executable program,
     or an executable file
   - Background.jpg and the three button pictures, and Branding.jpg and BrandingMask.jpg in
-    Channel.dat (stored, not compressed): each a JPEG the launcher can decode
+    Channel.dat: each a JPEG the launcher can decode
   - main.nib: it parses, and holds MenuBar, MainWindow (at least 720 x 540) and EULAWindow
     with a TextView of ControlID MTXT / 0 and controls sending 'ok  ' and 'not!'
   - EULA.rtf or EULA.txt: readable and not empty

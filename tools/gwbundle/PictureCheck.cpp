@@ -51,14 +51,14 @@ void checkBrandingMember(CZipArchive& archive, const char* name, CheckReport& re
         report.fail(kBrandingArchive, std::string("has no member ") + name, kRepack);
         return;
     }
-    if (entry->m_CompressionMethod != 0) {
-        report.fail(where, "is compressed; the launcher reads only stored members", kRepack);
+    std::unique_ptr<CFileBuf, StreamDeleter> stream(archive.OpenAFileWithinArchive(name, 0));
+    if (!stream) {
+        report.fail(where, std::string("cannot be read: ") + archive.GetLastErrorText(), kRepack);
         return;
     }
-    std::unique_ptr<CFileBuf, StreamDeleter> stream(archive.OpenAFileWithinArchive(name, 0));
-    unsigned length = stream ? stream->GetLength() : 0;
-    if (!stream || length == 0 || length > kMaxPictureSize) {
-        report.fail(where, "is empty or cannot be read", kRepack);
+    unsigned length = stream->GetLength();
+    if (length == 0 || length > kMaxPictureSize) {
+        report.fail(where, "is empty or larger than 64 MB", kRepack);
         return;
     }
     std::string bytes(length, '\0');
@@ -82,9 +82,10 @@ void checkPictures(const BundlePaths& paths, CheckReport& report) {
         return;
     }
     CZipArchive archive;
+    archive.SetStopOnFatalConditions(false);
     if (archivePath.size() > CFILE_MAX_PATH_LENGTH ||
         !archive.OpenArchive(archivePath.c_str(), 0, "", false, CFILE_NAME_AS_GIVEN)) {
-        report.fail(kBrandingArchive, "is not a zip archive the launcher can read", kRepack);
+        // Reported with the resource archives, with the reader's reason.
         return;
     }
     for (const char* name : kBrandingMembers) {

@@ -2,6 +2,7 @@
 // read outside the file, a huge allocation or a hang.
 #include "CorvaneCore/ZipArchive.h"
 #include "TestSupport.h"
+#include "ZipDamagedCorpus.h"
 #include "ZipTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -186,4 +187,28 @@ TEST(ZipDamaged, RecordWalkOverDamagedRecords) {
     bytes = whole.substr(0, whole.size() - 22) + std::string(30, '\0');
     TestSupport::writeFile(path, bytes);
     EXPECT_FALSE(openAndReadEverything(path));
+}
+
+TEST(ZipDamaged, EveryRefusalSaysWhy) {
+    TestSupport::TempDir dir;
+    std::string const path = dir / "d.zip";
+    for (DamagedArchive const& damaged : damagedArchives()) {
+        SCOPED_TRACE(damaged.what);
+        TestSupport::writeFile(path, damaged.bytes);
+        CZipArchive archive;
+        EXPECT_FALSE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
+        EXPECT_EQ(archive.GetLastError(), damaged.error) << archive.GetLastErrorText();
+        std::string const reason = archive.GetLastErrorText();
+        EXPECT_FALSE(reason.empty());
+        // The failed open closed the archive; a member open keeps the reason.
+        EXPECT_EQ(archive.OpenAFileWithinArchive("Branding.jpg", 0), nullptr);
+        EXPECT_EQ(archive.GetLastErrorText(), reason);
+
+        // A deferred read that fails reports the same reason instead of ending the program.
+        CZipArchive deferred;
+        deferred.SetStopOnFatalConditions(false);
+        ASSERT_TRUE(deferred.OpenArchive(path.c_str(), 0, "", true, 0));
+        EXPECT_EQ(deferred.OpenAFileWithinArchive("Branding.jpg", 0), nullptr);
+        EXPECT_EQ(deferred.GetLastErrorText(), reason);
+    }
 }

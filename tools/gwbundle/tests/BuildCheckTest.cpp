@@ -2,6 +2,7 @@
 #include "BundleChecks.h"
 #include "BundleHandle.h"
 #include "GwbundleTestSupport.h"
+#include "ZipDamagedCorpus.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,23 @@ protected:
     std::string manifest;
     std::string bundle;
 };
+
+// The report's problem lines: everything but warnings and the closing summary.
+std::vector<std::string> problemLines(const std::string& output) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        end = end == std::string::npos ? output.size() : end;
+        std::string line = output.substr(start, end - start);
+        if (line.find(": warning: ") == std::string::npos &&
+            line.find(" problem") == std::string::npos) {
+            lines.push_back(line);
+        }
+        start = end + 1;
+    }
+    return lines;
+}
 
 std::string linesOf(const std::vector<std::string>& lines) {
     std::string text;
@@ -226,3 +244,36 @@ TEST_F(GwbundleBuildCheck, ProgramsOfTheBuildTreeAreTheDefaults) {
               TestSupport::readFile(dir / "inputs/launcher"));
 }
 #endif
+
+TEST_F(GwbundleBuildCheck, ArchivesTheLauncherCannotReadGiveOneLineWithTheReason) {
+    const std::string channel = resources() + "/Channel.dat";
+    // What zip makes with its defaults: deflated members.
+    const std::string art = dir / "inputs/art";
+    ASSERT_EQ(std::system(("cd '" + art +
+                           "' && /usr/bin/python3 -c 'import zipfile; z = zipfile.ZipFile(\"" +
+                           channel + "\", \"w\", zipfile.ZIP_DEFLATED); z.write(\"brand.jpg\", " +
+                           "\"Branding.jpg\"); z.write(\"brand-mask.jpg\", \"BrandingMask.jpg\")'")
+                              .c_str()),
+              0);
+    ToolResult deflated = runTool({"check", bundle});
+    EXPECT_EQ(deflated.exitStatus, 1);
+    std::vector<std::string> lines = problemLines(deflated.output);
+    ASSERT_EQ(lines.size(), 1u) << deflated.output;
+    EXPECT_EQ(lines[0], "Contents/Resources/Channel.dat: the member Branding.jpg is compressed "
+                        "(method 8, deflate); only stored members (method 0) can be read (the "
+                        "launcher stops with \"Compressed Zip File Found\"). Fix: pack it with "
+                        "`gwbundle pack`, or `zip -0 -X`");
+
+    for (const ZipTest::DamagedArchive& damaged : ZipTest::damagedArchives()) {
+        SCOPED_TRACE(damaged.what);
+        TestSupport::writeFile(channel, damaged.bytes);
+        ToolResult result = runTool({"check", bundle});
+        EXPECT_EQ(result.exitStatus, 1);
+        lines = problemLines(result.output);
+        ASSERT_EQ(lines.size(), 1u) << result.output;
+        EXPECT_EQ(
+            lines[0].rfind("Contents/Resources/Channel.dat: cannot be read as a zip archive: ", 0),
+            0u)
+            << lines[0];
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <set>
@@ -74,6 +75,18 @@ bool isSafeRelativePath(const std::string& path) {
     return true;
 }
 
+bool isHex(const std::string& text, std::size_t length) {
+    if (text.size() != length) {
+        return false;
+    }
+    for (char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 class CatalogueParser {
 public:
     explicit CatalogueParser(const std::string& sourceName) : m_sourceName(sourceName) {}
@@ -124,11 +137,22 @@ private:
             return true;
         }
         if (line[0] == '[') {
-            if (line != "[game]") {
-                return fail("unknown section \"" + line + "\" (only [game] is known)");
-            }
             if (!finishEntry()) {
                 return false;
+            }
+            if (line == "[update]") {
+                if (m_catalogue.update) {
+                    return fail("[update] is given twice");
+                }
+                m_catalogue.update = UpdateAnnouncement{};
+                m_keysSeen.clear();
+                m_inUpdate = true;
+                m_entryLine = m_lineNumber;
+                return true;
+            }
+            if (line != "[game]") {
+                return fail("unknown section \"" + line +
+                            "\" (only [game] and [update] are known)");
             }
             if (m_catalogue.entries.size() == kMaxCatalogueEntries) {
                 return fail("more than " + std::to_string(kMaxCatalogueEntries) + " games");
@@ -147,6 +171,9 @@ private:
         std::string value = trim(line.substr(equals + 1));
         if (!m_keysSeen.insert(key).second) {
             return fail("\"" + key + "\" is given twice");
+        }
+        if (m_inUpdate) {
+            return takeUpdateKey(key, value);
         }
         return m_inEntry ? takeEntryKey(key, value) : takeHeaderKey(key, value);
     }
@@ -198,7 +225,45 @@ private:
         return true;
     }
 
+    bool takeUpdateKey(const std::string& key, const std::string& value) {
+        UpdateAnnouncement& update = *m_catalogue.update;
+        if (key == "version") {
+            std::optional<int> version = parsePositiveInt(value);
+            if (!version) {
+                return fail("version \"" + value + "\" is not a whole number above 0");
+            }
+            update.version = *version;
+        } else if (key == "url") {
+            if (value.empty()) {
+                return fail("the url is empty");
+            }
+            update.url = value;
+        } else if (key == "sha256") {
+            if (!isHex(value, 64)) {
+                return fail("sha256 is not 64 hexadecimal digits");
+            }
+            update.sha256 = value;
+        } else if (key == "signature") {
+            if (!isHex(value, 128)) {
+                return fail("signature is not 128 hexadecimal digits");
+            }
+            update.signature = value;
+        } else {
+            return fail("unknown key \"" + key + "\" in the [update]");
+        }
+        return true;
+    }
+
     bool finishEntry() {
+        if (m_inUpdate) {
+            m_inUpdate = false;
+            if (m_keysSeen.size() != 4) {
+                m_lineNumber = m_entryLine;
+                return fail("the [update] needs version, url, sha256 and signature");
+            }
+            m_keysSeen.clear();
+            return true;
+        }
         if (!m_inEntry) {
             return true;
         }
@@ -217,6 +282,7 @@ private:
     CatalogueEntry m_entry;
     std::set<std::string> m_keysSeen;
     bool m_inEntry = false;
+    bool m_inUpdate = false;
     int m_lineNumber = 0;
     int m_entryLine = 0;
     std::string m_error;

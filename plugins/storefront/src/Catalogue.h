@@ -15,10 +15,20 @@ struct CatalogueEntry {
     std::string coverPath; // relative to the catalogue's folder; empty draws a generated cover
 };
 
+// A newer storefront build the publisher offers: an archive to fetch, its SHA-256 and an
+// Ed25519 signature over it by the key in the bundle's store.conf (all hexadecimal).
+struct UpdateAnnouncement {
+    int version = 0; // the build's kxdll_GetDLLVersionAsInt
+    std::string url; // relative to the catalogue's address, or absolute
+    std::string sha256;
+    std::string signature;
+};
+
 struct Catalogue {
     int version = 0;
     std::string heading;
     std::vector<CatalogueEntry> entries;
+    std::optional<UpdateAnnouncement> update;
 };
 
 // A parse result: either a catalogue or a one-line reason naming the line at fault.

@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "CacheFiles.h"
 #include "StorePainter.h"
 #include "UpdateCheck.h"
 
@@ -10,12 +11,11 @@
 namespace Storefront {
 
 Store::Store(const std::string& resourcesFolder, const StoreIdentity& identity)
-    : m_resourcesFolder(resourcesFolder), m_identity(identity),
-      m_content(loadStoreContent(resourcesFolder, identity.applicationID)),
-      m_banner(m_content.heading.empty() ? "Other Games" : m_content.heading,
-               identity.applicationName.empty()
-                   ? "Find your next game."
-                   : "More games for players of " + identity.applicationName + ".") {
+    : m_resourcesFolder(resourcesFolder), m_identity(identity) {
+    startOnline(resourcesFolder);
+    if (!m_online) {
+        showContent(loadStoreContent(resourcesFolder, identity.applicationID));
+    }
     m_lastError = m_content.problem;
     if (m_content.problem.empty()) {
         log("catalogue version " + std::to_string(m_content.catalogueVersion) + " with " +
@@ -23,6 +23,74 @@ Store::Store(const std::string& resourcesFolder, const StoreIdentity& identity)
     } else {
         log("opening an empty store: " + m_content.problem);
     }
+}
+
+void Store::startOnline(const std::string& resourcesFolder) {
+    std::string shownName = std::string(kStorefrontFolder) + "/" + kStoreConfigFileName;
+    StoreConfigResult config = loadStoreConfig(
+        resourcesFolder + kStorefrontFolder + "/" + kStoreConfigFileName, shownName);
+    if (!config.config) {
+        log("working from the bundle's files: " + config.error);
+        return;
+    }
+    if (config.config->catalogueURL.empty()) {
+        return;
+    }
+    std::string error;
+    std::string cache = storefrontCacheFolder(bundleIdentifierOf(resourcesFolder), error);
+    if (cache.empty()) {
+        log("working from the bundle's files: " + error);
+        return;
+    }
+    m_online = std::make_unique<OnlineCatalogue>(config.config->catalogueURL, cache,
+                                                 resourcesFolder, m_identity.applicationID,
+                                                 [this](const std::string& line) { log(line); });
+    showContent(m_online->initialContent());
+}
+
+void Store::showContent(StoreContent content) {
+    m_content = std::move(content);
+    m_banner = std::make_unique<BannerArt>(
+        m_content.heading.empty() ? "Other Games" : m_content.heading,
+        m_identity.applicationName.empty()
+            ? "Find your next game."
+            : "More games for players of " + m_identity.applicationName + ".");
+    if (m_inSession) {
+        m_session.begin(static_cast<int>(m_content.games.size()));
+        m_lastBuffer = nullptr;
+    }
+}
+
+void Store::pollDownloads() {
+    if (!m_online) {
+        return;
+    }
+    std::vector<FetchResult> others;
+    if (m_online->poll(m_content, others)) {
+        StoreContent fresh = std::move(m_content);
+        showContent(std::move(fresh));
+        m_lastError = m_content.problem;
+    }
+    m_online->fetchCovers(m_content, gamesInView());
+    if (m_online->changeCount() != m_lastOnlineChangeCount) {
+        m_lastOnlineChangeCount = m_online->changeCount();
+        m_lastBuffer = nullptr; // covers, the indicator or the offline line: paint it all
+    }
+}
+
+std::vector<int> Store::gamesInView() const {
+    std::vector<int> games;
+    const Box& area = Layout::kGridArea;
+    for (int index = 0; index < static_cast<int>(m_content.games.size()); ++index) {
+        Box place = cardBox(index, m_session.scrollRows());
+        if (place.bottom() > area.y && place.y < area.bottom()) {
+            games.push_back(index);
+        }
+    }
+    if (m_session.detailsOpen()) {
+        games.push_back(m_session.detailsGame());
+    }
+    return games;
 }
 
 void Store::log(const std::string& line) const {
@@ -44,6 +112,9 @@ kxdll_status Store::enterMenuSession(std::uint32_t mode, int width, int height) 
         return kStatusUnsupportedSize;
     }
     m_inSession = true;
+    if (m_online) {
+        m_online->retryIfOffline();
+    }
     m_session.begin(static_cast<int>(m_content.games.size()));
     // The buffer's pixels are from before this visit: the next frame paints all of it.
     m_lastBuffer = nullptr;
@@ -52,6 +123,7 @@ kxdll_status Store::enterMenuSession(std::uint32_t mode, int width, int height) 
 
 void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, bool suspendUpdates,
                       bool notifyFailedUpdate) {
+    pollDownloads();
     pollForUpdate(suspendUpdates);
     if (!m_inSession) {
         m_lastError = "A frame was asked for outside a menu session; nothing was drawn.";
@@ -80,7 +152,11 @@ void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, b
                                             Layout::kFrameWidth, Layout::kFrameHeight, rowBytes);
     cairo_t* cr = cairo_create(surface);
     FrameOptions options;
-    options.banner = &m_banner;
+    options.banner = m_banner.get();
+    if (m_online) {
+        options.loading = m_online->loading();
+        options.statusLine = m_online->statusLine();
+    }
     options.drawPointer = m_drawPointer;
     options.bannerOnly = !whole;
     paintFrame(cr, m_content, m_session, options);

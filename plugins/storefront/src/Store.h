@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BannerArt.h"
+#include "OnlineCatalogue.h"
 #include "StoreContent.h"
 #include "StoreLayout.h"
 #include "StoreSession.h"
@@ -10,6 +11,7 @@
 #include <kxdll.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace Storefront {
@@ -56,6 +58,8 @@ public:
     void showSystemCursor(bool show) { m_drawPointer = !show; }
 
     const StoreContent& content() const { return m_content; }
+    // Null when the store works from the bundle's files alone.
+    const OnlineCatalogue* online() const { return m_online.get(); }
     const StoreSession& session() const { return m_session; }
     const std::string& lastError() const { return m_lastError; }
     void setLastError(const std::string& text) { m_lastError = text; }
@@ -63,11 +67,16 @@ public:
 private:
     void log(const std::string& line) const;
     void pollForUpdate(bool suspendUpdates);
+    void startOnline(const std::string& resourcesFolder);
+    void showContent(StoreContent content);
+    void pollDownloads();
+    std::vector<int> gamesInView() const;
 
     std::string m_resourcesFolder;
     StoreIdentity m_identity;
     StoreContent m_content;
-    BannerArt m_banner;
+    std::unique_ptr<BannerArt> m_banner;
+    std::unique_ptr<OnlineCatalogue> m_online;
     StoreSession m_session;
     std::string m_lastError;
     bool m_inSession = false;
@@ -79,6 +88,7 @@ private:
     const void* m_lastBuffer = nullptr;
     int m_lastRowBytes = 0;
     unsigned m_lastChangeCount = 0;
+    unsigned m_lastOnlineChangeCount = 0;
     Box m_updateRect;
 };
 

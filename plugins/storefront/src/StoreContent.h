@@ -5,15 +5,25 @@
 #include "Catalogue.h"
 #include "CoverImage.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace Storefront {
 
+enum class CoverState {
+    Ready,     // both covers are drawn (from a picture or generated)
+    Waiting,   // a placeholder shows until the picture is fetched
+    Requested, // the picture is being fetched
+};
+
 struct StoreGame {
     CatalogueEntry entry;
     CoverImage cardCover;
     CoverImage detailsCover;
+    CoverState coverState = CoverState::Ready;
+    std::string coverFile; // where the picture is read from
+    std::string coverURL;  // where it is fetched from; empty for the bundle's own covers
 };
 
 struct StoreContent {
@@ -31,5 +41,22 @@ inline constexpr const char* kCatalogueFileName = "catalogue.txt";
 // Reads <resources>/Storefront/catalogue.txt and the covers it names. The game the launcher
 // belongs to (`ownApplicationID`, when not 0) is left out: the store offers the others.
 StoreContent loadStoreContent(const std::string& resourcesFolder, int ownApplicationID);
+
+// Where a game's cover comes from: the file, and the address to fetch it from first (empty
+// when the file is all there is).
+struct CoverSource {
+    std::string file;
+    std::string url;
+};
+
+// The content of a parsed catalogue. Covers without an address are read now; covers with one
+// show a placeholder until drawCovers() is called for them, unless `readKeptCovers` and their
+// file is already there.
+StoreContent contentFromCatalogue(Catalogue catalogue, int ownApplicationID,
+                                  const std::function<CoverSource(const CatalogueEntry&)>& source,
+                                  bool readKeptCovers);
+
+// Draws both covers of the game from its cover file (a generated one when it cannot be read).
+void drawCovers(StoreGame& game);
 
 } // namespace Storefront

@@ -65,10 +65,39 @@ void paintButton(cairo_t* cr, const Box& box, const std::string& label, double h
     drawTextCentredVertically(cr, label, style, box.x, box.y, box.width, box.height);
 }
 
+// Eight dots around a circle, the brightest one turning once a second.
+void paintLoadingIndicator(cairo_t* cr, double seconds) {
+    const double centreX = 520;
+    const double centreY = 48;
+    int lead = static_cast<int>(seconds * 8) % 8;
+    for (int dot = 0; dot < 8; ++dot) {
+        double angle = dot * M_PI / 4;
+        int behind = (lead - dot + 8) % 8;
+        cairo_arc(cr, centreX + 9 * std::cos(angle), centreY + 9 * std::sin(angle), 2.2, 0,
+                  2 * M_PI);
+        setColour(cr, withAlpha(kText, 1.0 - behind * 0.11));
+        cairo_fill(cr);
+    }
+}
+
 void paintBanner(cairo_t* cr, const StoreSession& session, const FrameOptions& options) {
     options.banner->paint(cr, session.bannerSeconds());
+    if (options.loading) {
+        paintLoadingIndicator(cr, session.bannerSeconds());
+    }
     paintButton(cr, Layout::kBackButton, "Back to game", session.backHighlight(),
                 session.focus() == kFocusBackButton && !session.detailsOpen());
+}
+
+// Where a cover will be once its picture has arrived.
+void paintCoverPlaceholder(cairo_t* cr, const Box& box, double radius) {
+    roundedRectangle(cr, box, radius);
+    setColour(cr, mix(kCardFill, kCardFillLit, 0.5));
+    cairo_fill(cr);
+    TextStyle style{kRegular, 12, kTextDim};
+    style.alignment = TextAlignment::Center;
+    drawTextCentredVertically(cr, "Loading picture\u2026", style, box.x, box.y, box.width,
+                              box.height);
 }
 
 void paintCard(cairo_t* cr, const StoreGame& game, const Box& place, double highlight,
@@ -92,7 +121,13 @@ void paintCard(cairo_t* cr, const StoreGame& game, const Box& place, double high
     }
 
     double inset = Layout::kCoverInset;
-    if (game.cardCover) {
+    if (!game.cardCover) {
+        paintCoverPlaceholder(cr,
+                              {card.x + inset, card.y + inset,
+                               static_cast<double>(Layout::kCardCoverWidth),
+                               static_cast<double>(Layout::kCardCoverHeight)},
+                              Layout::kCardCoverRadius);
+    } else {
         // Covers carry their rounded corners already: no clip path per card and frame.
         cairo_set_source_surface(cr, game.cardCover.surface(), card.x + inset, card.y + inset);
         cairo_rectangle(cr, card.x + inset, card.y + inset, Layout::kCardCoverWidth,
@@ -156,7 +191,9 @@ void paintDetailsPanel(cairo_t* cr, const StoreGame& game) {
     cairo_stroke(cr);
 
     const Box& cover = Layout::kDetailsCover;
-    if (game.detailsCover) {
+    if (!game.detailsCover) {
+        paintCoverPlaceholder(cr, cover, Layout::kDetailsCoverRadius);
+    } else {
         cairo_set_source_surface(cr, game.detailsCover.surface(), cover.x, cover.y);
         cairo_rectangle(cr, cover.x, cover.y, cover.width, cover.height);
         cairo_fill(cr);
@@ -197,8 +234,15 @@ void paintDetails(cairo_t* cr, const StoreContent& content, const StoreSession& 
     cairo_restore(cr);
 }
 
-void paintFooter(cairo_t* cr, const StoreSession& session) {
+void paintFooter(cairo_t* cr, const StoreSession& session, const std::string& statusLine) {
     const Box& footer = Layout::kFooter;
+    if (!statusLine.empty()) {
+        TextStyle style{kBold, 12, kFocusRing};
+        style.alignment = TextAlignment::Center;
+        drawTextCentredVertically(cr, statusLine, style, footer.x, footer.y, footer.width,
+                                  footer.height);
+        return;
+    }
     const char* hint = session.detailsOpen()
                            ? "Left and right show other games  \u00b7  Esc closes the details"
                            : "Arrow keys choose a game  \u00b7  Return shows its details  "
@@ -259,7 +303,7 @@ void paintFrame(cairo_t* cr, const StoreContent& content, const StoreSession& se
     paintBanner(cr, session, options);
     paintGrid(cr, content, session);
     paintDetails(cr, content, session);
-    paintFooter(cr, session);
+    paintFooter(cr, session, options.statusLine);
     paintNotice(cr, session);
     if (options.drawPointer && session.pointerX() >= 0) {
         paintPointer(cr, session);

@@ -7,6 +7,8 @@
 
 #include <cairo.h>
 
+#include <string>
+
 namespace Storefront {
 
 struct FrameOptions {
@@ -15,6 +17,10 @@ struct FrameOptions {
     bool drawPointer = false;
     // Only the banner (with the back button) is painted; the rest keeps last frame's pixels.
     bool bannerOnly = false;
+    // The catalogue is being fetched: a small spinning indicator shows in the banner.
+    bool loading = false;
+    // Shown in place of the key hints, e.g. that the store shows an offline copy.
+    std::string statusLine;
 };
 
 void paintFrame(cairo_t* cr, const StoreContent& content, const StoreSession& session,

@@ -4,6 +4,8 @@
 // library is loaded from (the host opens it as <Resources>/Pellucid.dylib):
 //
 //   Pellucid.dylib                     this library
+//   Storefront/store.conf              optional: the publisher's catalogue address and public
+//                                      key (StoreConfig.h); without it the store is offline
 //   Storefront/catalogue.txt           the catalogue (format below)
 //   Storefront/covers/<name>.jpg       cover pictures the catalogue names, any size; a game
 //                                      whose cover is missing or unreadable gets a drawn one
@@ -26,6 +28,10 @@
 //   price = 9.99                   required; 0 shows as "Free"
 //   description = One line of text.
 //   cover = covers/harbour-lights.jpg   relative to Storefront/
+//
+// With a catalogue address in store.conf, the catalogue and its covers come from the publisher's
+// server and are kept in ${XDG_CACHE_HOME:-~/.cache}/<bundle identifier>/storefront/; the
+// bundle's catalogue shows only until the first copy has arrived (OnlineCatalogue.h).
 //
 // A missing or damaged catalogue does not fail the initialisation (that would stop the whole
 // launcher): the store opens empty, its page says why, and kxdll_GetLastErrorInformation
@@ -176,6 +182,8 @@ const char* kxdll_GetValueAsString(const char* name) {
     } else if (!g_store) {
         g_initError = kNotInitialised;
         g_valueText.clear();
+    } else if (key == "StatusLine") {
+        g_valueText = g_store->online() ? g_store->online()->statusLine() : std::string();
     } else if (key == "Heading") {
         g_valueText = g_store->content().heading;
     } else if (key == "FocusedGame") {
@@ -199,6 +207,9 @@ int32_t kxdll_GetValueAsInt(const char* name) {
     }
     if (key == "CatalogueVersion") {
         return g_store->content().catalogueVersion;
+    }
+    if (key == "Loading") {
+        return g_store->online() && g_store->online()->loading() ? 1 : 0;
     }
     if (key == "GameCount") {
         return static_cast<int32_t>(g_store->content().games.size());

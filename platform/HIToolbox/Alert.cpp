@@ -1,13 +1,10 @@
 #include "Alert.h"
+#include "Display/DisplayBackend.h"
 #include "EventLoop.h"
 
 #include <MacPlatformTesting.h>
 
-#include <SDL2/SDL.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace MacPlatform {
@@ -40,14 +37,14 @@ const char* typeName(AlertType type) {
     }
 }
 
-Uint32 messageBoxFlags(AlertType type) {
+Display::MessageBoxKind messageBoxKind(AlertType type) {
     switch (type) {
     case kAlertStopAlert:
-        return SDL_MESSAGEBOX_ERROR;
+        return Display::MessageBoxKind::Error;
     case kAlertCautionAlert:
-        return SDL_MESSAGEBOX_WARNING;
+        return Display::MessageBoxKind::Warning;
     default:
-        return SDL_MESSAGEBOX_INFORMATION;
+        return Display::MessageBoxKind::Information;
     }
 }
 
@@ -62,54 +59,26 @@ std::string oneLine(const std::string& text) {
     return line;
 }
 
-bool haveDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
 // The button the user chose in the desktop's message box, or nothing when no box could be shown.
 std::optional<DialogItemIndex> showMessageBox(const Alert& alert) {
-    if (!haveDisplay() || !EventLoop::AcquireSDL(SDL_INIT_VIDEO)) {
+    std::vector<Display::MessageBoxButton> buttons;
+    for (DialogItemIndex item = 1; item <= 4; ++item) {
+        if (alert.hasButton(item)) {
+            buttons.push_back({item, alert.buttons[static_cast<size_t>(item - 1)]->c_str(),
+                               item == alert.defaultButton, item == alert.cancelButton});
+        }
+    }
+    const std::string& text = alert.explanation.empty() ? alert.message : alert.explanation;
+    Display::MessageBox box{messageBoxKind(alert.type), alert.message.c_str(), text.c_str(),
+                            buttons.data(), static_cast<int>(buttons.size())};
+    int hit = -1;
+    if (!Display::backend().showMessageBox(box, &hit)) {
         return std::nullopt;
     }
-    std::optional<DialogItemIndex> answer;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    // Drivers without a screen of their own can show nothing to click.
-    if (driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0) {
-        std::vector<SDL_MessageBoxButtonData> buttons;
-        for (DialogItemIndex item = 1; item <= 4; ++item) {
-            if (!alert.hasButton(item)) {
-                continue;
-            }
-            Uint32 flags = 0;
-            if (item == alert.defaultButton) {
-                flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-            }
-            if (item == alert.cancelButton) {
-                flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-            }
-            buttons.push_back({flags, item, alert.buttons[static_cast<size_t>(item - 1)]->c_str()});
-        }
-        const std::string& text = alert.explanation.empty() ? alert.message : alert.explanation;
-        SDL_MessageBoxData data{};
-        data.flags = messageBoxFlags(alert.type);
-        data.title = alert.message.c_str();
-        data.message = text.c_str();
-        data.numbuttons = static_cast<int>(buttons.size());
-        data.buttons = buttons.data();
-        int hit = -1;
-        if (SDL_ShowMessageBox(&data, &hit) == 0) {
-            // Closing the box without a button is the Escape key's answer.
-            answer = alert.hasButton(static_cast<DialogItemIndex>(hit))
-                         ? static_cast<DialogItemIndex>(hit)
-                         : (alert.cancelButton ? alert.cancelButton : alert.unattendedAnswer());
-        } else {
-            std::fprintf(stderr, "MacPlatform: cannot show an alert: %s\n", SDL_GetError());
-        }
-    }
-    EventLoop::ReleaseSDL(SDL_INIT_VIDEO);
-    return answer;
+    // Closing the box without a button is the Escape key's answer.
+    return alert.hasButton(static_cast<DialogItemIndex>(hit))
+               ? static_cast<DialogItemIndex>(hit)
+               : (alert.cancelButton ? alert.cancelButton : alert.unattendedAnswer());
 }
 
 DialogItemIndex askResponder(const Alert& alert) {

@@ -3,7 +3,7 @@
 
 namespace MacPlatform {
 
-// Shows the current theme cursor if SDL video is up. The display code calls it once video has
+// Shows the current theme cursor if the display is up. The display code calls it once video has
 // started, since a cursor chosen before then could not be shown yet.
 void showThemeCursor();
 

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -23,7 +22,7 @@ namespace {
 
 using Clock = EventLoopTimers::Clock;
 
-// What the loop sleeps on when SDL's wait would poll. An eventfd costs one descriptor and
+// What the loop sleeps on when the display's wait would poll. An eventfd costs one descriptor and
 // never fills up, however often it is signalled before the loop reads it.
 class WakeChannel {
 public:
@@ -72,15 +71,8 @@ WakeChannel& wakeChannel() {
     return channel;
 }
 
-// Guards SDL's initialisation against Wake() pushing events from another thread.
-std::mutex& sdlMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-Uint32 g_wakeEventType = 0;
-std::atomic<bool> g_sdlWaitBlocks{false};
-SDLEventHandler g_sdlEventHandler = nullptr;
+std::atomic<bool> g_displayWaitBlocks{false};
+DisplayEventHandler g_displayEventHandler = nullptr;
 WakeHandler g_afterWakeHandler = nullptr;
 int g_modalSessions = 0;
 
@@ -99,27 +91,15 @@ bool innermostRunQuit() {
 // A burst of queued events must not keep timers and signals waiting.
 constexpr int kMaxEventsPerWake = 256;
 
-void dispatch(const SDL_Event& event) {
-    if (event.type == g_wakeEventType) {
-        return;
-    }
-    if (g_sdlEventHandler) {
-        g_sdlEventHandler(event);
-    }
-}
-
-// Takes what is queued now, the event the wait brought first, without blocking.
-void dispatchQueued(std::optional<SDL_Event>& first) {
+// Takes what is queued now without blocking.
+void dispatchQueued() {
+    const Display::BackendOperations& display = Display::backend();
     int budget = kMaxEventsPerWake;
-    if (first) {
-        SDL_Event event = *first;
-        first.reset();
-        dispatch(event);
-        --budget;
-    }
-    SDL_Event event;
-    while (budget > 0 && !innermostRunQuit() && SDL_PollEvent(&event)) {
-        dispatch(event);
+    Display::Event event;
+    while (budget > 0 && !innermostRunQuit() && display.nextEvent(&event)) {
+        if (g_displayEventHandler) {
+            g_displayEventHandler(event);
+        }
         --budget;
     }
     if (budget == 0) {
@@ -141,32 +121,30 @@ int millisecondsUntil(std::optional<Clock::time_point> wakeAt) {
     return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
 }
 
-// Sleeps until there is work or `wakeAt` has come. Returns the event SDL's wait took from the
-// queue, which the next pass handles first.
-std::optional<SDL_Event> sleepUntil(std::optional<Clock::time_point> wakeAt, bool sdlReady) {
+// Sleeps until there is work or `wakeAt` has come. What woke the display's wait stays in its
+// queue for the next pass.
+void sleepUntil(std::optional<Clock::time_point> wakeAt, bool displayReady) {
     int timeoutMs = millisecondsUntil(wakeAt);
-    if (sdlReady && g_sdlWaitBlocks.load()) {
-        SDL_Event event;
-        bool got = SDL_WaitEventTimeout(&event, timeoutMs) != 0;
+    if (displayReady && g_displayWaitBlocks.load()) {
+        Display::backend().waitForEvent(timeoutMs);
         wakeChannel().wait(0);
-        return got ? std::optional<SDL_Event>(event) : std::nullopt;
+        return;
     }
     wakeChannel().wait(timeoutMs);
-    return std::nullopt;
 }
 
-// One pass handles everything that is pending, in this order: signal actions, due timers, SDL
-// events, then the after-wake work; then the loop sleeps. A run with a deadline that has
-// passed still makes one whole pass, so RunCurrentEventLoop(0) handles what is pending.
+// One pass handles everything that is pending, in this order: signal actions, due timers, the
+// display's events, then the after-wake work; then the loop sleeps. A run with a deadline that
+// has passed still makes one whole pass, so RunCurrentEventLoop(0) handles what is pending.
 OSStatus run(std::optional<Clock::time_point> deadline) {
     RunLevel level;
     g_runLevels.push_back(&level);
-    bool sdlReady = AcquireSDL(SDL_INIT_EVENTS);
-    if (!sdlReady) {
-        std::fprintf(stderr, "MacPlatform: SDL events unavailable: %s\n", SDL_GetError());
+    const Display::BackendOperations& display = Display::backend();
+    bool displayReady = display.startEvents();
+    if (!displayReady) {
+        std::fprintf(stderr, "MacPlatform: display events unavailable: %s\n", display.errorText());
     }
     OSStatus result = eventLoopQuitErr;
-    std::optional<SDL_Event> firstEvent;
     for (;;) {
         SignalActions::RunPending();
         if (level.quit) {
@@ -176,8 +154,8 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
         if (level.quit) {
             break;
         }
-        if (sdlReady) {
-            dispatchQueued(firstEvent);
+        if (displayReady) {
+            dispatchQueued();
             if (level.quit) {
                 break;
             }
@@ -196,14 +174,10 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
             }
             wakeAt = wakeAt ? std::min(*wakeAt, *deadline) : *deadline;
         }
-        firstEvent = sleepUntil(wakeAt, sdlReady);
+        sleepUntil(wakeAt, displayReady);
     }
-    if (sdlReady) {
-        if (firstEvent) {
-            // Taken by the last wait but not handled: it belongs to the next run.
-            SDL_PeepEvents(&*firstEvent, 1, SDL_ADDEVENT, 0, 0);
-        }
-        ReleaseSDL(SDL_INIT_EVENTS);
+    if (displayReady) {
+        display.stopEvents();
     }
     g_runLevels.pop_back();
     return result;
@@ -211,43 +185,18 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
 
 } // namespace
 
-bool AcquireSDL(Uint32 subsystems) {
-    std::lock_guard<std::mutex> lock(sdlMutex());
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(subsystems) != 0) {
-        return false;
-    }
-    if (g_wakeEventType == 0) {
-        Uint32 type = SDL_RegisterEvents(1);
-        if (type != static_cast<Uint32>(-1)) {
-            g_wakeEventType = type;
-        }
-    }
-    return true;
-}
-
-void ReleaseSDL(Uint32 subsystems) {
-    std::lock_guard<std::mutex> lock(sdlMutex());
-    SDL_QuitSubSystem(subsystems);
-}
-
 void Wake() {
     wakeChannel().signal();
-    std::lock_guard<std::mutex> lock(sdlMutex());
-    if (g_wakeEventType != 0 && SDL_WasInit(SDL_INIT_EVENTS)) {
-        SDL_Event event{};
-        event.type = g_wakeEventType;
-        SDL_PushEvent(&event);
-    }
+    Display::backend().wake();
 }
 
-void SetSDLWaitBlocks(bool blocks) {
-    g_sdlWaitBlocks.store(blocks);
+void SetDisplayWaitBlocks(bool blocks) {
+    g_displayWaitBlocks.store(blocks);
     Wake();
 }
 
-void SetSDLEventHandler(SDLEventHandler handler) {
-    g_sdlEventHandler = handler;
+void SetDisplayEventHandler(DisplayEventHandler handler) {
+    g_displayEventHandler = handler;
 }
 
 void SetAfterWakeHandler(WakeHandler handler) {
@@ -335,8 +284,8 @@ void MacPlatformTestEndModalSession(void) {
     MacPlatform::EventLoop::EndModalSession();
 }
 
-void MacPlatformTestUseSDLWait(Boolean useSDLWait) {
-    MacPlatform::EventLoop::SetSDLWaitBlocks(useSDLWait);
+void MacPlatformTestUseDisplayWait(Boolean useDisplayWait) {
+    MacPlatform::EventLoop::SetDisplayWaitBlocks(useDisplayWait);
 }
 
 } // extern "C"

@@ -1,30 +1,25 @@
-// What the rest of MacPlatform needs from the application event loop: SDL shared with the
-// display, waking the loop from other threads, the modal state and hooks for windows.
+// What the rest of MacPlatform needs from the application event loop: waking the loop from
+// other threads, the display's events, the modal state and hooks for windows.
 #pragma once
+
+#include "Display/DisplayBackend.h"
 
 #include <Carbon/CarbonEvents.h>
 
-#include <SDL2/SDL.h>
-
 namespace MacPlatform::EventLoop {
 
-// Initialises SDL subsystems with MacPlatform's hints (SDL must leave SIGINT and SIGTERM to the
-// program). Every successful acquire is balanced by one release of the same subsystems.
-bool AcquireSDL(Uint32 subsystems);
-void ReleaseSDL(Uint32 subsystems);
-
-// Makes a waiting loop look at its timers, signals and SDL queue again. Safe from any thread,
-// but not from a signal handler.
+// Makes a waiting loop look at its timers, signals and the display's queue again. Safe from
+// any thread, but not from a signal handler.
 void Wake();
 
-// SDL's own wait sleeps only when its video driver can block on a window; without one it polls
-// every millisecond. The loop therefore sleeps on its own wake channel unless the display says
-// that SDL's wait really blocks, and then waits inside SDL so that window events wake it.
-void SetSDLWaitBlocks(bool blocks);
+// Some displays can only poll for events when they have no window of their own. The loop
+// therefore sleeps on its own wake channel unless the display says that its wait really
+// blocks, and then waits inside the display so that window events wake it.
+void SetDisplayWaitBlocks(bool blocks);
 
-// Receives each SDL event the loop takes from the queue, on the main thread.
-using SDLEventHandler = void (*)(const SDL_Event& event);
-void SetSDLEventHandler(SDLEventHandler handler);
+// Receives each display event the loop takes from the queue, on the main thread.
+using DisplayEventHandler = void (*)(const Display::Event& event);
+void SetDisplayEventHandler(DisplayEventHandler handler);
 
 // Runs once per wake of the loop after events and timers, for work that is cheaper done once
 // for many changes (compositing dirty windows).

@@ -44,7 +44,7 @@ void noteSignal(int signalNumber) {
     errno = savedErrno;
 }
 
-// A signal handler cannot wake SDL's wait itself (pushing an event takes a lock), so it writes
+// A signal handler cannot wake the display's wait itself (that takes a lock), so it writes
 // a byte to this pipe and a small thread blocked on the other end wakes the loop.
 class SignalWatcher {
 public:

@@ -2,9 +2,9 @@
 #include "CoreGraphics/CGContextCairo.h"
 #include "HIToolbox/ControlTracking.h"
 #include "HIToolbox/Cursor.h"
+#include "HIToolbox/DisplayEvents.h"
 #include "HIToolbox/EventLoop.h"
 #include "HIToolbox/HIView.h"
-#include "HIToolbox/SDLEventTranslation.h"
 #include "Processes/ProcessVisibility.h"
 
 #include <Carbon/HIView.h>
@@ -31,8 +31,8 @@ bool g_processVisible = true;
 const ProcessWindowOperations g_processOperations{Window::setProcessVisible,
                                                   Window::bringProcessToFront};
 
-void deliverSDLEvent(const SDL_Event& event) {
-    SDLEventTranslation::deliver(event);
+void deliverDisplayEvent(const Display::Event& event) {
+    DisplayEvents::deliver(event);
 }
 
 // The display runs while there is a window.
@@ -47,9 +47,9 @@ bool startDisplay() {
     showThemeCursor();
     g_processVisible = currentProcessVisible();
     registerProcessWindowOperations(&g_processOperations);
-    EventLoop::SetSDLEventHandler(deliverSDLEvent);
+    EventLoop::SetDisplayEventHandler(deliverDisplayEvent);
     EventLoop::SetAfterWakeHandler(HIView::compositeDirtyWindows);
-    EventLoop::SetSDLWaitBlocks(Display::backend().waitBlocks());
+    EventLoop::SetDisplayWaitBlocks(Display::backend().waitBlocks());
     return true;
 }
 
@@ -57,8 +57,8 @@ void stopDisplayIfUnused() {
     if (!windowList().empty()) {
         return;
     }
-    EventLoop::SetSDLWaitBlocks(false);
-    EventLoop::SetSDLEventHandler(nullptr);
+    EventLoop::SetDisplayWaitBlocks(false);
+    EventLoop::SetDisplayEventHandler(nullptr);
     EventLoop::SetAfterWakeHandler(nullptr);
     registerProcessWindowOperations(nullptr);
     Display::backend().stop();

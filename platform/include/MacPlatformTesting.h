@@ -30,9 +30,9 @@ void MacPlatformTestDisposeEventTarget(EventTargetRef target);
 void MacPlatformTestBeginModalSession(void);
 void MacPlatformTestEndModalSession(void);
 
-// Makes the event loop sleep inside SDL's own wait, as it does once a window can wake it, so
-// that this path can be checked without a display.
-void MacPlatformTestUseSDLWait(Boolean useSDLWait);
+// Makes the event loop sleep inside the display's own wait, as it does once a window can wake
+// it, so that this path can be checked without a window.
+void MacPlatformTestUseDisplayWait(Boolean useDisplayWait);
 
 // What a window's content shows: its pixels row by row as 0x00RRGGBB, width times height of
 // them (a call without a buffer or with too small a one reports the size and fails with

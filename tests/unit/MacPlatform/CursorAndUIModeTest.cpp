@@ -1,7 +1,7 @@
 #include <Carbon/Carbon.h>
 #include <MacPlatformTesting.h>
 
-#include "HIToolbox/EventLoop.h"
+#include "Display/DisplayBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -26,17 +26,18 @@ TEST(Cursor, ThemeCursorsAreKeptWithoutADisplayAndUnknownOnesRefused) {
     EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeArrowCursor));
 }
 
-TEST(Cursor, ThemeCursorsGoThroughSDLVideoWhenItRuns) {
+TEST(Cursor, ThemeCursorsGoThroughTheDisplayWhenItRuns) {
     // SDL's screenless driver runs the same calls as a real display without needing one.
     const char* saved = std::getenv("SDL_VIDEODRIVER");
     std::optional<std::string> previous = saved ? std::optional<std::string>(saved) : std::nullopt;
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ASSERT_TRUE(MacPlatform::EventLoop::AcquireSDL(SDL_INIT_VIDEO)) << SDL_GetError();
+    const MacPlatform::Display::BackendOperations& display = MacPlatform::Display::backend();
+    ASSERT_TRUE(display.start()) << display.errorText();
     EXPECT_EQ(SetThemeCursor(kThemePointingHandCursor), noErr);
     EXPECT_EQ(SetThemeCursor(kThemeIBeamCursor), noErr);
     InitCursor();
     EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeArrowCursor));
-    MacPlatform::EventLoop::ReleaseSDL(SDL_INIT_VIDEO);
+    display.stop();
     // After video went down the cursor is still kept for the next start.
     EXPECT_EQ(SetThemeCursor(kThemeWatchCursor), noErr);
     EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeWatchCursor));

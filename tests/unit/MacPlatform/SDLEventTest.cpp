@@ -1,6 +1,6 @@
 // SDL events pushed on the dummy driver reach the window's handlers through the event loop as
 // the Carbon events and parameters the Mac would send.
-#include "HIToolbox/SDLEventTranslation.h"
+#include "Display/SDL/SDLBackend.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/Carbon.h>
@@ -220,7 +220,7 @@ TEST_F(SDLEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
 }
 
 TEST_F(SDLEventTest, KeyTablesFollowTheUSLayout) {
-    using namespace MacPlatform::SDLEventTranslation;
+    using namespace MacPlatform::Display::SDL;
     EXPECT_EQ(macKeyCode(SDL_SCANCODE_Z), 0x06);
     EXPECT_EQ(macKeyCode(SDL_SCANCODE_KP_ENTER), 0x4C);
     EXPECT_EQ(macKeyCode(SDL_SCANCODE_F1), 0x7A);

@@ -35,11 +35,11 @@ struct DefaultSigterm {
 
 class MainThreadSignalWake : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { MacPlatformTestUseSDLWait(GetParam()); }
-    void TearDown() override { MacPlatformTestUseSDLWait(false); }
+    void SetUp() override { MacPlatformTestUseDisplayWait(GetParam()); }
+    void TearDown() override { MacPlatformTestUseDisplayWait(false); }
 };
 
-INSTANTIATE_TEST_SUITE_P(OwnWaitAndSDLWait, MainThreadSignalWake, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(OwnWaitAndDisplayWait, MainThreadSignalWake, ::testing::Bool());
 
 TEST_P(MainThreadSignalWake, SigtermWakesTheLoopAndRunsTheActionOnceOnTheMainThread) {
     DefaultSigterm restore;

@@ -1,4 +1,4 @@
-#include "HIToolbox/SDLEventTranslation.h"
+#include "HIToolbox/DisplayEvents.h"
 #include "HIToolbox/ControlTracking.h"
 #include "HIToolbox/MenuKeyEquivalent.h"
 #include "HIToolbox/Window.h"
@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace MacPlatform::SDLEventTranslation {
+namespace MacPlatform::DisplayEvents {
 
 namespace {
 
@@ -50,96 +50,77 @@ private:
     OSStatus m_status;
 };
 
-Window* windowNamed(Uint32 windowID) {
+using Display::Event;
+using Display::EventType;
+
+Window* windowNamed(std::uint32_t windowID) {
     return windowID ? Window::fromDisplayID(windowID) : nullptr;
 }
 
 // The mouse parameters every mouse event has: where, in the window and on the screen, and
 // which modifier keys are down.
-void setMouseLocation(OutgoingEvent& out, Window& window, int x, int y) {
+void setMouseLocation(OutgoingEvent& out, Window& window, const Event& event) {
     Rect content = window.contentBounds();
-    HIPoint local{static_cast<CGFloat>(x), static_cast<CGFloat>(y)};
-    HIPoint global{static_cast<CGFloat>(content.left + x), static_cast<CGFloat>(content.top + y)};
+    HIPoint local{static_cast<CGFloat>(event.x), static_cast<CGFloat>(event.y)};
+    HIPoint global{static_cast<CGFloat>(content.left + event.x),
+                   static_cast<CGFloat>(content.top + event.y)};
     WindowRef ref = window.ref();
     out.set(kEventParamWindowMouseLocation, typeHIPoint, local);
     out.set(kEventParamMouseLocation, typeHIPoint, global);
     out.set(kEventParamWindowRef, typeWindowRef, ref);
-    out.set(kEventParamKeyModifiers, typeUInt32, macModifiers(SDL_GetModState()));
+    UInt32 modifiers = event.modifiers;
+    out.set(kEventParamKeyModifiers, typeUInt32, modifiers);
 }
 
-EventMouseButton macButton(Uint8 button) {
-    switch (button) {
-    case SDL_BUTTON_LEFT:
-        return kEventMouseButtonPrimary;
-    case SDL_BUTTON_RIGHT:
-        return kEventMouseButtonSecondary;
-    case SDL_BUTTON_MIDDLE:
-        return kEventMouseButtonTertiary;
-    default:
-        return static_cast<EventMouseButton>(button);
-    }
-}
-
-// The Mac numbers buttons primary, secondary, tertiary; a chord has bit n-1 for button n.
-UInt32 macChord(Uint32 sdlButtons) {
-    UInt32 chord = 0;
-    for (Uint8 button = 1; button <= 5; ++button) {
-        if (sdlButtons & SDL_BUTTON(button)) {
-            chord |= 1u << (macButton(button) - 1);
-        }
-    }
-    return chord;
-}
-
-OSStatus deliverMouseButton(const SDL_MouseButtonEvent& event) {
+OSStatus deliverMouseButton(const Event& event) {
     Window* window = windowNamed(event.windowID);
     if (!window) {
         return eventNotHandledErr;
     }
     OutgoingEvent out(kEventClassMouse,
-                      event.type == SDL_MOUSEBUTTONDOWN ? kEventMouseDown : kEventMouseUp);
-    setMouseLocation(out, *window, event.x, event.y);
-    EventMouseButton button = macButton(event.button);
+                      event.type == EventType::MouseDown ? kEventMouseDown : kEventMouseUp);
+    setMouseLocation(out, *window, event);
+    EventMouseButton button = static_cast<EventMouseButton>(event.button);
+    UInt32 chord = event.chord;
     out.set(kEventParamMouseButton, typeMouseButton, button);
-    out.set(kEventParamClickCount, typeUInt32, static_cast<UInt32>(event.clicks));
-    out.set(kEventParamMouseChord, typeUInt32, macChord(SDL_GetMouseState(nullptr, nullptr)));
+    out.set(kEventParamClickCount, typeUInt32, static_cast<UInt32>(event.clickCount));
+    out.set(kEventParamMouseChord, typeUInt32, chord);
     return out.sendTo(window->eventTarget().ref());
 }
 
-OSStatus deliverMouseMotion(const SDL_MouseMotionEvent& event) {
+OSStatus deliverMouseMotion(const Event& event) {
     Window* window = windowNamed(event.windowID);
     if (!window) {
         return eventNotHandledErr;
     }
-    OutgoingEvent out(kEventClassMouse, event.state ? kEventMouseDragged : kEventMouseMoved);
-    setMouseLocation(out, *window, event.x, event.y);
-    HIPoint delta{static_cast<CGFloat>(event.xrel), static_cast<CGFloat>(event.yrel)};
+    UInt32 chord = event.chord;
+    OutgoingEvent out(kEventClassMouse, chord ? kEventMouseDragged : kEventMouseMoved);
+    setMouseLocation(out, *window, event);
+    HIPoint delta{static_cast<CGFloat>(event.deltaX), static_cast<CGFloat>(event.deltaY)};
     out.set(kEventParamMouseDelta, typeHIPoint, delta);
-    if (event.state) {
-        out.set(kEventParamMouseChord, typeUInt32, macChord(event.state));
+    if (chord) {
+        out.set(kEventParamMouseChord, typeUInt32, chord);
     }
     return out.sendTo(window->eventTarget().ref());
 }
 
-// One event per axis that moved. Positive deltas scroll up and left on the Mac; SDL counts
-// up and right as positive.
-OSStatus deliverMouseWheel(const SDL_MouseWheelEvent& event) {
+// One event per axis that moved.
+OSStatus deliverMouseWheel(const Event& event) {
     Window* window = windowNamed(event.windowID);
     if (!window) {
         return eventNotHandledErr;
     }
-    int flip = event.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
     OSStatus result = eventNotHandledErr;
     const struct {
         EventMouseWheelAxis axis;
         SInt32 delta;
-    } axes[] = {{kEventMouseWheelAxisY, flip * event.y}, {kEventMouseWheelAxisX, -flip * event.x}};
+    } axes[] = {{kEventMouseWheelAxisY, event.deltaY}, {kEventMouseWheelAxisX, event.deltaX}};
     for (const auto& axis : axes) {
         if (axis.delta == 0) {
             continue;
         }
         OutgoingEvent out(kEventClassMouse, kEventMouseWheelMoved);
-        setMouseLocation(out, *window, event.mouseX, event.mouseY);
+        setMouseLocation(out, *window, event);
         out.set(kEventParamMouseWheelAxis, typeMouseWheelAxis, axis.axis);
         out.set(kEventParamMouseWheelDelta, typeSInt32, axis.delta);
         result = out.sendTo(window->eventTarget().ref());
@@ -151,25 +132,7 @@ OSStatus deliverMouseWheel(const SDL_MouseWheelEvent& event) {
     return result;
 }
 
-bool isModifierKey(SDL_Keycode key) {
-    switch (key) {
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-    case SDLK_LALT:
-    case SDLK_RALT:
-    case SDLK_LGUI:
-    case SDLK_RGUI:
-    case SDLK_CAPSLOCK:
-    case SDLK_NUMLOCKCLEAR:
-        return true;
-    default:
-        return false;
-    }
-}
-
-EventTargetRef keyboardTarget(Uint32 windowID) {
+EventTargetRef keyboardTarget(std::uint32_t windowID) {
     if (Window* window = windowNamed(windowID)) {
         return window->eventTarget().ref();
     }
@@ -192,43 +155,39 @@ std::u16string utf16(const char* utf8) {
     return text;
 }
 
-// The text a key-down typed. SDL reports it as a separate event queued right behind the key;
-// it is taken from the queue only when it is the very next event, so that a key which typed
-// nothing (Ctrl+key, arrows) never steals the text of a later key. Without one, the key's own
-// character stands for it (the Mac characters of a US keyboard are ASCII).
-std::u16string typedText(const SDL_KeyboardEvent& event, char charCode) {
-    SDL_Event next;
-    if (event.type == SDL_KEYDOWN &&
-        SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
-        next.type == SDL_TEXTINPUT &&
-        SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1) {
-        std::u16string text = utf16(next.text.text);
+// The text a key-down typed as the display reported it; without it, the key's own character
+// stands for it (the Mac characters of a US keyboard are ASCII).
+std::u16string typedText(const Event& event) {
+    if (event.type == EventType::KeyDown && event.text[0]) {
+        std::u16string text = utf16(event.text);
         if (!text.empty()) {
             return text;
         }
     }
-    if (charCode == 0) {
+    if (event.charCode == 0) {
         return {};
     }
-    return std::u16string(1, static_cast<char16_t>(static_cast<unsigned char>(charCode)));
+    return std::u16string(1, static_cast<char16_t>(static_cast<unsigned char>(event.charCode)));
 }
 
-OSStatus deliverKey(const SDL_KeyboardEvent& event) {
+OSStatus deliverModifiers(const Event& event) {
+    OutgoingEvent out(kEventClassKeyboard, kEventRawKeyModifiersChanged);
+    UInt32 modifiers = event.modifiers;
+    out.set(kEventParamKeyModifiers, typeUInt32, modifiers);
+    return out.sendTo(keyboardTarget(event.windowID));
+}
+
+OSStatus deliverKey(const Event& event) {
     EventTargetRef target = keyboardTarget(event.windowID);
-    UInt32 modifiers = macModifiers(event.keysym.mod);
-    if (isModifierKey(event.keysym.sym)) {
-        OutgoingEvent out(kEventClassKeyboard, kEventRawKeyModifiersChanged);
-        out.set(kEventParamKeyModifiers, typeUInt32, modifiers);
-        return out.sendTo(target);
-    }
-    int keyCode = macKeyCode(event.keysym.scancode);
+    UInt32 modifiers = event.modifiers;
+    int keyCode = event.keyCode;
     if (keyCode < 0) {
         return eventNotHandledErr;
     }
-    UInt32 kind = event.type == SDL_KEYUP ? kEventRawKeyUp
-                  : event.repeat          ? kEventRawKeyRepeat
-                                          : kEventRawKeyDown;
-    char charCode = macCharCode(event.keysym.sym, event.keysym.mod);
+    UInt32 kind = event.type == EventType::KeyUp ? kEventRawKeyUp
+                  : event.repeat                 ? kEventRawKeyRepeat
+                                                 : kEventRawKeyDown;
+    char charCode = event.charCode;
     // A key equivalent of the menu bar goes out as its command before any window sees the key,
     // as the Mac's menu keys do: Ctrl+Q quits whatever view has the keyboard, even one that
     // takes every key (the storefront's), and the key is not typed anywhere as well.
@@ -238,7 +197,7 @@ OSStatus deliverKey(const SDL_KeyboardEvent& event) {
     }
     OutgoingEvent out(kEventClassKeyboard, kind);
     out.set(kEventParamKeyMacCharCodes, typeChar, charCode);
-    out.setUnicodes(typedText(event, charCode));
+    out.setUnicodes(typedText(event));
     out.set(kEventParamKeyCode, typeUInt32, static_cast<UInt32>(keyCode));
     out.set(kEventParamKeyModifiers, typeUInt32, modifiers);
     return out.sendTo(target);
@@ -262,15 +221,15 @@ OSStatus deliverBoundsChanged(Window& window, const Rect& previous, UInt32 attri
     return out.sendTo(window.eventTarget().ref());
 }
 
-OSStatus deliverWindowEvent(const SDL_WindowEvent& event) {
+OSStatus deliverWindowEvent(const Event& event) {
     Window* window = windowNamed(event.windowID);
     if (!window) {
         return eventNotHandledErr;
     }
-    switch (event.event) {
-    case SDL_WINDOWEVENT_CLOSE:
+    switch (event.type) {
+    case EventType::WindowClose:
         return sendWindowEvent(*window, kEventWindowClose);
-    case SDL_WINDOWEVENT_EXPOSED: {
+    case EventType::WindowExposed: {
         // The handlers may draw into the surface; what it holds is then shown again.
         OSStatus status = sendWindowEvent(*window, kEventWindowDrawContent);
         if (windowNamed(event.windowID) == window) {
@@ -278,7 +237,7 @@ OSStatus deliverWindowEvent(const SDL_WindowEvent& event) {
         }
         return status;
     }
-    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+    case EventType::WindowResized: {
         Rect previous = window->contentBounds();
         previous.bottom = static_cast<short>(previous.top + window->height());
         previous.right = static_cast<short>(previous.left + window->width());
@@ -288,18 +247,18 @@ OSStatus deliverWindowEvent(const SDL_WindowEvent& event) {
         }
         return deliverBoundsChanged(*window, previous, kWindowBoundsChangeSizeChanged);
     }
-    case SDL_WINDOWEVENT_MOVED: {
-        // SDL has moved the window already; the previous origin is not kept, so the event
-        // reports the new bounds for both.
+    case EventType::WindowMoved: {
+        // The display has moved the window already; the previous origin is not kept, so the
+        // event reports the new bounds for both.
         Rect current = window->contentBounds();
         return deliverBoundsChanged(*window, current, kWindowBoundsChangeOriginChanged);
     }
-    case SDL_WINDOWEVENT_LEAVE:
+    case EventType::MouseLeft:
         ControlTracking::mouseLeft(*window);
         return eventNotHandledErr;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case EventType::WindowFocusGained:
         return sendWindowEvent(*window, kEventWindowActivated);
-    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case EventType::WindowFocusLost:
         return sendWindowEvent(*window, kEventWindowDeactivated);
     default:
         return eventNotHandledErr;
@@ -308,23 +267,33 @@ OSStatus deliverWindowEvent(const SDL_WindowEvent& event) {
 
 } // namespace
 
-OSStatus deliver(const SDL_Event& event) {
+OSStatus deliver(const Event& event) {
     switch (event.type) {
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        return deliverMouseButton(event.button);
-    case SDL_MOUSEMOTION:
-        return deliverMouseMotion(event.motion);
-    case SDL_MOUSEWHEEL:
-        return deliverMouseWheel(event.wheel);
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        return deliverKey(event.key);
-    case SDL_WINDOWEVENT:
-        return deliverWindowEvent(event.window);
+    case EventType::MouseDown:
+    case EventType::MouseUp:
+        return deliverMouseButton(event);
+    case EventType::MouseMoved:
+        return deliverMouseMotion(event);
+    case EventType::MouseWheel:
+        return deliverMouseWheel(event);
+    case EventType::KeyDown:
+    case EventType::KeyUp:
+        return deliverKey(event);
+    case EventType::ModifiersChanged:
+        return deliverModifiers(event);
+    case EventType::WindowClose:
+    case EventType::WindowExposed:
+    case EventType::WindowResized:
+    case EventType::WindowMoved:
+    case EventType::MouseLeft:
+    case EventType::WindowFocusGained:
+    case EventType::WindowFocusLost:
+        return deliverWindowEvent(event);
     default:
+        // Text without a key of its own has no raw key event to ride on, and a quit request
+        // reaches the application through the close of its windows.
         return eventNotHandledErr;
     }
 }
 
-} // namespace MacPlatform::SDLEventTranslation
+} // namespace MacPlatform::DisplayEvents

@@ -1,13 +1,15 @@
 // The Mac's view of a key: its virtual key code, the character it types and the modifier bits.
-#include "HIToolbox/SDLEventTranslation.h"
+#include "Display/SDL/SDLBackend.h"
+
+#include <Carbon/CarbonEvents.h>
 
 #include <cctype>
 #include <cstring>
 
-namespace MacPlatform::SDLEventTranslation {
+namespace MacPlatform::Display::SDL {
 
-UInt32 macModifiers(Uint16 modifiers) {
-    UInt32 mac = 0;
+std::uint32_t macModifiers(Uint16 modifiers) {
+    std::uint32_t mac = 0;
     if (modifiers & KMOD_SHIFT) {
         mac |= shiftKey;
     }
@@ -364,4 +366,4 @@ char macCharCode(SDL_Keycode key, Uint16 modifiers) {
     return c;
 }
 
-} // namespace MacPlatform::SDLEventTranslation
+} // namespace MacPlatform::Display::SDL

@@ -1,0 +1,62 @@
+// The SDL backend's concerns, one file each: video (windows, surfaces, screen), events and
+// keys, the cursor, the wait and its wake, message boxes. SDLBackend.cpp puts them in the table.
+#pragma once
+
+#include "Display/DisplayBackend.h"
+
+#include <SDL2/SDL.h>
+
+namespace MacPlatform::Display::SDL {
+
+// SDL's subsystems with MacPlatform's hints (SDL must leave SIGINT and SIGTERM to the
+// program). Every acquire that succeeded is balanced by one release of the same subsystems;
+// a wake from another thread never sees SDL half started.
+bool acquire(Uint32 subsystems);
+void release(Uint32 subsystems);
+
+// Video.
+bool start();
+void stop();
+NativeWindow* createWindow(const char* title, int x, int y, int width, int height);
+void destroyWindow(NativeWindow* window);
+void show(NativeWindow* window);
+void hide(NativeWindow* window);
+void raise(NativeWindow* window);
+void setTitle(NativeWindow* window, const char* title);
+bool setClassName(NativeWindow* window, const char* instance, const char* className);
+bool setIcon(NativeWindow* window, const IconImage* images, int count);
+std::uint32_t windowID(NativeWindow* window);
+void position(NativeWindow* window, int* x, int* y);
+double scale(NativeWindow* window);
+cairo_surface_t* createSurface(NativeWindow* window);
+bool present(NativeWindow* window, cairo_surface_t* surface);
+bool screenSize(int* width, int* height);
+const char* errorText();
+
+// Wait and wake.
+bool startEvents();
+void stopEvents();
+bool waitBlocks();
+bool waitForEvent(int timeoutMs);
+void wake();
+// Whether the event is the one wake() pushes, which carries nothing.
+bool isWakeEvent(const SDL_Event& event);
+
+// Events and keys.
+bool nextEvent(Event* event);
+// The Mac's virtual key code of a key by its position on the keyboard; -1 for a key the Mac
+// keyboard does not have.
+int macKeyCode(SDL_Scancode scancode);
+// The character a Mac keyboard with the US layout gives for the key, MacRoman; 0 for none.
+char macCharCode(SDL_Keycode key, Uint16 modifiers);
+// The Mac's modifier bits for SDL's modifier state.
+std::uint32_t macModifiers(Uint16 modifiers);
+
+// Cursor.
+bool setCursor(CursorShape shape);
+void showCursor();
+
+// Message boxes.
+bool showMessageBox(const MessageBox& box, int* chosenID);
+
+} // namespace MacPlatform::Display::SDL

@@ -1,0 +1,250 @@
+// Windows, surfaces and the screen over SDL's video layer. Windows present through SDL's own
+// frame buffer (no GL), which Cairo draws into directly whenever its pixel layout is Cairo's
+// RGB24.
+#include "Display/SDL/SDLBackend.h"
+
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace MacPlatform::Display::SDL {
+
+namespace {
+
+SDL_Window* sdl(NativeWindow* window) {
+    return reinterpret_cast<SDL_Window*>(window);
+}
+
+// Xlib's default handler ends the process on any protocol error. Requests about a window that
+// has just been destroyed (SDL's second connection still wakes a window the teardown closed)
+// fail harmlessly, so they are ignored; any other error is reported and the program goes on.
+int reportXError(::Display* display, XErrorEvent* error) {
+    if (error->error_code != BadWindow) {
+        char text[128] = {};
+        XGetErrorText(display, error->error_code, text, sizeof text - 1);
+        std::fprintf(stderr, "MacPlatform: X error %s (request %d)\n", text, error->request_code);
+    }
+    return 0;
+}
+
+bool sharesCairoLayout(const SDL_Surface* surface) {
+    return surface->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(surface) &&
+           surface->pitch == cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, surface->w);
+}
+
+// The X11 connection and window behind an SDL window; false on other video drivers.
+bool x11Window(NativeWindow* window, ::Display** display, ::Window* xWindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdl(window), &info) || info.subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    *display = info.info.x11.display;
+    *xWindow = info.info.x11.window;
+    return true;
+}
+
+bool validIcons(const IconImage* images, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (images[i].width <= 0 || images[i].height <= 0 || !images[i].argb) {
+            return false;
+        }
+    }
+    return count >= 0 && (count == 0 || images);
+}
+
+} // namespace
+
+bool start() {
+    // A GL frame buffer costs several times the memory and start-up time of a plain one and
+    // buys nothing for pixels that Cairo draws on the CPU.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The launcher hides itself while a game runs; a screensaver must still be able to start.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (!acquire(SDL_INIT_VIDEO)) {
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0) {
+        XSetErrorHandler(reportXError);
+    }
+    return true;
+}
+
+void stop() {
+    release(SDL_INIT_VIDEO);
+}
+
+NativeWindow* createWindow(const char* title, int x, int y, int width, int height) {
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+    return reinterpret_cast<NativeWindow*>(window);
+}
+
+void destroyWindow(NativeWindow* window) {
+    SDL_DestroyWindow(sdl(window));
+}
+
+void show(NativeWindow* window) {
+    SDL_ShowWindow(sdl(window));
+}
+
+void hide(NativeWindow* window) {
+    SDL_HideWindow(sdl(window));
+}
+
+void raise(NativeWindow* window) {
+    SDL_RaiseWindow(sdl(window));
+}
+
+void setTitle(NativeWindow* window, const char* title) {
+    SDL_SetWindowTitle(sdl(window), title);
+}
+
+bool setClassName(NativeWindow* window, const char* instance, const char* className) {
+    ::Display* display = nullptr;
+    ::Window xWindow = 0;
+    if (!x11Window(window, &display, &xWindow)) {
+        SDL_SetError("the video driver %s has no window class", SDL_GetCurrentVideoDriver());
+        return false;
+    }
+    std::string instanceText = instance ? instance : "";
+    std::string classText = className ? className : "";
+    XClassHint hint{instanceText.data(), classText.data()};
+    XSetClassHint(display, xWindow, &hint);
+    XFlush(display);
+    return true;
+}
+
+bool setIcon(NativeWindow* window, const IconImage* images, int count) {
+    if (!validIcons(images, count)) {
+        SDL_SetError("an icon needs a size and pixels");
+        return false;
+    }
+    ::Display* display = nullptr;
+    ::Window xWindow = 0;
+    if (x11Window(window, &display, &xWindow)) {
+        // _NET_WM_ICON holds every size, each as width, height and the pixels, one long each.
+        Atom property = XInternAtom(display, "_NET_WM_ICON", False);
+        if (count == 0) {
+            XDeleteProperty(display, xWindow, property);
+        } else {
+            std::vector<unsigned long> data;
+            for (int i = 0; i < count; ++i) {
+                data.push_back(static_cast<unsigned long>(images[i].width));
+                data.push_back(static_cast<unsigned long>(images[i].height));
+                size_t pixels = static_cast<size_t>(images[i].width) * images[i].height;
+                data.insert(data.end(), images[i].argb, images[i].argb + pixels);
+            }
+            XChangeProperty(display, xWindow, property, XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(data.data()),
+                            static_cast<int>(data.size()));
+        }
+        XFlush(display);
+        return true;
+    }
+    // Other drivers take one picture: the largest scales down best.
+    if (count == 0) {
+        SDL_SetWindowIcon(sdl(window), nullptr);
+        return true;
+    }
+    const IconImage* largest =
+        std::max_element(images, images + count, [](const IconImage& a, const IconImage& b) {
+            return a.width * a.height < b.width * b.height;
+        });
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(largest->argb), largest->width, largest->height, 32,
+        largest->width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) {
+        return false;
+    }
+    SDL_SetWindowIcon(sdl(window), surface);
+    SDL_FreeSurface(surface);
+    return true;
+}
+
+std::uint32_t windowID(NativeWindow* window) {
+    return SDL_GetWindowID(sdl(window));
+}
+
+void position(NativeWindow* window, int* x, int* y) {
+    SDL_GetWindowPosition(sdl(window), x, y);
+}
+
+double scale(NativeWindow* window) {
+    int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
+    SDL_GetWindowSize(sdl(window), &width, &height);
+    SDL_GetWindowSizeInPixels(sdl(window), &pixelWidth, &pixelHeight);
+    return width > 0 && pixelWidth > 0 ? static_cast<double>(pixelWidth) / width : 1.0;
+}
+
+cairo_surface_t* createSurface(NativeWindow* window) {
+    SDL_Surface* frame = SDL_GetWindowSurface(sdl(window));
+    if (!frame) {
+        return nullptr;
+    }
+    cairo_surface_t* surface;
+    if (sharesCairoLayout(frame)) {
+        surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(frame->pixels),
+                                                      CAIRO_FORMAT_RGB24, frame->w, frame->h,
+                                                      frame->pitch);
+    } else {
+        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, frame->w, frame->h);
+    }
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        SDL_SetError("Cairo surface: %s", cairo_status_to_string(cairo_surface_status(surface)));
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    return surface;
+}
+
+bool present(NativeWindow* window, cairo_surface_t* surface) {
+    SDL_Surface* frame = SDL_GetWindowSurface(sdl(window));
+    if (!frame || !surface) {
+        return false;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    if (pixels != frame->pixels) {
+        // The frame buffer has another layout, or was replaced when the window changed size:
+        // convert what both cover.
+        int width = std::min(frame->w, cairo_image_surface_get_width(surface));
+        int height = std::min(frame->h, cairo_image_surface_get_height(surface));
+        if (SDL_MUSTLOCK(frame) && SDL_LockSurface(frame) != 0) {
+            return false;
+        }
+        int converted = SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, pixels,
+                                          cairo_image_surface_get_stride(surface),
+                                          frame->format->format, frame->pixels, frame->pitch);
+        if (SDL_MUSTLOCK(frame)) {
+            SDL_UnlockSurface(frame);
+        }
+        if (converted != 0) {
+            return false;
+        }
+    }
+    return SDL_UpdateWindowSurface(sdl(window)) == 0;
+}
+
+bool screenSize(int* width, int* height) {
+    SDL_Rect bounds;
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDisplayBounds(0, &bounds) != 0) {
+        return false;
+    }
+    *width = bounds.w;
+    *height = bounds.h;
+    return true;
+}
+
+const char* errorText() {
+    return SDL_GetError();
+}
+
+} // namespace MacPlatform::Display::SDL

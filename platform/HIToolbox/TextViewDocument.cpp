@@ -61,7 +61,12 @@ StyledText spliceStyledText(const StyledText& document, size_t from, size_t to,
             size_t start = std::max(run.start, begin);
             size_t stop = std::min(run.end, end);
             if (start < stop) {
-                out.append(std::string_view(source.text).substr(start, stop - start), run.style);
+                // Each document numbers its own fonts.
+                TextStyle style = run.style;
+                if (style.font >= 0 && static_cast<size_t>(style.font) < source.fonts.size()) {
+                    style.font = out.fontIndex(source.fonts[style.font]);
+                }
+                out.append(std::string_view(source.text).substr(start, stop - start), style);
             }
         }
     };

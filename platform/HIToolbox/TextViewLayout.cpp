@@ -35,7 +35,8 @@ TextViewLayout::~TextViewLayout() {
 bool TextViewLayout::setDocument(StyledText document) {
     // Pango ends the text at a NUL; a space keeps every offset of the runs where it was.
     std::replace(document.text.begin(), document.text.end(), '\0', ' ');
-    if (document.text == m_document.text && document.runs == m_document.runs) {
+    if (document.text == m_document.text && document.runs == m_document.runs &&
+        document.fonts == m_document.fonts) {
         return false;
     }
     m_document = std::move(document);

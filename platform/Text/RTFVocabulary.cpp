@@ -1,7 +1,6 @@
 #include "RTFVocabulary.h"
 
-#include "StyledText.h"
-#include "CoreFoundation/TextEncoding.h"
+#include "CodePages.h"
 
 #include <unordered_map>
 
@@ -9,25 +8,18 @@ namespace MacPlatform::RTF {
 
 namespace {
 
-// Windows-1252 bytes 0x80 to 0x9F; the five unassigned bytes read as U+FFFD rather than as C1
-// controls, which a text view would draw as boxes anyway.
-const char16_t kWindows1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
-};
-
 const struct {
     std::string_view name;
     char32_t character;
 } kCharacterWords[] = {
-    // A forced line break inside a paragraph; see StyledText.
-    {"line", 0x2028},   {"par", '\n'},       {"sect", '\n'},        {"page", '\n'},
-    {"row", '\n'},      {"tab", '\t'},       {"cell", '\t'},        {"emdash", 0x2014},
-    {"endash", 0x2013}, {"emspace", 0x2003}, {"enspace", 0x2002},   {"qmspace", 0x2005},
-    {"lquote", 0x2018}, {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
-    {"bullet", 0x2022}, {"zwj", 0x200D},     {"zwnj", 0x200C},      {"ltrmark", 0x200E},
-    {"rtlmark", 0x200F}};
+    // A forced line break inside a paragraph; see StyledText. Cells of nested tables end with a
+    // tab as the outer table's do, and columns with a paragraph end as pages do.
+    {"line", 0x2028},    {"par", '\n'},       {"sect", '\n'},        {"page", '\n'},
+    {"row", '\n'},       {"tab", '\t'},       {"cell", '\t'},        {"emdash", 0x2014},
+    {"endash", 0x2013},  {"emspace", 0x2003}, {"enspace", 0x2002},   {"qmspace", 0x2005},
+    {"lquote", 0x2018},  {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
+    {"bullet", 0x2022},  {"zwj", 0x200D},     {"zwnj", 0x200C},      {"ltrmark", 0x200E},
+    {"rtlmark", 0x200F}, {"nestcell", '\t'},  {"nestrow", '\n'},     {"column", '\n'}};
 
 const std::string_view kUnderlineWords[] = {
     "ul",         "uld",       "uldash",     "uldashd", "uldashdd", "uldb",
@@ -36,8 +28,9 @@ const std::string_view kUnderlineWords[] = {
 
 // Tables, document properties, pictures, page furniture and field instructions. The \pntext and
 // \listtext groups are not here: they hold the list numbers for readers that, like this one, do
-// not number lists themselves. Nor is \fldrslt: it is what a field shows.
-const std::string_view kDestinations[] = {"fonttbl",
+// not number lists themselves. Nor is \fldrslt: it is what a field shows. \nonesttables holds
+// nested tables again, flattened for readers that do not know \nestcell. The font table is read.
+const std::string_view kDestinations[] = {"nonesttables",
                                           "colortbl",
                                           "stylesheet",
                                           "info",
@@ -105,6 +98,15 @@ std::unordered_map<std::string_view, WordInfo> makeTable() {
     w["b"] = {Action::bold};
     w["i"] = {Action::italic};
     w["ulnone"] = {Action::underlineNone};
+    w["caps"] = {Action::caps};
+    w["scaps"] = {Action::smallCaps};
+    w["fonttbl"] = {Action::fontTable};
+    w["f"] = {Action::font};
+    w["deff"] = {Action::defaultFont};
+    w["fcharset"] = {Action::fontCharset};
+    w["cpg"] = {Action::fontCodePage};
+    w["falt"] = {Action::fontAlternative};
+    w["listtext"] = {Action::listText};
     w["v"] = {Action::hidden};
     w["plain"] = {Action::plain};
     w["u"] = {Action::unicode};
@@ -126,29 +128,17 @@ const WordInfo* findControlWord(std::string_view name) {
     return found == table.end() ? nullptr : &found->second;
 }
 
-// Only the two code pages that Western writers on the Mac and on Windows produce are known;
-// the DOS code pages (\pc, \pca) and others read as Windows-1252, which shares their letters'
-// 7-bit half and is the closest guess for the rest.
-CodePage codePageNamed(std::string_view word) {
-    return word == "mac" ? CodePage::macRoman : CodePage::windows1252;
-}
-
-CodePage codePageNumbered(int number) {
-    return number == 10000 ? CodePage::macRoman : CodePage::windows1252;
-}
-
-void appendCodePageByte(std::string& out, unsigned char byte, CodePage page) {
-    if (byte < 0x80) {
-        out += static_cast<char>(byte);
-    } else if (page == CodePage::macRoman) {
-        char raw = static_cast<char>(byte);
-        out += macRomanToUTF8(std::string_view(&raw, 1));
-    } else if (byte < 0xA0) {
-        appendUTF8(out, kWindows1252High[byte - 0x80]);
-    } else {
-        // The upper half of Windows-1252 is Latin-1.
-        appendUTF8(out, byte);
+int codePageNamed(std::string_view word) {
+    if (word == "mac") {
+        return kCodePageMacRoman;
     }
+    if (word == "pc") {
+        return 437;
+    }
+    if (word == "pca") {
+        return 850;
+    }
+    return kCodePageWindowsLatin1;
 }
 
 } // namespace MacPlatform::RTF

@@ -12,6 +12,12 @@ struct TextStyle {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    // All capitals, and small capitals, are applied when the text is shaped: the text keeps
+    // the letters as written.
+    bool caps = false;
+    bool smallCaps = false;
+    // An index into StyledText::fonts, or -1 for the view's own font.
+    int font = -1;
 
     bool operator==(const TextStyle&) const = default;
 };
@@ -32,10 +38,18 @@ struct StyleRun {
 struct StyledText {
     std::string text;
     std::vector<StyleRun> runs;
+    // The font families that runs name, each a comma-separated list of family names in order
+    // of preference, as the file named them; whether a face exists is decided when the text is
+    // shaped.
+    std::vector<std::string> fonts;
 
     // Appends UTF-8 text in the given style, extending the last run when the style matches.
     void append(std::string_view utf8, const TextStyle& style);
     void append(char32_t character, const TextStyle& style);
+    // The index of the family list in fonts, added when it is not there yet.
+    int fontIndex(std::string_view families);
+    // Drops the text from the byte offset on, and the runs with it.
+    void truncate(size_t size);
 };
 
 } // namespace MacPlatform

@@ -15,12 +15,12 @@ namespace {
 // own would leave fontconfig state behind that leak checkers report.
 class Layout {
 public:
-    Layout() {
+    explicit Layout(const char* font = "DejaVu Sans 12") {
         m_context = pango_font_map_create_context(pango_cairo_font_map_get_default());
         m_layout = pango_layout_new(m_context);
-        PangoFontDescription* font = pango_font_description_from_string("DejaVu Sans 12");
-        pango_layout_set_font_description(m_layout, font);
-        pango_font_description_free(font);
+        PangoFontDescription* description = pango_font_description_from_string(font);
+        pango_layout_set_font_description(m_layout, description);
+        pango_font_description_free(description);
     }
     ~Layout() {
         g_object_unref(m_layout);
@@ -48,6 +48,9 @@ struct ShapedRun {
     PangoWeight weight;
     PangoStyle style;
     bool underlined;
+    std::string family;
+    std::vector<PangoGlyph> glyphs;
+    int width;
 };
 
 // The glyph runs of the layout's first line with the font Pango chose for each.
@@ -66,9 +69,15 @@ std::vector<ShapedRun> shapedRuns(PangoLayout* layout) {
                 underlined = true;
             }
         }
+        std::vector<PangoGlyph> glyphs;
+        for (int g = 0; g < run->glyphs->num_glyphs; ++g) {
+            glyphs.push_back(run->glyphs->glyphs[g].glyph);
+        }
         runs.push_back({std::string(text + run->item->offset, run->item->length),
                         pango_font_description_get_weight(font),
-                        pango_font_description_get_style(font), underlined});
+                        pango_font_description_get_style(font), underlined,
+                        pango_font_description_get_family(font), glyphs,
+                        pango_glyph_string_get_width(run->glyphs)});
         pango_font_description_free(font);
     }
     return runs;
@@ -116,4 +125,43 @@ TEST(RTFPango, LineBreaksStayInTheirParagraph) {
                                         &withBreak);
     pango_layout_line_get_pixel_extents(pango_layout_get_line(alone.get(), 0), nullptr, &without);
     EXPECT_EQ(withBreak.width, without.width);
+}
+
+TEST(RTFPango, CapitalsAndFontsAreAppliedWhenShaped) {
+    auto shape = [](const std::string& rtf) {
+        // A default face that is not fontconfig's own fallback, to tell the two apart.
+        Layout layout("Nimbus Sans 12");
+        layout.setStyledText(readRTF(rtf).document);
+        return shapedRuns(layout.get());
+    };
+    std::vector<ShapedRun> capitals = shape("{\\rtf1 LIMITED}");
+    ASSERT_EQ(capitals.size(), 1u);
+    std::vector<ShapedRun> caps = shape("{\\rtf1 {\\caps Limited}}");
+    ASSERT_EQ(caps.size(), 1u);
+    EXPECT_EQ(caps[0].glyphs, capitals[0].glyphs);
+    // Small capitals: the capital as it is, the rest as capitals of a smaller size.
+    std::vector<ShapedRun> small = shape("{\\rtf1 {\\scaps Limited}}");
+    std::vector<PangoGlyph> glyphs;
+    int width = 0;
+    for (const ShapedRun& run : small) {
+        glyphs.insert(glyphs.end(), run.glyphs.begin(), run.glyphs.end());
+        width += run.width;
+    }
+    EXPECT_EQ(glyphs, capitals[0].glyphs);
+    EXPECT_LT(width, capitals[0].width);
+
+    // A named font that fontconfig has a metric-compatible face for draws in that face; an
+    // unknown one, and the picture fonts whose characters are Unicode now, in the default face.
+    std::vector<ShapedRun> runs = shape("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}"
+                                        "{\\f1 No Such Face;}{\\f2\\fcharset2 Symbol;}}"
+                                        "\\f0 serif \\f1 unknown \\f2 \\'b7}");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].family == "Liberation Serif" || runs[0].family == "Nimbus Roman")
+        << runs[0].family;
+    EXPECT_EQ(runs[1].text, "unknown \u2022");
+    EXPECT_EQ(runs[1].family, "Nimbus Sans");
+    std::string arial = resolveFontFamily("Arial");
+    EXPECT_TRUE(arial == "Liberation Sans" || arial == "Nimbus Sans") << arial;
+    EXPECT_EQ(resolveFontFamily("No Such Face,Arial"), arial);
+    EXPECT_EQ(resolveFontFamily("No Such Face"), "");
 }

@@ -1,10 +1,15 @@
 #include "CoreFoundation/TextEncoding.h"
+#include "TestSupport.h"
 #include "Text/RTFReader.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <cstdlib>
 #include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace MacPlatform;
 using namespace std::literals;
@@ -37,6 +42,58 @@ void expectWellFormed(const StyledText& styled) {
         at = run.end;
     }
     ASSERT_EQ(at, styled.text.size());
+}
+
+// Text in a code page as word processors write it: bytes above 0x7F as \'hh escapes, the rest
+// as they are, with the three special characters escaped (a Shift-JIS trail byte can be '\').
+std::string escapedIn(const char* codePage, const std::string& utf8) {
+    iconv_t converter = iconv_open(codePage, "UTF-8");
+    EXPECT_NE(converter, iconv_t(-1)) << codePage;
+    std::string bytes(utf8.size() * 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    char* out = bytes.data();
+    size_t inLeft = utf8.size();
+    size_t outLeft = bytes.size();
+    EXPECT_NE(iconv(converter, &in, &inLeft, &out, &outLeft), size_t(-1)) << utf8;
+    iconv_close(converter);
+    bytes.resize(bytes.size() - outLeft);
+    std::string rtf;
+    for (unsigned char b : bytes) {
+        if (b >= 0x80) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\'%02x", b);
+            rtf += hex;
+        } else {
+            if (b == '\\' || b == '{' || b == '}') {
+                rtf += '\\';
+            }
+            rtf += static_cast<char>(b);
+        }
+    }
+    return rtf;
+}
+
+std::vector<std::string> wordsOf(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    auto endWord = [&] {
+        if (!word.empty()) {
+            words.push_back(word);
+        }
+        word.clear();
+    };
+    for (size_t k = 0; k < text.size(); ++k) {
+        if (text[k] == ' ' || text[k] == '\t' || text[k] == '\n') {
+            endWord();
+        } else if (text.compare(k, 3, "\u2028") == 0) {
+            endWord();
+            k += 2;
+        } else {
+            word += text[k];
+        }
+    }
+    endWord();
+    return words;
 }
 
 } // namespace
@@ -82,7 +139,7 @@ TEST(RTFReader, EscapesFollowTheCodePage) {
     EXPECT_EQ(textOf("{\\rtf1\\mac\\ansicpg1252 \\'8e}"), "\u017d");
     // No code page at all, or one the reader does not have: Windows-1252.
     EXPECT_EQ(textOf("{\\rtf1 \\'80\\'93x\\'94}"), "\u20ac\u201cx\u201d");
-    EXPECT_EQ(textOf("{\\rtf1\\ansicpg1251 \\'80}"), "\u20ac");
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg4242 \\'80}"), "\u20ac");
     // Unassigned Windows-1252 bytes and control bytes are not text.
     EXPECT_EQ(textOf("{\\rtf1 \\'81\\'00\\'0d\\'09}"), "\ufffd\t");
     // 8-bit bytes written straight into the text use the code page too.
@@ -226,5 +283,160 @@ TEST(RTFReader, GarbageKeepsTheModelWellFormed) {
         ASSERT_EQ(r.status, RTFStatus::ok);
         ASSERT_LE(r.document.text.size(), 3 * rtf.size());
         expectWellFormed(r.document);
+    }
+}
+
+TEST(RTFReader, TranslatedTextDecodesInItsFontsCodePage) {
+    // Fixed bytes first, independent of the converter that writes the cases below.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1251 \\'cb\\'e8\\'f6}"), "\u041b\u0438\u0446");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'83\\\\\r\n\\'82\r\n\\'a0}"),
+              "\u3042\u30bd\u3042");
+    EXPECT_EQ(textOf("{\\rtf1\\pc \\'82}"), "\u00e9");
+    // A lead byte with no trail byte is no character; what follows it is read on its own.
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg932 \\'82}"), "\ufffd");
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg932 \\'82\\par x\\'82\\'0d!}"), "\ufffd\nx\ufffd!");
+
+    const struct {
+        int codePage;
+        int characterSet;
+        const char* iconvName;
+        std::string text;
+    } kCases[] = {
+        {1251, 204, "CP1251", "\u041b\u0438\u0446\u0435\u043d\u0437\u0438\u044f: \u0401\u0451"},
+        {1250, 238, "CP1250", "Licen\u010dn\u00ed smlouva, \u017c\u00f3\u0142\u0107 \u0144"},
+        {1253, 161, "CP1253",
+         "\u0386\u03b4\u03b5\u03b9\u03b1 \u03c7\u03c1\u03ae\u03c3\u03b7\u03c2"},
+        {1254, 162, "CP1254", "Lisans s\u00f6zle\u015fmesi: \u0130\u0131\u011e\u011f"},
+        {1257, 186, "CP1257", "Licencijos sutartis: \u0105\u010d\u0119\u0117\u012f\u0161\u0173"},
+        {932, 128, "CP932", "\u30bd\u30d5\u30c8\u30a6\u30a7\u30a2\u4f7f\u7528\u8a31\u8afe"},
+        {936, 134, "CP936", "\u8f6f\u4ef6\u8bb8\u53ef\u534f\u8bae"},
+        {949, 129, "CP949", "\uc18c\ud504\ud2b8\uc6e8\uc5b4 \uc0ac\uc6a9\uad8c"},
+        {950, 136, "CP950", "\u8edf\u9ad4\u6388\u6b0a\u5408\u7d04"},
+    };
+    for (const auto& c : kCases) {
+        std::string body = escapedIn(c.iconvName, c.text);
+        std::string expected = c.text + " caf\u00e9\n";
+        auto rtf = [&](int documentPage, const std::string& characterSet) {
+            return "{\\rtf1\\ansi\\ansicpg" + std::to_string(documentPage) +
+                   "\\deff0{\\fonttbl{\\f0\\fnil" + characterSet +
+                   " Body;}{\\f1\\fswiss\\fcharset0 Arial;}}\\f0 " + body +
+                   " {\\f1 caf\\'e9}\\par}";
+        };
+        std::string characterSet = "\\fcharset" + std::to_string(c.characterSet);
+        // The font's character set decides, over the document's code page; a font without
+        // one, or with the default character set, takes the document's.
+        EXPECT_EQ(textOf(rtf(c.codePage, characterSet)), expected) << c.codePage;
+        EXPECT_EQ(textOf(rtf(1252, characterSet)), expected) << c.codePage;
+        EXPECT_EQ(textOf(rtf(c.codePage, "")), expected) << c.codePage;
+        EXPECT_EQ(textOf(rtf(c.codePage, "\\fcharset1")), expected) << c.codePage;
+    }
+}
+
+TEST(RTFReader, WordProcessorListsTablesAndHeadings) {
+    const std::string fonts = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl"
+                              "{\\f0\\froman\\fcharset0 Times New Roman;}"
+                              "{\\f2\\fmodern\\fcharset0 Courier New;}"
+                              "{\\f3\\froman\\fcharset2 Symbol;}{\\f5 Symbol;}"
+                              "{\\f10\\fnil\\fcharset2 Wingdings;}}";
+    const struct {
+        std::string rtf;
+        std::string text;
+    } kCases[] = {
+        // Bullets: Symbol's, the letter o that stands for a white bullet, Wingdings' square,
+        // arrowhead and check mark.
+        {"{\\listtext\\pard\\plain\\f3\\fs24 \\'b7\\tab}One\\par"
+         "{\\listtext\\pard\\plain\\f2\\fs24 o\\tab}Two\\par"
+         "{\\listtext\\pard\\plain\\f10\\fs24 \\'a7\\tab}Three\\par"
+         "{\\listtext\\f10 \\'d8\\tab}Four\\par{\\pntext\\f10 \\'fc\\tab}Five\\par}",
+         "\u2022\tOne\n\u25e6\tTwo\n\u25aa\tThree\n\u27a2\tFour\n\u2713\tFive\n"},
+        // Symbol's letters and signs, by character set or by name, as bytes or private-use
+        // characters; an o outside a list label stays a letter.
+        {"\\f3 a\\'b3b\\'b9p \\\\ \\u-3913?{\\f5 \\'b7}\\f0  o}",
+         "\u03b1\u2265\u03b2\u2260\u03c0 \u2234 \u2022\u2022 o"},
+        // Cells end with a tab, rows, columns, sections and pages with a paragraph end; the
+        // flattened copy of a nested table is not shown a second time.
+        {"\\trowd\\cellx2000\\cellx4000\\pard\\intbl Name\\cell Value\\cell\\row "
+         "\\pard\\intbl Outer\\cell\\pard\\intbl\\itap2 A\\nestcell B\\nestcell"
+         "{\\*\\nesttableprops\\trowd\\nestrow}{\\nonesttables A\\tab B\\par}\\cell\\row "
+         "\\pard left\\column right\\sect next\\page last}",
+         "Name\tValue\t\nOuter\tA\tB\t\t\nleft\nright\nnext\nlast"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(textOf(fonts + c.rtf), c.text) << c.rtf;
+    }
+
+    // Capitals are applied when the text is shaped; the text keeps its letters.
+    RTFReadResult r = readRTF(fonts + "{\\caps Limited} {\\scaps warranty}\\caps0 .}");
+    EXPECT_EQ(r.document.text, "Limited warranty.");
+    ASSERT_EQ(r.document.runs.size(), 4u);
+    EXPECT_TRUE(r.document.runs[0].style.caps);
+    EXPECT_TRUE(r.document.runs[2].style.smallCaps);
+    EXPECT_FALSE(r.document.runs[3].style.caps || r.document.runs[3].style.smallCaps);
+
+    // Fonts are named for the layout: a name in its own code page with its other name, and
+    // none for the picture fonts, whose characters are Unicode now.
+    r = readRTF("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset128 "
+                "\\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9{\\*\\falt MS Mincho};}"
+                "{\\f1\\fswiss Arial;}{\\f3\\fcharset2 Symbol;}}\\f0 \\'82\\'a0\\f1 b\\f3 \\'b7}");
+    EXPECT_EQ(r.document.text, "\u3042b\u2022");
+    EXPECT_EQ(r.document.fonts,
+              (std::vector<std::string>{"\uff2d\uff33 \u660e\u671d,MS Mincho", "Arial"}));
+    ASSERT_EQ(r.document.runs.size(), 3u);
+    EXPECT_EQ(r.document.runs[0].style.font, 0);
+    EXPECT_EQ(r.document.runs[1].style.font, 1);
+    EXPECT_EQ(r.document.runs[2].style.font, -1);
+}
+
+// Licences written in Markdown and turned into RTF by pandoc read back word for word.
+TEST(RTFReader, PandocLicencesReadWordForWord) {
+    const std::vector<std::string> kLicences = {
+        "# Licence agreement\n\nPlease read this **licence** before you *play*.\n\n"
+        "- Install it on your computers.\n- Do not sell it.\n\n"
+        "| Term | Meaning |\n|---|---|\n| Game | The software |\n\n1. First clause.\n",
+        "# Lizenzvertrag\n\nBitte lesen Sie diese **Lizenz** gr\u00fcndlich.\n\n"
+        "- Sie d\u00fcrfen das Spiel installieren.\n- Nicht verkaufen.\n",
+        "# Contrat de licence\n\nVeuillez lire ce contrat avant de *jouer* \u00e0 ce jeu.\n",
+        "# Umowa licencyjna\n\nPrzeczytaj uwa\u017cnie t\u0119 umow\u0119.\n\n- Zak\u0142adka "
+        "\u017c\u00f3\u0142w.\n",
+        "# \u041b\u0438\u0446\u0435\u043d\u0437\u0438\u043e\u043d\u043d\u043e\u0435 "
+        "\u0441\u043e\u0433\u043b\u0430\u0448\u0435\u043d\u0438\u0435\n\n\u041f\u0440\u043e"
+        "\u0447\u0442\u0438\u0442\u0435 **\u0432\u043d\u0438\u043c\u0430\u0442\u0435\u043b\u044c"
+        "\u043d\u043e** \u044d\u0442\u043e \u0441\u043e\u0433\u043b\u0430\u0448\u0435\u043d\u0438"
+        "\u0435.\n\n| \u0421\u0440\u043e\u043a | \u0413\u043e\u0434 |\n|---|---|\n| 1 | 2 |\n",
+        "# \u0386\u03b4\u03b5\u03b9\u03b1 \u03c7\u03c1\u03ae\u03c3\u03b7\u03c2\n\n\u0394\u03b9"
+        "\u03b1\u03b2\u03ac\u03c3\u03c4\u03b5 \u03c0\u03c1\u03bf\u03c3\u03b5\u03ba\u03c4\u03b9"
+        "\u03ba\u03ac \u03c4\u03bf\u03c5\u03c2 \u03cc\u03c1\u03bf\u03c5\u03c2.\n",
+        "# Lisans s\u00f6zle\u015fmesi\n\nL\u00fctfen bu s\u00f6zle\u015fmeyi dikkatle "
+        "okuyun.\n\n- \u0130ade yoktur.\n",
+        "# \u30bd\u30d5\u30c8\u30a6\u30a7\u30a2\u4f7f\u7528\u8a31\u8afe\u5951\u7d04\u66f8\n\n"
+        "\u672c\u5951\u7d04\u3092\u3088\u304f\u304a\u8aad\u307f\u304f\u3060\u3055\u3044\u3002"
+        "\n\n- \u8ca9\u58f2\u3057\u306a\u3044\u3053\u3068\u3002\n",
+        "# \u8f6f\u4ef6\u8bb8\u53ef\u534f\u8bae\n\n\u8bf7\u4ed4\u7ec6\u9605\u8bfb\u672c\u534f"
+        "\u8bae\u3002\n",
+    };
+    TestSupport::TempDir dir;
+    for (size_t k = 0; k < kLicences.size(); ++k) {
+        std::string markdown = dir / ("licence" + std::to_string(k) + ".md");
+        std::string rtf = dir / ("licence" + std::to_string(k) + ".rtf");
+        TestSupport::writeFile(markdown, kLicences[k]);
+        // Smart punctuation off: the source's quotes and dashes stay what they are.
+        std::string command = "HOME='" + dir.path() + "' pandoc -s -f markdown-smart -t rtf '" +
+                              markdown + "' -o '" + rtf + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << "pandoc is installed by scripts/install-deps";
+
+        // The source's words without Markdown's marks; pandoc writes list items with a bullet.
+        std::vector<std::string> expected;
+        for (std::string word : wordsOf(kLicences[k])) {
+            if (word == "-") {
+                word = "\u2022";
+            } else if (word == "#" || word.find_first_not_of("|-") == std::string::npos) {
+                continue;
+            }
+            std::erase(word, '*');
+            expected.push_back(word);
+        }
+        RTFReadResult read = readRTF(TestSupport::readFile(rtf));
+        EXPECT_EQ(read.repairs, 0u);
+        EXPECT_EQ(wordsOf(read.document.text), expected) << kLicences[k];
     }
 }

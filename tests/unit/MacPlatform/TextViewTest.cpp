@@ -193,6 +193,12 @@ TEST_F(TextViewTest, ReadsRTFAndPlainFilesFromURLs) {
     EXPECT_FALSE(runs[0].style.bold);
     EXPECT_TRUE(runs[1].style.bold);
     EXPECT_EQ(textOf(txn).substr(runs[1].start, runs[1].end - runs[1].start), "Bold");
+    // Text put in front keeps the file's font with the file's runs.
+    ASSERT_EQ(TXNSetData(txn, kTXNTextData, "> ", 2, 0, 0), noErr);
+    const MacPlatform::StyledText& spliced =
+        MacPlatform::TextView::fromTXN(txn)->layout().document();
+    EXPECT_EQ(spliced.fonts, std::vector<std::string>{"Helvetica"});
+    EXPECT_EQ(spliced.runs.back().style.font, 0);
 
     // Unbalanced braces: the stray close is ignored and the open group ends with the file.
     ASSERT_EQ(read("braces.rtf", "{\\rtf1 one} two {\\b three"), noErr);
@@ -206,6 +212,8 @@ TEST_F(TextViewTest, ReadsRTFAndPlainFilesFromURLs) {
     ASSERT_EQ(read("cut.rtf", "{\\rtf1 ok \\'4"), noErr);
     EXPECT_EQ(textOf(txn).substr(0, 2), "ok");
 
+    ASSERT_EQ(read("EULA.txt", std::string("\xFF\xFEH\0\xE9\0", 6)), noErr);
+    EXPECT_EQ(textOf(txn), "H\xC3\xA9");
     ASSERT_EQ(read("EULA.txt", "Caf\x8E\r\nline two"), noErr);
     EXPECT_EQ(textOf(txn), "Caf\xC3\xA9\nline two");
 

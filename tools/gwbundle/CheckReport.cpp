@@ -21,6 +21,15 @@ void CheckReport::fail(const std::string& file, const std::string& problem,
     m_failures.push_back(file + ": " + problem + ". Fix: " + fix);
 }
 
+bool CheckReport::hasFailureFor(const std::string& file) const {
+    for (const std::string& line : m_failures) {
+        if (line.compare(0, file.size() + 1, file + ":") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CheckReport::warn(const std::string& file, const std::string& note) {
     m_warnings.push_back(file + ": warning: " + note);
 }

@@ -26,6 +26,8 @@ public:
     void warn(const std::string& file, const std::string& note);
 
     bool passed() const { return m_failures.empty(); }
+    // Whether a failure line about file has been added.
+    bool hasFailureFor(const std::string& file) const;
     const std::vector<std::string>& failures() const { return m_failures; }
     const std::vector<std::string>& warnings() const { return m_warnings; }
 

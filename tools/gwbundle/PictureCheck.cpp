@@ -77,15 +77,15 @@ void checkPictures(const BundlePaths& paths, CheckReport& report) {
         checkPagePicture(paths, name, report);
     }
     const std::string archivePath = paths.resources + "/Channel.dat";
-    if (!isRegularFile(archivePath)) {
-        // Reported with the files the launcher refuses to start without.
+    // A missing archive is reported with the files the launcher refuses to start without, a
+    // damaged one with the resource archives; its members would only repeat that.
+    if (!isRegularFile(archivePath) || report.hasFailureFor(kBrandingArchive)) {
         return;
     }
     CZipArchive archive;
     archive.SetStopOnFatalConditions(false);
     if (archivePath.size() > CFILE_MAX_PATH_LENGTH ||
         !archive.OpenArchive(archivePath.c_str(), 0, "", false, CFILE_NAME_AS_GIVEN)) {
-        // Reported with the resource archives, with the reader's reason.
         return;
     }
     for (const char* name : kBrandingMembers) {

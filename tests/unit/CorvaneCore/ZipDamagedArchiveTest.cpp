@@ -196,6 +196,11 @@ TEST(ZipDamaged, EveryRefusalSaysWhy) {
         SCOPED_TRACE(damaged.what);
         TestSupport::writeFile(path, damaged.bytes);
         CZipArchive archive;
+        if (damaged.error == CZipError::None) {
+            EXPECT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0))
+                << archive.GetLastErrorText();
+            continue;
+        }
         EXPECT_FALSE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
         EXPECT_EQ(archive.GetLastError(), damaged.error) << archive.GetLastErrorText();
         std::string const reason = archive.GetLastErrorText();

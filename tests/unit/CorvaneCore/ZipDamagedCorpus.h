@@ -1,9 +1,10 @@
-// Damaged archives that the zip reader must refuse, each with the reason it must give: the
-// zip reader's tests check the reason, gwbundle's tests check that `gwbundle check` reports
-// each one in a single line.
+// Damaged archives, each with the reason the zip reader must refuse it for, or CZipError::None
+// for damage that the reader reads past but other zip tools refuse. The zip reader's tests
+// check the reasons, gwbundle's tests that `gwbundle check` reports each archive in one line.
 #pragma once
 
 #include "CorvaneCore/ZipArchive.h"
+#include "CorvaneCore/ZipFormat.h"
 #include "ZipTestHelpers.h"
 
 #include <string>
@@ -17,9 +18,13 @@ struct DamagedArchive {
     CZipError error;
 };
 
-inline std::vector<DamagedArchive> damagedArchives() {
-    std::vector<Member> const members = {{"Branding.jpg", std::string(300, 'b')},
-                                         {"BrandingMask.jpg", std::string(200, 'm')}};
+// Each is an archive of Branding.jpg and BrandingMask.jpg with the given contents (at least 60
+// bytes each), damaged in one way.
+inline std::vector<DamagedArchive>
+damagedArchives(std::string const& branding = std::string(300, 'b'),
+                std::string const& mask = std::string(200, 'm')) {
+    using ZipFormat::ALTERNATIVE_END_SIGNATURE;
+    std::vector<Member> const members = {{"Branding.jpg", branding}, {"BrandingMask.jpg", mask}};
     std::string const whole = buildArchive(members);
     std::size_t const end = whole.size() - 22;
     std::size_t const directory = get32(whole, end + 16);
@@ -35,6 +40,8 @@ inline std::vector<DamagedArchive> damagedArchives() {
         put16(encoded, value);
         return bytes.replace(at, 2, encoded);
     };
+    Layout alternative;
+    alternative.endSignature = ALTERNATIVE_END_SIGNATURE;
     Layout walkOnly;
     walkOnly.writeEnd = false;
     std::string const noEnd = buildArchive(members, walkOnly);
@@ -57,6 +64,10 @@ inline std::vector<DamagedArchive> damagedArchives() {
          CZipError::DamagedDirectory},
         {"directory without end record, followed by junk", noEnd + std::string(40, '\0'),
          CZipError::DamagedDirectory},
+        {"more members counted than the directory holds", with16(end + 10, 9), CZipError::None},
+        {"fewer members counted than the directory holds", with16(end + 10, 1), CZipError::None},
+        {"alternative end signature", buildArchive(members, alternative), CZipError::None},
+        {"wrong CRC-32", with32(directory + 16, 0), CZipError::None},
     };
 }
 

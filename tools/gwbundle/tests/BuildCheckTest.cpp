@@ -264,16 +264,20 @@ TEST_F(GwbundleBuildCheck, ArchivesTheLauncherCannotReadGiveOneLineWithTheReason
                         "launcher stops with \"Compressed Zip File Found\"). Fix: pack it with "
                         "`gwbundle pack`, or `zip -0 -X`");
 
-    for (const ZipTest::DamagedArchive& damaged : ZipTest::damagedArchives()) {
+    for (const ZipTest::DamagedArchive& damaged :
+         ZipTest::damagedArchives(makeJpeg(40, 30), makeJpeg(20, 15))) {
         SCOPED_TRACE(damaged.what);
         TestSupport::writeFile(channel, damaged.bytes);
         ToolResult result = runTool({"check", bundle});
         EXPECT_EQ(result.exitStatus, 1);
         lines = problemLines(result.output);
         ASSERT_EQ(lines.size(), 1u) << result.output;
-        EXPECT_EQ(
-            lines[0].rfind("Contents/Resources/Channel.dat: cannot be read as a zip archive: ", 0),
-            0u)
-            << lines[0];
+        // Damage the reader reads past is still damage to other tools.
+        const char* expected = damaged.error == CZipError::None
+                                   ? "Contents/Resources/Channel.dat: other zip tools (unzip, "
+                                     "Python's zipfile) refuse it: "
+                                   : "Contents/Resources/Channel.dat: cannot be read as a zip "
+                                     "archive: ";
+        EXPECT_EQ(lines[0].rfind(expected, 0), 0u) << lines[0];
     }
 }

@@ -22,6 +22,7 @@ CheckReport checkBundle(const std::string& bundlePath) {
     checkNib(paths, report);
     checkAgreement(paths, report);
     checkPlugin(paths, report);
+    checkStoreConfig(paths, report);
     return report;
 }
 

@@ -25,6 +25,10 @@ void checkNib(const BundlePaths& paths, CheckReport& report);
 // The storefront plug-in's exports (PluginCheck.cpp).
 void checkPlugin(const BundlePaths& paths, CheckReport& report);
 
+// The sample storefront's store.conf: the catalogue's address and the public key, and no
+// secret key beside them (StoreConfigCheck.cpp).
+void checkStoreConfig(const BundlePaths& paths, CheckReport& report);
+
 // Everything above, in that order (BundleCheck.cpp).
 CheckReport checkBundle(const std::string& bundlePath);
 

@@ -1,5 +1,6 @@
 // gwbundle: the publisher's tool for launcher bundles.
 #include "Commands.h"
+#include "StoreCommands.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,8 @@ Tools for publishers who wrap a game in the launcher:
   gwbundle pack ARCHIVE FILE...          write a stored zip archive (Channel.dat and the like)
   gwbundle build MANIFEST OUTPUT.app     assemble a launcher bundle from a manifest
   gwbundle check BUNDLE.app              check a bundle before shipping it
+  gwbundle keygen NAME                   make the key pair that signs storefront updates
+  gwbundle sign-update ...               pack and sign a storefront update for your server
 
 gwbundle COMMAND --help describes each command; docs/publishing.md is the publisher's guide.
 )";
@@ -46,6 +49,12 @@ int main(int argc, char** argv) {
     }
     if (command == "check") {
         return gwbundle::runCheck(arguments);
+    }
+    if (command == "keygen") {
+        return gwbundle::runKeygen(arguments);
+    }
+    if (command == "sign-update") {
+        return gwbundle::runSignUpdate(arguments);
     }
     std::fprintf(stderr, "gwbundle: unknown command '%s' (see gwbundle --help)\n", command.c_str());
     return 1;

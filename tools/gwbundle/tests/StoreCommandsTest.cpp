@@ -1,0 +1,119 @@
+// The publisher's side of the online store: a key pair, an update signed with it that the
+// storefront accepts, and store.conf as gwbundle check reads it.
+#include "BundleChecks.h"
+#include "GwbundleTestSupport.h"
+
+#include "StoreConfig.h"
+#include "UpdateArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace GwbundleTest;
+
+namespace {
+
+std::string lineAfter(const std::string& text, const std::string& prefix) {
+    std::size_t at = text.find(prefix);
+    if (at == std::string::npos) {
+        return {};
+    }
+    at += prefix.size();
+    return text.substr(at, text.find('\n', at) - at);
+}
+
+} // namespace
+
+TEST(GwbundleStore, AKeyPairSignsAnUpdateTheStorefrontAccepts) {
+    TestSupport::TempDir dir;
+    ToolResult keygen = runTool({"keygen", dir / "publisher"});
+    ASSERT_EQ(keygen.exitStatus, 0) << keygen.output;
+    struct stat secret {};
+    ASSERT_EQ(stat((dir / "publisher.key").c_str(), &secret), 0);
+    EXPECT_EQ(secret.st_mode & 0777, 0600u);
+    std::optional<Storefront::PublicKey> key =
+        Storefront::parsePublicKey(lineAfter(keygen.output, "public-key = "));
+    ASSERT_TRUE(key) << keygen.output;
+    // Never overwritten, never made inside a bundle.
+    EXPECT_EQ(runTool({"keygen", dir / "publisher"}).exitStatus, 1);
+    EXPECT_EQ(runTool({"keygen", dir / "Game.app/Contents/publisher"}).exitStatus, 1);
+    EXPECT_FALSE(TestSupport::pathExists(dir / "Game.app"));
+
+    TestSupport::writeFile(dir / "build/Pellucid.dylib", "library bytes");
+    TestSupport::writeFile(dir / "build/Storefront/covers/a.jpg", "cover bytes");
+    ToolResult signed_ = runTool({"sign-update", "--key", dir / "publisher.key", "--version", "7",
+                                  dir / "build", dir / "storefront-7.tar.gz"});
+    ASSERT_EQ(signed_.exitStatus, 0) << signed_.output;
+    EXPECT_NE(signed_.output.find("[update]\nversion = 7\nurl = storefront-7.tar.gz\n"),
+              std::string::npos)
+        << signed_.output;
+    std::string archive = TestSupport::readFile(dir / "storefront-7.tar.gz");
+    std::string signature = lineAfter(signed_.output, "signature = ");
+    EXPECT_EQ(signature + "\n", TestSupport::readFile(dir / "storefront-7.tar.gz.sig"));
+    EXPECT_EQ(
+        Storefront::updateRefusal(archive, lineAfter(signed_.output, "sha256 = "), signature, *key),
+        "");
+    std::vector<Storefront::UpdateFile> files;
+    std::string error;
+    ASSERT_TRUE(Storefront::readUpdateArchive(archive, files, error)) << error;
+    ASSERT_EQ(files.size(), 2u);
+
+    // Another key's signature is refused.
+    ASSERT_EQ(runTool({"keygen", dir / "other"}).exitStatus, 0);
+    ToolResult other = runTool({"sign-update", "--key", dir / "other.key", "--version", "7",
+                                dir / "build", dir / "other-7.tar.gz"});
+    ASSERT_EQ(other.exitStatus, 0) << other.output;
+    EXPECT_NE(Storefront::updateRefusal(TestSupport::readFile(dir / "other-7.tar.gz"),
+                                        lineAfter(other.output, "sha256 = "),
+                                        lineAfter(other.output, "signature = "), *key),
+              "");
+
+    // A secret key, or a file the storefront does not own, is never packed.
+    for (const char* stray : {"build/Storefront/publisher.key", "build/Tessaly.dat"}) {
+        SCOPED_TRACE(stray);
+        TestSupport::writeFile(dir / stray, "x");
+        EXPECT_EQ(runTool({"sign-update", "--key", dir / "publisher.key", "--version", "8",
+                           dir / "build", dir / "storefront-8.tar.gz"})
+                      .exitStatus,
+                  1);
+        EXPECT_FALSE(TestSupport::pathExists(dir / "storefront-8.tar.gz"));
+        TestSupport::removeTree(dir / stray);
+    }
+}
+
+TEST(GwbundleStore, CheckReadsStoreConfAndFindsSecretKeys) {
+    struct Case {
+        const char* text;
+        const char* problem; // empty: passes
+    };
+    const std::string key = "public-key = " + std::string(64, 'a') + "\n";
+    const Case cases[] = {
+        {"catalogue-url = https://games.example.com/c.txt\n", ""},
+        {"catalogue-url = http://games.example.com/c.txt\n", "plain http to another machine"},
+        {"catalogue-url = games.example.com/c.txt\n", "is not an absolute web address"},
+        {"public-key = 12ab\n", "public-key is not 64 hexadecimal digits"},
+        {"catalog-url = https://games.example.com/c.txt\n", "unknown key \"catalog-url\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        TestSupport::TempDir dir;
+        std::string bundle = dir / "Game.app";
+        TestSupport::writeFile(bundle + "/Contents/Resources/Storefront/store.conf", c.text + key);
+        gwbundle::CheckReport report;
+        gwbundle::checkStoreConfig(gwbundle::BundlePaths(bundle), report);
+        if (*c.problem) {
+            ASSERT_EQ(report.failures().size(), 1u);
+            EXPECT_NE(report.failures()[0].find("Contents/Resources/Storefront/store.conf"),
+                      std::string::npos);
+            EXPECT_NE(report.failures()[0].find(c.problem), std::string::npos)
+                << report.failures()[0];
+        } else {
+            EXPECT_TRUE(report.passed());
+            TestSupport::writeFile(bundle + "/Contents/Resources/Storefront/store.key", "x");
+            gwbundle::CheckReport withKey;
+            gwbundle::checkStoreConfig(gwbundle::BundlePaths(bundle), withKey);
+            EXPECT_EQ(withKey.failures().size(), 1u);
+        }
+    }
+}

@@ -10,11 +10,7 @@ set(allowed
     "^platform/Display/SDL/"
     "^demo/game/"
     "^bench/"
-    "^tests/unit/MacPlatform/SDLEventTest\\.cpp$"
-    "^tests/unit/MacPlatform/ControlTestHelpers\\.h$"
-    "^tests/unit/MacPlatform/DisplayTest\\.cpp$"
-    "^tests/unit/MacPlatform/HIViewTest\\.cpp$"
-    "^tests/unit/MacPlatform/WindowTest\\.cpp$")
+    "^tests/unit/Display/SDLBackendTest\\.cpp$")
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR is not set")

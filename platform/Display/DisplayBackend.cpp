@@ -105,8 +105,11 @@ const BackendOperations& chooseBackend() {
     if (!name || !*name || std::strcmp(name, "sdl") == 0) {
         return sdlBackend();
     }
-    Unknown::reason() =
-        std::string("no display backend is called \"") + name + "\" (MACPLATFORM_DISPLAY: sdl)";
+    if (std::strcmp(name, "headless") == 0) {
+        return headlessBackend();
+    }
+    Unknown::reason() = std::string("no display backend is called \"") + name +
+                        "\" (MACPLATFORM_DISPLAY: sdl or headless)";
     return Unknown::operations;
 }
 

@@ -4,7 +4,8 @@
 // and icons, and the screen. HIToolbox is written once over this table; each backend lives in
 // a folder of its own under Display/ and is the only code that knows its library.
 //
-// Backends: "sdl" (Display/SDL, the default: SDL2's video layer, X11 or Wayland). The
+// Backends: "sdl" (Display/SDL, the default: SDL2's video layer, X11 or Wayland) and
+// "headless" (Display/Headless: windows in memory and an event queue that tests fill). The
 // environment variable MACPLATFORM_DISPLAY chooses one, as SDL_VIDEODRIVER chooses SDL's
 // driver; a name no backend has gives a backend that refuses to start and says why.
 //
@@ -202,5 +203,6 @@ const BackendOperations& backend();
 
 // The backends there are; tests of the contract run against each.
 const BackendOperations& sdlBackend();
+const BackendOperations& headlessBackend();
 
 } // namespace MacPlatform::Display

@@ -243,7 +243,7 @@ class Session:
                       "HOME": self.home}
         self.env = {key: value for key, value in os.environ.items()
                     if key not in ("WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "XAUTHORITY",
-                                   "DEMO_GAME_TOUR_SECONDS")}
+                                   "DEMO_GAME_TOUR_SECONDS", "MACPLATFORM_DISPLAY")}
         self.env.update(DISPLAY=display, HOME=self.home, XDG_CONFIG_HOME=self.config,
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
         self.env[MARKER] = self.marker

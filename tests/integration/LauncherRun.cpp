@@ -67,7 +67,6 @@ OSStatus SendEvent(EventRef event, EventTargetRef target, OSStatus status) {
     close(err);
     setvbuf(stdout, nullptr, _IONBF, 0);
 
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
     g_RecordFile = folder + "/record";
     setenv("KXTEST_RECORD_FILE", g_RecordFile.c_str(), 1);

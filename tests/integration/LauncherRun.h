@@ -66,7 +66,7 @@ struct RunResult {
 
 using Script = std::function<void(LauncherScript&)>;
 
-// Runs the launcher against the bundle in a child with SDL's dummy video driver; the child is
+// Runs the launcher against the bundle in a child on the headless display; the child is
 // ended by a hang guard after half a minute.
 RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
                       const RunOptions& options = {});

@@ -127,7 +127,7 @@ bool catchesSignal(pid_t pid, int signal) {
 pid_t spawnLauncher(const LauncherTestBundle& bundle, const std::string& folder,
                     std::string argv0 = {}) {
     std::vector<std::string> settings = {
-        "SDL_VIDEODRIVER=dummy", "XDG_CONFIG_HOME=" + folder, "HOME=" + folder,
+        "MACPLATFORM_DISPLAY=headless", "XDG_CONFIG_HOME=" + folder, "HOME=" + folder,
         "KXTEST_RECORD_FILE=" + folder + "/record", "PATH=/usr/bin:/bin"};
     std::vector<char*> env;
     for (std::string& setting : settings) {

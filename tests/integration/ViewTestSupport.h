@@ -59,7 +59,6 @@ inline LauncherTest::BundleOptions bundleOptions(const std::string& information)
 class ViewScene {
 public:
     explicit ViewScene(const LauncherTest::LauncherTestBundle& bundle) {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
         bundle.makeMainBundle();
         pluginStatus = KX_Initialize(1234, "Test Game", 7, 4.99f, 1);
         Rect bounds{40, 40, 40 + 540, 40 + 720};

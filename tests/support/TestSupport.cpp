@@ -113,6 +113,9 @@ const std::string& privateHome() {
 } // namespace TestSupport
 
 int main(int argc, char** argv) {
+    // Windows live in memory and input comes from the tests, unless a run asks for a real
+    // display (the display tests under Xvfb do).
+    setenv("MACPLATFORM_DISPLAY", "headless", 0);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new TestSupport::PrivateHomeEnvironment);
     return RUN_ALL_TESTS();

@@ -214,7 +214,6 @@ TEST_F(DemoBundleTest, NibGivesTheLaunchersObjects) {
     EXPECT_EXIT(
         {
             ChildChecks checks;
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
             MacPlatformTestSetMainBundlePath(bundle.c_str());
             IBNibRef nib = nullptr;
             checks.equal(CreateNibReference(CFSTR("main"), &nib), noErr, "main.nib opens");

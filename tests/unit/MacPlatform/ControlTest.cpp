@@ -1,5 +1,5 @@
 // Control IDs, the content view, QuickDraw bounds, point conversion and the standard handler's
-// hit test, on a window of SDL's dummy driver.
+// hit test, on a window of the headless display.
 #include "ControlTestHelpers.h"
 
 namespace {
@@ -52,11 +52,7 @@ TEST_F(ControlTest, ViewsAreFoundByTheirIDsAndTheContentViewFillsTheWindow) {
     EXPECT_EQ(HIViewFindByID(nullptr, text, &found), paramErr);
 
     // The content view follows the window when it is resized.
-    SDL_SetWindowSize(SDL_GetWindowFromID(windowID()), 320, 180);
-    SDL_Event resized{};
-    resized.window = {
-        SDL_WINDOWEVENT, 0, windowID(), SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, 0, 320, 180};
-    push(resized);
+    ASSERT_TRUE(MacPlatform::Display::Headless::resizeWindow(windowID(), 320, 180));
     pump();
     ASSERT_EQ(HIViewGetFrame(content, &frame), noErr);
     EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 320, 180)));
@@ -119,7 +115,7 @@ TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoin
 
     // The inner view has no handler: the event goes on to its parent, still naming the inner
     // view and its local point.
-    mouseButton(SDL_MOUSEBUTTONDOWN, 10 + 5 + 3, 20 + 7 + 4);
+    mouseButton(EventType::MouseDown, 10 + 5 + 3, 20 + 7 + 4);
     pump();
     ASSERT_EQ(atOuter.count, 1);
     EXPECT_EQ(atOuter.view, inner);
@@ -128,8 +124,8 @@ TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoin
     EXPECT_EQ(atHidden.count, 0) << "hidden views are not hit";
 
     // Outside the inner view the outer one is the deepest; the far edge belongs to no one.
-    mouseButton(SDL_MOUSEBUTTONDOWN, 10 + 50, 20 + 60);
-    mouseButton(SDL_MOUSEBUTTONDOWN, 10 + 100, 20 + 5);
+    mouseButton(EventType::MouseDown, 10 + 50, 20 + 60);
+    mouseButton(EventType::MouseDown, 10 + 100, 20 + 5);
     pump();
     ASSERT_EQ(atOuter.count, 2);
     EXPECT_EQ(atOuter.view, outer);

@@ -1,15 +1,17 @@
-// What the control tests share: a shown window on SDL's dummy driver with the standard handler,
-// SDL input pushed at it and run through the event loop, and the commands that came out.
+// What the control tests share: a shown window of the headless display with the standard
+// handler, input posted at it and run through the event loop, and the commands that came out.
 #pragma once
 
+#include "Display/Headless/HeadlessDisplay.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/Carbon.h>
 
-#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace ControlTests {
@@ -25,8 +27,19 @@ inline OSStatus recordCommand(EventHandlerCallRef, EventRef event, void* userDat
 
 class WindowFixture : public ::testing::Test {
 protected:
+    using Event = MacPlatform::Display::Event;
+    using EventType = MacPlatform::Display::EventType;
+    // The Mac's key code and character of a key the tests type.
+    struct Key {
+        int code;
+        char character;
+    };
+    static constexpr Key kReturn{0x24, 0x0D};
+    static constexpr Key kEscape{0x35, 0x1B};
+    static constexpr Key kEnter{0x4C, 0x03};
+    static constexpr Key kLeftArrow{0x7B, 0x1C};
+
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
         Rect bounds{40, 40, 40 + 200, 40 + 300};
         ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &bounds,
                                   &m_window),
@@ -43,7 +56,6 @@ protected:
         if (m_window) {
             DisposeWindow(m_window);
         }
-        SDL_SetModState(KMOD_NONE);
     }
 
     HIViewRef content() const {
@@ -51,43 +63,45 @@ protected:
         EXPECT_EQ(HIViewFindByID(HIViewGetRoot(m_window), kHIViewWindowContentID, &view), noErr);
         return view;
     }
-    Uint32 windowID() const { return MacPlatform::Window::fromRef(m_window)->displayID(); }
+    std::uint32_t windowID() const { return MacPlatform::Window::fromRef(m_window)->displayID(); }
     static void pump() { RunCurrentEventLoop(0); }
-    static void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    static void post(const Event& event) { MacPlatform::Display::Headless::postEvent(event); }
 
-    void mouseButton(Uint32 type, int x, int y) const {
-        SDL_Event event{};
-        event.button.type = type;
-        event.button.windowID = windowID();
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-        push(event);
+    // The primary button going down or up at a point of the content.
+    void mouseButton(EventType type, int x, int y) const {
+        Event event;
+        event.type = type;
+        event.windowID = windowID();
+        event.button = MacPlatform::Display::kPrimaryButton;
+        event.clickCount = 1;
+        event.chord = type == EventType::MouseDown ? 1 : 0;
+        event.x = x;
+        event.y = y;
+        post(event);
     }
     void mouseMove(int x, int y, bool buttonDown = false) const {
-        SDL_Event event{};
-        event.motion.type = SDL_MOUSEMOTION;
-        event.motion.windowID = windowID();
-        event.motion.state = buttonDown ? SDL_BUTTON_LMASK : 0;
-        event.motion.x = x;
-        event.motion.y = y;
-        push(event);
+        Event event;
+        event.type = EventType::MouseMoved;
+        event.windowID = windowID();
+        event.chord = buttonDown ? 1 : 0;
+        event.x = x;
+        event.y = y;
+        post(event);
     }
-    void key(Uint32 type, SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod = KMOD_NONE) const {
-        SDL_Event event{};
-        event.key.type = type;
-        event.key.windowID = windowID();
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = scancode;
-        event.key.keysym.sym = sym;
-        event.key.keysym.mod = mod;
-        push(event);
+    // A key going down in the window, typing `text` when given.
+    void key(Key which, UInt32 modifiers = 0, const std::string& text = {}) const {
+        Event event;
+        event.type = EventType::KeyDown;
+        event.windowID = windowID();
+        event.keyCode = which.code;
+        event.charCode = which.character;
+        event.modifiers = modifiers;
+        std::snprintf(event.text, sizeof event.text, "%s", text.c_str());
+        post(event);
     }
     void click(int x, int y) const {
-        mouseButton(SDL_MOUSEBUTTONDOWN, x, y);
-        mouseButton(SDL_MOUSEBUTTONUP, x, y);
+        mouseButton(EventType::MouseDown, x, y);
+        mouseButton(EventType::MouseUp, x, y);
         pump();
     }
     std::vector<UInt32> commandIDs() const {

@@ -1,13 +1,10 @@
 #include <Carbon/Carbon.h>
 #include <MacPlatformTesting.h>
 
-#include "Display/DisplayBackend.h"
+#include "Display/Headless/HeadlessDisplay.h"
+#include "HIToolbox/Cursor.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <optional>
-#include <string>
 
 TEST(Cursor, ThemeCursorsAreKeptWithoutADisplayAndUnknownOnesRefused) {
     InitCursor();
@@ -27,25 +24,26 @@ TEST(Cursor, ThemeCursorsAreKeptWithoutADisplayAndUnknownOnesRefused) {
 }
 
 TEST(Cursor, ThemeCursorsGoThroughTheDisplayWhenItRuns) {
-    // SDL's screenless driver runs the same calls as a real display without needing one.
-    const char* saved = std::getenv("SDL_VIDEODRIVER");
-    std::optional<std::string> previous = saved ? std::optional<std::string>(saved) : std::nullopt;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    namespace Headless = MacPlatform::Display::Headless;
+    using MacPlatform::Display::CursorShape;
     const MacPlatform::Display::BackendOperations& display = MacPlatform::Display::backend();
+    EXPECT_EQ(SetThemeCursor(kThemeWatchCursor), noErr);
     ASSERT_TRUE(display.start()) << display.errorText();
+    // Chosen before the display was up, shown once a window brings it up.
+    MacPlatform::showThemeCursor();
+    EXPECT_EQ(Headless::currentCursor(), CursorShape::Wait);
     EXPECT_EQ(SetThemeCursor(kThemePointingHandCursor), noErr);
+    EXPECT_EQ(Headless::currentCursor(), CursorShape::Hand);
     EXPECT_EQ(SetThemeCursor(kThemeIBeamCursor), noErr);
+    EXPECT_EQ(Headless::currentCursor(), CursorShape::IBeam);
     InitCursor();
-    EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeArrowCursor));
+    EXPECT_EQ(Headless::currentCursor(), CursorShape::Arrow);
+    EXPECT_TRUE(Headless::cursorShown());
     display.stop();
-    // After video went down the cursor is still kept for the next start.
+    // After the display went down the cursor is still kept for the next start.
     EXPECT_EQ(SetThemeCursor(kThemeWatchCursor), noErr);
     EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeWatchCursor));
-    if (previous) {
-        setenv("SDL_VIDEODRIVER", previous->c_str(), 1);
-    } else {
-        unsetenv("SDL_VIDEODRIVER");
-    }
+    EXPECT_EQ(Headless::currentCursor(), CursorShape::Arrow);
     InitCursor();
 }
 

@@ -1,4 +1,4 @@
-// Views on a window of SDL's dummy driver: the tree, its event chain, and compositing through
+// Views on a window of the headless display: the tree, its event chain, and compositing through
 // the window's one context.
 #include "ControlTestHelpers.h"
 #include "HIToolbox/Window.h"
@@ -7,7 +7,6 @@
 #include <Carbon/HIView.h>
 #include <MacPlatformTesting.h>
 
-#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -79,7 +78,6 @@ protected:
     }
     static void TearDownTestSuite() { HIObjectUnregisterClass(s_class); }
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
         Rect bounds{0, 0, 60, 80};
         ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &m_window), noErr);
     }
@@ -224,8 +222,8 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     EXPECT_EQ(back->contexts.size(), 3u);
 
     // A resized window's root view follows the content, and the views draw again.
-    SDL_SetWindowSize(SDL_GetWindowFromID(MacPlatform::Window::fromRef(m_window)->displayID()), 120,
-                      90);
+    ASSERT_TRUE(MacPlatform::Display::Headless::resizeWindow(
+        MacPlatform::Window::fromRef(m_window)->displayID(), 120, 90));
     RunCurrentEventLoop(0);
     HIRect rootFrame;
     HIViewGetFrame(root, &rootFrame);

@@ -1,4 +1,4 @@
-// Push buttons and static texts in a window of SDL's dummy driver: clicks, Return and Escape
+// Push buttons and static texts in a window of the headless display: clicks, Return and Escape
 // send the buttons' commands; hover and pressed states show.
 #include "ControlTestHelpers.h"
 
@@ -47,16 +47,16 @@ TEST_F(PushButtonTest, AClickInsideSendsTheCommandFromTheControl) {
     EXPECT_EQ(m_commands[0].source.control, m_agree);
 
     // Down on one button and up outside it sends nothing; up on the other one neither.
-    mouseButton(SDL_MOUSEBUTTONDOWN, 200, 160);
+    mouseButton(EventType::MouseDown, 200, 160);
     mouseMove(100, 160, true);
-    mouseButton(SDL_MOUSEBUTTONUP, 100, 160);
+    mouseButton(EventType::MouseUp, 100, 160);
     pump();
     EXPECT_EQ(m_commands.size(), 1u);
     EXPECT_EQ(GetControlHilite(m_agree), kControlNoPart) << "the press ends with the button";
 
     // Down outside and up inside is no click either; the right and bottom edges are outside.
-    mouseButton(SDL_MOUSEBUTTONDOWN, 10, 10);
-    mouseButton(SDL_MOUSEBUTTONUP, 200, 160);
+    mouseButton(EventType::MouseDown, 10, 10);
+    mouseButton(EventType::MouseUp, 200, 160);
     click(280, 160);
     click(200, 180);
     EXPECT_EQ(m_commands.size(), 1u);
@@ -66,7 +66,7 @@ TEST_F(PushButtonTest, AClickInsideSendsTheCommandFromTheControl) {
 }
 
 TEST_F(PushButtonTest, ReturnAndEscapeClickTheDefaultAndCancelButtons) {
-    key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN);
+    key(kReturn);
     pump();
     EXPECT_TRUE(m_commands.empty()) << "no default button yet";
 
@@ -75,14 +75,14 @@ TEST_F(PushButtonTest, ReturnAndEscapeClickTheDefaultAndCancelButtons) {
     ControlRef read = nullptr;
     ASSERT_EQ(GetWindowDefaultButton(m_window, &read), noErr);
     EXPECT_EQ(read, m_agree);
-    key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN);
-    key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
-    key(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER);
+    key(kReturn);
+    key(kEscape);
+    key(kEnter);
     pump();
     EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kAgree, kDecline, kAgree}));
 
     HIViewSetVisible(m_decline, false);
-    key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    key(kEscape);
     pump();
     EXPECT_EQ(m_commands.size(), 3u) << "a hidden button is not clicked";
 }
@@ -97,7 +97,7 @@ TEST_F(PushButtonTest, HoverAndPressedLookDifferentAndTheDefaultIsEmphasised) {
     UInt32 hover = buttonPixel(x, y);
     EXPECT_NE(hover, normal);
 
-    mouseButton(SDL_MOUSEBUTTONDOWN, 200, 165);
+    mouseButton(EventType::MouseDown, 200, 165);
     pump();
     EXPECT_EQ(GetControlHilite(m_agree), kControlButtonPart);
     UInt32 pressed = buttonPixel(x, y);
@@ -112,7 +112,7 @@ TEST_F(PushButtonTest, HoverAndPressedLookDifferentAndTheDefaultIsEmphasised) {
     mouseMove(200, 165, true);
     pump();
     EXPECT_EQ(buttonPixel(x, y), pressed);
-    mouseButton(SDL_MOUSEBUTTONUP, 20, 20);
+    mouseButton(EventType::MouseUp, 20, 20);
     mouseMove(20, 20);
     pump();
 

@@ -16,7 +16,6 @@ namespace {
 class ScrollViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
         Rect bounds{0, 0, 100, 200};
         ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &m_window), noErr);
         ShowWindow(m_window);

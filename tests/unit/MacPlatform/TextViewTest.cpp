@@ -1,5 +1,5 @@
 // Text views: their text object's data, attributes, files and geometry, and what they draw into
-// a window of SDL's dummy driver.
+// a window of the headless display.
 #include "HIToolbox/TextView.h"
 
 #include <Carbon/Carbon.h>
@@ -50,7 +50,6 @@ OSStatus style(TXNObject txn, double points, RGBColor colour, const char* font) 
 
 class TextViewTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
     void TearDown() override {
         if (m_window) {
             DisposeWindow(m_window);

@@ -132,18 +132,23 @@ TEST_F(WindowFromNibTest, TheAgreementWindowHasItsTitleSizeTextViewAndButtons) {
 
     // Shown, the window answers clicks and Return with the buttons' commands.
     ShowWindow(m_eula);
-    Uint32 id = MacPlatform::Window::fromRef(m_eula)->displayID();
-    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-        SDL_Event event{};
-        event.button = {type, 0, id, 0, SDL_BUTTON_LEFT, 0, 1, 0, 360, 380};
-        push(event);
+    std::uint32_t id = MacPlatform::Window::fromRef(m_eula)->displayID();
+    for (EventType type : {EventType::MouseDown, EventType::MouseUp}) {
+        Event event;
+        event.type = type;
+        event.windowID = id;
+        event.button = MacPlatform::Display::kPrimaryButton;
+        event.clickCount = 1;
+        event.x = 360;
+        event.y = 380;
+        post(event);
     }
-    SDL_Event enter{};
-    enter.key.type = SDL_KEYDOWN;
-    enter.key.windowID = id;
-    enter.key.keysym.scancode = SDL_SCANCODE_RETURN;
-    enter.key.keysym.sym = SDLK_RETURN;
-    push(enter);
+    Event enter;
+    enter.type = EventType::KeyDown;
+    enter.windowID = id;
+    enter.keyCode = kReturn.code;
+    enter.charCode = kReturn.character;
+    post(enter);
     pump();
     EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kDecline, kAgree}));
 }
@@ -182,25 +187,20 @@ TEST_F(WindowFromNibTest, CtrlQSendsTheMenuItemsCommandAndKeysCarryTheirText) {
     static const EventTypeSpec keyDown{kEventClassKeyboard, kEventRawKeyDown};
     InstallWindowEventHandler(m_window, recordKey, 1, &keyDown, &keys, nullptr);
 
-    key(SDL_KEYDOWN, SDL_SCANCODE_Q, SDLK_q, KMOD_LCTRL);
-    key(SDL_KEYDOWN, SDL_SCANCODE_Q, SDLK_q, KMOD_LGUI);
-    key(SDL_KEYDOWN, SDL_SCANCODE_W, SDLK_w, KMOD_LCTRL);
+    key({0x0C, 'q'}, controlKey);
+    key({0x0C, 'q'}, cmdKey);
+    key({0x0D, 'w'}, controlKey);
     pump();
     EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kQuit, kQuit}));
     EXPECT_EQ(m_commands[0].attributes, static_cast<UInt32>(kHICommandFromMenu));
     ASSERT_EQ(keys.unicodes.size(), 1u) << "a key equivalent is not typed as well";
     EXPECT_EQ(keys.unicodes[0], u"w");
 
-    // The text SDL reports right behind a key is the key's text; a later key's is not taken.
-    key(SDL_KEYDOWN, SDL_SCANCODE_E, SDLK_e);
-    SDL_Event typed{};
-    typed.text.type = SDL_TEXTINPUT;
-    typed.text.windowID = windowID();
-    std::string accented = "\xC3\xA9"; // é
-    accented.copy(typed.text.text, accented.size());
-    push(typed);
-    key(SDL_KEYDOWN, SDL_SCANCODE_LEFT, SDLK_LEFT);
-    key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_LSHIFT);
+    // The text the display reports with a key is the key's text; without one, the key's
+    // character stands for it.
+    key({0x0E, 'e'}, 0, "\xC3\xA9"); // é
+    key(kLeftArrow);
+    key({0x00, 'A'}, shiftKey);
     pump();
     ASSERT_EQ(keys.unicodes.size(), 4u);
     EXPECT_EQ(keys.unicodes[1], u"\u00E9");

@@ -1,5 +1,6 @@
-// Windows on SDL's dummy video driver: creation, order, visibility (their own and their
+// Windows on the headless display: creation, order, visibility (their own and their
 // process's), titles, the standard close behaviour and what their content shows.
+#include "Display/Headless/HeadlessDisplay.h"
 #include "HIToolbox/Window.h"
 #include "Processes/ProcessVisibility.h"
 
@@ -7,7 +8,6 @@
 #include <MacPlatformTesting.h>
 #include <TestSupport.h>
 
-#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,7 +18,6 @@ namespace {
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
     void TearDown() override {
         for (WindowRef window : m_windows) {
             DisposeWindow(window);
@@ -35,12 +34,14 @@ protected:
         return window;
     }
 
-    static SDL_Window* sdlWindow(WindowRef window) {
-        return SDL_GetWindowFromID(MacPlatform::Window::fromRef(window)->displayID());
+    // What the display knows of the window.
+    static MacPlatform::Display::Headless::WindowState shown(WindowRef window) {
+        auto state = MacPlatform::Display::Headless::windowState(
+            MacPlatform::Window::fromRef(window)->displayID());
+        EXPECT_TRUE(state.has_value());
+        return state.value_or(MacPlatform::Display::Headless::WindowState{});
     }
-    static bool onScreen(WindowRef window) {
-        return SDL_GetWindowFlags(sdlWindow(window)) & SDL_WINDOW_SHOWN;
-    }
+    static bool onScreen(WindowRef window) { return shown(window).shown; }
 
     std::vector<WindowRef> m_windows;
 };
@@ -88,10 +89,8 @@ TEST_F(WindowTest, CreateChecksItsArgumentsAndMakesAHiddenWindowOfTheContentSize
     EXPECT_EQ(port.left, 0);
     EXPECT_EQ(port.bottom, 90);
     EXPECT_EQ(port.right, 160);
-    int width = 0, height = 0;
-    SDL_GetWindowSize(sdlWindow(window), &width, &height);
-    EXPECT_EQ(width, 160);
-    EXPECT_EQ(height, 90);
+    EXPECT_EQ(shown(window).width, 160);
+    EXPECT_EQ(shown(window).height, 90);
     WindowClass windowClass = 0;
     WindowAttributes attributes = 0;
     EXPECT_EQ(GetWindowClass(window, &windowClass), noErr);
@@ -247,13 +246,13 @@ TEST_F(WindowTest, TitleReachesTheDisplayAndReadsBack) {
     CFStringRef title =
         CFStringCreateWithCString(nullptr, "Caf\xC3\xA9 \xE2\x9C\x93", kCFStringEncodingUTF8);
     EXPECT_EQ(SetWindowTitleWithCFString(window, title), noErr);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdlWindow(window)), "Caf\xC3\xA9 \xE2\x9C\x93");
+    EXPECT_EQ(shown(window).title, "Caf\xC3\xA9 \xE2\x9C\x93");
     CFStringRef copy = nullptr;
     ASSERT_EQ(CopyWindowTitleAsCFString(window, &copy), noErr);
     EXPECT_EQ(CFStringCompare(copy, title, 0), kCFCompareEqualTo);
     CFRelease(copy);
     EXPECT_EQ(SetWindowTitleWithCFString(window, CFSTR("")), noErr);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdlWindow(window)), "");
+    EXPECT_EQ(shown(window).title, "");
     EXPECT_EQ(SetWindowTitleWithCFString(window, nullptr), paramErr);
     EXPECT_EQ(SetWindowTitleWithCFString(reinterpret_cast<WindowRef>(&copy), title),
               errInvalidWindowRef);
@@ -291,9 +290,8 @@ TEST_F(WindowTest, ContentIsDrawnThroughOneFlippedContextAndCanBeRead) {
     EXPECT_EQ(pixels[89 * 160], 0xFFFFFFu);
 
     ShowWindow(window);
-    SDL_Surface* frame = SDL_GetWindowSurface(sdlWindow(window));
-    ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(*static_cast<const UInt32*>(frame->pixels) & 0xFFFFFFu, 0xFF0000u);
+    ASSERT_FALSE(shown(window).screen.empty());
+    EXPECT_EQ(shown(window).screen[0], 0xFF0000u);
 
     TestSupport::TempDir dir;
     std::string png = dir / "window.png";

@@ -1,12 +1,11 @@
-// SDL events pushed on the dummy driver reach the window's handlers through the event loop as
-// the Carbon events and parameters the Mac would send.
-#include "Display/SDL/SDLBackend.h"
+// The display's events, posted on the headless display, reach the window's handlers through the
+// event loop as the Carbon events and parameters the Mac would send.
+#include "Display/Headless/HeadlessDisplay.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/Carbon.h>
 #include <MacPlatformTesting.h>
 
-#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -45,10 +44,12 @@ template <typename T> T param(EventRef event, EventParamName name, EventParamTyp
     return value;
 }
 
-class SDLEventTest : public ::testing::Test {
+using MacPlatform::Display::Event;
+using MacPlatform::Display::EventType;
+
+class DisplayEventTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
         Rect bounds{30, 20, 30 + 100, 20 + 200};
         ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &bounds,
                                   &m_window),
@@ -72,48 +73,55 @@ protected:
         pump();
     }
     void TearDown() override {
-        DisposeWindow(m_window);
-        SDL_SetModState(KMOD_NONE);
+        if (m_window) {
+            DisposeWindow(m_window);
+        }
     }
 
-    Uint32 windowID() const { return MacPlatform::Window::fromRef(m_window)->displayID(); }
-    static void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    std::uint32_t windowID() const { return MacPlatform::Window::fromRef(m_window)->displayID(); }
+    static void post(const Event& event) { MacPlatform::Display::Headless::postEvent(event); }
     static void pump() { RunCurrentEventLoop(0); }
 
-    SDL_Event key(Uint32 type, SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod,
-                  Uint8 repeat = 0) const {
-        SDL_Event event{};
-        event.key.type = type;
-        event.key.windowID = windowID();
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.key.repeat = repeat;
-        event.key.keysym.scancode = scancode;
-        event.key.keysym.sym = sym;
-        event.key.keysym.mod = mod;
-        return event;
+    Event event(EventType type) const {
+        Event made;
+        made.type = type;
+        made.windowID = windowID();
+        return made;
+    }
+    Event key(EventType type, int code, char character, UInt32 modifiers,
+              bool repeat = false) const {
+        Event made = event(type);
+        made.keyCode = code;
+        made.charCode = character;
+        made.modifiers = modifiers;
+        made.repeat = repeat;
+        return made;
     }
 
     WindowRef m_window = nullptr;
     Received m_received;
 };
 
-TEST_F(SDLEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
-    int x = 0, y = 0;
-    SDL_GetWindowPosition(SDL_GetWindowFromID(windowID()), &x, &y);
-    SDL_SetModState(static_cast<SDL_Keymod>(KMOD_LSHIFT | KMOD_LGUI));
+TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
+    Rect content = MacPlatform::Window::fromRef(m_window)->contentBounds();
+    int x = content.left, y = content.top;
 
-    SDL_Event down{};
-    down.button = {SDL_MOUSEBUTTONDOWN, 0, windowID(), 0,  SDL_BUTTON_LEFT,
-                   SDL_PRESSED,         2, 0,          12, 7};
-    push(down);
-    SDL_Event up = down;
-    up.button.type = SDL_MOUSEBUTTONUP;
-    up.button.button = SDL_BUTTON_RIGHT;
-    up.button.clicks = 1;
-    push(up);
-    SDL_Event elsewhere = down;
-    elsewhere.button.windowID = windowID() + 1000;
-    push(elsewhere);
+    Event down = event(EventType::MouseDown);
+    down.button = MacPlatform::Display::kPrimaryButton;
+    down.clickCount = 2;
+    down.chord = 1;
+    down.x = 12;
+    down.y = 7;
+    down.modifiers = shiftKey | cmdKey;
+    post(down);
+    Event up = down;
+    up.type = EventType::MouseUp;
+    up.button = MacPlatform::Display::kSecondaryButton;
+    up.clickCount = 1;
+    post(up);
+    Event elsewhere = down;
+    elsewhere.windowID = windowID() + 1000;
+    post(elsewhere);
     pump();
 
     auto downs = m_received.ofKind(kEventClassMouse, kEventMouseDown);
@@ -135,20 +143,20 @@ TEST_F(SDLEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
     EXPECT_EQ(param<EventMouseButton>(ups[0], kEventParamMouseButton, typeMouseButton),
               kEventMouseButtonSecondary);
 
-    SDL_Event motion{};
-    motion.motion = {SDL_MOUSEMOTION, 0, windowID(), 0, 0, 40, 50, 3, -4};
-    push(motion);
-    motion.motion.state = SDL_BUTTON_LMASK;
-    push(motion);
-    SDL_Event wheel{};
-    wheel.wheel.type = SDL_MOUSEWHEEL;
-    wheel.wheel.windowID = windowID();
-    wheel.wheel.x = 2;
-    wheel.wheel.y = 3;
-    wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-    wheel.wheel.mouseX = 5;
-    wheel.wheel.mouseY = 6;
-    push(wheel);
+    Event motion = event(EventType::MouseMoved);
+    motion.x = 40;
+    motion.y = 50;
+    motion.deltaX = 3;
+    motion.deltaY = -4;
+    post(motion);
+    motion.chord = 1;
+    post(motion);
+    Event wheel = event(EventType::MouseWheel);
+    wheel.deltaX = -2;
+    wheel.deltaY = 3;
+    wheel.x = 5;
+    wheel.y = 6;
+    post(wheel);
     pump();
 
     auto moved = m_received.ofKind(kEventClassMouse, kEventMouseMoved);
@@ -168,23 +176,26 @@ TEST_F(SDLEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
     EXPECT_EQ(param<SInt32>(wheels[0], kEventParamMouseWheelDelta, typeSInt32), 3);
     EXPECT_EQ(param<EventMouseWheelAxis>(wheels[1], kEventParamMouseWheelAxis, typeMouseWheelAxis),
               kEventMouseWheelAxisX);
-    // Positive is leftward on the Mac, rightward in SDL.
     EXPECT_EQ(param<SInt32>(wheels[1], kEventParamMouseWheelDelta, typeSInt32), -2);
     EXPECT_EQ(param<HIPoint>(wheels[1], kEventParamWindowMouseLocation, typeHIPoint).y, 6);
 }
 
-TEST_F(SDLEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
-    push(key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_NONE));
-    push(key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_LSHIFT, 1));
-    push(key(SDL_KEYUP, SDL_SCANCODE_A, SDLK_a, KMOD_NONE));
-    push(key(SDL_KEYDOWN, SDL_SCANCODE_1, SDLK_1, KMOD_RSHIFT));
-    push(key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_NONE));
-    push(key(SDL_KEYDOWN, SDL_SCANCODE_LEFT, SDLK_LEFT, KMOD_LCTRL | KMOD_LALT));
-    push(key(SDL_KEYDOWN, SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, KMOD_LSHIFT | KMOD_CAPS));
+TEST_F(DisplayEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
+    post(key(EventType::KeyDown, 0x00, 'a', 0));
+    post(key(EventType::KeyDown, 0x00, 'A', shiftKey, true));
+    post(key(EventType::KeyUp, 0x00, 'a', 0));
+    post(key(EventType::KeyDown, 0x12, '!', shiftKey | rightShiftKey));
+    post(key(EventType::KeyDown, 0x24, 0x0D, 0));
+    post(key(EventType::KeyDown, 0x7B, 0x1C, controlKey | optionKey));
+    Event modifiers = event(EventType::ModifiersChanged);
+    modifiers.modifiers = shiftKey | alphaLock;
+    post(modifiers);
+    // A key the Mac keyboard lacks goes nowhere.
+    post(key(EventType::KeyDown, -1, 0, 0));
     // No window named: the front window gets it.
-    SDL_Event loose = key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, KMOD_NONE);
-    loose.key.windowID = 0;
-    push(loose);
+    Event loose = key(EventType::KeyDown, 0x35, 0x1B, 0);
+    loose.windowID = 0;
+    post(loose);
     pump();
 
     auto downs = m_received.ofKind(kEventClassKeyboard, kEventRawKeyDown);
@@ -219,30 +230,10 @@ TEST_F(SDLEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
         noErr);
 }
 
-TEST_F(SDLEventTest, KeyTablesFollowTheUSLayout) {
-    using namespace MacPlatform::Display::SDL;
-    EXPECT_EQ(macKeyCode(SDL_SCANCODE_Z), 0x06);
-    EXPECT_EQ(macKeyCode(SDL_SCANCODE_KP_ENTER), 0x4C);
-    EXPECT_EQ(macKeyCode(SDL_SCANCODE_F1), 0x7A);
-    EXPECT_EQ(macKeyCode(SDL_SCANCODE_UP), 0x7E);
-    EXPECT_EQ(macKeyCode(SDL_SCANCODE_APPLICATION), -1);
-    EXPECT_EQ(macCharCode(SDLK_q, KMOD_CAPS), 'Q');
-    EXPECT_EQ(macCharCode(SDLK_q, KMOD_CAPS | KMOD_SHIFT), 'q');
-    EXPECT_EQ(macCharCode(SDLK_SLASH, KMOD_LSHIFT), '?');
-    EXPECT_EQ(macCharCode(SDLK_QUOTE, KMOD_LSHIFT), '"');
-    EXPECT_EQ(macCharCode(SDLK_KP_7, KMOD_NONE), '7');
-    EXPECT_EQ(macCharCode(SDLK_F5, KMOD_NONE), 0x10);
-    EXPECT_EQ(macCharCode(SDLK_PAGEDOWN, KMOD_NONE), 0x0C);
-    EXPECT_EQ(macModifiers(KMOD_RGUI | KMOD_NUM),
-              static_cast<UInt32>(cmdKey | kEventKeyModifierNumLockMask));
-    EXPECT_EQ(macModifiers(KMOD_RCTRL | KMOD_RALT),
-              static_cast<UInt32>(controlKey | rightControlKey | optionKey | rightOptionKey));
-}
-
-TEST_F(SDLEventTest, ResizeExposeAndCloseReachTheWindow) {
+TEST_F(DisplayEventTest, ResizeExposeAndCloseReachTheWindow) {
     MacPlatform::Window* window = MacPlatform::Window::fromRef(m_window);
     CGContextRef context = window->context();
-    SDL_SetWindowSize(SDL_GetWindowFromID(windowID()), 260, 140);
+    ASSERT_TRUE(MacPlatform::Display::Headless::resizeWindow(windowID(), 260, 140));
     pump();
 
     auto changes = m_received.ofKind(kEventClassWindow, kEventWindowBoundsChanged);
@@ -271,22 +262,16 @@ TEST_F(SDLEventTest, ResizeExposeAndCloseReachTheWindow) {
     EXPECT_EQ(pixels[0], 0xFFFFFFu);
 
     // What the draw handler leaves in the surface is shown.
-    SDL_Event expose{};
-    expose.window.type = SDL_WINDOWEVENT;
-    expose.window.event = SDL_WINDOWEVENT_EXPOSED;
-    expose.window.windowID = windowID();
-    push(expose);
+    post(event(EventType::WindowExposed));
     pump();
     EXPECT_FALSE(m_received.ofKind(kEventClassWindow, kEventWindowDrawContent).empty());
-    SDL_Surface* frame = SDL_GetWindowSurface(SDL_GetWindowFromID(windowID()));
-    ASSERT_NE(frame, nullptr);
-    const auto* lastRow = static_cast<const unsigned char*>(frame->pixels) + 139 * frame->pitch;
-    EXPECT_EQ(reinterpret_cast<const UInt32*>(lastRow)[259] & 0xFFFFFFu, 0x0000FFu);
+    auto shown = MacPlatform::Display::Headless::windowState(windowID());
+    ASSERT_TRUE(shown.has_value());
+    ASSERT_EQ(shown->screen.size(), 260u * 140u);
+    EXPECT_EQ(shown->screen.back(), 0x0000FFu);
 
     // The close box: the standard handler disposes of the window.
-    SDL_Event close = expose;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    push(close);
+    post(event(EventType::WindowClose));
     pump();
     EXPECT_EQ(GetWindowEventTarget(m_window), nullptr);
     m_window = nullptr;

@@ -1,0 +1,111 @@
+// What every display backend promises through its table, checked on the backend that
+// MACPLATFORM_DISPLAY chooses: CTest runs this once on the headless display and once on SDL
+// under a private X server.
+#include "Display/DisplayBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using MacPlatform::Display::backend;
+using MacPlatform::Display::CursorShape;
+using MacPlatform::Display::Event;
+using MacPlatform::Display::EventType;
+using MacPlatform::Display::IconImage;
+using MacPlatform::Display::NativeWindow;
+
+class DisplayContract : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(backend().start()) << backend().errorText(); }
+    void TearDown() override { backend().stop(); }
+};
+
+TEST_F(DisplayContract, WindowsAreMadeNamedPlacedAndDestroyed) {
+    const auto& display = backend();
+    NativeWindow* first = display.createWindow("First", 30, 40, 120, 80);
+    ASSERT_NE(first, nullptr) << display.errorText();
+    NativeWindow* second = display.createWindow("Second", 200, 100, 64, 48);
+    ASSERT_NE(second, nullptr) << display.errorText();
+    EXPECT_NE(display.windowID(first), 0u);
+    EXPECT_NE(display.windowID(first), display.windowID(second));
+
+    int x = -1, y = -1;
+    display.position(first, &x, &y);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 40);
+    EXPECT_EQ(display.scale(first), 1.0);
+    int width = 0, height = 0;
+    ASSERT_TRUE(display.screenSize(&width, &height));
+    EXPECT_GT(width, 0);
+    EXPECT_GT(height, 0);
+
+    display.setTitle(first, "Caf\xC3\xA9");
+    EXPECT_TRUE(display.setClassName(first, "demo-game", "Demo Game")) << display.errorText();
+    std::vector<std::uint32_t> small(16 * 16, 0xFF336699u), large(32 * 32, 0x80FFFFFFu);
+    const IconImage icons[] = {{16, 16, small.data()}, {32, 32, large.data()}};
+    EXPECT_TRUE(display.setIcon(first, icons, 2)) << display.errorText();
+    const IconImage empty[] = {{0, 16, small.data()}};
+    EXPECT_FALSE(display.setIcon(first, empty, 1)) << "an icon without a size is refused";
+    EXPECT_TRUE(display.setIcon(first, nullptr, 0)) << "no icon at all removes it";
+
+    display.show(first);
+    display.raise(first);
+    display.hide(first);
+    display.destroyWindow(second);
+    display.destroyWindow(first);
+}
+
+TEST_F(DisplayContract, SurfacesAreRGB24OfTheContentSizeAndPresentTakesThem) {
+    const auto& display = backend();
+    NativeWindow* window = display.createWindow("Pixels", 0, 0, 64, 48);
+    ASSERT_NE(window, nullptr) << display.errorText();
+    cairo_surface_t* surface = display.createSurface(window);
+    ASSERT_NE(surface, nullptr) << display.errorText();
+    EXPECT_EQ(cairo_image_surface_get_format(surface), CAIRO_FORMAT_RGB24);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), 64);
+    EXPECT_EQ(cairo_image_surface_get_height(surface), 48);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    display.show(window);
+    EXPECT_TRUE(display.present(window, surface)) << display.errorText();
+    EXPECT_FALSE(display.present(window, nullptr));
+    cairo_surface_destroy(surface);
+    display.destroyWindow(window);
+}
+
+TEST_F(DisplayContract, AWakeFromAnotherThreadEndsTheWaitAndIsNoEvent) {
+    const auto& display = backend();
+    ASSERT_TRUE(display.startEvents()) << display.errorText();
+    Event event;
+    while (display.nextEvent(&event)) {
+    }
+    std::thread waker([&display] { display.wake(); });
+    // No time is measured: a wait that never ended would hang the test until CTest's limit.
+    EXPECT_TRUE(display.waitForEvent(-1));
+    waker.join();
+    while (display.nextEvent(&event)) {
+        EXPECT_NE(event.type, EventType::None) << "the wake itself is never an event";
+    }
+    display.stopEvents();
+}
+
+TEST_F(DisplayContract, CursorShapesAreShownOnlyWhileTheDisplayIsUp) {
+    const auto& display = backend();
+    NativeWindow* window = display.createWindow("Cursor", 0, 0, 32, 32);
+    ASSERT_NE(window, nullptr) << display.errorText();
+    EXPECT_TRUE(display.setCursor(CursorShape::Hand)) << display.errorText();
+    EXPECT_TRUE(display.setCursor(CursorShape::Arrow)) << display.errorText();
+    display.showCursor();
+    display.destroyWindow(window);
+    display.stop();
+    EXPECT_FALSE(display.setCursor(CursorShape::IBeam)) << "the display is down";
+    ASSERT_TRUE(display.start()) << display.errorText();
+}
+
+} // namespace

@@ -46,6 +46,13 @@ void Store::startOnline(const std::string& resourcesFolder) {
                                                  resourcesFolder, m_identity.applicationID,
                                                  [this](const std::string& line) { log(line); });
     showContent(m_online->initialContent());
+    if (config.config->publicKey) {
+        m_installer = std::make_unique<UpdateInstaller>(
+            resourcesFolder, cache, *config.config->publicKey, m_identity.runningVersion,
+            [this](const std::string& line) { log(line); });
+    } else {
+        log("store.conf gives no public-key: storefront updates are not installed");
+    }
 }
 
 void Store::showContent(StoreContent content) {
@@ -72,6 +79,15 @@ void Store::pollDownloads() {
         m_lastError = m_content.problem;
     }
     m_online->fetchCovers(m_content, gamesInView());
+    if (m_installer) {
+        for (const FetchResult& result : others) {
+            if (result.tag == kUpdateTag) {
+                m_installer->finish(result);
+            }
+        }
+        m_installer->consider(m_online->announcedUpdate(), m_online->catalogueURL(),
+                              m_online->fetcher());
+    }
     if (m_online->changeCount() != m_lastOnlineChangeCount) {
         m_lastOnlineChangeCount = m_online->changeCount();
         m_lastBuffer = nullptr; // covers, the indicator or the offline line: paint it all
@@ -115,6 +131,9 @@ kxdll_status Store::enterMenuSession(std::uint32_t mode, int width, int height) 
     if (m_online) {
         m_online->retryIfOffline();
     }
+    if (m_installer) {
+        m_installer->allowRetry();
+    }
     m_session.begin(static_cast<int>(m_content.games.size()));
     // The buffer's pixels are from before this visit: the next frame paints all of it.
     m_lastBuffer = nullptr;
@@ -125,6 +144,9 @@ void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, b
                       bool notifyFailedUpdate) {
     pollDownloads();
     pollForUpdate(suspendUpdates);
+    if (m_installer && m_installer->installed() && !suspendUpdates) {
+        m_updateWanted = true; // the new build's files are in place: the host's reload loads it
+    }
     if (!m_inSession) {
         m_lastError = "A frame was asked for outside a menu session; nothing was drawn.";
         return;

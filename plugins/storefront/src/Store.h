@@ -4,6 +4,7 @@
 
 #include "BannerArt.h"
 #include "OnlineCatalogue.h"
+#include "UpdateInstaller.h"
 #include "StoreContent.h"
 #include "StoreLayout.h"
 #include "StoreSession.h"
@@ -38,6 +39,7 @@ struct StoreIdentity {
     int applicationID = 0;
     std::string applicationName;
     bool debugMode = false;
+    int runningVersion = 0; // this build's kxdll_GetDLLVersionAsInt
 };
 
 class Store {
@@ -60,6 +62,8 @@ public:
     const StoreContent& content() const { return m_content; }
     // Null when the store works from the bundle's files alone.
     const OnlineCatalogue* online() const { return m_online.get(); }
+    // Null without a catalogue address and a public key.
+    const UpdateInstaller* installer() const { return m_installer.get(); }
     const StoreSession& session() const { return m_session; }
     const std::string& lastError() const { return m_lastError; }
     void setLastError(const std::string& text) { m_lastError = text; }
@@ -77,6 +81,7 @@ private:
     StoreContent m_content;
     std::unique_ptr<BannerArt> m_banner;
     std::unique_ptr<OnlineCatalogue> m_online;
+    std::unique_ptr<UpdateInstaller> m_installer;
     StoreSession m_session;
     std::string m_lastError;
     bool m_inSession = false;

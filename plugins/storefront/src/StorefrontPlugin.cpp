@@ -37,7 +37,11 @@
 // launcher): the store opens empty, its page says why, and kxdll_GetLastErrorInformation
 // returns the same one-line reason, naming the file and line.
 //
-// Updates: after a frame, the plug-in asks for a system update when Update/Tessaly.red exists
+// Updates from the publisher's server (UpdateInstaller.h): a newer build announced by the
+// server's catalogue, signed with the key in store.conf, is downloaded, checked and put in
+// place by the storefront itself, which then asks the launcher for a system update.
+//
+// Updates from the Update/ folder: after a frame, the plug-in asks for a system update when Update/Tessaly.red exists
 // and Update/Storefront/catalogue.txt is valid and newer than the installed catalogue, unless
 // the launcher says shared file updates are suspended (after a failed update). It looks about
 // once a second (every twelfth frame).
@@ -55,8 +59,13 @@ using Storefront::Store;
 
 namespace {
 
-constexpr const char* kVersionText = "1.0.0";
-constexpr int32_t kVersionNumber = 100;
+// A build for trying updates may be made with other values.
+#ifndef STOREFRONT_VERSION_NUMBER
+#define STOREFRONT_VERSION_NUMBER 100
+#define STOREFRONT_VERSION_TEXT "1.0.0"
+#endif
+constexpr const char* kVersionText = STOREFRONT_VERSION_TEXT;
+constexpr int32_t kVersionNumber = STOREFRONT_VERSION_NUMBER;
 constexpr const char* kNotInitialised = "The storefront has not been initialised.";
 constexpr const char* kNoError = "The storefront has reported no error.";
 
@@ -112,6 +121,7 @@ kxdll_status kxdll_Initialize(int32_t applicationID, const char* applicationName
     identity.applicationID = applicationID;
     identity.applicationName = applicationName ? applicationName : "";
     identity.debugMode = (debugMode & 0xFFFF) != 0;
+    identity.runningVersion = kVersionNumber;
     g_store = std::make_unique<Store>(folder, identity);
     return Storefront::kStatusOK;
 }
@@ -184,6 +194,8 @@ const char* kxdll_GetValueAsString(const char* name) {
         g_valueText.clear();
     } else if (key == "StatusLine") {
         g_valueText = g_store->online() ? g_store->online()->statusLine() : std::string();
+    } else if (key == "UpdateState") {
+        g_valueText = g_store->installer() ? g_store->installer()->stateText() : "none";
     } else if (key == "Heading") {
         g_valueText = g_store->content().heading;
     } else if (key == "FocusedGame") {

@@ -78,8 +78,9 @@ PangoLayout* TextViewLayout::layoutFor(double width) {
         pango_layout_set_font_description(m_layout, font);
         pango_font_description_free(font);
         // Callers refuse texts Pango cannot index; this only keeps the cast honest.
-        int length = static_cast<int>(std::min<size_t>(m_document.text.size(), INT_MAX));
-        pango_layout_set_text(m_layout, m_document.text.data(), length);
+        std::string text = textForShaping(m_document);
+        int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+        pango_layout_set_text(m_layout, text.data(), length);
         PangoAttrList* attributes = createPangoAttributes(m_document);
         pango_layout_set_attributes(m_layout, attributes);
         pango_attr_list_unref(attributes);

@@ -46,7 +46,40 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
+// A Greek vowel with tonos (or dialytika and tonos) and the same vowel without the tonos.
+const char16_t kGreekTonos[][2] = {
+    {0x0386, 0x0391}, {0x0388, 0x0395}, {0x0389, 0x0397}, {0x038A, 0x0399},
+    {0x038C, 0x039F}, {0x038E, 0x03A5}, {0x038F, 0x03A9}, {0x0390, 0x03CA},
+    {0x03AC, 0x03B1}, {0x03AD, 0x03B5}, {0x03AE, 0x03B7}, {0x03AF, 0x03B9},
+    {0x03B0, 0x03CB}, {0x03CC, 0x03BF}, {0x03CD, 0x03C5}, {0x03CE, 0x03C9},
+};
+
 } // namespace
+
+std::string textForShaping(const StyledText& styled) {
+    std::string text = styled.text;
+    for (const StyleRun& run : styled.runs) {
+        if (!run.style.caps && !run.style.smallCaps) {
+            continue;
+        }
+        for (size_t k = run.start; k + 1 < run.end; ++k) {
+            auto lead = static_cast<unsigned char>(text[k]);
+            auto trail = static_cast<unsigned char>(text[k + 1]);
+            if (lead != 0xCE && lead != 0xCF) {
+                continue;
+            }
+            char16_t c = static_cast<char16_t>(((lead & 0x1F) << 6) | (trail & 0x3F));
+            for (const auto& [accented, plain] : kGreekTonos) {
+                if (c == accented) {
+                    text[k] = static_cast<char>(0xC0 | (plain >> 6));
+                    text[k + 1] = static_cast<char>(0x80 | (plain & 0x3F));
+                }
+            }
+            ++k;
+        }
+    }
+    return text;
+}
 
 std::string resolveFontFamily(std::string_view families) {
     // fontconfig answers every name with some face; the faces it gives for the generic

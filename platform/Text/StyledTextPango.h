@@ -18,6 +18,12 @@ namespace MacPlatform {
 // index, are cut off there.
 PangoAttrList* createPangoAttributes(const StyledText& styled);
 
+// The text to give Pango with those attributes: the StyledText's text, except that Greek
+// letters in runs of capitals or small capitals lose their tonos, as Greek is written in
+// capitals (Pango's capitals keep it: "ΆΔΕΙΑ" for "ΑΔΕΙΑ"). Every byte offset stays where it
+// was: those letters take two bytes of UTF-8 with and without the accent.
+std::string textForShaping(const StyledText& styled);
+
 // The family that draws a font of a StyledText: the first name of the comma-separated list that
 // fontconfig has, or that it has a metric-compatible face for ("Times New Roman" gives
 // Liberation Serif or Nimbus Roman); empty when it would only give its generic fallback, so that

@@ -32,7 +32,8 @@ public:
     PangoLayout* get() { return m_layout; }
 
     void setStyledText(const StyledText& styled) {
-        pango_layout_set_text(m_layout, styled.text.data(), static_cast<int>(styled.text.size()));
+        std::string text = textForShaping(styled);
+        pango_layout_set_text(m_layout, text.data(), static_cast<int>(text.size()));
         PangoAttrList* attributes = createPangoAttributes(styled);
         pango_layout_set_attributes(m_layout, attributes);
         pango_attr_list_unref(attributes);
@@ -149,6 +150,9 @@ TEST(RTFPango, CapitalsAndFontsAreAppliedWhenShaped) {
     }
     EXPECT_EQ(glyphs, capitals[0].glyphs);
     EXPECT_LT(width, capitals[0].width);
+    // Greek capitals drop the tonos.
+    EXPECT_EQ(shape("{\\rtf1 {\\caps \\u902?\\u948?\\u949?\\u953?\\u945?}}")[0].glyphs,
+              shape("{\\rtf1 \\u913?\\u916?\\u917?\\u921?\\u913?}")[0].glyphs);
 
     // A named font that fontconfig has a metric-compatible face for draws in that face; an
     // unknown one, and the picture fonts whose characters are Unicode now, in the default face.

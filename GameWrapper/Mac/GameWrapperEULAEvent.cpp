@@ -3,6 +3,8 @@
 #include "GWPref.h"
 #include "GameWrapperView.h"
 
+#include <csignal>
+
 namespace {
 
 CFURLRef s_EulaFileName = nullptr;
@@ -12,6 +14,7 @@ const EventTypeSpec sAppEvents[] = {{kEventClassCommand, kEventCommandProcess}};
 // The installed prompt handler, removed when the prompt has closed: in the main phase 'ok  '
 // and 'not!' must not dispose of the main window.
 EventHandlerRef sAppHandler = nullptr;
+const EventTypeSpec sWindowEvents[] = {{kEventClassWindow, kEventWindowClose}};
 
 GWPref* GamePref() {
     return GameWrapperView::GetInstance()->GetGamePref();
@@ -66,16 +69,31 @@ OSStatus GameWrapperEULAEvent_main() {
         TXNReadFromCFURL(HITextViewGetTXNObject(textView), 0, 0x7FFFFFFF, nullptr,
                          GetEulaFileName(&isRTF), nullptr);
     }
+    // The window's close box, and SIGTERM (the desktop or the session asking the program to
+    // end), answer as Decline does: the prompt must never leave the launcher running without a
+    // window, nor end it with nothing said.
+    InstallWindowEventHandler(window, NewEventHandlerUPP(EULAWindowCloseEventHandler),
+                              GetEventTypeCount(sWindowEvents), sWindowEvents, nullptr, nullptr);
+    InstallMainThreadSignalAction(SIGTERM, DeclineOnSignal);
     ShowWindow(window);
 
     status = InstallApplicationEventHandlerOnAppTarget();
-    if (status != noErr) {
-        return status;
+    if (status == noErr) {
+        RunApplicationEventLoop();
+        RemoveEventHandler(sAppHandler);
+        sAppHandler = nullptr;
     }
-    RunApplicationEventLoop();
-    RemoveEventHandler(sAppHandler);
-    sAppHandler = nullptr;
+    InstallMainThreadSignalAction(SIGTERM, nullptr);
+    return status;
+}
+
+OSStatus EULAWindowCloseEventHandler(EventHandlerCallRef, EventRef, void*) {
+    PrepareToQuitEULAWindow();
     return noErr;
+}
+
+void DeclineOnSignal(int) {
+    PrepareToQuitEULAWindow();
 }
 
 OSStatus InstallApplicationEventHandlerOnAppTarget() {

@@ -13,7 +13,8 @@ CFURLRef GetEulaFileName(bool* isRTF);
 bool GameWrapperEULAEvent_NeedsShowEula();
 
 // Shows the agreement window of the nib "main" and runs the event loop until the user agrees,
-// declines or quits. The nib's and the window's status when they cannot be made; the handler
+// declines, quits, closes the window or SIGTERM arrives (all but agreeing store nothing). The
+// nib's and the window's status when they cannot be made; the handler
 // installation's status when the loop could not be run; otherwise noErr. The prompt's command
 // handler is removed again before this returns, so its commands mean nothing afterwards.
 OSStatus GameWrapperEULAEvent_main();
@@ -25,3 +26,7 @@ OSStatus AppHandleCommandEventHandler(EventHandlerCallRef handlerCall, EventRef 
 OSStatus InstallApplicationEventHandlerOnAppTarget();
 // Disposes of every window in front (only the prompt exists now) and quits the loop.
 OSStatus PrepareToQuitEULAWindow();
+// The agreement window's close box, and SIGTERM while the prompt is shown: both decline.
+OSStatus EULAWindowCloseEventHandler(EventHandlerCallRef handlerCall, EventRef event,
+                                     void* userData);
+void DeclineOnSignal(int signalNumber);

@@ -172,6 +172,11 @@ const char* GetExecutablePath(const char* argv0) {
         std::strcpy(executablePath, argv0);
         return executablePath;
     }
+    return GetRunningProgramPath();
+}
+
+const char* GetRunningProgramPath() {
+    // The kernel's link names the file itself, every symbolic link on the way resolved.
     ssize_t length = readlink("/proc/self/exe", executablePath, sizeof executablePath - 1);
     executablePath[length > 0 ? length : 0] = '\0';
     return executablePath;

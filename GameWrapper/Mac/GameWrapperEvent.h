@@ -17,6 +17,11 @@ int GameWrapperMain(int argc, char* argv[]);
 // it), otherwise the real path of the running program. Empty when neither can be had.
 const char* GetExecutablePath(const char* argv0);
 
+// The real path of the running program, symbolic links resolved; empty when it cannot be had.
+// A link elsewhere, a name found on PATH or a desktop entry's Exec line can make argv[0] say
+// anything, so the program's entry starts from this path.
+const char* GetRunningProgramPath();
+
 // The bundle's Contents folder for an executable in Contents/MacOS: everything before the
 // second '/' from the end. Empty for a path with fewer than two '/' characters, whose
 // second-to-last '/' is its first character, or whose Contents path would not fit in

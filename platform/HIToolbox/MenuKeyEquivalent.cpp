@@ -32,8 +32,7 @@ std::optional<KeyEquivalentMatch> search(Menu* menu, UInt16 key, UInt8 modifiers
 } // namespace
 
 std::optional<KeyEquivalentMatch> findKeyEquivalent(UInt16 character, UInt32 modifiers) {
-    Menu* root = rootMenu();
-    if (!root || character == 0 || !(modifiers & (cmdKey | controlKey | rightControlKey))) {
+    if (character == 0 || !(modifiers & (cmdKey | controlKey | rightControlKey))) {
         return std::nullopt;
     }
     UInt8 wanted = kMenuNoModifiers;
@@ -43,7 +42,17 @@ std::optional<KeyEquivalentMatch> findKeyEquivalent(UInt16 character, UInt32 mod
     if (modifiers & (optionKey | rightOptionKey)) {
         wanted |= kMenuOptionModifier;
     }
-    return search(root, upperCase(character), wanted);
+    if (Menu* root = rootMenu()) {
+        if (auto found = search(root, upperCase(character), wanted)) {
+            return found;
+        }
+    }
+    // The application menu is there from start-up on, before any menu bar is set, and its
+    // Quit answers Command-Q whatever the menu bar holds.
+    if (upperCase(character) == 'Q' && wanted == kMenuNoModifiers) {
+        return KeyEquivalentMatch{nullptr, 0, kHICommandQuit};
+    }
+    return std::nullopt;
 }
 
 OSStatus processKeyEquivalent(UInt16 character, UInt32 modifiers, EventTargetRef target) {
@@ -52,13 +61,15 @@ OSStatus processKeyEquivalent(UInt16 character, UInt32 modifiers, EventTargetRef
         return eventNotHandledErr;
     }
     // Handlers may rebuild the menu bar while the command runs; the item's menu stays alive.
-    RetainMenu(match->menu);
+    if (match->menu) {
+        RetainMenu(match->menu);
+    }
     EventRef event = nullptr;
     OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0,
                                   kEventAttributeNone, &event);
     if (status == noErr) {
         HICommand command{};
-        command.attributes = kHICommandFromMenu;
+        command.attributes = match->menu ? kHICommandFromMenu : 0;
         command.commandID = match->command;
         command.menu.menuRef = match->menu;
         command.menu.menuItemIndex = match->item;
@@ -69,7 +80,9 @@ OSStatus processKeyEquivalent(UInt16 character, UInt32 modifiers, EventTargetRef
         }
         ReleaseEvent(event);
     }
-    ReleaseMenu(match->menu);
+    if (match->menu) {
+        ReleaseMenu(match->menu);
+    }
     return status;
 }
 

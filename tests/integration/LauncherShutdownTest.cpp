@@ -177,10 +177,11 @@ TEST_F(LauncherShutdown, TheShippedExecutableRunsFromItsBundleAndEndsOnSigterm) 
     EXPECT_EQ(countLines(record, "kxdll_Initialize 1234"), 1) << record;
     EXPECT_EQ(countLines(record, "kxdll_ShutDown"), 1) << record;
 
-    // A bundle that lacks its data files ends at once with -1, naming each file. Started by a
-    // bare name, as a shell finds it on the PATH, it still finds its own Contents folder.
+    // A bundle that lacks its data files ends at once with -1, naming each file. Told that its
+    // name is a link in another folder (as a link on the PATH or a desktop entry starts it),
+    // it still finds its own Contents folder.
     TestSupport::removeTree(bundle.resources() + "/Channel.dat");
-    pid_t broken = spawnLauncher(bundle, dir.path(), "GameWrapper");
+    pid_t broken = spawnLauncher(bundle, dir.path(), dir.path() + "/bin/demo-game");
     ASSERT_GT(broken, 0);
     track(broken);
     EXPECT_EQ(exitStatusOf(broken), 255);

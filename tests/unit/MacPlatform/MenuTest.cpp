@@ -207,9 +207,11 @@ TEST(Menu, KeyEquivalentSendsTheCommandAsAMenuChoiceWould) {
         << "the handler passed Save on";
     EXPECT_EQ(processKeyEquivalent('x', cmdKey, nullptr), eventNotHandledErr);
     EXPECT_EQ(processKeyEquivalent('q', 0, nullptr), eventNotHandledErr);
-    EXPECT_EQ(processKeyEquivalent('q', cmdKey, nullptr), eventNotHandledErr)
+    EXPECT_EQ(processKeyEquivalent('x', cmdKey, nullptr), eventNotHandledErr)
         << "the menu bar is gone";
-    ASSERT_EQ(received.size(), 2u) << "keys without an item send nothing";
+    EXPECT_EQ(processKeyEquivalent('q', cmdKey, nullptr), noErr)
+        << "the application menu's Quit stays without a menu bar, as before one is set";
+    ASSERT_EQ(received.size(), 3u) << "keys without an item send nothing";
 
     EXPECT_EQ(received[0].readStatus, noErr);
     EXPECT_EQ(received[0].command.commandID, static_cast<UInt32>(kHICommandQuit));
@@ -220,6 +222,8 @@ TEST(Menu, KeyEquivalentSendsTheCommandAsAMenuChoiceWould) {
     EXPECT_EQ(received[1].itemsAfterMenuBarGone, 6);
     EXPECT_EQ(CountMenuItems(received[1].command.menu.menuRef), 0)
         << "released once the command was handled";
+    EXPECT_EQ(received[2].command.commandID, static_cast<UInt32>(kHICommandQuit));
+    EXPECT_EQ(received[2].command.attributes, 0u) << "no menu item of ours sent it";
 
     EXPECT_EQ(RemoveEventHandler(handler), noErr);
 }

@@ -106,15 +106,17 @@ def is_alive(pid):
 class Launcher:
     """One run of the launcher; its standard output and error go to files in the artifacts."""
 
-    def __init__(self, session, name, extra_env):
+    def __init__(self, session, name, extra_env, program=None):
         self.session = session
         self.name = name
         self.stdout_path = os.path.join(session.artifacts, f"{name}.stdout")
         self.stderr_path = os.path.join(session.artifacts, f"{name}.stderr")
         env = dict(session.env)
         env.update(extra_env)
+        # A program name without a '/' is looked up on the PATH of env, as a shell would.
+        command = [program or session.launcher_path]
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.process = subprocess.Popen([session.launcher_path], env=env, stdout=out,
+            self.process = subprocess.Popen(command, env=env, stdout=out,
                                             stderr=err, stdin=subprocess.DEVNULL,
                                             preexec_fn=_die_with_parent)
         self.pid = self.process.pid
@@ -128,12 +130,12 @@ class Launcher:
         except subprocess.TimeoutExpired:
             raise TestFailure(f"the launcher ({self.name}) did not end within {timeout:g} s")
 
-    def wait_quit(self, how):
+    def wait_quit(self, how, timeout=WAIT):
         """Waits for the launcher to end after it was asked to quit; it must end with status 0.
         One known fault is let through with a note, so that it does not hide other faults: an
         X error at the very end of a teardown that has already run (see quit_race_test.py,
         which checks for it strictly)."""
-        status = self.wait_exit()
+        status = self.wait_exit(timeout)
         if status == 0:
             return
         with open(self.stderr_path, errors="replace") as handle:
@@ -202,6 +204,7 @@ class Session:
         self.marker = uuid.uuid4().hex
         self.launchers = []
         self.xvfb = None
+        self.window_manager = None
         self.shots = 0
         self.private = tempfile.mkdtemp(prefix="gw-e2e-")
         self.home = os.path.join(self.private, "home")
@@ -248,6 +251,46 @@ class Session:
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
         self.env[MARKER] = self.marker
 
+    def start_window_manager(self):
+        """Runs openbox on the private display, as a desktop would, and waits until it manages
+        windows: closing through the title bar, names, icons and the active window then work
+        as they do for a player."""
+        log = open(os.path.join(self.artifacts, "openbox.log"), "wb")
+        self.window_manager = subprocess.Popen(
+            ["openbox", "--sm-disable"], env=dict(self.x_env, XDG_CONFIG_HOME=self.config),
+            stdin=subprocess.DEVNULL, stdout=log, stderr=log, preexec_fn=_die_with_parent)
+        log.close()
+
+        def managing():
+            if self.window_manager.poll() is not None:
+                raise TestFailure("openbox ended at start-up (see openbox.log)")
+            return self.wmctrl("-m", check_status=False).returncode == 0
+
+        poll("the window manager running", managing)
+
+    def wmctrl(self, *args, check_status=True):
+        result = subprocess.run(["wmctrl", *args], env=self.x_env, capture_output=True,
+                                text=True, timeout=WAIT)
+        if check_status and result.returncode != 0:
+            raise TestFailure(f"wmctrl {' '.join(args)} failed: {result.stderr.strip()}")
+        return result
+
+    def close_with_window_manager(self, window):
+        """What the close button of the window's title bar does."""
+        self.wmctrl("-i", "-c", str(window))
+
+    def window_property(self, window, name):
+        """xprop's value of the window's property (the text after '=' or ':'), or None."""
+        result = subprocess.run(["xprop", "-id", str(window), name], env=self.x_env,
+                                capture_output=True, text=True, timeout=WAIT)
+        line = result.stdout.strip()
+        if result.returncode != 0 or "not found" in line or "no such atom" in line:
+            return None
+        for separator in (" = ", ":"):
+            if separator in line:
+                return line.split(separator, 1)[1].strip()
+        return None
+
     # --- processes ----------------------------------------------------------------------------
 
     def use_private_bundle(self):
@@ -260,8 +303,10 @@ class Session:
         self.bundle = copy
         self.launcher_path = os.path.join(copy, "Contents", "MacOS", "GameWrapper")
 
-    def start_launcher(self, **extra_env):
-        launcher = Launcher(self, f"launcher-{len(self.launchers) + 1}", extra_env)
+    def start_launcher(self, program=None, **extra_env):
+        """Starts the launcher: the bundle's executable, or program (a link to it, or a name
+        on the PATH given in extra_env)."""
+        launcher = Launcher(self, f"launcher-{len(self.launchers) + 1}", extra_env, program)
         self.launchers.append(launcher)
         return launcher
 
@@ -400,6 +445,13 @@ class Session:
                 pass
         if leftovers:
             print(f"clean-up: killed what the launcher left running: {self.describe(leftovers)}")
+        if self.window_manager and self.window_manager.poll() is None:
+            self.window_manager.terminate()
+            try:
+                self.window_manager.wait(5)
+            except subprocess.TimeoutExpired:
+                self.window_manager.kill()
+                self.window_manager.wait()
         if self.xvfb and self.xvfb.poll() is None:
             self.xvfb.terminate()
             try:
@@ -423,12 +475,14 @@ class _OutOfTime(BaseException):
     pass
 
 
-def run_test(test, time_limit, private_bundle=False):
+def run_test(test, time_limit, private_bundle=False, window_manager=False):
     """Runs test(session) under a private X server and returns the process's exit status:
     0 passed, 1 failed, SKIPPED when the machine lacks Xvfb or xdotool. With private_bundle,
-    the launcher runs from a copy of the bundle (see Session.use_private_bundle)."""
+    the launcher runs from a copy of the bundle (see Session.use_private_bundle); with
+    window_manager, openbox manages the windows (wmctrl and xprop then look at them)."""
     options = _options()
-    missing = [tool for tool in ("Xvfb", "xdotool") if not shutil.which(tool)]
+    tools = ["Xvfb", "xdotool"] + (["openbox", "wmctrl", "xprop"] if window_manager else [])
+    missing = [tool for tool in tools if not shutil.which(tool)]
     if missing:
         print(f"skipped: {' and '.join(missing)} not installed (scripts/install-deps)")
         return SKIPPED
@@ -451,6 +505,8 @@ def run_test(test, time_limit, private_bundle=False):
         if private_bundle:
             session.use_private_bundle()
         session.start_x_server()
+        if window_manager:
+            session.start_window_manager()
         test(session)
         status = 0
     except (TestFailure, _OutOfTime) as failure:
@@ -487,5 +543,5 @@ def _report_failure(session):
                 print("\n".join(lines))
 
 
-def main(test, time_limit, private_bundle=False):
-    sys.exit(run_test(test, time_limit, private_bundle))
+def main(test, time_limit, private_bundle=False, window_manager=False):
+    sys.exit(run_test(test, time_limit, private_bundle, window_manager))

@@ -1,0 +1,53 @@
+"""The launcher on a desktop with a window manager (openbox), started and ended the ways a
+player starts and ends programs there.
+
+Started through an absolute link in another folder and by a name found on the PATH, the
+launcher still finds its bundle and asks for the agreement. The agreement ends, storing
+nothing and with status 0, on the title bar's close button, on Ctrl+Q and on SIGTERM. After
+agreeing, the main window carries the game's name, its icon and the bundle's identifier as its
+class for the desktop, and closing it through the title bar ends the launcher with status 0.
+"""
+
+import os
+
+from agreement_test import preference_files
+from e2e_session import check, main, poll
+
+# "Within 3 s" of the user's request: generous for a loaded machine, short beside a hang.
+PROMPT_END = 3.0
+GAME_NAME = "Demo Game"
+BUNDLE_IDENTIFIER = "com.corvane.DemoGame"
+
+
+def expect_declined(session, launcher, how):
+    launcher.wait_quit(how, timeout=PROMPT_END)
+    check(not preference_files(session), f"{how} in the agreement stored an answer")
+
+
+def test_desktop(session):
+    links = os.path.join(session.home, "bin")
+    os.makedirs(links)
+    link = os.path.join(links, "demo-game")
+    os.symlink(session.launcher_path, link)
+
+    through_link = session.start_launcher(link)
+    session.close_with_window_manager(through_link.wait_agreement())
+    expect_declined(session, through_link, "the agreement's close button")
+
+    on_path = session.start_launcher("demo-game", PATH=f"{links}:{os.environ['PATH']}")
+    session.press(on_path.wait_agreement(), "ctrl+q")
+    expect_declined(session, on_path, "Ctrl+Q")
+
+    signalled = session.start_launcher()
+    signalled.wait_agreement()
+    signalled.process.terminate()
+    expect_declined(session, signalled, "SIGTERM")
+
+    launcher, window = session.start_at_start_page()
+    check(preference_files(session), "Return in the agreement stored nothing")
+    session.close_with_window_manager(window)
+    launcher.wait_quit("closing the main window through the title bar", timeout=PROMPT_END)
+
+
+if __name__ == "__main__":
+    main(test_desktop, 120, window_manager=True)

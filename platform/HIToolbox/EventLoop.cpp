@@ -125,6 +125,10 @@ int millisecondsUntil(std::optional<Clock::time_point> wakeAt) {
 // queue for the next pass.
 void sleepUntil(std::optional<Clock::time_point> wakeAt, bool displayReady) {
     int timeoutMs = millisecondsUntil(wakeAt);
+    if (SignalActions::AnyPending()) {
+        // Its wake may have been taken from the display's queue with the events of this pass.
+        timeoutMs = 0;
+    }
     if (displayReady && g_displayWaitBlocks.load()) {
         Display::backend().waitForEvent(timeoutMs);
         wakeChannel().wait(0);

@@ -131,6 +131,10 @@ bool canWaitForLoop(int signalNumber) {
 
 } // namespace
 
+bool AnyPending() {
+    return g_anyPending.load() != 0;
+}
+
 void RunPending() {
     if (g_anyPending.exchange(0) == 0) {
         return;

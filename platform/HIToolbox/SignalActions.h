@@ -5,5 +5,7 @@
 namespace MacPlatform::SignalActions {
 
 void RunPending();
+// Whether a signal arrived whose action has not run yet; safe from any thread.
+bool AnyPending();
 
 } // namespace MacPlatform::SignalActions

@@ -39,6 +39,10 @@ void stopEvents();
 bool waitBlocks();
 bool waitForEvent(int timeoutMs);
 void wake();
+// The descriptor of the X connection SDL reads its events from, once a window has told which
+// it is; -1 for none (other drivers, or the video layer down): the wait then happens inside
+// SDL.
+void setDisplayConnection(int descriptor);
 // Whether the event is the one wake() pushes, which carries nothing.
 bool isWakeEvent(const SDL_Event& event);
 

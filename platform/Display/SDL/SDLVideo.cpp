@@ -23,8 +23,8 @@ SDL_Window* sdl(NativeWindow* window) {
 }
 
 // Xlib's default handler ends the process on any protocol error. Requests about a window that
-// has just been destroyed (SDL's second connection still wakes a window the teardown closed)
-// fail harmlessly, so they are ignored; any other error is reported and the program goes on.
+// has just been destroyed (by the window manager's or another client's doing) fail harmlessly,
+// so they are ignored; any other error is reported and the program goes on.
 int reportXError(::Display* display, XErrorEvent* error) {
     if (error->error_code != BadWindow) {
         char text[128] = {};
@@ -79,12 +79,19 @@ bool start() {
 }
 
 void stop() {
+    setDisplayConnection(-1);
     release(SDL_INIT_VIDEO);
 }
 
 NativeWindow* createWindow(const char* title, int x, int y, int width, int height) {
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
-    return reinterpret_cast<NativeWindow*>(window);
+    auto* native = reinterpret_cast<NativeWindow*>(window);
+    ::Display* display = nullptr;
+    ::Window xWindow = None;
+    if (window && x11Window(native, &display, &xWindow)) {
+        setDisplayConnection(ConnectionNumber(display));
+    }
+    return native;
 }
 
 void destroyWindow(NativeWindow* window) {

@@ -1,9 +1,25 @@
-// SDL's subsystems, shared by the display and the event loop, and the loop's wait inside SDL
-// with a wake that other threads can give.
+// SDL's subsystems, shared by the display and the event loop, and the loop's wait for SDL's
+// events with a wake that other threads can give.
+//
+// On X the wait does not happen inside SDL. SDL's own wait wakes itself by sending an event,
+// over a second X connection, to the first of our windows, and it does so for every event
+// queued while it waits, the user's keys included. When that key quits, the teardown destroys
+// the window over the first connection, and the server may take the destruction before the
+// wake: a BadWindow error that reaches the second connection only when SDL closes it, after
+// it has put back Xlib's default handler, which then ends the process with status 1. So SDL's
+// queue is pumped empty and the wait sleeps on SDL's X connection and a wake channel of its
+// own: no wake is ever sent to a window.
 #include "Display/SDL/SDLBackend.h"
 
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace MacPlatform::Display::SDL {
 
@@ -16,6 +32,24 @@ std::mutex& sdlMutex() {
 }
 
 Uint32 g_wakeEventType = 0;
+std::atomic<int> g_displayConnection{-1};
+
+// Stays signalled from a wake until the wait has seen it, so no wake is lost however it falls
+// between two waits.
+int wakeDescriptor() {
+    static const int descriptor = [] {
+        int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (fd < 0) {
+            std::perror("MacPlatform: eventfd");
+        }
+        return fd;
+    }();
+    return descriptor;
+}
+
+bool queued() {
+    return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE;
+}
 
 } // namespace
 
@@ -54,12 +88,39 @@ bool waitBlocks() {
     return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
 
+void setDisplayConnection(int descriptor) {
+    g_displayConnection.store(descriptor);
+}
+
 bool waitForEvent(int timeoutMs) {
-    // Without an event to fill, SDL leaves what it found in the queue.
-    return SDL_WaitEventTimeout(nullptr, timeoutMs) != 0;
+    int connection = g_displayConnection.load();
+    int wakeFd = wakeDescriptor();
+    if (connection < 0 || wakeFd < 0) {
+        // Without an event to fill, SDL leaves what it found in the queue.
+        return SDL_WaitEventTimeout(nullptr, timeoutMs) != 0;
+    }
+    // After a pump everything Xlib had read is in SDL's queue and every request is sent;
+    // what the server sends later makes the connection readable.
+    SDL_PumpEvents();
+    pollfd entries[2] = {{wakeFd, POLLIN, 0}, {connection, POLLIN, 0}};
+    if (!queued()) {
+        poll(entries, 2, timeoutMs);
+    }
+    std::uint64_t count;
+    while (read(wakeFd, &count, sizeof count) > 0) {
+    }
+    if (entries[1].revents != 0) {
+        SDL_PumpEvents();
+    }
+    return queued();
 }
 
 void wake() {
+    int wakeFd = wakeDescriptor();
+    std::uint64_t one = 1;
+    if (wakeFd >= 0 && write(wakeFd, &one, sizeof one) < 0 && errno != EAGAIN) {
+        std::perror("MacPlatform: wake");
+    }
     std::lock_guard<std::mutex> lock(sdlMutex());
     if (g_wakeEventType != 0 && SDL_WasInit(SDL_INIT_EVENTS)) {
         SDL_Event event{};

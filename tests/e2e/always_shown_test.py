@@ -1,0 +1,128 @@
+"""Hunts for a launcher left running with no window of its own on screen.
+
+Whatever the player does, the launcher either shows a window, or has a game of its own
+running, or ends (with status 0). Random walks through what a player can do on a desktop with
+a window manager (keys, clicks, the title bar's close button, Ctrl+Q and Super+Q, SIGTERM,
+playing and ending the game, the storefront), starting with and without the agreement, check
+that after every step. The seed is printed; E2E_SEED replays a walk.
+"""
+
+import os
+import random
+import shutil
+import time
+
+from e2e_session import TestFailure, main, poll
+
+WALKS = 5
+STEPS = 12
+# Between a step and the state it leads to: the launcher hides for a game that has yet to show,
+# comes back a moment after the game ended, or is still tearing down.
+SETTLE = 5.0
+PLAY_X, OTHER_GAMES_X, BUTTON_Y = 452 + 61, 577 + 61, 465 + 18
+DECLINE_X, DECLINE_Y = 390, 385
+TOUR_SECONDS = "600"
+
+
+def state_of(session, launcher):
+    if not launcher.running():
+        return "ended"
+    if session.game_pids():
+        return "game"
+    if launcher.agreement_windows():
+        return "agreement"
+    if launcher.main_windows():
+        return "main"
+    return None
+
+
+def ending(launcher):
+    def send_sigterm(session, window):
+        launcher.process.terminate()
+    return send_sigterm
+
+
+def key(keys):
+    return lambda session, window: session.press(window, keys)
+
+
+def typing(session, window):
+    session.press(window, "a")
+    session.xdotool("key", "--clearmodifiers", "b", "Left", "Down", "space", "Tab")
+
+
+def click(x, y):
+    return lambda session, window: session.click(window, x, y)
+
+
+def close_box(session, window):
+    session.close_with_window_manager(window)
+
+
+# What goes on in each state, and what ends the launcher from it (chosen now and then).
+GOING_ON = {
+    "agreement": [("typing", typing), ("Return", key("Return"))],
+    "main": [("Play Game", click(PLAY_X, BUTTON_Y)),
+             ("Other Games", click(OTHER_GAMES_X, BUTTON_Y)), ("Escape", key("Escape")),
+             ("Return", key("Return")), ("typing", typing)],
+    "game": [("Escape in the game", key("Escape")), ("the game's close button", close_box)],
+}
+ENDING = {
+    "agreement": [("Ctrl+Q", key("ctrl+q")), ("Super+Q", key("super+q")),
+                  ("the close button", close_box), ("Escape", key("Escape")),
+                  ("a click on Decline", click(DECLINE_X, DECLINE_Y))],
+    "main": [("Ctrl+Q", key("ctrl+q")), ("Super+Q", key("super+q")),
+             ("the close button", close_box)],
+    "game": [],
+}
+END_CHANCE = 0.15
+
+
+def target(session, launcher):
+    """The launcher's state and the window to act on in it; None while it shows nothing of its
+    own, or its game has no window yet."""
+    state = state_of(session, launcher)
+    if state == "ended":
+        return state, None
+    windows = {"agreement": launcher.agreement_windows, "main": launcher.main_windows,
+               "game": session.game_windows}.get(state, list)()
+    return (state, windows[0]) if windows else None
+
+
+def test_always_shown(session):
+    seed = int(os.environ.get("E2E_SEED", time.time_ns() % 1_000_000))
+    print(f"seed {seed} (E2E_SEED={seed} replays these walks)")
+    pick = random.Random(seed)
+    for walk in range(WALKS):
+        if pick.random() < 0.5:
+            shutil.rmtree(os.path.join(session.config, "Preferences"), ignore_errors=True)
+        launcher = session.start_launcher(DEMO_GAME_TOUR_SECONDS=TOUR_SECONDS)
+        steps = ["start"]
+        while True:
+            walked = " > ".join(steps)
+            state, window = poll(f"walk {walk + 1} ({walked}): a window of the launcher, its "
+                                 f"game or its end", lambda: target(session, launcher),
+                                 timeout=SETTLE)
+            if state == "ended":
+                break
+            if len(steps) > STEPS:
+                name, action = "SIGTERM", ending(launcher)
+            elif pick.random() < END_CHANCE:
+                name, action = pick.choice(ENDING[state] + [("SIGTERM", ending(launcher))])
+            else:
+                name, action = pick.choice(GOING_ON[state])
+            if state == "game":
+                # A game that ends before the launcher's first look counts as a launch that
+                # failed: let it be seen running first.
+                time.sleep(1.0)
+            action(session, window)
+            steps.append(name)
+        status = launcher.wait_exit()
+        if status != 0:
+            raise TestFailure(f"walk {walk + 1} ({' > '.join(steps)}) ended with status "
+                              f"{status}")
+        print(f"walk {walk + 1}: {' > '.join(steps)}")
+
+
+if __name__ == "__main__":
+    main(test_always_shown, 140, private_bundle=True, window_manager=True)

@@ -265,6 +265,16 @@ OSStatus deliverWindowEvent(const Event& event) {
     }
 }
 
+// The desktop or the session asking the application to quit is the Mac's Quit event, which
+// reaches the application as the Quit command: the program's own handler ends it in order.
+OSStatus deliverQuit() {
+    OutgoingEvent out(kEventClassCommand, kEventCommandProcess);
+    HICommand command{};
+    command.commandID = kHICommandQuit;
+    out.set(kEventParamDirectObject, typeHICommand, command);
+    return out.sendTo(GetApplicationEventTarget());
+}
+
 } // namespace
 
 OSStatus deliver(const Event& event) {
@@ -289,9 +299,10 @@ OSStatus deliver(const Event& event) {
     case EventType::WindowFocusGained:
     case EventType::WindowFocusLost:
         return deliverWindowEvent(event);
+    case EventType::Quit:
+        return deliverQuit();
     default:
-        // Text without a key of its own has no raw key event to ride on, and a quit request
-        // reaches the application through the close of its windows.
+        // Text without a key of its own has no raw key event to ride on.
         return eventNotHandledErr;
     }
 }

@@ -68,6 +68,9 @@ bool start() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // The launcher hides itself while a game runs; a screensaver must still be able to start.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A quit event means the desktop or the session asks the application to end; closing the
+    // last window is the window's own event, answered by whoever owns the window.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (!acquire(SDL_INIT_VIDEO)) {
         return false;
     }

@@ -2,6 +2,7 @@
 #include <Carbon/Menus.h>
 
 #include "HIToolbox/Menu.h"
+#include "HIToolbox/DisplayEvents.h"
 #include "HIToolbox/MenuKeyEquivalent.h"
 #include "HIToolbox/NibModel.h"
 
@@ -225,5 +226,20 @@ TEST(Menu, KeyEquivalentSendsTheCommandAsAMenuChoiceWould) {
     EXPECT_EQ(received[2].command.commandID, static_cast<UInt32>(kHICommandQuit));
     EXPECT_EQ(received[2].command.attributes, 0u) << "no menu item of ours sent it";
 
+    EXPECT_EQ(RemoveEventHandler(handler), noErr);
+}
+
+TEST(Menu, TheDesktopsRequestToQuitIsTheQuitCommand) {
+    std::vector<ReceivedCommand> received;
+    const EventTypeSpec commands[] = {{kEventClassCommand, kEventCommandProcess}};
+    EventHandlerRef handler = nullptr;
+    ASSERT_EQ(InstallEventHandler(GetApplicationEventTarget(), recordCommand, 1, commands,
+                                  &received, &handler),
+              noErr);
+    MacPlatform::Display::Event quit;
+    quit.type = MacPlatform::Display::EventType::Quit;
+    EXPECT_EQ(MacPlatform::DisplayEvents::deliver(quit), noErr);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].command.commandID, static_cast<UInt32>(kHICommandQuit));
     EXPECT_EQ(RemoveEventHandler(handler), noErr);
 }

@@ -57,11 +57,8 @@ void Store::startOnline(const std::string& resourcesFolder) {
 
 void Store::showContent(StoreContent content) {
     m_content = std::move(content);
-    m_banner = std::make_unique<BannerArt>(
-        m_content.heading.empty() ? "Other Games" : m_content.heading,
-        m_identity.applicationName.empty()
-            ? "Find your next game."
-            : "More games for players of " + m_identity.applicationName + ".");
+    // Drawn with the first frame that shows it, as the covers are.
+    m_banner.reset();
     if (m_inSession) {
         m_session.begin(static_cast<int>(m_content.games.size()));
         m_lastBuffer = nullptr;
@@ -92,6 +89,29 @@ void Store::pollDownloads() {
         m_lastOnlineChangeCount = m_online->changeCount();
         m_lastBuffer = nullptr; // covers, the indicator or the offline line: paint it all
     }
+}
+
+bool Store::paintWhatComesIntoView() {
+    bool painted = false;
+    if (!m_banner) {
+        m_banner = std::make_unique<BannerArt>(
+            m_content.heading.empty() ? "Other Games" : m_content.heading,
+            m_identity.applicationName.empty()
+                ? "Find your next game."
+                : "More games for players of " + m_identity.applicationName + ".");
+        painted = true;
+    }
+    for (int index : gamesInView()) {
+        if (index < 0 || index >= static_cast<int>(m_content.games.size())) {
+            continue;
+        }
+        StoreGame& game = m_content.games[static_cast<std::size_t>(index)];
+        if (game.coverState == CoverState::Unpainted) {
+            drawCovers(game);
+            painted = true;
+        }
+    }
+    return painted;
 }
 
 std::vector<int> Store::gamesInView() const {
@@ -165,6 +185,9 @@ void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, b
 
     bool moving = m_session.animating();
     m_session.advanceFrame();
+    if (paintWhatComesIntoView()) {
+        m_lastBuffer = nullptr;
+    }
     // When only the banner moves, the rest of the launcher's buffer still holds our last frame.
     bool whole = buffer != m_lastBuffer || rowBytes != m_lastRowBytes || moving ||
                  m_session.changeCount() != m_lastChangeCount || m_drawPointer;

@@ -75,6 +75,9 @@ private:
     void showContent(StoreContent content);
     void pollDownloads();
     std::vector<int> gamesInView() const;
+    // Draws the banner and the covers of the games in view that are not drawn yet; true when it
+    // drew anything.
+    bool paintWhatComesIntoView();
 
     std::string m_resourcesFolder;
     StoreIdentity m_identity;

@@ -32,7 +32,7 @@ StoreContent contentFromCatalogue(Catalogue catalogue, int ownApplicationID,
         struct stat info {};
         bool kept = !game.coverFile.empty() && stat(game.coverFile.c_str(), &info) == 0;
         if (game.coverURL.empty() || (readKeptCovers && kept)) {
-            drawCovers(game);
+            game.coverState = CoverState::Unpainted;
         } else {
             game.coverState = CoverState::Waiting;
         }

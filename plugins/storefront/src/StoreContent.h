@@ -13,6 +13,7 @@ namespace Storefront {
 
 enum class CoverState {
     Ready,     // both covers are drawn (from a picture or generated)
+    Unpainted, // the picture is at hand; the covers are drawn when the game is first in view
     Waiting,   // a placeholder shows until the picture is fetched
     Requested, // the picture is being fetched
 };
@@ -49,9 +50,10 @@ struct CoverSource {
     std::string url;
 };
 
-// The content of a parsed catalogue. Covers without an address are read now; covers with one
-// show a placeholder until drawCovers() is called for them, unless `readKeptCovers` and their
-// file is already there.
+// The content of a parsed catalogue. Covers without an address are Unpainted, to be drawn when
+// first shown (the launcher loads the plug-in while it starts, and a player who never opens the
+// store should not wait for them); covers with one show a placeholder until drawCovers() is
+// called for them, unless `readKeptCovers` and their file is already there.
 StoreContent contentFromCatalogue(Catalogue catalogue, int ownApplicationID,
                                   const std::function<CoverSource(const CatalogueEntry&)>& source,
                                   bool readKeptCovers);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -51,6 +52,37 @@ bool x11Window(NativeWindow* window, ::Display** display, ::Window* xWindow) {
     return true;
 }
 
+// Xlib reads the locale's whole compose table, thousands of lines, when SDL opens its input
+// method: most of a plain window's start-up. Compose sequences only ever build editable text,
+// and MacPlatform has none (its text views are read-only; keys reach the plug-in as keys with
+// their plain characters), so the video layer starts with an empty table. The variable is put
+// back at once: programs the launcher opens must see the user's own setting.
+class WithoutComposeTable {
+public:
+    WithoutComposeTable() {
+        const char* own = std::getenv(kName);
+        m_hadOwn = own != nullptr;
+        if (m_hadOwn) {
+            m_own = own;
+        }
+        setenv(kName, "/dev/null", 1);
+    }
+    ~WithoutComposeTable() {
+        if (m_hadOwn) {
+            setenv(kName, m_own.c_str(), 1);
+        } else {
+            unsetenv(kName);
+        }
+    }
+    WithoutComposeTable(const WithoutComposeTable&) = delete;
+    WithoutComposeTable& operator=(const WithoutComposeTable&) = delete;
+
+private:
+    static constexpr const char* kName = "XCOMPOSEFILE";
+    bool m_hadOwn = false;
+    std::string m_own;
+};
+
 bool validIcons(const IconImage* images, int count) {
     for (int i = 0; i < count; ++i) {
         if (images[i].width <= 0 || images[i].height <= 0 || !images[i].argb) {
@@ -71,7 +103,12 @@ bool start() {
     // A quit event means the desktop or the session asks the application to end; closing the
     // last window is the window's own event, answered by whoever owns the window.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (!acquire(SDL_INIT_VIDEO)) {
+    bool started;
+    {
+        WithoutComposeTable noCompose;
+        started = acquire(SDL_INIT_VIDEO);
+    }
+    if (!started) {
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();

@@ -71,10 +71,11 @@ def run(session, valgrind_args, storefront_seconds):
     print("start page shown", flush=True)
 
     session.click(window, OTHER_X, BUTTON_Y)
+    # The storefront draws its covers with its first frame, which under memcheck takes
+    # seconds of its own.
+    session.wait_for_picture("the storefront after a click on Other Games", "storefront", window,
+                             lambda path: not session.same_pictures(path, hover), SLOW_WAIT)
     time.sleep(storefront_seconds)
-    storefront = session.screenshot("storefront", window)
-    check(not session.same_pictures(storefront, hover),
-          "the window still shows the start page after a click on Other Games")
     print(f"storefront shown for {storefront_seconds} s", flush=True)
     session.press(window, "Escape")
     session.move_mouse(window, AWAY_X, AWAY_Y)

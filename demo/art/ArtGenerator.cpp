@@ -1,8 +1,9 @@
 // demo-art OUTPUT-FOLDER
 //
-// Draws the demo bundle's pictures and writes them as JPEG files into the folder: the start
-// page's background and button pictures and the branding picture with its mask. Everything is
-// drawn here at build time, so the repository holds no picture files.
+// Draws the demo bundle's pictures and writes them into the folder: the start page's background
+// and button pictures and the branding picture with its mask as JPEG files, and the bundle's
+// icon (Icon.png, which Info.plist's CFBundleIconFile names). Everything is drawn here at build
+// time, so the repository holds no picture files.
 #include "ArtSizes.h"
 #include "BrandingArt.h"
 #include "ButtonArt.h"
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <numbers>
 #include <string>
 
 namespace {
@@ -42,6 +44,37 @@ bool WritePicture(int width, int height, const std::function<void(cairo_t*)>& pa
     return written;
 }
 
+// The icon: the page's lake and lantern, cut square from the page's left part, with rounded
+// corners on a transparent ground.
+bool WriteIcon(const std::string& path, std::string* error) {
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, DemoArt::kIconSize, DemoArt::kIconSize);
+    cairo_t* cr = cairo_create(surface);
+    const double size = DemoArt::kIconSize;
+    const double radius = size / 6;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, size - radius, radius, radius, -std::numbers::pi / 2, 0);
+    cairo_arc(cr, size - radius, size - radius, radius, 0, std::numbers::pi / 2);
+    cairo_arc(cr, radius, size - radius, radius, std::numbers::pi / 2, std::numbers::pi);
+    cairo_arc(cr, radius, radius, radius, std::numbers::pi, 3 * std::numbers::pi / 2);
+    cairo_close_path(cr);
+    cairo_clip(cr);
+    const double scale = size / DemoArt::kPageHeight;
+    cairo_scale(cr, scale, scale);
+    DemoArt::DrawBackground(cr);
+    cairo_status_t status = cairo_status(cr);
+    cairo_destroy(cr);
+    if (status == CAIRO_STATUS_SUCCESS) {
+        status = cairo_surface_write_to_png(surface, path.c_str());
+    }
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        *error = path + ": " + cairo_status_to_string(status);
+        return false;
+    }
+    return true;
+}
+
 bool WriteAll(const std::string& folder, std::string* error) {
     using namespace DemoArt;
     auto button = [](ButtonState state) { return [state](cairo_t* cr) { DrawButton(cr, state); }; };
@@ -53,7 +86,8 @@ bool WriteAll(const std::string& folder, std::string* error) {
         !WritePicture(kButtonWidth, kButtonHeight, button(ButtonState::Pressed),
                       folder + "/button_pressed.jpg", error) ||
         !WritePicture(kBrandingWidth, kBrandingHeight, DrawBranding, folder + "/Branding.jpg",
-                      error)) {
+                      error) ||
+        !WriteIcon(folder + "/Icon.png", error)) {
         return false;
     }
     std::vector<std::uint8_t> mask = MakeBrandingMask();

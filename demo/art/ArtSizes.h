@@ -13,6 +13,9 @@ constexpr int kPageHeight = 540;
 constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 36;
 
+// The bundle's icon: one of the sizes the desktop's icon theme has folders for.
+constexpr int kIconSize = 256;
+
 constexpr int kBrandingWidth = 400;
 constexpr int kBrandingHeight = 110;
 

@@ -6,6 +6,7 @@
 #include "InfoPlistWriter.h"
 #include "PluginEntryPoints.h"
 
+#include <cstring>
 #include <filesystem>
 #include <limits.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@ namespace gwbundle {
 namespace {
 
 const char kDefaultExecutable[] = "GameWrapper";
+// The bundle's icon for the desktop (gwbundle install), named by CFBundleIconFile.
+const char kIconFileName[] = "Icon.png";
 
 struct CopiedFile {
     const char* manifestKey;
@@ -89,8 +92,9 @@ bool checkInputs(const Manifest& manifest, std::string& error) {
             return false;
         }
     }
-    for (const char* key : {"Agreement", "Branding", "Branding Mask"}) {
-        if (!isRegularFile(manifest.path(key))) {
+    for (const char* key : {"Agreement", "Branding", "Branding Mask", "Icon"}) {
+        if ((manifest.has(key) || std::strcmp(key, "Icon") != 0) &&
+            !isRegularFile(manifest.path(key))) {
             error = manifest.where(key) + ": " + key + " " + manifest.path(key) +
                     " is not a readable file";
             return false;
@@ -139,20 +143,27 @@ bool assemble(const Manifest& manifest, const std::string& bundle, const std::st
     const std::string resources = contents + "/Resources";
     const std::string executable =
         manifest.has("Executable") ? manifest.value("Executable") : std::string(kDefaultExecutable);
+    std::vector<std::pair<std::string, std::string>> info = {
+        {"CFBundleExecutable", executable},
+        {"CFBundleIdentifier", manifest.value("Identifier")},
+        {"CFBundleName", manifest.value("Name")},
+        {"CFBundleVersion", manifest.value("Version")},
+        {"CFBundlePackageType", "APPL"},
+        {"CFBundleInfoDictionaryVersion", "6.0"}};
+    if (manifest.has("Icon")) {
+        info.emplace_back("CFBundleIconFile", kIconFileName);
+        if (!makeFolders(resources, error) ||
+            !copyFile(manifest.path("Icon"), resources + "/" + kIconFileName, error)) {
+            return false;
+        }
+    }
     std::string gameInfo;
     if (!makeGameInfoText(manifest, gameInfo, error) || !makeFolders(resources, error) ||
         !makeFolders(contents + "/MacOS", error) || !makeFolders(contents + "/Frameworks", error) ||
         !makeFolders(bundle + "/.Game", error) ||
         !copyFile(launcher, contents + "/MacOS/" + executable, error) ||
         !copyFile(macPlatform, contents + "/Frameworks/libMacPlatform.so", error) ||
-        !writeInfoPlist(contents + "/Info.plist",
-                        {{"CFBundleExecutable", executable},
-                         {"CFBundleIdentifier", manifest.value("Identifier")},
-                         {"CFBundleName", manifest.value("Name")},
-                         {"CFBundleVersion", manifest.value("Version")},
-                         {"CFBundlePackageType", "APPL"},
-                         {"CFBundleInfoDictionaryVersion", "6.0"}},
-                        error) ||
+        !writeInfoPlist(contents + "/Info.plist", info, error) ||
         !writeWholeFile(resources + "/RAW_002.wdt", gameInfo, error)) {
         return false;
     }

@@ -12,6 +12,9 @@ using Arguments = std::vector<std::string>;
 int runPack(const Arguments& arguments);
 int runBuild(const Arguments& arguments);
 int runCheck(const Arguments& arguments);
+// InstallCommand.cpp
+int runInstall(const Arguments& arguments);
+int runUninstall(const Arguments& arguments);
 
 // Prints the report of a check and returns its exit status (CheckCommand.cpp).
 int printCheckReport(const std::string& bundle);

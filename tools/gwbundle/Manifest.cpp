@@ -30,6 +30,8 @@ std::vector<ManifestKey> makeKeys() {
         {"Branding", true, true, "branding picture (JPEG), packed into Channel.dat"},
         {"Branding Mask", true, true,
          "branding mask (JPEG; white opaque, black transparent), packed into Channel.dat"},
+        {"Icon", false, true,
+         "the bundle's icon for the desktop's menu: a square PNG of 16 to 512 pixels"},
         {"Launcher", false, true, "the launcher program to copy (default: from the build tree)"},
         {"MacPlatform", false, true, "libMacPlatform.so to copy (default: from the build tree)"},
         {"Executable", false, false,

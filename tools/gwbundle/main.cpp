@@ -24,6 +24,8 @@ Tools for publishers who wrap a game in the launcher:
   gwbundle check BUNDLE.app              check a bundle before shipping it
   gwbundle keygen NAME                   make the key pair that signs storefront updates
   gwbundle sign-update ...               pack and sign a storefront update for your server
+  gwbundle install BUNDLE.app            put the game in the desktop's application menu
+  gwbundle uninstall BUNDLE.app          take it out again
 
 gwbundle COMMAND --help describes each command; docs/publishing.md is the publisher's guide.
 )";
@@ -55,6 +57,12 @@ int main(int argc, char** argv) {
     }
     if (command == "sign-update") {
         return gwbundle::runSignUpdate(arguments);
+    }
+    if (command == "install") {
+        return gwbundle::runInstall(arguments);
+    }
+    if (command == "uninstall") {
+        return gwbundle::runUninstall(arguments);
     }
     std::fprintf(stderr, "gwbundle: unknown command '%s' (see gwbundle --help)\n", command.c_str());
     return 1;

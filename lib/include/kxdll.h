@@ -21,7 +21,9 @@
 // straight into it. The buffer belongs to the launcher and keeps the last frame's pixels.
 //
 // Events (kxdll_HandleMacEvent) are MacPlatform's Carbon EventRefs; read them with
-// GetEventClass, GetEventKind and GetEventParameter from libMacPlatform.so.
+// GetEventClass, GetEventKind and GetEventParameter from libMacPlatform.so. kxdll_keys.h names
+// the key codes of keyboard events; docs/plugin-guide.md (installed with the SDK) describes
+// every call and event, the build line and what to link.
 //
 // A host that keeps its own pointers under these names defines KXDLL_NO_PROTOTYPES before
 // including this file and uses only the function types.

@@ -232,6 +232,7 @@ CodePageDecoder::Page& CodePageDecoder::page(int codePage) {
     for (int b = 0x80; b < 0x100; ++b) {
         unsigned char byte = static_cast<unsigned char>(b);
         p.high[b - 0x80] = convert(p, &byte, 1);
+        p.doubleByte |= p.high[b - 0x80] == kLead;
     }
     return p;
 }
@@ -266,6 +267,10 @@ char32_t CodePageDecoder::convert(Page& p, const unsigned char* bytes, size_t co
 
 bool CodePageDecoder::isLeadByte(int codePage, unsigned char byte) {
     return byte >= 0x80 && page(codePage).high[byte - 0x80] == kLead;
+}
+
+bool CodePageDecoder::isDoubleByte(int codePage) {
+    return page(codePage).doubleByte;
 }
 
 char32_t CodePageDecoder::decode(int codePage, unsigned char byte) {

@@ -36,6 +36,8 @@ public:
 
     // True when the byte starts a two-byte character of the page (932, 936, 949, 950, 1361).
     bool isLeadByte(int codePage, unsigned char byte);
+    // True for the pages that have two-byte characters.
+    bool isDoubleByte(int codePage);
     // The character of a single byte; U+FFFD where the page has none (or for a lead byte).
     char32_t decode(int codePage, unsigned char byte);
     // The character of a lead and a trail byte, or 0 when the pair is not a character (the
@@ -49,6 +51,7 @@ private:
     struct Page {
         void* converter = nullptr; // iconv_t; null for our own tables and unknown pages
         std::array<char32_t, 128> high{};
+        bool doubleByte = false;
     };
     Page& page(int codePage);
     char32_t convert(Page& page, const unsigned char* bytes, size_t count);

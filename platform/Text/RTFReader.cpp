@@ -55,6 +55,10 @@ struct GroupState {
     TextStyle style;
     // \fN, or -1 for the document's default font (\deffN).
     int32_t font = -1;
+    // After \dbch, \fN and \afN name the font of double-byte text as well: word processors
+    // write "\hich\af0\dbch\af11\loch\f0" and then the bytes of a double-byte font.
+    bool doubleByteClass = false;
+    int32_t doubleByteFont = -1;
     bool hidden = false;
     // Inside a destination that is not document text: nothing is shown until it closes.
     bool skipping = false;
@@ -344,7 +348,17 @@ private:
         case Action::plain:
             s.style = TextStyle{};
             s.font = -1;
+            s.doubleByteClass = false;
+            s.doubleByteFont = -1;
             s.hidden = false;
+            break;
+        case Action::characterClass:
+            s.doubleByteClass = word.name == "dbch";
+            break;
+        case Action::associatedFont:
+            if (word.hasParameter && s.doubleByteClass) {
+                s.doubleByteFont = word.parameter;
+            }
             break;
         case Action::unicode:
             if (word.hasParameter) {
@@ -375,6 +389,9 @@ private:
         case Action::font:
             if (word.hasParameter) {
                 s.font = word.parameter;
+                if (s.doubleByteClass) {
+                    s.doubleByteFont = word.parameter;
+                }
             }
             break;
         case Action::defaultFont:
@@ -548,6 +565,17 @@ private:
         return entry->codePage != 0 ? entry->codePage : m_codePage;
     }
 
+    // The page of the double-byte font, when one is set and it has two-byte characters.
+    int doubleBytePage() {
+        auto found = m_fonts.find(state().doubleByteFont);
+        if (state().doubleByteFont < 0 || found == m_fonts.end()) {
+            return 0;
+        }
+        resolve(found->second);
+        int page = found->second.codePage != 0 ? found->second.codePage : m_codePage;
+        return !isPictureFont(page) && m_decoder.isDoubleByte(page) ? page : 0;
+    }
+
     TextStyle textStyle() {
         TextStyle style = state().style;
         if (FontEntry* entry = currentFont()) {
@@ -651,7 +679,8 @@ private:
             // Control bytes carry no text; the structure comes from control words.
             return;
         }
-        int page = textCodePage();
+        int page = b >= 0x80 ? doubleBytePage() : 0;
+        page = page != 0 ? page : textCodePage();
         if (m_decoder.isLeadByte(page, b)) {
             m_leadByte = b;
             m_leadPage = page;

@@ -107,6 +107,10 @@ std::unordered_map<std::string_view, WordInfo> makeTable() {
     w["cpg"] = {Action::fontCodePage};
     w["falt"] = {Action::fontAlternative};
     w["listtext"] = {Action::listText};
+    w["loch"] = {Action::characterClass};
+    w["hich"] = {Action::characterClass};
+    w["dbch"] = {Action::characterClass};
+    w["af"] = {Action::associatedFont};
     w["v"] = {Action::hidden};
     w["plain"] = {Action::plain};
     w["u"] = {Action::unicode};

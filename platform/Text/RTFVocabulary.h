@@ -28,6 +28,8 @@ enum class Action {
     fontCodePage,    // \cpgN, in the font table
     fontAlternative, // \falt, in the font table: the name to use when the first is missing
     listText,        // \listtext: the number or bullet of a list item, written for readers
+    characterClass,  // \loch, \hich, \dbch: which kind of character the text after it is
+    associatedFont,  // \afN: the font of the current kind of character
 };
 
 struct WordInfo {

@@ -292,6 +292,11 @@ TEST(RTFReader, TranslatedTextDecodesInItsFontsCodePage) {
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'83\\\\\r\n\\'82\r\n\\'a0}"),
               "\u3042\u30bd\u3042");
     EXPECT_EQ(textOf("{\\rtf1\\pc \\'82}"), "\u00e9");
+    // Bytes of the double-byte font that \dbch names, in the run of a Western font.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Century;}{\\f11"
+                     "\\fcharset128 Mincho;}}\\hich\\af0\\dbch\\af11\\loch\\f0 A\\'93\\'fa"
+                     "\\'96\\{ {\\dbch\\f11 \\'82\\'a0}\\plain\\f0 \\'e9}"),
+              "A\u65e5\u672c \u3042\u00e9");
     // A lead byte with no trail byte is no character; what follows it is read on its own.
     EXPECT_EQ(textOf("{\\rtf1\\ansicpg932 \\'82}"), "\ufffd");
     EXPECT_EQ(textOf("{\\rtf1\\ansicpg932 \\'82\\par x\\'82\\'0d!}"), "\ufffd\nx\ufffd!");

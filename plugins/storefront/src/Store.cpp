@@ -164,8 +164,10 @@ void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, b
                       bool notifyFailedUpdate) {
     pollDownloads();
     pollForUpdate(suspendUpdates);
-    if (m_installer && m_installer->installed() && !suspendUpdates) {
-        m_updateWanted = true; // the new build's files are in place: the host's reload loads it
+    // The new build's files are in place: the host's reload loads it. Not while a download
+    // runs, since shutting down waits for the worker to let go of it.
+    if (m_installer && m_installer->installed() && !suspendUpdates && !m_online->fetcher().busy()) {
+        m_updateWanted = true;
     }
     if (!m_inSession) {
         m_lastError = "A frame was asked for outside a menu session; nothing was drawn.";

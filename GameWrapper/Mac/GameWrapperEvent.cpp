@@ -318,6 +318,18 @@ int GameWrapperMain(int, char* argv[]) {
         return EndStartUp(-1);
     }
 
+    // Desktops list the windows by the game's name (the bundle's own name comes first).
+    if (const char* appName = data->GetAppName(); appName && *appName) {
+        CFStringRef name = CFStringCreateWithCString(nullptr, appName, kCFStringEncodingUTF8);
+        if (!name) {
+            name = CFStringCreateWithCString(nullptr, appName, kCFStringEncodingMacRoman);
+        }
+        if (name) {
+            SetApplicationDesktopName(name);
+            CFRelease(name);
+        }
+    }
+
     // Without an agreement file there is nothing to agree to and start-up goes on.
     if (GameWrapperEULAEvent_NeedsShowEula()) {
         GameWrapperEULAEvent_main();

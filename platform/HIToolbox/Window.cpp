@@ -1,4 +1,5 @@
 #include "HIToolbox/Window.h"
+#include "HIToolbox/ApplicationIdentity.h"
 #include "CoreGraphics/CGContextCairo.h"
 #include "HIToolbox/ControlTracking.h"
 #include "HIToolbox/Cursor.h"
@@ -186,9 +187,10 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
     auto* window = new Window(windowClass, attributes);
     window->m_width = width;
     window->m_height = height;
-    window->m_native =
-        display.createWindow("", contentBounds.left, contentBounds.top, width, height);
+    window->m_native = display.createWindow(ApplicationIdentity::shownName("").c_str(),
+                                            contentBounds.left, contentBounds.top, width, height);
     if (window->m_native) {
+        ApplicationIdentity::apply(window->m_native);
         window->m_surface = display.createSurface(window->m_native);
     }
     if (window->m_surface) {
@@ -316,7 +318,8 @@ void Window::select() {
 
 void Window::setTitle(const std::string& utf8) {
     m_title = utf8;
-    Display::backend().setTitle(m_native, m_title.c_str());
+    // The title stays what the program set; the desktop still needs a name to list it by.
+    Display::backend().setTitle(m_native, ApplicationIdentity::shownName(m_title).c_str());
 }
 
 Rect Window::contentBounds() const {

@@ -9,6 +9,7 @@ class for the desktop, and closing it through the title bar ends the launcher wi
 """
 
 import os
+import struct
 
 from agreement_test import preference_files
 from e2e_session import check, main, poll
@@ -17,6 +18,13 @@ from e2e_session import check, main, poll
 PROMPT_END = 3.0
 GAME_NAME = "Demo Game"
 BUNDLE_IDENTIFIER = "com.corvane.DemoGame"
+ICON_FILE = "Icon.png"
+
+
+def png_size(path):
+    with open(path, "rb") as handle:
+        header = handle.read(24)
+    return struct.unpack(">II", header[16:24])
 
 
 def expect_declined(session, launcher, how):
@@ -45,6 +53,18 @@ def test_desktop(session):
 
     launcher, window = session.start_at_start_page()
     check(preference_files(session), "Return in the agreement stored nothing")
+    for name in ("_NET_WM_NAME", "WM_NAME"):
+        shown = session.window_property(window, name)
+        check(shown == f'"{GAME_NAME}"', f"the main window's {name} is {shown}, not the game's "
+              f"name")
+    wm_class = session.window_property(window, "WM_CLASS")
+    check(wm_class == f'"{BUNDLE_IDENTIFIER}", "{BUNDLE_IDENTIFIER}"',
+          f"the main window's WM_CLASS is {wm_class}, not the bundle identifier")
+    # openbox gives a window without an icon one of its own, 48 by 48: the bundle's is larger.
+    width, height = png_size(os.path.join(session.bundle, "Contents", "Resources", ICON_FILE))
+    icon = session.window_property(window, "_NET_WM_ICON") or ""
+    check(icon.startswith(f"Icon ({width} x {height})"),
+          f"the main window's _NET_WM_ICON is not the bundle's icon: {icon[:40]}")
     session.close_with_window_manager(window)
     launcher.wait_quit("closing the main window through the title bar", timeout=PROMPT_END)
 

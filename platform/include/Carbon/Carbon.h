@@ -17,6 +17,7 @@
 #include <Carbon/HITextViews.h>
 #include <Carbon/HIScrollView.h>
 #include <Carbon/MacPlatformSignals.h>
+#include <Carbon/MacPlatformDesktop.h>
 #include <Carbon/IBCarbonRuntime.h>
 #include <Carbon/Menus.h>
 #include <Carbon/Dialogs.h>

@@ -10,6 +10,7 @@ class for the desktop, and closing it through the title bar ends the launcher wi
 
 import os
 import struct
+import subprocess
 
 from agreement_test import preference_files
 from e2e_session import check, main, poll
@@ -62,9 +63,12 @@ def test_desktop(session):
           f"the main window's WM_CLASS is {wm_class}, not the bundle identifier")
     # openbox gives a window without an icon one of its own, 48 by 48: the bundle's is larger.
     width, height = png_size(os.path.join(session.bundle, "Contents", "Resources", ICON_FILE))
-    icon = session.window_property(window, "_NET_WM_ICON") or ""
-    check(icon.startswith(f"Icon ({width} x {height})"),
-          f"the main window's _NET_WM_ICON is not the bundle's icon: {icon[:40]}")
+    # The first two numbers of _NET_WM_ICON are the width and height of its first picture.
+    icon = subprocess.run(["xprop", "-id", str(window), "-f", "_NET_WM_ICON", "32c",
+                           " = $0, $1", "_NET_WM_ICON"], env=session.x_env, capture_output=True,
+                          text=True).stdout.strip()
+    check(icon.endswith(f" = {width}, {height}"),
+          f"the main window's _NET_WM_ICON is not the bundle's icon: {icon}")
     session.close_with_window_manager(window)
     launcher.wait_quit("closing the main window through the title bar", timeout=PROMPT_END)
 

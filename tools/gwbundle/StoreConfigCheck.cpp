@@ -23,6 +23,11 @@ void checkStoreConfig(const BundlePaths& paths, CheckReport& report) {
     if (!result.config->catalogueURL.empty() && !result.config->publicKey) {
         report.warn(file, "no public-key: the storefront will never install an update");
     }
+    if (!result.config->catalogueURL.empty() &&
+        !isRegularFile(paths.resources + "/Storefront/catalogue.txt")) {
+        report.warn(file, "no Storefront/catalogue.txt beside it: a player without a network "
+                          "on the first run sees an empty store");
+    }
     // A secret key is a file of its own; one inside the bundle reaches every player.
     DIR* directory = opendir((paths.resources + "/Storefront").c_str());
     while (dirent* entry = directory ? readdir(directory) : nullptr) {

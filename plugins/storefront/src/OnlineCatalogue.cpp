@@ -2,9 +2,12 @@
 
 #include "CacheFiles.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <set>
 
 namespace Storefront {
 
@@ -102,6 +105,7 @@ bool OnlineCatalogue::poll(StoreContent& content, std::vector<FetchResult>& othe
             }
             m_update = fresh.catalogue->update;
             content = contentFrom(std::move(*fresh.catalogue), true);
+            forgetOtherCovers(content);
             m_coversAsked.clear();
             m_origin = CatalogueOrigin::Server;
             replaced = true;
@@ -117,6 +121,25 @@ bool OnlineCatalogue::poll(StoreContent& content, std::vector<FetchResult>& othe
         }
     }
     return replaced;
+}
+
+void OnlineCatalogue::forgetOtherCovers(const StoreContent& content) {
+    std::set<std::string> wanted;
+    for (const StoreGame& game : content.games) {
+        wanted.insert(game.coverFile);
+        wanted.insert(game.coverFile + ".validators");
+    }
+    std::string folder = m_cacheFolder + kCoversFolder;
+    DIR* directory = opendir(folder.c_str());
+    while (dirent* entry = directory ? readdir(directory) : nullptr) {
+        std::string path = folder + entry->d_name;
+        if (entry->d_name[0] != '.' && !wanted.contains(path)) {
+            unlink(path.c_str());
+        }
+    }
+    if (directory) {
+        closedir(directory);
+    }
 }
 
 void OnlineCatalogue::fetchCovers(StoreContent& content, const std::vector<int>& visibleGames) {

@@ -71,6 +71,8 @@ private:
     std::string keptCataloguePath() const { return m_cacheFolder + kCatalogueFileName; }
     void requestCatalogue();
     StoreContent contentFrom(Catalogue catalogue, bool readKeptCovers);
+    // Removes the kept covers that the server's newest catalogue no longer names.
+    void forgetOtherCovers(const StoreContent& content);
 
     std::string m_catalogueURL;
     std::string m_cacheFolder;

@@ -198,6 +198,13 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
     EXPECT_EQ(after, before);
     EXPECT_TRUE(TestSupport::pathExists(cache + "catalogue.txt"));
     EXPECT_EQ(keptCovers(), 13);
+
+    // Covers the next catalogue no longer names are not kept.
+    TestSupport::writeFile(root / "site/catalogue.txt",
+                           "catalogue-version = 3\n[game]\ntitle = Game 1\nprice = 1\ncover = "
+                           "c/1.jpg\n");
+    visit(plugin);
+    EXPECT_EQ(keptCovers(), 1);
 }
 
 TEST(StorefrontFetch, AddressesRedirectsAndSizesAreLimited) {

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -180,8 +181,14 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
         return paramErr;
     }
     if (!startDisplay()) {
-        std::fprintf(stderr, "MacPlatform: no display: %s\n", Display::backend().errorText());
-        return windowManagerInternalErr;
+        // As a Mac application that cannot reach the window server: an application whose
+        // windows cannot be shown must not go on running unseen.
+        std::fprintf(stderr,
+                     "MacPlatform: cannot open the display (%s); the application cannot show "
+                     "its windows and ends\n",
+                     Display::backend().errorText());
+        std::fflush(stdout);
+        std::exit(1);
     }
     const Display::BackendOperations& display = Display::backend();
     auto* window = new Window(windowClass, attributes);

@@ -4,11 +4,14 @@ player starts and ends programs there.
 Started through an absolute link in another folder and by a name found on the PATH, the
 launcher still finds its bundle and asks for the agreement. The agreement ends, storing
 nothing and with status 0, on the title bar's close button, on Ctrl+Q and on SIGTERM. After
-agreeing, the main window carries the game's name, its icon and the bundle's identifier as its
-class for the desktop, and closing it through the title bar ends the launcher with status 0.
+agreeing, the main window comes over the agreement's connection to the display and carries the
+game's name, its icon and the bundle's identifier as its class for the desktop, and closing it
+through the title bar ends the launcher with status 0. Without a display the launcher says so
+and ends with a status other than 0.
 """
 
 import os
+import shutil
 import struct
 import subprocess
 
@@ -52,8 +55,15 @@ def test_desktop(session):
     signalled.process.terminate()
     expect_declined(session, signalled, "SIGTERM")
 
-    launcher, window = session.start_at_start_page()
+    launcher = session.start_launcher()
+    agreement = launcher.wait_agreement()
+    session.press(agreement, "Return")
+    window = launcher.wait_main_window()
     check(preference_files(session), "Return in the agreement stored nothing")
+    # The server numbers a client's windows from the client's own base (the bits from 21 up
+    # on Xvfb): the same base means the same connection, kept from the agreement on.
+    check(agreement >> 21 == window >> 21, f"the main window ({window:#x}) came over another "
+          f"connection to the display than the agreement ({agreement:#x})")
     for name in ("_NET_WM_NAME", "WM_NAME"):
         shown = session.window_property(window, name)
         check(shown == f'"{GAME_NAME}"', f"the main window's {name} is {shown}, not the game's "
@@ -71,6 +81,16 @@ def test_desktop(session):
           f"the main window's _NET_WM_ICON is not the bundle's icon: {icon}")
     session.close_with_window_manager(window)
     launcher.wait_quit("closing the main window through the title bar", timeout=PROMPT_END)
+
+    # No display to show a window on: a clear line and a status other than 0, never a process
+    # that runs on unseen.
+    shutil.rmtree(os.path.join(session.config, "Preferences"))
+    unseen = session.start_launcher(DISPLAY=":65000")
+    status = unseen.wait_exit()
+    with open(unseen.stderr_path) as handle:
+        said = handle.read()
+    check(status != 0 and "cannot open the display" in said,
+          f"without a display the launcher ended with status {status} saying {said!r}")
 
 
 if __name__ == "__main__":

@@ -14,9 +14,11 @@ namespace MacPlatform::Display::SDL {
 bool acquire(Uint32 subsystems);
 void release(Uint32 subsystems);
 
-// Video.
+// Video. The connection to the display is opened by the first start and kept until the
+// process ends; inUse says whether a start is not yet balanced by its stop.
 bool start();
 void stop();
+bool inUse();
 NativeWindow* createWindow(const char* title, int x, int y, int width, int height);
 void destroyWindow(NativeWindow* window);
 void show(NativeWindow* window);

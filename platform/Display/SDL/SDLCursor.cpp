@@ -36,8 +36,11 @@ SDL_SystemCursor systemCursor(CursorShape shape) {
 
 bool setCursor(CursorShape shape) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        // Stopping video freed every cursor, ours included.
+        // Closing video freed every cursor, ours included.
         g_cursor = nullptr;
+        return false;
+    }
+    if (!inUse()) {
         return false;
     }
     SDL_Cursor* cursor = SDL_CreateSystemCursor(systemCursor(shape));
@@ -54,7 +57,7 @@ bool setCursor(CursorShape shape) {
 }
 
 void showCursor() {
-    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) && inUse()) {
         SDL_ShowCursor(SDL_ENABLE);
     }
 }

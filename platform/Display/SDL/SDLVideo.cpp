@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,9 +93,37 @@ bool validIcons(const IconImage* images, int count) {
     return count >= 0 && (count == 0 || images);
 }
 
-} // namespace
+// The video layer, and with it the connection to the display, is opened with the first window
+// and kept for the life of the process: closing it after the last window and opening it again
+// for the next (the agreement's, then the main window) started the input method twice and,
+// with a server that resets when its last client leaves, could find no display the second time.
+// start and stop only count who uses it.
+int g_uses = 0;
+bool g_videoOpen = false;
 
-bool start() {
+void closeVideoAtExit() {
+    if (g_videoOpen) {
+        g_videoOpen = false;
+        setDisplayConnection(-1);
+        release(SDL_INIT_VIDEO);
+    }
+}
+
+bool showsOnScreen(const char* driver) {
+    return std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0 &&
+           std::strcmp(driver, "evdev") != 0;
+}
+
+// Xlib's default handler of a lost connection ends the process with a line about "XIO"; the
+// user is told what happened instead. Xlib ends the process when this returns.
+int reportLostDisplay(::Display*) {
+    std::fprintf(stderr, "MacPlatform: the connection to the display was lost; the application "
+                         "ends\n");
+    std::fflush(stderr);
+    return 0;
+}
+
+bool openVideo() {
     // A GL frame buffer costs several times the memory and start-up time of a plain one and
     // buys nothing for pixels that Cairo draws on the CPU.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -112,15 +141,44 @@ bool start() {
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || !showsOnScreen(driver)) {
+        // SDL falls back on drivers without a screen when none with one can be reached; a
+        // window there would be a program running unseen. Asked for by name, they serve.
+        const char* asked = std::getenv("SDL_VIDEODRIVER");
+        if (!driver || !asked || std::strcmp(asked, driver) != 0) {
+            std::string which = driver ? driver : "none";
+            release(SDL_INIT_VIDEO);
+            SDL_SetError("no screen to show windows on (SDL's video driver: %s)", which.c_str());
+            return false;
+        }
+    }
     if (driver && std::strcmp(driver, "x11") == 0) {
         XSetErrorHandler(reportXError);
+        XSetIOErrorHandler(reportLostDisplay);
     }
+    g_videoOpen = true;
+    std::atexit(closeVideoAtExit);
+    return true;
+}
+
+} // namespace
+
+bool start() {
+    if (!g_videoOpen && !openVideo()) {
+        return false;
+    }
+    ++g_uses;
     return true;
 }
 
 void stop() {
-    setDisplayConnection(-1);
-    release(SDL_INIT_VIDEO);
+    if (g_uses > 0) {
+        --g_uses;
+    }
+}
+
+bool inUse() {
+    return g_uses > 0;
 }
 
 NativeWindow* createWindow(const char* title, int x, int y, int width, int height) {
@@ -282,7 +340,7 @@ bool present(NativeWindow* window, cairo_surface_t* surface) {
 
 bool screenSize(int* width, int* height) {
     SDL_Rect bounds;
-    if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDisplayBounds(0, &bounds) != 0) {
+    if (!inUse() || SDL_GetDisplayBounds(0, &bounds) != 0) {
         return false;
     }
     *width = bounds.w;

@@ -1,5 +1,5 @@
 # The README's commands. Each one installs what it needs first.
-.PHONY: all deps build test test-asan run bench fuzz-smoke format clean
+.PHONY: all deps build test test-asan coverage run bench fuzz-smoke format clean
 
 all: build
 
@@ -18,6 +18,15 @@ test-asan: deps
 	@test -f build-debug/build.ninja || cmake --preset debug
 	cmake --build --preset debug
 	ctest --preset debug
+
+# Line and branch coverage of the product code by the whole suite: an instrumented build of its
+# own (build-coverage), counters cleared, every test run, one table per library (scripts/coverage).
+# The tables are printed also when a test fails; the target then fails after them.
+coverage: deps
+	@test -f build-coverage/build.ninja || cmake --preset coverage
+	cmake --build --preset coverage
+	@find build-coverage -name '*.gcda' -delete
+	@status=0; ctest --preset coverage || status=$$?; scripts/coverage build-coverage && exit $$status
 
 run: build
 	@scripts/run-demo
@@ -45,4 +54,4 @@ format:
 	@git ls-files '*.h' '*.cpp' '*.c' | xargs clang-format -i
 
 clean:
-	rm -rf build build-debug build-bench build-fuzz
+	rm -rf build build-debug build-bench build-fuzz build-coverage

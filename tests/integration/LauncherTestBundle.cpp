@@ -1,7 +1,6 @@
 #include "LauncherTestBundle.h"
 
 #include "CorvaneCore/File.h"
-#include "GameWrapperTestHelpers.h"
 
 #include <MacPlatformTesting.h>
 
@@ -15,20 +14,8 @@ namespace LauncherTest {
 
 namespace {
 
-// A JPEG of one colour, or of two halves when `right` differs from `left`, so that drawing
-// tests can tell the pictures apart and see which way round they are.
 std::string jpeg(int width, int height, unsigned left, unsigned right) {
-    std::vector<unsigned char> pixels;
-    pixels.reserve(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            unsigned colour = x < width / 2 ? left : right;
-            pixels.push_back(static_cast<unsigned char>(colour >> 16));
-            pixels.push_back(static_cast<unsigned char>(colour >> 8));
-            pixels.push_back(static_cast<unsigned char>(colour));
-        }
-    }
-    return GameWrapperTest::encodeJPEG(pixels, width, height, false, 95);
+    return TestSupport::halvesJPEG(width, height, left, right);
 }
 
 // Channel.dat: an archive of stored members written with the launcher's own zip writer,
@@ -46,25 +33,6 @@ void writeBrandingArchive(const std::string& path) {
         ASSERT_EQ(member.Write(bytes.data(), static_cast<unsigned>(bytes.size())), bytes.size());
         member.Close();
     }
-}
-
-std::string frame(int x, int y, int width, int height) {
-    return "<key>Frame</key><dict><key>X</key><integer>" + std::to_string(x) +
-           "</integer><key>Y</key><integer>" + std::to_string(y) +
-           "</integer><key>Width</key><integer>" + std::to_string(width) +
-           "</integer><key>Height</key><integer>" + std::to_string(height) + "</integer></dict>";
-}
-
-std::string pushButton(int x, const char* title, const char* command, const char* role) {
-    return "<dict><key>Class</key><string>PushButton</string>" + frame(x, 370, 100, 30) +
-           "<key>Title</key><string>" + title + "</string><key>Command</key><string>" + command +
-           "</string><key>" + role + "</key><true/></dict>";
-}
-
-std::string menuItem(const char* title, const char* command, const char* key) {
-    return std::string("<dict><key>Title</key><string>") + title +
-           "</string><key>Command</key><string>" + command + "</string><key>Key</key><string>" +
-           key + "</string></dict>";
 }
 
 } // namespace
@@ -87,36 +55,7 @@ std::string defaultGameInformation() {
 }
 
 std::string defaultNib() {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-           "<plist version=\"1.0\"><dict><key>NibFormat</key><integer>1</integer>"
-           "<key>Objects</key><dict>"
-           "<key>MenuBar</key><dict><key>Class</key><string>MenuBar</string>"
-           "<key>Menus</key><array><dict><key>Title</key><string>Game</string>"
-           "<key>Items</key><array>" +
-           menuItem("About", "abou", "i") + menuItem("Quit", "quit", "q") +
-           "</array></dict></array></dict>"
-           "<key>MainWindow</key><dict><key>Class</key><string>Window</string>"
-           "<key>Title</key><string>Test Game</string>"
-           "<key>Width</key><integer>720</integer><key>Height</key><integer>540</integer>"
-           "<key>Attributes</key><array><string>closeBox</string>"
-           "<string>compositing</string></array></dict>"
-           "<key>EULAWindow</key><dict><key>Class</key><string>Window</string>"
-           "<key>Title</key><string>License Agreement</string>"
-           "<key>WindowClass</key><string>movableModal</string>"
-           "<key>Width</key><integer>560</integer><key>Height</key><integer>420</integer>"
-           "<key>Attributes</key><array><string>compositing</string>"
-           "<string>standardHandler</string></array>"
-           "<key>Views</key><array>"
-           "<dict><key>Class</key><string>ScrollView</string>" +
-           frame(20, 20, 520, 330) +
-           "<key>Subviews</key><array><dict><key>Class</key><string>TextView</string>" +
-           frame(0, 0, 520, 330) +
-           "<key>ControlID</key><dict><key>Signature</key><string>MTXT</string>"
-           "<key>ID</key><integer>0</integer></dict></dict></array></dict>" +
-           pushButton(330, "Disagree", "not!", "Cancel") +
-           pushButton(440, "Agree", "ok  ", "Default") + "</array></dict></dict></dict></plist>\n";
+    return TestSupport::launcherNib();
 }
 
 LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOptions& options)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace TestSupport {
 
@@ -33,5 +34,20 @@ void removeTree(const std::string& path);
 
 // The folder that HOME and XDG_CONFIG_HOME point into for this test program.
 const std::string& privateHome();
+
+// The JPEG file of packed 8-bit samples (RGB, or grey), full chroma; empty (and a test failure)
+// when encoding failed.
+std::string encodeJPEG(const std::vector<unsigned char>& pixels, int width, int height,
+                       bool grey = false, int quality = 95);
+// A JPEG whose left half has the colour left and right half the colour right (0xRRGGBB; in
+// grey, the low byte), so that drawing tests can tell pictures apart and see their orientation.
+std::string halvesJPEG(int width, int height, unsigned left, unsigned right, bool grey = false);
+
+// The launcher's main.nib as a publisher writes it: a menu bar with About ('abou', key i) and
+// Quit ('quit', key q), a 720 x 540 MainWindow (close box, compositing) with the given title,
+// and the 560 x 420 movable-modal EULAWindow "License Agreement" with the text view 'MTXT'/0
+// in a scroll view at (20, 20, 520 x 330), a static text under it and push buttons Disagree
+// ('not!', cancel) at (330, 370) and Agree ('ok  ', default) at (440, 370), both 100 x 30.
+std::string launcherNib(const std::string& mainTitle = "Test Game");
 
 } // namespace TestSupport

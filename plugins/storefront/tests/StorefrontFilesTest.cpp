@@ -5,8 +5,6 @@
 
 #include "TestSupport.h"
 
-#include <turbojpeg.h>
-
 #include <string>
 
 using namespace StorefrontTest;
@@ -39,17 +37,7 @@ protected:
 };
 
 std::string jpegOfOneColour(int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width * height * 3), 0x40);
-    tjhandle compressor = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    EXPECT_EQ(tjCompress2(compressor, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size,
-                          TJSAMP_444, 90, 0),
-              0);
-    std::string bytes(reinterpret_cast<char*>(jpeg), size);
-    tjFree(jpeg);
-    tjDestroy(compressor);
-    return bytes;
+    return TestSupport::halvesJPEG(width, height, 0x404040, 0x404040);
 }
 
 } // namespace

@@ -40,7 +40,7 @@ template <typename PixelAt> std::string jpeg(int width, int height, bool grey, P
             }
         }
     }
-    return GameWrapperTest::encodeJPEG(pixels, width, height, grey, 100);
+    return TestSupport::encodeJPEG(pixels, width, height, grey, 100);
 }
 
 // A zip archive of stored members written by Python's zipfile, as publishers' tools write them.

@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <random>
 #include <string>
@@ -13,30 +12,9 @@ namespace {
 
 // A JPEG of the given size: left half red, right half blue (or, in grey, dark and light).
 std::vector<uint8_t> encodeJPEG(int width, int height, bool grey = false) {
-    std::vector<uint8_t> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            bool left = x < width / 2;
-            if (grey) {
-                pixels.push_back(left ? 40 : 220);
-            } else {
-                pixels.insert(pixels.end(), {uint8_t(left ? 230 : 0), 0, uint8_t(left ? 0 : 230)});
-            }
-        }
-    }
-    tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    int status = tjCompress2(handle, pixels.data(), width, 0, height, grey ? TJPF_GRAY : TJPF_RGB,
-                             &jpeg, &size, grey ? TJSAMP_GRAY : TJSAMP_444, 95, 0);
-    std::vector<uint8_t> bytes;
-    if (status == 0) {
-        bytes.assign(jpeg, jpeg + size);
-    }
-    tjFree(jpeg);
-    tjDestroy(handle);
-    EXPECT_EQ(status, 0) << "the test could not encode its JPEG";
-    return bytes;
+    std::string bytes = grey ? TestSupport::halvesJPEG(width, height, 40, 220, true)
+                             : TestSupport::halvesJPEG(width, height, 0xE60000, 0x0000E6);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 CGImageRef decode(const std::vector<uint8_t>& bytes) {

@@ -19,39 +19,7 @@ using TestSupport::writeFile;
 
 namespace {
 
-const char kMainNib[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0">
-<dict>
-  <key>NibFormat</key><integer>1</integer>
-  <key>Objects</key>
-  <dict>
-    <key>MenuBar</key>
-    <dict>
-      <key>Class</key><string>MenuBar</string>
-      <key>Menus</key>
-      <array>
-        <dict>
-          <key>Title</key><string>Game</string>
-          <key>Items</key>
-          <array>
-            <dict><key>Title</key><string>About</string><key>Command</key><string>abou</string></dict>
-            <dict><key>Title</key><string>Quit</string><key>Command</key><string>quit</string><key>Key</key><string>q</string></dict>
-          </array>
-        </dict>
-      </array>
-    </dict>
-    <key>MainWindow</key>
-    <dict>
-      <key>Class</key><string>Window</string>
-      <key>Title</key><string>Demo Game</string>
-      <key>Width</key><integer>720</integer>
-      <key>Height</key><integer>540</integer>
-    </dict>
-  </dict>
-</dict>
-</plist>
-)";
-
+const std::string kMainNib = TestSupport::launcherNib("Demo Game");
 // A bundle in a temporary folder, made the main bundle for the test's duration.
 class NibBundle {
 public:
@@ -114,7 +82,7 @@ TEST(NibReference, FindsObjectsByNameAndKind) {
 
     EXPECT_EQ(SetMenuBarFromNib(nib, CFSTR("MainWindow")),
               kIBCarbonRuntimeObjectNotOfRequestedType);
-    EXPECT_EQ(SetMenuBarFromNib(nib, CFSTR("EULAWindow")), kIBCarbonRuntimeCantFindObject);
+    EXPECT_EQ(SetMenuBarFromNib(nib, CFSTR("Nothing")), kIBCarbonRuntimeCantFindObject);
     EXPECT_EQ(SetMenuBarFromNib(nib, nullptr), paramErr);
 
     const MacPlatform::NibWindowDescription* window = nullptr;

@@ -9,66 +9,6 @@
 
 namespace {
 
-const char kNib[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0">
-<dict>
-  <key>NibFormat</key><integer>1</integer>
-  <key>Objects</key>
-  <dict>
-    <key>MenuBar</key>
-    <dict>
-      <key>Class</key><string>MenuBar</string>
-      <key>Menus</key>
-      <array><dict>
-        <key>Title</key><string>Game</string>
-        <key>Items</key>
-        <array>
-          <dict><key>Title</key><string>Quit</string><key>Command</key><string>quit</string><key>Key</key><string>q</string></dict>
-        </array>
-      </dict></array>
-    </dict>
-    <key>EULAWindow</key>
-    <dict>
-      <key>Class</key><string>Window</string>
-      <key>Title</key><string>License Agreement</string>
-      <key>WindowClass</key><string>movableModal</string>
-      <key>Width</key><integer>560</integer>
-      <key>Height</key><integer>420</integer>
-      <key>Attributes</key><array><string>compositing</string><string>standardHandler</string></array>
-      <key>Views</key>
-      <array>
-        <dict>
-          <key>Class</key><string>ScrollView</string>
-          <key>Frame</key><dict><key>X</key><integer>20</integer><key>Y</key><integer>20</integer><key>Width</key><integer>520</integer><key>Height</key><integer>300</integer></dict>
-          <key>Subviews</key>
-          <array><dict>
-            <key>Class</key><string>TextView</string>
-            <key>Frame</key><dict><key>X</key><integer>0</integer><key>Y</key><integer>0</integer><key>Width</key><integer>520</integer><key>Height</key><integer>300</integer></dict>
-            <key>ControlID</key><dict><key>Signature</key><string>MTXT</string><key>ID</key><integer>0</integer></dict>
-          </dict></array>
-        </dict>
-        <dict>
-          <key>Class</key><string>StaticText</string>
-          <key>Frame</key><dict><key>X</key><integer>20</integer><key>Y</key><integer>330</integer><key>Width</key><integer>520</integer><key>Height</key><integer>20</integer></dict>
-          <key>Title</key><string>Please read the agreement.</string>
-        </dict>
-        <dict>
-          <key>Class</key><string>PushButton</string>
-          <key>Frame</key><dict><key>X</key><integer>320</integer><key>Y</key><integer>370</integer><key>Width</key><integer>100</integer><key>Height</key><integer>30</integer></dict>
-          <key>Title</key><string>Disagree</string><key>Command</key><string>not!</string><key>Cancel</key><true/>
-        </dict>
-        <dict>
-          <key>Class</key><string>PushButton</string>
-          <key>Frame</key><dict><key>X</key><integer>440</integer><key>Y</key><integer>370</integer><key>Width</key><integer>100</integer><key>Height</key><integer>30</integer></dict>
-          <key>Title</key><string>Agree</string><key>Command</key><string>ok  </string><key>Default</key><true/>
-        </dict>
-      </array>
-    </dict>
-  </dict>
-</dict>
-</plist>
-)";
-
 constexpr UInt32 kAgree = 0x6F6B2020;   // 'ok  '
 constexpr UInt32 kDecline = 0x6E6F7421; // 'not!'
 constexpr UInt32 kQuit = 0x71756974;    // 'quit'
@@ -77,7 +17,8 @@ class WindowFromNibTest : public ControlTests::WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        TestSupport::writeFile(m_dir / "Game.app/Contents/Resources/main.nib", kNib);
+        TestSupport::writeFile(m_dir / "Game.app/Contents/Resources/main.nib",
+                               TestSupport::launcherNib());
         MacPlatformTestSetMainBundlePath((m_dir / "Game.app").c_str());
         ASSERT_EQ(CreateNibReference(CFSTR("main"), &m_nib), noErr);
     }

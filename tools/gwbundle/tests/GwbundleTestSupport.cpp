@@ -3,7 +3,6 @@
 #include "ArchivePacker.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -35,25 +34,7 @@ const char kGameInfoPlist[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 } // namespace
 
 std::string makeJpeg(int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            unsigned char* p = &pixels[(static_cast<std::size_t>(y) * width + x) * 3];
-            p[0] = static_cast<unsigned char>(x * 255 / width);
-            p[1] = static_cast<unsigned char>(y * 255 / height);
-            p[2] = 128;
-        }
-    }
-    tjhandle handle = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    int status = tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &out, &size,
-                             TJSAMP_420, 90, 0);
-    EXPECT_EQ(status, 0) << tjGetErrorStr2(handle);
-    std::string bytes(reinterpret_cast<char*>(out), size);
-    tjFree(out);
-    tjDestroy(handle);
-    return bytes;
+    return TestSupport::halvesJPEG(width, height, 0x2060A0, 0xE0C040);
 }
 
 void writeProgram(const std::string& path) {
@@ -62,42 +43,7 @@ void writeProgram(const std::string& path) {
 }
 
 std::string validNib() {
-    auto window = [](const char* name, int width, int height, const char* views) {
-        return std::string("<key>") + name +
-               "</key><dict><key>Class</key><string>Window</string>"
-               "<key>Width</key><integer>" +
-               std::to_string(width) + "</integer><key>Height</key><integer>" +
-               std::to_string(height) + "</integer>" + views + "</dict>";
-    };
-    auto frame = [](int x, int y, int w, int h) {
-        return "<key>Frame</key><dict><key>X</key><integer>" + std::to_string(x) +
-               "</integer><key>Y</key><integer>" + std::to_string(y) +
-               "</integer><key>Width</key><integer>" + std::to_string(w) +
-               "</integer><key>Height</key><integer>" + std::to_string(h) + "</integer></dict>";
-    };
-    std::string views =
-        "<key>Views</key><array>"
-        "<dict><key>Class</key><string>ScrollView</string>" +
-        frame(20, 20, 520, 330) +
-        "<key>Subviews</key><array><dict><key>Class</key><string>TextView</string>" +
-        frame(0, 0, 520, 330) +
-        "<key>ControlID</key><dict><key>Signature</key><string>MTXT</string>"
-        "<key>ID</key><integer>0</integer></dict></dict></array></dict>"
-        "<dict><key>Class</key><string>PushButton</string>" +
-        frame(340, 370, 100, 30) +
-        "<key>Title</key><string>Disagree</string><key>Command</key><string>not!</string></dict>"
-        "<dict><key>Class</key><string>PushButton</string>" +
-        frame(450, 370, 90, 30) +
-        "<key>Title</key><string>Agree</string><key>Command</key><string>ok  </string></dict>"
-        "</array>";
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-           "<key>NibFormat</key><integer>1</integer><key>Objects</key><dict>"
-           "<key>MenuBar</key><dict><key>Class</key><string>MenuBar</string><key>Menus</key>"
-           "<array><dict><key>Title</key><string>Game</string><key>Items</key><array>"
-           "<dict><key>Title</key><string>Quit</string><key>Command</key><string>quit</string>"
-           "<key>Key</key><string>q</string></dict></array></dict></array></dict>" +
-           window("MainWindow", 720, 540, "") + window("EULAWindow", 560, 420, views.c_str()) +
-           "</dict></dict></plist>\n";
+    return TestSupport::launcherNib("Demo Game");
 }
 
 std::string writeInputs(const std::string& folder) {

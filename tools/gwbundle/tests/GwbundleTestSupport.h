@@ -9,13 +9,14 @@
 
 namespace GwbundleTest {
 
-// A width x height JPEG of a colour gradient.
+// A width x height JPEG of two colours.
 std::string makeJpeg(int width, int height);
 
 // Writes a shell script that exits with 0, executable.
 void writeProgram(const std::string& path);
 
-// The nib of docs/nib-format.md: MenuBar, a 720 x 540 MainWindow and EULAWindow.
+// The nib of docs/nib-format.md: MenuBar, a 720 x 540 MainWindow and EULAWindow
+// (TestSupport::launcherNib).
 std::string validNib();
 
 // Writes every input of a bundle under folder (pictures, nib, agreement, the game's .app, the

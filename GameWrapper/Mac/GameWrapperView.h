@@ -90,7 +90,8 @@ public:
     void InstallGameCenterViewTimer();
     static void TimerAction_GameCenter(EventLoopTimerRef timer, void* userData);
 
-    // Play-game supervision.
+    // Play-game supervision: mPlayState is one of these.
+    enum PlayState : SInt32 { kPlayIdle = 0, kPlayLaunching = 1, kPlayRunning = 2 };
     void InstallPlayGameTimer();
     static void TimerAction_PlayGame(EventLoopTimerRef timer, void* userData);
     void UpdateForPlayGameTimer();

@@ -14,8 +14,6 @@ constexpr EventTimerInterval kPlayGameTimerPeriod = 0.5;
 // A game that has not come up after this many seconds is given up.
 constexpr float kLaunchTimeLimit = 5.0f;
 
-enum PlayState : SInt32 { kPlayIdle = 0, kPlayLaunching = 1, kPlayRunning = 2 };
-
 void toPascal(const char* text, Str255 out) {
     size_t length = std::min<size_t>(std::strlen(text), 255);
     out[0] = static_cast<unsigned char>(length);

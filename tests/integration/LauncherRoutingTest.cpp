@@ -102,6 +102,6 @@ TEST(LauncherRouting, EventsReachTheButtonsOrThePlugInByView) {
     });
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.checksPassed()) << run.errors;
+    EXPECT_TRUE(run.checksPassed()) << run.output;
     EXPECT_NE(run.output.find("end view=0 shutdown=1"), std::string::npos) << run.output;
 }

@@ -22,26 +22,6 @@ namespace {
 // The run's record file, known to the child's helpers.
 std::string g_RecordFile;
 
-const char* AlertKind(SInt16 type) {
-    switch (type) {
-    case kAlertStopAlert:
-        return "stop";
-    case kAlertNoteAlert:
-        return "note";
-    case kAlertCautionAlert:
-        return "caution";
-    default:
-        return "plain";
-    }
-}
-
-SInt16 RecordAlert(const MacPlatformTestAlert* alert, void*) {
-    std::printf("alert %s: %s | %s\n", AlertKind(alert->alertType),
-                alert->message ? alert->message : "", alert->explanation ? alert->explanation : "");
-    std::fflush(stdout);
-    return kAlertStdAlertOKButton;
-}
-
 void Tick(EventLoopTimerRef, void* script) {
     static_cast<LauncherScript*>(script)->tick();
 }
@@ -59,19 +39,18 @@ OSStatus SendEvent(EventRef event, EventTargetRef target, OSStatus status) {
                            const RunOptions& options, const std::string& folder,
                            const std::string& configHome) {
     alarm(30);
-    int out = open((folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open((folder + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    // One file in the order things happened: console lines, and alerts, which without a
+    // display the platform answers with their default button and reports on standard error.
+    int out = open((folder + "/output").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
+    dup2(out, STDERR_FILENO);
     close(out);
-    close(err);
     setvbuf(stdout, nullptr, _IONBF, 0);
 
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
     g_RecordFile = folder + "/record";
     setenv("KXTEST_RECORD_FILE", g_RecordFile.c_str(), 1);
     bundle.makeMainBundle();
-    MacPlatformTestSetAlertResponder(RecordAlert, nullptr);
     if (options.systemVersion != 0) {
         MacPlatformTestSetSystemVersion(true, options.systemVersion);
     }
@@ -113,7 +92,7 @@ void LauncherScript::tick() {
 }
 
 bool RunResult::checksPassed() const {
-    return errors.find("check failed:") == std::string::npos;
+    return output.find("check failed:") == std::string::npos;
 }
 
 RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
@@ -137,8 +116,7 @@ RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
         result.exited = WIFEXITED(status);
         result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
     }
-    result.output = TestSupport::readFile(folder / "stdout");
-    result.errors = TestSupport::readFile(folder / "stderr");
+    result.output = TestSupport::readFile(folder / "output");
     result.record = TestSupport::readFile(folder / "record");
     return result;
 }

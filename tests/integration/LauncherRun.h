@@ -53,11 +53,11 @@ struct RunResult {
     // False when the run ended by a signal (the hang guard, a crash); then exitCode is -1.
     bool exited = false;
     int exitCode = -1;
-    // Standard output in order: console lines and one "alert <type>: <message> | <explanation>"
-    // line per alert, and at the end "end view=<0|1> shutdown=<0|1>" once the launcher returned.
+    // Standard output and error in order: console lines, the platform's report line of each
+    // alert ("MacPlatform alert (<type>): <message> - <explanation> [<buttons>] answered: ..."),
+    // failed checks ("check failed: ...") and at the end "end view=<0|1> shutdown=<0|1>" once
+    // the launcher returned.
     std::string output;
-    // Standard error: failed checks ("check failed: ...") among the platform's messages.
-    std::string errors;
     // The recording plug-in's record of its calls.
     std::string record;
     // True when no check of the script failed.

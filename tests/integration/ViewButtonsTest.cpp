@@ -102,7 +102,7 @@ TEST(ViewButtons, PressDragOffReleaseOutsideAndClickWithCursorChanges) {
                 view->MainButtonsMouseMove(kPlayX, kRowY);
                 view->MainButtonsMouseUp(kPlayX, kRowY);
                 checks.check(!play->mPressed && !play->mHover, "flags cleared");
-                checks.equal(view->mPlayState, 0, "nothing fired");
+                checks.equal(view->mPlayState, GameWrapperView::kPlayIdle, "play state");
 
                 // A click on "Other Games" opens the session and shows the storefront.
                 scene.click(kOtherX, kRowY);

@@ -19,6 +19,7 @@ using GameWrapperTest::ChildChecks;
 using LauncherTest::LauncherTestBundle;
 using TestSupport::TempDir;
 using namespace ViewTest;
+using enum GameWrapperView::PlayState;
 
 namespace {
 
@@ -51,7 +52,7 @@ pid_t startThirdApplication(ProcessSerialNumber* psn) {
 }
 
 // Runs timer steps until the play state is reached; the game needs real time to come up or go.
-bool stepUntil(GameWrapperView* view, SInt32 state) {
+bool stepUntil(GameWrapperView* view, GameWrapperView::PlayState state) {
     return ProcessTesting::waitFor(
         [&] {
             view->UpdateForPlayGameTimer();
@@ -88,35 +89,31 @@ TEST(ViewPlayGame, LaunchRunQuitAndPlayAgain) {
                 ViewScene scene(bundle);
                 GameWrapperView* view = scene.view;
                 checks.check(launcherVisible(view), "launcher shown at first");
-
                 scene.click(kPlayX, kPlayY);
-                checks.equal(view->mPlayState, 1, "launching");
-                checks.equal(view->mLaunchError, 0, "the launch call succeeded");
-                checks.check(!launcherVisible(view), "launcher hidden");
-                checks.equal(view->mLaunchStartTime.lo, 1000000u, "launch time noted");
+                checks.equal(view->mPlayState, kPlayLaunching, "play state after the click");
+                checks.equal(view->mLaunchError, 0, "launch error");
+                checks.check(!launcherVisible(view), "launcher hidden while launching");
                 MacPlatformTestSetMicroseconds(true, 2000000);
                 scene.click(kPlayX, kPlayY);
                 checks.equal(view->mLaunchStartTime.lo, 1000000u,
-                             "a press while launching starts nothing");
+                             "launch time after a press while launching");
 
                 GWTask* task = view->GetGameTask();
-                checks.check(stepUntil(view, 2), "the game comes up");
+                checks.check(stepUntil(view, kPlayRunning), "the game comes up");
                 checks.check(task->IsFront(), "the game in front");
                 checks.equal(view->mLaunchStartTime.lo, 2000000u, "time taken again when up");
                 pid_t first = task->GetProcessID();
                 scene.click(kPlayX, kPlayY);
                 view->UpdateForPlayGameTimer();
-                checks.check(view->mPlayState == 2 && task->GetProcessID() == first,
-                             "a press while running starts nothing");
+                checks.equal(view->mPlayState, kPlayRunning, "state after a press while running");
+                checks.equal(task->GetProcessID(), first, "game after a press while running");
 
-                // Showing the launcher brings it to the front; hiding it while it is in front
-                // hands the front to the game.
+                // Showing the launcher brings it to the front; hiding it hands the front to the
+                // game, unless a third application took it meanwhile.
                 view->SetWrapperVisibility(true);
                 checks.check(launcherVisible(view) && launcherInFront(view), "launcher shown");
                 view->SetWrapperVisibility(false);
                 checks.check(!launcherVisible(view) && task->IsFront(), "game in front again");
-
-                // With a third application in front, hiding the launcher leaves it there.
                 view->SetWrapperVisibility(true);
                 ProcessSerialNumber thirdPSN;
                 pid_t third = startThirdApplication(&thirdPSN);
@@ -127,14 +124,12 @@ TEST(ViewPlayGame, LaunchRunQuitAndPlayAgain) {
                 waitpid(third, nullptr, 0);
 
                 kill(first, SIGTERM);
-                checks.check(stepUntil(view, 0), "the game's end is noticed");
+                checks.check(stepUntil(view, kPlayIdle), "the game's end is noticed");
                 checks.check(launcherVisible(view) && launcherInFront(view),
                              "launcher shown again and in front");
                 checks.check(!task->IsRunning(), "nothing left running");
-
                 scene.click(kPlayX, kPlayY);
-                checks.equal(view->mPlayState, 1, "a second round starts");
-                checks.check(stepUntil(view, 2), "the game comes up again");
+                checks.check(stepUntil(view, kPlayRunning), "a second round comes up");
                 checks.check(task->GetProcessID() != first, "a new game process");
             }
             MacPlatformTestSetMicroseconds(false, 0);
@@ -157,7 +152,7 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
                 ViewScene scene(bundle);
                 GameWrapperView* view = scene.view;
                 scene.click(kPlayX, kPlayY);
-                checks.equal(view->mPlayState, 1, "launching");
+                checks.equal(view->mPlayState, kPlayLaunching, "launching");
                 checks.check(view->mLaunchError != 0, "the launch call failed");
                 checks.check(!launcherVisible(view), "launcher hidden meanwhile");
 
@@ -167,7 +162,8 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
                 checks.equal(view->mLaunchStartTime.lo, 1000000u, "a second press does nothing");
                 MacPlatformTestSetMicroseconds(true, 6000000);
                 view->UpdateForPlayGameTimer();
-                checks.equal(view->mPlayState, 1, "exactly five seconds is not over the limit");
+                checks.equal(view->mPlayState, kPlayLaunching,
+                             "exactly five seconds is not over the limit");
                 checks.check(log.alerts.empty() && !launcherVisible(view), "no alert yet");
 
                 MacPlatformTestSetMicroseconds(true, 6000001);
@@ -178,7 +174,7 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
                 checks.check(out.find("Game could not start within set time\n") !=
                                  std::string::npos,
                              "console line");
-                checks.equal(view->mPlayState, 0, "given up");
+                checks.equal(view->mPlayState, kPlayIdle, "given up");
                 checks.check(launcherVisible(view), "launcher shown again");
                 checks.equal(log.alerts.size(), size_t{1}, "one alert");
                 if (log.alerts.size() == 1) {
@@ -196,10 +192,11 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
                 scene.click(kPlayX, kPlayY);
                 MacPlatformTestSetMicroseconds(true, wrap + 4000000);
                 view->UpdateForPlayGameTimer();
-                checks.equal(view->mPlayState, 1, "4.5 s across the wrap: still waiting");
+                checks.equal(view->mPlayState, kPlayLaunching,
+                             "4.5 s across the wrap: still waiting");
                 MacPlatformTestSetMicroseconds(true, wrap + 4600000);
                 view->UpdateForPlayGameTimer();
-                checks.equal(view->mPlayState, 0, "5.1 s across the wrap: given up");
+                checks.equal(view->mPlayState, kPlayIdle, "5.1 s across the wrap: given up");
                 checks.equal(log.alerts.size(), size_t{2}, "its own alert");
 
                 // Once shutdown has begun, a launch is never given up or touched.
@@ -207,7 +204,7 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
                 view->mShuttingDown = true;
                 MacPlatformTestSetMicroseconds(true, wrap + 60000000);
                 view->UpdateForPlayGameTimer();
-                checks.equal(view->mPlayState, 1, "no step after shutdown began");
+                checks.equal(view->mPlayState, kPlayLaunching, "no step after shutdown began");
             }
             MacPlatformTestSetAlertResponder(nullptr, nullptr);
             MacPlatformTestSetMicroseconds(false, 0);
@@ -232,7 +229,7 @@ TEST(ViewPlayGame, WithoutGameInformationNothingIsLaunched) {
                 checks.check(view->GetGameTask() == nullptr, "no game task");
                 scene.click(kPlayX, kPlayY);
                 view->UpdateForPlayGameTimer();
-                checks.equal(view->mPlayState, 0, "nothing launched");
+                checks.equal(view->mPlayState, kPlayIdle, "nothing launched");
                 checks.check(launcherVisible(view), "the launcher stays shown");
             }
             checks.checkNoLeaks();

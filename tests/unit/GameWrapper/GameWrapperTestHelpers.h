@@ -9,12 +9,10 @@
 #include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <cstdio>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define GW_TEST_HAS_LSAN 1
@@ -53,7 +51,12 @@ public:
     }
     template <typename A, typename B>
     void equal(const A& actual, const B& expected, const char* what) {
-        check(actual == expected, what);
+        if (!(actual == expected)) {
+            std::fprintf(stderr, "child check failed: %s: expected %s, got %s\n", what,
+                         ::testing::PrintToString(expected).c_str(),
+                         ::testing::PrintToString(actual).c_str());
+            ++m_failures;
+        }
     }
     // Under the leak checker, memory that nothing points to any more counts as a failure.
     void checkNoLeaks() {
@@ -72,23 +75,5 @@ public:
 private:
     int m_failures = 0;
 };
-
-// The JPEG file of packed 8-bit samples (RGB, or grey), full chroma; empty when encoding failed.
-inline std::string encodeJPEG(const std::vector<unsigned char>& pixels, int width, int height,
-                              bool grey, int quality) {
-    tjhandle handle = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    int status = tjCompress2(handle, pixels.data(), width, 0, height, grey ? TJPF_GRAY : TJPF_RGB,
-                             &out, &size, grey ? TJSAMP_GRAY : TJSAMP_444, quality, 0);
-    std::string bytes;
-    if (status == 0) {
-        bytes.assign(reinterpret_cast<char*>(out), size);
-    }
-    tjFree(out);
-    tjDestroy(handle);
-    EXPECT_EQ(status, 0) << "the test could not encode its JPEG";
-    return bytes;
-}
 
 } // namespace GameWrapperTest

@@ -12,14 +12,13 @@ import random
 import shutil
 import time
 
-from e2e_session import TestFailure, main, poll
+from e2e_session import BUTTON_Y, OTHER_X, PLAY_X, TestFailure, main, poll
 
 WALKS = 5
 STEPS = 12
 # Between a step and the state it leads to: the launcher hides for a game that has yet to show,
 # comes back a moment after the game ended, or is still tearing down.
 SETTLE = 5.0
-PLAY_X, OTHER_GAMES_X, BUTTON_Y = 452 + 61, 577 + 61, 465 + 18
 DECLINE_X, DECLINE_Y = 390, 385
 TOUR_SECONDS = "600"
 
@@ -63,7 +62,7 @@ def close_box(session, window):
 GOING_ON = {
     "agreement": [("typing", typing), ("Return", key("Return"))],
     "main": [("Play Game", click(PLAY_X, BUTTON_Y)),
-             ("Other Games", click(OTHER_GAMES_X, BUTTON_Y)), ("Escape", key("Escape")),
+             ("Other Games", click(OTHER_X, BUTTON_Y)), ("Escape", key("Escape")),
              ("Return", key("Return")), ("typing", typing)],
     "game": [("Escape in the game", key("Escape")), ("the game's close button", close_box)],
 }

@@ -36,6 +36,11 @@ POLL_INTERVAL = 0.05
 FOCUS_SETTLE = 0.2
 # Waits longer than this are reported, to show where the time of a slow run goes.
 SLOW_WAIT = 2.0
+# The start page's buttons in window coordinates: their 122-pixel slots start at x 452 (Play
+# Game) and 577 (Other Games), y 465 (the demo's button row); the pictures are 36 pixels high.
+PLAY_X, OTHER_X, BUTTON_Y = 452 + 61, 577 + 61, 465 + 18
+# A place on the start page away from every button.
+AWAY_X, AWAY_Y = 10, 10
 
 
 class TestFailure(Exception):
@@ -106,7 +111,7 @@ def is_alive(pid):
 class Launcher:
     """One run of the launcher; its standard output and error go to files in the artifacts."""
 
-    def __init__(self, session, name, extra_env, program=None):
+    def __init__(self, session, name, extra_env, program=None, prefix=()):
         self.session = session
         self.name = name
         self.stdout_path = os.path.join(session.artifacts, f"{name}.stdout")
@@ -116,7 +121,7 @@ class Launcher:
         # A program name without a '/' is looked up on the PATH of env, as a shell would.
         command = [program or session.launcher_path]
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.process = subprocess.Popen(command, env=env, stdout=out,
+            self.process = subprocess.Popen([*prefix, *command], env=env, stdout=out,
                                             stderr=err, stdin=subprocess.DEVNULL,
                                             preexec_fn=_die_with_parent)
         self.pid = self.process.pid
@@ -295,23 +300,25 @@ class Session:
         self.bundle = copy
         self.launcher_path = os.path.join(copy, "Contents", "MacOS", "GameWrapper")
 
-    def start_launcher(self, program=None, **extra_env):
+    def start_launcher(self, program=None, prefix=(), **extra_env):
         """Starts the launcher: the bundle's executable, or program (a link to it, or a name
-        on the PATH given in extra_env)."""
-        launcher = Launcher(self, f"launcher-{len(self.launchers) + 1}", extra_env, program)
+        on the PATH given in extra_env), behind the prefix command (valgrind ...) when one is
+        given."""
+        launcher = Launcher(self, f"launcher-{len(self.launchers) + 1}", extra_env, program,
+                            prefix)
         self.launchers.append(launcher)
         return launcher
 
-    def start_at_start_page(self, **extra_env):
+    def start_at_start_page(self, prefix=(), timeout=WAIT, **extra_env):
         """Starts the launcher and brings it to its start page, agreeing to the licence with
         Return when it is asked for; returns the launcher and its main window."""
-        launcher = self.start_launcher(**extra_env)
+        launcher = self.start_launcher(None, prefix, **extra_env)
         launcher.wait_for(lambda: launcher.agreement_windows() or launcher.main_windows(),
-                          "the agreement or the start page")
+                          "the agreement or the start page", timeout)
         agreement = launcher.agreement_windows()
         if agreement:
             self.press(agreement[0], "Return")
-        return launcher, launcher.wait_main_window()
+        return launcher, launcher.wait_main_window(timeout=timeout)
 
     def settled_screenshot(self, name, window, timeout=WAIT):
         """A screenshot taken once the window shows the same picture twice in a row, 0.1 s
@@ -454,12 +461,14 @@ class Session:
         shutil.rmtree(self.private, ignore_errors=True)
 
 
-def _options():
-    parser = argparse.ArgumentParser()
+def _options(test, arguments):
+    parser = argparse.ArgumentParser(description=(test.__doc__ or "").split("\n")[0])
     parser.add_argument("--bundle", required=True, help="the demo bundle, Demo Game.app")
     parser.add_argument("--screenshot", required=True, help="the demo-screenshot tool")
     parser.add_argument("--artifacts", required=True,
                         help="folder for screenshots and the launcher's output")
+    for flag, settings in arguments:
+        parser.add_argument(flag, **settings)
     return parser.parse_args()
 
 
@@ -467,13 +476,17 @@ class _OutOfTime(BaseException):
     pass
 
 
-def run_test(test, time_limit, private_bundle=False, window_manager=False):
+def run_test(test, time_limit, private_bundle=False, window_manager=False, tools=(),
+             arguments=()):
     """Runs test(session) under a private X server and returns the process's exit status:
-    0 passed, 1 failed, SKIPPED when the machine lacks Xvfb or xdotool. With private_bundle,
-    the launcher runs from a copy of the bundle (see Session.use_private_bundle); with
-    window_manager, openbox manages the windows (wmctrl and xprop then look at them)."""
-    options = _options()
-    tools = ["Xvfb", "xdotool"] + (["openbox", "wmctrl", "xprop"] if window_manager else [])
+    0 passed, 1 failed, SKIPPED when the machine lacks Xvfb, xdotool or one of the other tools.
+    With private_bundle, the launcher runs from a copy of the bundle (see
+    Session.use_private_bundle); with window_manager, openbox manages the windows (wmctrl and
+    xprop then look at them). A time limit of None sets none; arguments are (flag, argparse
+    settings) pairs of the test's own options, found in session.options."""
+    options = _options(test, arguments)
+    tools = ["Xvfb", "xdotool", *tools] + (["openbox", "wmctrl", "xprop"] if window_manager
+                                           else [])
     missing = [tool for tool in tools if not shutil.which(tool)]
     if missing:
         print(f"skipped: {' and '.join(missing)} not installed (scripts/install-deps)")
@@ -493,7 +506,7 @@ def run_test(test, time_limit, private_bundle=False, window_manager=False):
     started = time.monotonic()
     status = 1
     try:
-        signal.alarm(time_limit)
+        signal.alarm(time_limit or 0)
         if private_bundle:
             session.use_private_bundle()
         session.start_x_server()
@@ -535,5 +548,5 @@ def _report_failure(session):
                 print("\n".join(lines))
 
 
-def main(test, time_limit, private_bundle=False, window_manager=False):
-    sys.exit(run_test(test, time_limit, private_bundle, window_manager))
+def main(test, time_limit, private_bundle=False, window_manager=False, tools=(), arguments=()):
+    sys.exit(run_test(test, time_limit, private_bundle, window_manager, tools, arguments))

@@ -6,12 +6,8 @@ machine; the measured time is printed)."""
 
 import time
 
-from e2e_session import check, is_alive, main, poll
+from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, PLAY_X, check, is_alive, main, poll
 
-# The "Play Game" button in window coordinates: its 122-pixel slot starts at x 452, y 465, and
-# the demo's button picture is 36 pixels high.
-PLAY_X, BUTTON_Y = 452 + 61, 465 + 18
-AWAY_X, AWAY_Y = 10, 10
 # The launcher checks on the game every 0.5 s and should be back within a second.
 BACK_LIMIT = 5.0
 # The launcher checks on a launched game every 0.5 s; the game runs longer than that.

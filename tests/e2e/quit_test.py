@@ -5,9 +5,8 @@ and no process of the launcher, the game or the helper is left."""
 import os
 import signal
 
-from e2e_session import TEARDOWN_LINE, TestFailure, check, main, poll
+from e2e_session import BUTTON_Y, PLAY_X, TEARDOWN_LINE, TestFailure, check, main, poll
 
-PLAY_X, BUTTON_Y = 452 + 61, 465 + 18
 PLUGIN_LOADED = "Pellucid.dylib\", RTLD_NOW): Successful"
 
 

@@ -1,13 +1,7 @@
 """"Other Games" opens the storefront, which animates on its own, and Esc brings back the start
 page exactly as it was."""
 
-from e2e_session import check, main
-
-# The "Other Games" button in window coordinates: its 122-pixel slot starts at x 577, y 465,
-# and the demo's button picture is 36 pixels high.
-OTHER_GAMES_X, BUTTON_Y = 577 + 61, 465 + 18
-# A corner of the page where no button or hover can change the picture.
-AWAY_X, AWAY_Y = 10, 10
+from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, check, main
 
 
 def test_storefront(session):
@@ -15,7 +9,7 @@ def test_storefront(session):
     session.move_mouse(window, AWAY_X, AWAY_Y)
     start_page = session.settled_screenshot("start-page", window)
 
-    session.click(window, OTHER_GAMES_X, BUTTON_Y)
+    session.click(window, OTHER_X, BUTTON_Y)
     session.move_mouse(window, AWAY_X, AWAY_Y)
     first = session.wait_for_picture(
         "the storefront in the window after Other Games", "storefront", window,

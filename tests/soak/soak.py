@@ -10,26 +10,17 @@ and the launcher may have no zombie child.
 Targets: descriptor growth 0, VmRSS growth under 1 MB (1024 kB). Exit status 0 when all are
 met, 1 when one is missed or a cycle fails, 77 when Xvfb or xdotool is missing.
 
-The X server, the launcher's private home and configuration and the clean-up come from the
-end-to-end tests' session (tests/e2e/e2e_session.py).
+The X server, a private copy of the bundle, the launcher's private home and configuration and
+the clean-up come from the end-to-end tests' session (tests/e2e/e2e_session.py).
 """
 
-import argparse
 import os
-import shutil
-import signal
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import e2e_session  # noqa: E402
-from e2e_session import TestFailure, check, poll  # noqa: E402
+from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, PLAY_X, check, main, poll  # noqa: E402
 
-# "Play Game" in window coordinates: its 122-pixel slot starts at x 452, y 465 (RAW_002.wdt's
-# button row), the button picture is 36 pixels high.
-PLAY_X, BUTTON_Y = 452 + 61, 465 + 18
-AWAY_X, AWAY_Y = 10, 10
 BASELINE_CYCLE = 10
 RSS_LIMIT_KB = 1024
 # The launcher checks on its game every 0.5 s; give it a moment to draw after it is back.
@@ -48,20 +39,23 @@ def proc_figures(pid):
     return fds, rss
 
 
-def children(pid):
-    """(pid, state) of every process whose parent is pid."""
+def processes():
+    """(pid, name, state, parent pid) of every process."""
     found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
+    for entry in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{entry}/stat") as handle:
-                fields = handle.read().rsplit(")", 1)[1].split()
+                text = handle.read()
         except OSError:
             continue
-        if int(fields[1]) == pid:
-            found.append((int(entry), fields[0]))
+        fields = text.rsplit(")", 1)[1].split()
+        found.append((int(entry), text[text.find("(") + 1:text.rfind(")")], fields[0],
+                      int(fields[1])))
     return found
+
+
+def zombie_children(pid):
+    return [child for child, _, state, parent in processes() if parent == pid and state == "Z"]
 
 
 def demo_zombies():
@@ -69,19 +63,7 @@ def demo_zombies():
     process has exited, the game's parent is init (or a subreaper), so these are not the
     launcher's to reap; they are counted for the record only (other tests may run the same
     programs at the same time)."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as handle:
-                text = handle.read()
-        except OSError:
-            continue
-        name = text[text.find("(") + 1:text.rfind(")")]
-        if name.startswith("demo-") and text.rsplit(")", 1)[1].split()[0] == "Z":
-            found.append(int(entry))
-    return found
+    return [pid for pid, name, state, _ in processes() if name.startswith("demo-") and state == "Z"]
 
 
 def play_cycle(session, launcher, window, number):
@@ -96,8 +78,11 @@ def play_cycle(session, launcher, window, number):
     time.sleep(SETTLE)
 
 
-def soak(session, cycles, tour_seconds):
-    launcher, window = session.start_at_start_page(DEMO_GAME_TOUR_SECONDS=str(tour_seconds))
+def soak(session):
+    cycles = session.options.cycles
+    check(cycles >= BASELINE_CYCLE, f"--cycles must be at least {BASELINE_CYCLE}")
+    launcher, window = session.start_at_start_page(
+        DEMO_GAME_TOUR_SECONDS=str(session.options.tour_seconds))
     time.sleep(SETTLE)
     start_fds, start_rss = proc_figures(launcher.pid)
     print(f"start page: {start_fds} fds, VmRSS {start_rss} kB", flush=True)
@@ -105,7 +90,7 @@ def soak(session, cycles, tour_seconds):
     started = time.monotonic()
     for number in range(1, cycles + 1):
         play_cycle(session, launcher, window, number)
-        zombies = [pid for pid, state in children(launcher.pid) if state == "Z"]
+        zombies = zombie_children(launcher.pid)
         check(not zombies, f"cycle {number}: zombie children of the launcher: {zombies}")
         if number == BASELINE_CYCLE or number == cycles or number % 25 == 0:
             fds, rss = proc_figures(launcher.pid)
@@ -113,10 +98,9 @@ def soak(session, cycles, tour_seconds):
                   f"({time.monotonic() - started:.0f} s)", flush=True)
             if number == BASELINE_CYCLE:
                 baseline = (fds, rss)
-    check(baseline is not None, f"fewer cycles ({cycles}) than the baseline's {BASELINE_CYCLE}")
     end_fds, end_rss = proc_figures(launcher.pid)
     leftovers = session.game_pids()
-    zombies = [pid for pid, state in children(launcher.pid) if state == "Z"]
+    zombies = zombie_children(launcher.pid)
     fd_growth = end_fds - baseline[0]
     rss_growth = end_rss - baseline[1]
     print(f"after cycle {BASELINE_CYCLE}: {baseline[0]} fds, VmRSS {baseline[1]} kB")
@@ -142,62 +126,8 @@ def soak(session, cycles, tour_seconds):
     check(not missed, "; ".join(missed))
 
 
-def private_bundle_copy(bundle):
-    """A copy of the bundle in a fresh temporary folder; returns (folder, copy). Starting the
-    game reuses a running instance of the same program file, so a test that plays the game
-    while another test plays it from the same bundle would be handed that other game (on that
-    test's X server). Each run therefore plays its own copy."""
-    folder = tempfile.mkdtemp(prefix="gw-soak-")
-    copy = os.path.join(folder, os.path.basename(os.path.realpath(bundle)))
-    shutil.copytree(bundle, copy, symlinks=True)
-    return folder, copy
-
-
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--bundle", required=True, help="the demo bundle, Demo Game.app")
-    parser.add_argument("--screenshot", required=True, help="the demo-screenshot tool")
-    parser.add_argument("--artifacts", required=True, help="folder for the launcher's output")
-    parser.add_argument("--cycles", type=int, default=200)
-    parser.add_argument("--tour-seconds", type=int, default=1,
-                        help="how long the demo game runs each cycle (1 to 600)")
-    options = parser.parse_args()
-    if options.cycles < BASELINE_CYCLE:
-        parser.error(f"--cycles must be at least {BASELINE_CYCLE}")
-    missing = [tool for tool in ("Xvfb", "xdotool") if not shutil.which(tool)]
-    if missing:
-        print(f"soak: skipped, {' and '.join(missing)} not installed (scripts/install-deps)")
-        return e2e_session.SKIPPED
-
-    def stopped(number, _):
-        raise SystemExit(f"soak: stopped by signal {number}")
-
-    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-        signal.signal(number, stopped)
-    copy_folder, options.bundle = private_bundle_copy(options.bundle)
-    session = e2e_session.Session(options, "soak")
-    started = time.monotonic()
-    status = 1
-    try:
-        session.start_x_server()
-        soak(session, options.cycles, options.tour_seconds)
-        status = 0
-    except TestFailure as failure:
-        print(f"soak: FAILED: {failure}")
-        for launcher in session.launchers:
-            with open(launcher.stderr_path, errors="replace") as handle:
-                tail = handle.read().splitlines()[-15:]
-            if tail:
-                print("--- the launcher's last lines:\n" + "\n".join(tail))
-    finally:
-        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            signal.signal(number, signal.SIG_IGN)
-        session.close()
-        shutil.rmtree(copy_folder, ignore_errors=True)
-    print(f"soak: {'passed' if status == 0 else 'failed'} in "
-          f"{time.monotonic() - started:.0f} s (launcher output in {options.artifacts})")
-    return status
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    main(soak, None, private_bundle=True, arguments=[
+        ("--cycles", {"type": int, "default": 200}),
+        ("--tour-seconds", {"type": int, "default": 1,
+                            "help": "how long the demo game runs each cycle (1 to 600)"})])

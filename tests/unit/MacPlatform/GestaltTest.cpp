@@ -17,30 +17,26 @@ SInt32 ask(OSType selector) {
 
 } // namespace
 
-TEST(Gestalt, ReportsTheProvidedSystemVersionAndItsParts) {
+TEST(Gestalt, ReportsTheSystemVersionAndItsPartsAndTestsCanPretend) {
+    SystemVersionReset reset;
     EXPECT_EQ(ask(gestaltSystemVersion), 0x1049);
     EXPECT_EQ(ask(gestaltSystemVersionMajor), 10);
     EXPECT_EQ(ask(gestaltSystemVersionMinor), 4);
     EXPECT_EQ(ask(gestaltSystemVersionBugFix), 11);
-
     SInt32 response = 77;
     EXPECT_EQ(Gestalt(0x71717171, &response), gestaltUndefSelectorErr);
     EXPECT_EQ(response, 77);
     EXPECT_EQ(Gestalt(gestaltSystemVersion, nullptr), paramErr);
-}
-
-TEST(Gestalt, TestsCanPretendToBeAnotherSystem) {
-    SystemVersionReset reset;
-    MacPlatformTestSetSystemVersion(true, 0x102F);
-    EXPECT_EQ(ask(gestaltSystemVersion), 0x102F);
-    EXPECT_EQ(ask(gestaltSystemVersionMajor), 10);
-    EXPECT_EQ(ask(gestaltSystemVersionMinor), 2);
-    EXPECT_EQ(ask(gestaltSystemVersionBugFix), 15);
-
-    MacPlatformTestSetSystemVersion(true, 0x1030);
-    EXPECT_EQ(ask(gestaltSystemVersionMinor), 3);
-    EXPECT_EQ(ask(gestaltSystemVersionBugFix), 0);
-
+    struct Case {
+        SInt32 code, major, minor, bugFix;
+    } const cases[] = {{0x102F, 10, 2, 15}, {0x1030, 10, 3, 0}};
+    for (const Case& c : cases) {
+        MacPlatformTestSetSystemVersion(true, c.code);
+        EXPECT_EQ(ask(gestaltSystemVersion), c.code);
+        EXPECT_EQ(ask(gestaltSystemVersionMajor), c.major) << c.code;
+        EXPECT_EQ(ask(gestaltSystemVersionMinor), c.minor) << c.code;
+        EXPECT_EQ(ask(gestaltSystemVersionBugFix), c.bugFix) << c.code;
+    }
     MacPlatformTestSetSystemVersion(false, 0);
     EXPECT_EQ(ask(gestaltSystemVersion), 0x1049);
 }

@@ -150,24 +150,6 @@ TEST_F(LaunchServicesTest, OpensExecutablesAndFindsRunningOnes) {
               linkTarget("/proc/" + std::to_string(third.lowLongOfPSN) + "/exe"));
 }
 
-TEST_F(LaunchServicesTest, KillProcessIsARequestThatMayBeRefused) {
-    std::string bundle = makeBundle("Stubborn", "stubborn", "stubborn", "gw-test-stubborn");
-    ProcessSerialNumber psn{0, 0};
-    ASSERT_EQ(noErr, open(bundle, &psn));
-    std::string status = "/proc/" + std::to_string(psn.lowLongOfPSN) + "/status";
-    // Wait until it ignores SIGTERM (bit 15 of SigIgn) so that the request really reaches it.
-    ASSERT_TRUE(waitFor([&] {
-        std::string text = TestSupport::readFile(status);
-        std::size_t at = text.find("SigIgn:");
-        return at != std::string::npos &&
-               (std::stoull(text.substr(at + 7), nullptr, 16) & (1ULL << (SIGTERM - 1))) != 0;
-    }));
-    ASSERT_EQ(noErr, KillProcess(&psn));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ProcessInfoRec info{};
-    EXPECT_EQ(noErr, GetProcessInformation(&psn, &info)) << "it ignores SIGTERM and runs on";
-}
-
 TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrors) {
     ProcessSerialNumber psn{7, 7};
     std::string text = m_dir / "notes.txt";

@@ -206,7 +206,9 @@ FetchResult Fetcher::perform(const FetchRequest& request, const bool* stop) {
 
 Fetcher::Fetcher() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    m_worker = std::thread([this] { run(); });
+    for (int worker = 0; worker < kFetchWorkers; ++worker) {
+        m_workers.emplace_back([this] { run(); });
+    }
 }
 
 Fetcher::~Fetcher() {
@@ -216,7 +218,9 @@ Fetcher::~Fetcher() {
         __atomic_store_n(&m_stop, true, __ATOMIC_RELAXED);
     }
     m_wake.notify_all();
-    m_worker.join();
+    for (std::thread& worker : m_workers) {
+        worker.join();
+    }
     curl_global_cleanup();
 }
 
@@ -237,7 +241,7 @@ std::vector<FetchResult> Fetcher::takeResults() {
 
 bool Fetcher::busy() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_running || !m_queue.empty();
+    return m_running > 0 || !m_queue.empty();
 }
 
 void Fetcher::run() {
@@ -249,11 +253,11 @@ void Fetcher::run() {
         }
         FetchRequest request = std::move(m_queue.front());
         m_queue.pop_front();
-        m_running = true;
+        ++m_running;
         lock.unlock();
         FetchResult result = perform(request, &m_stop);
         lock.lock();
-        m_running = false;
+        --m_running;
         if (!m_stop) {
             m_results.push_back(std::move(result));
         }

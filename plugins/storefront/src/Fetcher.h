@@ -1,6 +1,7 @@
-// Downloads for the storefront, one at a time on a worker thread of its own, so that a frame
-// never waits on the network. The main thread submits requests and collects results; it only
-// ever takes a lock that the worker holds for a queue operation, never across a transfer.
+// Downloads for the storefront, on a few worker threads of its own, so that a frame never
+// waits on the network and one slow answer does not hold up the others. The main thread submits
+// requests and collects results; it only ever takes a lock that the worker holds for a queue
+// operation, never across a transfer.
 //
 // Every transfer: https, or plain http to this machine only (checked again at each redirect,
 // at most kMaxRedirects of them); a connect timeout and a total timeout; a size limit. A kept
@@ -20,6 +21,7 @@
 namespace Storefront {
 
 inline constexpr int kMaxRedirects = 3;
+inline constexpr int kFetchWorkers = 3;
 inline constexpr long kConnectTimeoutSeconds = 10;
 
 struct FetchRequest {
@@ -51,7 +53,7 @@ struct FetchResult {
 class Fetcher {
 public:
     Fetcher();
-    // Abandons what is queued, cuts the running transfer short and waits for the worker.
+    // Abandons what is queued, cuts the running transfers short and waits for the workers.
     ~Fetcher();
     Fetcher(const Fetcher&) = delete;
     Fetcher& operator=(const Fetcher&) = delete;
@@ -72,9 +74,9 @@ private:
     std::condition_variable m_wake;
     std::deque<FetchRequest> m_queue;
     std::vector<FetchResult> m_results;
-    bool m_running = false;
+    int m_running = 0;
     bool m_stop = false;
-    std::thread m_worker;
+    std::vector<std::thread> m_workers;
 };
 
 } // namespace Storefront

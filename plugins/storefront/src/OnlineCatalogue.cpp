@@ -3,6 +3,7 @@
 #include "CacheFiles.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,6 +116,8 @@ bool OnlineCatalogue::poll(StoreContent& content, std::vector<FetchResult>& othe
             CatalogueResult kept = loadCatalogue(keptCataloguePath(), kKeptName);
             m_update = kept.catalogue ? kept.catalogue->update : std::nullopt;
             m_origin = CatalogueOrigin::Server;
+            // Its time says when it was last known current, for the offline line.
+            utimensat(AT_FDCWD, keptCataloguePath().c_str(), nullptr, 0);
             m_log("the kept catalogue is current");
         } else {
             m_log("showing an offline copy: " + result.message);
@@ -193,8 +196,8 @@ std::string OnlineCatalogue::statusLine() const {
             std::strftime(date, sizeof date, "%e %B %Y, %H:%M", &local);
         }
         std::string when = date[0] == ' ' ? date + 1 : date;
-        return "Offline: showing the catalogue saved " +
-               (when.empty() ? std::string("earlier") : "on " + when) + ".";
+        return "Offline: showing the catalogue as of " +
+               (when.empty() ? "an earlier visit" : when) + ".";
     }
     return "Offline: showing the games that came with this game.";
 }

@@ -127,7 +127,7 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
         visit(plugin);
         EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 6);
         EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(4, 6));
-        EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue saved on ", 0), 0u)
+        EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue as of ", 0), 0u)
             << status(plugin);
     }
 
@@ -135,7 +135,7 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
     server.stop();
     visit(plugin);
     EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 6);
-    EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue saved on ", 0), 0u)
+    EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue as of ", 0), 0u)
         << status(plugin);
 }
 

@@ -9,6 +9,8 @@ namespace {
 // Every button picture is centred in a slot of this width.
 constexpr int kSlotWidth = 122;
 constexpr CGFloat kLabelFontSize = 15;
+// Room between a button's picture and its focus ring.
+constexpr CGFloat kFocusRingGap = 3;
 
 } // namespace
 
@@ -51,7 +53,7 @@ bool GameWrapperButton::Contains(int x, int y) const {
     return PtInRect(point, &mBounds);
 }
 
-void GameWrapperButton::Draw() {
+void GameWrapperButton::Draw(bool focused) {
     GameWrapperView* view = GameWrapperView::GetInstance();
     CGContextRef context = view->mMainContext;
     if (!context) {
@@ -80,6 +82,14 @@ void GameWrapperButton::Draw() {
                                  std::strlen(mLabel));
     }
     CGContextSetTextMatrix(context, CGAffineTransformIdentity);
+    if (focused) {
+        // A light ring over a dark one stays visible on any background the publisher picks.
+        CGRect ring = CGRectInset(rect, -kFocusRingGap, -kFocusRingGap);
+        CGContextSetRGBStrokeColor(context, 0, 0, 0, 0.8);
+        CGContextStrokeRectWithWidth(context, CGRectInset(ring, -1.5, -1.5), 1);
+        CGContextSetRGBStrokeColor(context, 0.35, 0.65, 1, 1);
+        CGContextStrokeRectWithWidth(context, ring, 2);
+    }
 }
 
 bool GameWrapperButton::MouseMove(int x, int y) {

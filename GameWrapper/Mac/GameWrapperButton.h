@@ -30,8 +30,9 @@ public:
     GameWrapperButton(int x, int y, int labelOffset, const char* label,
                       GameWrapperButtonAction action);
 
-    // Draws the picture of the current state and the label into the main view's context.
-    void Draw();
+    // Draws the picture of the current state and the label into the main view's context, and
+    // the focus ring around it when focused.
+    void Draw(bool focused = false);
     // Follows the mouse; true when it came onto or left the button.
     bool MouseMove(int x, int y);
     // True when the point is over the button: a press that started on it fires the action.

@@ -262,6 +262,17 @@ OSStatus MainAppEventHandler(EventHandlerCallRef, EventRef event, void*) {
         char charCode = 0;
         GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr, sizeof charCode,
                           nullptr, &charCode);
+        UInt32 kind = GetEventKind(event);
+        if (!view->mInGameCenter && (kind == kEventRawKeyDown || kind == kEventRawKeyRepeat)) {
+            UInt32 modifiers = 0;
+            GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof modifiers,
+                              nullptr, &modifiers);
+            // A key that worked the buttons is theirs: the storefront that Return may just have
+            // opened must not take it as its own first key.
+            if (view->MainButtonsKey(charCode, modifiers, kind == kEventRawKeyRepeat)) {
+                return eventNotHandledErr;
+            }
+        }
         KX_HandleMacEvent(event);
         return eventNotHandledErr;
     }

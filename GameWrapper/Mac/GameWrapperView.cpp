@@ -54,8 +54,8 @@ GameWrapperView::GameWrapperView()
       mBuildTextView(nullptr), mButtonNormalImage(nullptr), mButtonHoverImage(nullptr),
       mButtonPressedImage(nullptr), mConfigurationData(nullptr), mGameTask(nullptr),
       mGamePref(nullptr), mProcess(), mShuttingDown(false), mInGameCenter(false), mMainButtons(),
-      mSeparatorY(0), mPlayState(0), mLaunchStartTime(), mLaunchError(0), mGameCenterTimer(nullptr),
-      mPlayGameTimer(nullptr) {
+      mFocusedButton(-1), mSeparatorY(0), mPlayState(0), mLaunchStartTime(), mLaunchError(0),
+      mGameCenterTimer(nullptr), mPlayGameTimer(nullptr) {
     GetCurrentProcess(&mProcess);
 }
 

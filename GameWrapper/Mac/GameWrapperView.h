@@ -76,6 +76,12 @@ public:
     void AddOtherGamesButton();
     void DoPlayGame();
     void DoOtherGames();
+    // The start page's keyboard: Tab (Shift+Tab back) and the arrow keys move the focus ring
+    // between the buttons, Return, Enter or Space press the focused one. The ring shows only
+    // once such a key was used, as desktops do: the first one only shows it, on the first
+    // button in reading order. A repeating Return or Space presses nothing again. True when
+    // the key was one of these.
+    bool MainButtonsKey(char charCode, UInt32 modifiers, bool repeat);
 
     // Game-center view: the storefront's frames are this size, 4 bytes a pixel.
     static constexpr int kGameCenterWidth = 720;
@@ -120,6 +126,8 @@ public:
     bool mShuttingDown;
     bool mInGameCenter;
     std::vector<GameWrapperButton*> mMainButtons;
+    // The button with the focus ring, an index into mMainButtons; -1 before a key was used.
+    int mFocusedButton;
     SInt32 mSeparatorY;
     SInt32 mPlayState;
     UnsignedWide mLaunchStartTime;

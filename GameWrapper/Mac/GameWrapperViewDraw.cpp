@@ -37,8 +37,8 @@ void GameWrapperView::DrawMainView() {
             drawImageAt(mMainContext, branding, data->GetXPositionBranding(),
                         data->GetYPositionBranding());
         }
-        for (GameWrapperButton* button : mMainButtons) {
-            button->Draw();
+        for (std::size_t i = 0; i < mMainButtons.size(); ++i) {
+            mMainButtons[i]->Draw(static_cast<int>(i) == mFocusedButton);
         }
         SetRGBFillColorFromCOLORREF(0);
         CGContextFillRect(mMainContext,

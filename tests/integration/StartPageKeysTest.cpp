@@ -1,0 +1,120 @@
+// The start page worked from the keyboard through the display's own key events: the focus ring
+// shows only once a key is used, Tab and the arrows move it in reading order, Return opens the
+// storefront from "Other Games" and Space starts the game from "Play Game".
+#include "Display/Headless/HeadlessDisplay.h"
+#include "GWTask.h"
+#include "GameWrapperView.h"
+#include "HIToolbox/Window.h"
+#include "LauncherRun.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace LauncherTest;
+namespace Headless = MacPlatform::Display::Headless;
+
+namespace {
+
+// Mac key codes and the characters a US keyboard gives for them.
+struct Key {
+    int code;
+    char character;
+};
+constexpr Key kTab = {0x30, 0x09};
+constexpr Key kReturn = {0x24, 0x0D};
+constexpr Key kSpace = {0x31, 0x20};
+constexpr Key kLeft = {0x7B, 0x1C};
+constexpr Key kRight = {0x7C, 0x1D};
+
+// "Play Game" comes first in reading order; its ring runs 3 points left of its picture
+// (x 458), "Other Games"'s left of its own (x 583).
+constexpr int kPlayRingX = 455;
+constexpr int kOtherRingX = 580;
+constexpr int kRingY = 480;
+
+std::uint32_t windowID() {
+    return MacPlatform::Window::fromRef(existingView()->mWindow)->displayID();
+}
+
+void press(Key key, std::uint32_t modifiers = 0) {
+    MacPlatform::Display::Event event;
+    event.type = MacPlatform::Display::EventType::KeyDown;
+    event.windowID = windowID();
+    event.keyCode = key.code;
+    event.charCode = key.character;
+    event.modifiers = modifiers;
+    Headless::postEvent(event);
+    event.type = MacPlatform::Display::EventType::KeyUp;
+    Headless::postEvent(event);
+}
+
+std::uint32_t shownPixel(int x, int y) {
+    auto state = Headless::windowState(windowID());
+    if (!state || state->screen.empty()) {
+        return 0;
+    }
+    return state->screen[static_cast<std::size_t>(y * state->screenWidth + x)];
+}
+
+// The ring's light blue, as opposed to the page behind it.
+bool ringAt(int x) {
+    std::uint32_t pixel = shownPixel(x, kRingY);
+    return (pixel & 0xFF) > 0xC0 && ((pixel >> 16) & 0xFF) < 0x80;
+}
+
+int presents() {
+    auto state = Headless::windowState(windowID());
+    return state ? state->presents : 0;
+}
+
+} // namespace
+
+TEST(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
+    TestSupport::TempDir dir;
+    LauncherTestBundle bundle(dir.path());
+    bundle.installGame("run");
+    static int s_Presents = 0;
+    RunResult run = runLauncher(bundle, [](LauncherScript& s) {
+        s.when([] { return mainWindowShown() && presents() > 0; },
+               [&s] {
+                   s.check(existingView()->mFocusedButton < 0 && !ringAt(kPlayRingX) &&
+                               !ringAt(kOtherRingX),
+                           "no ring before a key is used");
+                   s_Presents = presents();
+                   press(kTab);
+               });
+        // A ring that is never drawn leaves the run to its hang guard.
+        s.when([] { return presents() > s_Presents && ringAt(kPlayRingX); },
+               [&s] {
+                   s.check(!ringAt(kOtherRingX), "Tab rings Play Game alone");
+                   // Right, Left, Right: back on "Other Games", which Return presses.
+                   press(kRight);
+                   press(kLeft);
+                   press(kRight);
+                   press(kReturn);
+               });
+        s.when([] { return existingView()->mInGameCenter; },
+               [&s] {
+                   std::string record = currentRecord();
+                   s.check(countLines(record, "kxdll_EnterMenuSession 1 720 540") == 1,
+                           "Return opened the storefront: " + record);
+                   s.check(countLines(record, "kxdll_HandleMacEvent keyb 1") == 0,
+                           "the keys that worked the buttons stay theirs: " + record);
+                   existingView()->SetInPellucidAndChangeViews(false);
+                   // Shift+Tab wraps back to "Play Game"; Space presses it.
+                   press(kTab, shiftKey);
+                   press(kSpace);
+               });
+        s.when([] { return existingView()->mPlayState != 0; },
+               [&s] {
+                   GWTask* task = existingView()->GetGameTask();
+                   s.check(task && existingView()->mLaunchError == noErr, "Space started the game");
+                   sendCommand(kHICommandQuit);
+               });
+    });
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.checksPassed()) << run.output;
+    EXPECT_NE(run.output.find("end view=0 shutdown=1"), std::string::npos) << run.output;
+}

@@ -16,6 +16,7 @@
 #include <dlfcn.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -136,6 +137,7 @@ struct SlowStore {
         }
         server = fork();
         if (server == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM); // never outlives the benchmark
             dup2(channel[1], STDOUT_FILENO);
             execlp("python3", "python3", GW_CATALOGUE_SERVER, (root / "site").c_str(),
                    static_cast<char*>(nullptr));

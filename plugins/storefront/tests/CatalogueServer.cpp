@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ CatalogueServer::CatalogueServer(const std::string& folder) : m_folder(folder) {
     }
     m_pid = fork();
     if (m_pid == 0) {
+        // A test program that is killed must not leave its server behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         dup2(channel[1], STDOUT_FILENO);
         close(channel[0]);
         close(channel[1]);

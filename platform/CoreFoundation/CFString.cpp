@@ -28,8 +28,13 @@ CFHashCode CFStringObject::hash() const {
 
 const std::string& stringText(CFStringRef string) {
     static const std::string empty;
-    auto* object = castRef<CFStringObject>(string, kTypeIDString);
-    return object ? object->utf8() : empty;
+    const std::string* text = stringTextIfString(string);
+    return text ? *text : empty;
+}
+
+const std::string* stringTextIfString(CFTypeRef value) {
+    auto* object = castRef<CFStringObject>(value, kTypeIDString);
+    return object ? &object->utf8() : nullptr;
 }
 
 CFStringRef createString(std::string utf8) {

@@ -28,6 +28,9 @@ private:
 
 // The text of a string reference; empty for null or a reference of another type.
 const std::string& stringText(CFStringRef string);
+// The text of value when it is a string reference; null for null or a reference of another type,
+// for callers that must refuse those rather than read them as empty.
+const std::string* stringTextIfString(CFTypeRef value);
 // A new string (Create rule) holding valid UTF-8 text.
 CFStringRef createString(std::string utf8);
 

@@ -1,4 +1,5 @@
 #include "HIToolbox/HIObject.h"
+#include "CoreFoundation/CFStringObject.h"
 #include "HIToolbox/HIView.h"
 
 #include <algorithm>
@@ -25,19 +26,13 @@ ClassRegistry& classes() {
     return *registry;
 }
 
-bool toUTF8(CFStringRef string, std::string* out) {
-    if (!string) {
-        out->clear();
-        return true;
-    }
-    CFIndex capacity =
-        CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
-    std::string buffer(static_cast<size_t>(capacity), '\0');
-    if (!CFStringGetCString(string, buffer.data(), capacity, kCFStringEncodingUTF8)) {
+// A class ID: null stands for no class (an empty ID), anything but a string is refused.
+bool classIDText(CFStringRef classID, std::string* out) {
+    const std::string* text = stringTextIfString(classID);
+    if (classID && !text) {
         return false;
     }
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    *out = std::move(buffer);
+    *out = text ? *text : std::string();
     return true;
 }
 
@@ -162,8 +157,8 @@ OSStatus HIObjectRegisterSubclass(CFStringRef classID, CFStringRef baseClassID, 
                                   HIObjectClassRef* outClassRef) {
     std::string id, baseID;
     if (!classID || !constructProc || (numEvents && !eventList) ||
-        !MacPlatform::toUTF8(classID, &id) || !MacPlatform::toUTF8(baseClassID, &baseID) ||
-        id.empty()) {
+        !MacPlatform::classIDText(classID, &id) ||
+        !MacPlatform::classIDText(baseClassID, &baseID) || id.empty()) {
         return paramErr;
     }
     auto& registry = MacPlatform::classes();
@@ -214,7 +209,7 @@ OSStatus HIObjectUnregisterClass(HIObjectClassRef classRef) {
 
 OSStatus HIObjectCreate(CFStringRef classID, EventRef initializeEvent, HIObjectRef* outObject) {
     std::string id;
-    if (!outObject || !classID || !MacPlatform::toUTF8(classID, &id)) {
+    if (!outObject || !classID || !MacPlatform::classIDText(classID, &id)) {
         return paramErr;
     }
     *outObject = nullptr;
@@ -256,7 +251,7 @@ EventTargetRef HIObjectGetEventTarget(HIObjectRef object) {
 Boolean HIObjectIsOfClass(HIObjectRef object, CFStringRef classID) {
     HIObjectInstance* instance = HIObjectInstance::fromRef(object);
     std::string id;
-    return instance && classID && MacPlatform::toUTF8(classID, &id) && instance->isOfClass(id);
+    return instance && classID && MacPlatform::classIDText(classID, &id) && instance->isOfClass(id);
 }
 
 } // extern "C"

@@ -1,6 +1,7 @@
 #include "HIToolbox/Window.h"
-#include "HIToolbox/ApplicationIdentity.h"
+#include "CoreFoundation/CFStringObject.h"
 #include "CoreGraphics/CGContextCairo.h"
+#include "HIToolbox/ApplicationIdentity.h"
 #include "HIToolbox/ControlTracking.h"
 #include "HIToolbox/Cursor.h"
 #include "HIToolbox/DisplayEvents.h"
@@ -490,17 +491,11 @@ OSStatus SetWindowTitleWithCFString(WindowRef ref, CFStringRef title) {
     if (!window) {
         return errInvalidWindowRef;
     }
-    if (!title) {
+    const std::string* text = MacPlatform::stringTextIfString(title);
+    if (!text) {
         return paramErr;
     }
-    CFIndex capacity =
-        CFStringGetMaximumSizeForEncoding(CFStringGetLength(title), kCFStringEncodingUTF8) + 1;
-    std::string utf8(static_cast<size_t>(capacity), '\0');
-    if (!CFStringGetCString(title, utf8.data(), capacity, kCFStringEncodingUTF8)) {
-        return paramErr;
-    }
-    utf8.resize(std::strlen(utf8.c_str()));
-    window->setTitle(utf8);
+    window->setTitle(*text);
     return noErr;
 }
 

@@ -2,29 +2,21 @@
 #include <ApplicationServices/LaunchServices.h>
 #include <CoreServices/Files.h>
 
+#include "CoreFoundation/CFStringObject.h"
 #include "Processes/Launcher.h"
 
 #include <climits>
-#include <cstring>
 
 using namespace MacPlatform;
 
 namespace {
 
 bool textOf(CFTypeRef value, std::string* text) {
-    if (!value || CFGetTypeID(value) != CFStringGetTypeID()) {
-        return false;
+    const std::string* found = stringTextIfString(value);
+    if (found) {
+        *text = *found;
     }
-    CFStringRef string = static_cast<CFStringRef>(value);
-    CFIndex size =
-        CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
-    std::string buffer(static_cast<std::size_t>(size), '\0');
-    if (!CFStringGetCString(string, buffer.data(), size, kCFStringEncodingUTF8)) {
-        return false;
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    *text = std::move(buffer);
-    return true;
+    return found != nullptr;
 }
 
 OSStatus readArguments(CFArrayRef argv, std::vector<std::string>* arguments) {

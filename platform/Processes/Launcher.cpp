@@ -1,5 +1,6 @@
 #include "Processes/Launcher.h"
 
+#include "CoreFoundation/CFStringObject.h"
 #include "Processes/ProcFS.h"
 #include "Processes/ProcessTable.h"
 
@@ -25,21 +26,6 @@ namespace MacPlatform {
 
 namespace {
 
-std::string cfStringText(CFTypeRef value) {
-    if (!value || CFGetTypeID(value) != CFStringGetTypeID()) {
-        return {};
-    }
-    CFStringRef string = static_cast<CFStringRef>(value);
-    CFIndex size =
-        CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!CFStringGetCString(string, text.data(), size, kCFStringEncodingUTF8)) {
-        return {};
-    }
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
-
 // The program name an application folder gives: CFBundleExecutable, or else, as the Mac
 // does, the folder's own name without ".app".
 std::string bundleExecutableName(const std::string& bundle) {
@@ -49,8 +35,8 @@ std::string bundleExecutableName(const std::string& bundle) {
         static_cast<CFIndex>(bundle.size()), true);
     if (url) {
         if (CFBundleRef handle = CFBundleCreate(kCFAllocatorDefault, url)) {
-            name = cfStringText(
-                CFBundleGetValueForInfoDictionaryKey(handle, CFSTR("CFBundleExecutable")));
+            name = stringText(static_cast<CFStringRef>(
+                CFBundleGetValueForInfoDictionaryKey(handle, CFSTR("CFBundleExecutable"))));
             CFRelease(handle);
         }
         CFRelease(url);

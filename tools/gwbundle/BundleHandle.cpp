@@ -1,10 +1,11 @@
 #include "BundleHandle.h"
 
+#include "CoreFoundation/CFStringObject.h"
+
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFURL.h>
 
 #include <climits>
-#include <cstring>
 
 namespace gwbundle {
 
@@ -17,18 +18,7 @@ CFStringRef createString(const std::string& text) {
 } // namespace
 
 std::string textOf(CFTypeRef value) {
-    if (!value || CFGetTypeID(value) != CFStringGetTypeID()) {
-        return {};
-    }
-    auto string = static_cast<CFStringRef>(value);
-    CFIndex size =
-        CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!CFStringGetCString(string, text.data(), size, kCFStringEncodingUTF8)) {
-        return {};
-    }
-    text.resize(std::strlen(text.c_str()));
-    return text;
+    return MacPlatform::stringText(static_cast<CFStringRef>(value));
 }
 
 BundleHandle::BundleHandle(const std::string& bundlePath) {

@@ -6,6 +6,7 @@
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFURL.h>
+#include <CoreServices/TextUtils.h>
 
 #include <dlfcn.h>
 
@@ -133,10 +134,8 @@ bool copyText(char* buffer, size_t size, const char* text) {
 void showCautionAlert(const char* message, const char* explanation) {
     Str255 error;
     Str255 detail;
-    error[0] = static_cast<unsigned char>(std::min<size_t>(std::strlen(message), 255));
-    std::memcpy(error + 1, message, error[0]);
-    detail[0] = static_cast<unsigned char>(std::min<size_t>(std::strlen(explanation), 255));
-    std::memcpy(detail + 1, explanation, detail[0]);
+    CopyCStringToPascal(message, error);
+    CopyCStringToPascal(explanation, detail);
     AlertStdAlertParamRec param = {};
     param.movable = true;
     param.helpButton = false;

@@ -51,16 +51,12 @@ const char INTERNAL_ERROR_TEXT[] = "The game cannot run due to an internal error
 // their beginning.
 void MakePascalString(const char* text, bool keepEnd, Str255 out) {
     std::size_t length = std::strlen(text);
-    if (length <= 255) {
-        out[0] = static_cast<unsigned char>(length);
-        std::memcpy(out + 1, text, length);
-    } else if (keepEnd) {
+    if (keepEnd && length > 255) {
         out[0] = 255;
         std::memcpy(out + 1, "...", 3);
         std::memcpy(out + 4, text + length - 252, 252);
     } else {
-        out[0] = 255;
-        std::memcpy(out + 1, text, 255);
+        CopyCStringToPascal(text, out);
     }
 }
 

@@ -4,9 +4,7 @@
 
 #include "GWTask.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -14,20 +12,14 @@ constexpr EventTimerInterval kPlayGameTimerPeriod = 0.5;
 // A game that has not come up after this many seconds is given up.
 constexpr float kLaunchTimeLimit = 5.0f;
 
-void toPascal(const char* text, Str255 out) {
-    size_t length = std::min<size_t>(std::strlen(text), 255);
-    out[0] = static_cast<unsigned char>(length);
-    std::memcpy(out + 1, text, length);
-}
-
 void showLaunchErrorAlert(SInt32 launchError) {
     Str255 message;
-    toPascal("Error Launching Game", message);
+    CopyCStringToPascal("Error Launching Game", message);
     char text[256];
     std::snprintf(text, sizeof text, "The attempt to Launch the game failed with error: %d",
                   static_cast<int>(launchError));
     Str255 explanation;
-    toPascal(text, explanation);
+    CopyCStringToPascal(text, explanation);
     SInt16 itemHit = 0;
     StandardAlert(kAlertStopAlert, message, explanation, nullptr, &itemHit);
 }

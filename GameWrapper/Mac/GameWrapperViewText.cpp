@@ -4,7 +4,6 @@
 
 #include "GWData.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,12 +118,8 @@ OSStatus GameWrapperView::ChangeSizeAndStyleAndFontAttributes(TXNObject txn, uns
     rgb.red = static_cast<unsigned short>(((colour >> 16) & 0xFF) * 256);
     rgb.green = static_cast<unsigned short>(((colour >> 8) & 0xFF) * 256);
     rgb.blue = static_cast<unsigned short>((colour & 0xFF) * 256);
-    Str255 fontNameText = {0};
-    if (fontName) {
-        size_t length = std::min<size_t>(std::strlen(fontName), 255);
-        fontNameText[0] = static_cast<unsigned char>(length);
-        std::memcpy(fontNameText + 1, fontName, length);
-    }
+    Str255 fontNameText;
+    CopyCStringToPascal(fontName, fontNameText);
     TXNTypeAttributes attributes[3];
     attributes[0].tag = kTXNQDFontSizeAttribute;
     attributes[0].size = kTXNQDFontSizeAttributeSize;

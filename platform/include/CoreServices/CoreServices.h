@@ -4,6 +4,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreServices/Gestalt.h>
 #include <CoreServices/Files.h>
+#include <CoreServices/TextUtils.h>
 
 #ifdef __cplusplus
 extern "C" {

@@ -38,25 +38,9 @@ int g_ChannelID = 0;
 float g_ApplicationPrice = 0;
 unsigned short g_DebugMode = 0;
 
-kxdll_GetDLLVersionAsString_fn kxdll_GetDLLVersionAsString = nullptr;
-kxdll_GetDLLVersionAsInt_fn kxdll_GetDLLVersionAsInt = nullptr;
-kxdll_Initialize_fn kxdll_Initialize = nullptr;
-kxdll_ShutDown_fn kxdll_ShutDown = nullptr;
-kxdll_EnterMenuSession_fn kxdll_EnterMenuSession = nullptr;
-kxdll_IsTheMenuSessionComplete_fn kxdll_IsTheMenuSessionComplete = nullptr;
-kxdll_DrawNextFrameIntoBuffer_fn kxdll_DrawNextFrameIntoBuffer = nullptr;
-kxdll_GetNumberOfRectsToUpdate_fn kxdll_GetNumberOfRectsToUpdate = nullptr;
-kxdll_GetUpdateRect_fn kxdll_GetUpdateRect = nullptr;
-kxdll_SetMousePosition_fn kxdll_SetMousePosition = nullptr;
-kxdll_HandleMacEvent_fn kxdll_HandleMacEvent = nullptr;
-kxdll_SetPalette_fn kxdll_SetPalette = nullptr;
-kxdll_GetValueAsString_fn kxdll_GetValueAsString = nullptr;
-kxdll_GetValueAsInt_fn kxdll_GetValueAsInt = nullptr;
-kxdll_GetValueAsFloat_fn kxdll_GetValueAsFloat = nullptr;
-kxdll_IsASystemUpdateRequired_fn kxdll_IsASystemUpdateRequired = nullptr;
-kxdll_GetLastErrorInformation_fn kxdll_GetLastErrorInformation = nullptr;
-kxdll_EnableWindowsMouseCursor_fn kxdll_EnableWindowsMouseCursor = nullptr;
-kxdll_SetTrackingMetadata_fn kxdll_SetTrackingMetadata = nullptr;
+#define KX_DEFINE_ENTRY_POINT(result, name, parameters) name##_fn name = nullptr;
+KXDLL_ENTRY_POINTS(KX_DEFINE_ENTRY_POINT)
+#undef KX_DEFINE_ENTRY_POINT
 
 namespace {
 
@@ -82,31 +66,10 @@ struct EntryPoint {
     void (*bind)(void* symbol);
 };
 
-#define KX_ENTRY_POINT(name)                                                                       \
-    { #name, bindEntryPoint < name> }
 // Binding order is part of the ABI: the two version calls happen as soon as they are bound,
 // and a missing export is reported by the first name that fails.
-const EntryPoint kEntryPoints[] = {
-    KX_ENTRY_POINT(kxdll_GetDLLVersionAsString),
-    KX_ENTRY_POINT(kxdll_GetDLLVersionAsInt),
-    KX_ENTRY_POINT(kxdll_Initialize),
-    KX_ENTRY_POINT(kxdll_ShutDown),
-    KX_ENTRY_POINT(kxdll_EnterMenuSession),
-    KX_ENTRY_POINT(kxdll_IsTheMenuSessionComplete),
-    KX_ENTRY_POINT(kxdll_DrawNextFrameIntoBuffer),
-    KX_ENTRY_POINT(kxdll_GetNumberOfRectsToUpdate),
-    KX_ENTRY_POINT(kxdll_GetUpdateRect),
-    KX_ENTRY_POINT(kxdll_SetMousePosition),
-    KX_ENTRY_POINT(kxdll_HandleMacEvent),
-    KX_ENTRY_POINT(kxdll_SetPalette),
-    KX_ENTRY_POINT(kxdll_GetValueAsString),
-    KX_ENTRY_POINT(kxdll_GetValueAsInt),
-    KX_ENTRY_POINT(kxdll_GetValueAsFloat),
-    KX_ENTRY_POINT(kxdll_IsASystemUpdateRequired),
-    KX_ENTRY_POINT(kxdll_GetLastErrorInformation),
-    KX_ENTRY_POINT(kxdll_EnableWindowsMouseCursor),
-    KX_ENTRY_POINT(kxdll_SetTrackingMetadata),
-};
+#define KX_ENTRY_POINT(result, name, parameters) {#name, bindEntryPoint<name>},
+const EntryPoint kEntryPoints[] = {KXDLL_ENTRY_POINTS(KX_ENTRY_POINT)};
 #undef KX_ENTRY_POINT
 static_assert(std::size(kEntryPoints) == 19, "the plug-in ABI has nineteen entry points");
 

@@ -57,26 +57,11 @@ extern int g_ChannelID;
 extern float g_ApplicationPrice;
 extern unsigned short g_DebugMode;
 
-// The bound entry points, null while no plug-in is loaded.
-extern kxdll_GetDLLVersionAsString_fn kxdll_GetDLLVersionAsString;
-extern kxdll_GetDLLVersionAsInt_fn kxdll_GetDLLVersionAsInt;
-extern kxdll_Initialize_fn kxdll_Initialize;
-extern kxdll_ShutDown_fn kxdll_ShutDown;
-extern kxdll_EnterMenuSession_fn kxdll_EnterMenuSession;
-extern kxdll_IsTheMenuSessionComplete_fn kxdll_IsTheMenuSessionComplete;
-extern kxdll_DrawNextFrameIntoBuffer_fn kxdll_DrawNextFrameIntoBuffer;
-extern kxdll_GetNumberOfRectsToUpdate_fn kxdll_GetNumberOfRectsToUpdate;
-extern kxdll_GetUpdateRect_fn kxdll_GetUpdateRect;
-extern kxdll_SetMousePosition_fn kxdll_SetMousePosition;
-extern kxdll_HandleMacEvent_fn kxdll_HandleMacEvent;
-extern kxdll_SetPalette_fn kxdll_SetPalette;
-extern kxdll_GetValueAsString_fn kxdll_GetValueAsString;
-extern kxdll_GetValueAsInt_fn kxdll_GetValueAsInt;
-extern kxdll_GetValueAsFloat_fn kxdll_GetValueAsFloat;
-extern kxdll_IsASystemUpdateRequired_fn kxdll_IsASystemUpdateRequired;
-extern kxdll_GetLastErrorInformation_fn kxdll_GetLastErrorInformation;
-extern kxdll_EnableWindowsMouseCursor_fn kxdll_EnableWindowsMouseCursor;
-extern kxdll_SetTrackingMetadata_fn kxdll_SetTrackingMetadata;
+// The bound entry points, null while no plug-in is loaded: kxdll_Initialize is a
+// kxdll_Initialize_fn, and so on for the nineteen.
+#define KX_DECLARE_ENTRY_POINT(result, name, parameters) extern name##_fn name;
+KXDLL_ENTRY_POINTS(KX_DECLARE_ENTRY_POINT)
+#undef KX_DECLARE_ENTRY_POINT
 
 // Loads and binds the library at g_CorvaneTessalyPath + g_CorvaneTessalyDLLName and initialises
 // it; used by KX_Initialize and by the re-initialisation after an update. A plug-in still

@@ -2,29 +2,14 @@
 // launcher's plug-in host binds them. The host refuses a plug-in that lacks any one of them.
 #pragma once
 
+#define KXDLL_NO_PROTOTYPES
+#include <kxdll.h>
+
 namespace gwbundle {
 
-inline constexpr const char* kPluginEntryPoints[] = {
-    "kxdll_GetDLLVersionAsString",
-    "kxdll_GetDLLVersionAsInt",
-    "kxdll_Initialize",
-    "kxdll_ShutDown",
-    "kxdll_EnterMenuSession",
-    "kxdll_IsTheMenuSessionComplete",
-    "kxdll_DrawNextFrameIntoBuffer",
-    "kxdll_GetNumberOfRectsToUpdate",
-    "kxdll_GetUpdateRect",
-    "kxdll_SetMousePosition",
-    "kxdll_HandleMacEvent",
-    "kxdll_SetPalette",
-    "kxdll_GetValueAsString",
-    "kxdll_GetValueAsInt",
-    "kxdll_GetValueAsFloat",
-    "kxdll_IsASystemUpdateRequired",
-    "kxdll_GetLastErrorInformation",
-    "kxdll_EnableWindowsMouseCursor",
-    "kxdll_SetTrackingMetadata",
-};
+#define GWBUNDLE_ENTRY_POINT_NAME(result, name, parameters) #name,
+inline constexpr const char* kPluginEntryPoints[] = {KXDLL_ENTRY_POINTS(GWBUNDLE_ENTRY_POINT_NAME)};
+#undef GWBUNDLE_ENTRY_POINT_NAME
 
 inline constexpr const char kPluginFileName[] = "Pellucid.dylib";
 

@@ -204,24 +204,26 @@ std::uint32_t GetSystemTickCount() {
     return static_cast<std::uint32_t>((microseconds + 500) / 1000);
 }
 
-bool FindProgramPathUncached(char* output, std::size_t size) {
-    if (!output || size == 0) {
-        return false;
-    }
+ResourcesFolderLookup FindMainBundleResourcesFolder(char* output, std::size_t size) {
     CFBundleRef bundle = CFBundleGetMainBundle();
     if (!bundle) {
-        return false;
+        return ResourcesFolderLookup::NoMainBundle;
     }
     CFURLRef resources = CFBundleCopyResourcesDirectoryURL(bundle);
     if (!resources) {
-        return false;
+        return ResourcesFolderLookup::NoResourcesURL;
     }
     CFIndex capacity =
         size > static_cast<std::size_t>(LONG_MAX) ? LONG_MAX : static_cast<CFIndex>(size);
-    Boolean converted = CFURLGetFileSystemRepresentation(
-        resources, true, reinterpret_cast<UInt8*>(output), capacity);
+    Boolean converted = output && CFURLGetFileSystemRepresentation(
+                                      resources, true, reinterpret_cast<UInt8*>(output), capacity);
     CFRelease(resources);
-    if (!converted) {
+    return converted ? ResourcesFolderLookup::Found : ResourcesFolderLookup::PathDoesNotFit;
+}
+
+bool FindProgramPathUncached(char* output, std::size_t size) {
+    if (!output || size == 0 ||
+        FindMainBundleResourcesFolder(output, size) != ResourcesFolderLookup::Found) {
         return false;
     }
     // A program in X/Contents/MacOS/ of a folder that is not an .app bundle has MacOS/ as its

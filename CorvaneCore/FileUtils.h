@@ -41,6 +41,13 @@ void SetFileReadOnlyAttribute(char const* path, bool readOnly);
 // Milliseconds since the system started, rounded to the nearest; wraps after about 49.7 days.
 std::uint32_t GetSystemTickCount();
 
+// Where the lookup of the main bundle's resources folder ended.
+enum class ResourcesFolderLookup { Found, NoMainBundle, NoResourcesURL, PathDoesNotFit };
+// Writes the main bundle's resources folder as an absolute file-system path (no trailing "/")
+// into output, at most size bytes with the terminator. Asks the main bundle every time; the
+// program directory, the launcher's bundle folder and the plug-in host all start from it.
+ResourcesFolderLookup FindMainBundleResourcesFolder(char* output, std::size_t size);
+
 // The program directory: the main bundle's resources directory. Cached for the process after
 // the first success.
 bool GetProgramPath(char* output, std::size_t size);

@@ -2,10 +2,9 @@
 // error texts, and the forwarding of the launcher's calls while the storefront is shown.
 #include "KX_APIFunctionsMac.h"
 
+#include "CorvaneCore/FileUtils.h"
+
 #include <Carbon/Dialogs.h>
-#include <CoreFoundation/CFBundle.h>
-#include <CoreFoundation/CFString.h>
-#include <CoreFoundation/CFURL.h>
 #include <CoreServices/TextUtils.h>
 
 #include <dlfcn.h>
@@ -119,36 +118,25 @@ void showCautionAlert(const char* message, const char* explanation) {
     std::exit(1);
 }
 
-// g_CorvaneTessalyPath receives the main bundle's resources folder with a trailing "/".
-// The file system's names are UTF-8 on Linux, so the path is taken as UTF-8: a MacRoman copy
-// would not name the folder of a bundle whose path has a non-ASCII character.
+// g_CorvaneTessalyPath receives the main bundle's resources folder with a trailing "/". The path
+// is the file system's own (UTF-8 on Linux): a MacRoman copy would not name the folder of a
+// bundle whose path has a non-ASCII character.
 void kx_FindResourcesFolder() {
-    CFBundleRef bundle = CFBundleGetMainBundle();
-    if (!bundle) {
-        failStartUp("CFBundleGetMainBundle FAILED");
-    }
-    CFURLRef resources = CFBundleCopyResourcesDirectoryURL(bundle);
-    if (!resources) {
-        failStartUp("CFBundleCopyResourcesDirectoryURL FAILED");
-    }
-    CFURLRef absolute = CFURLCopyAbsoluteURL(resources);
-    CFStringRef path = absolute ? CFURLCopyFileSystemPath(absolute, kCFURLPOSIXPathStyle) : nullptr;
     // Room for the path, its "/" and the terminator; a longer path cannot be used at all.
-    bool fits = path && CFStringGetCString(path, g_CorvaneTessalyPath, kKXPathBufferSize - 1,
-                                           kCFStringEncodingUTF8);
-    if (path) {
-        CFRelease(path);
+    switch (FindMainBundleResourcesFolder(g_CorvaneTessalyPath, kKXPathBufferSize - 1)) {
+    case ResourcesFolderLookup::Found:
+        std::strcat(g_CorvaneTessalyPath, "/");
+        return;
+    case ResourcesFolderLookup::NoMainBundle:
+        failStartUp("CFBundleGetMainBundle FAILED");
+    case ResourcesFolderLookup::NoResourcesURL:
+        failStartUp("CFBundleCopyResourcesDirectoryURL FAILED");
+    case ResourcesFolderLookup::PathDoesNotFit:
+        break;
     }
-    if (absolute) {
-        CFRelease(absolute);
-    }
-    CFRelease(resources);
-    if (!fits) {
-        g_CorvaneTessalyPath[0] = '\0';
-        failStartUp("CFURLCopyFileSystemPath FAILED: the resources folder's path is empty or "
-                    "longer than 1022 bytes");
-    }
-    std::strcat(g_CorvaneTessalyPath, "/");
+    g_CorvaneTessalyPath[0] = '\0';
+    failStartUp("CFURLGetFileSystemRepresentation FAILED: the resources folder's path is longer "
+                "than 1022 bytes");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "GWUtil.h"
 
-#include <CoreFoundation/CoreFoundation.h>
+#include "CorvaneCore/FileUtils.h"
 
 #include <strings.h>
 #include <unistd.h>
@@ -38,21 +38,11 @@ bool GetBundlePath(char* out, unsigned int size) {
         return true;
     }
 
-    CFBundleRef bundle = CFBundleGetMainBundle();
-    if (!bundle) {
-        return false;
-    }
-    CFURLRef resources = CFBundleCopyResourcesDirectoryURL(bundle);
-    if (!resources) {
-        return false;
-    }
     // Converted into a buffer of our own so that the caller's size limits only the copy handed
     // out, never the path that is remembered.
     char converted[CONVERSION_ROOM];
-    Boolean ok = CFURLGetFileSystemRepresentation(
-        resources, true, reinterpret_cast<UInt8*>(converted), sizeof converted);
-    CFRelease(resources);
-    if (!ok) {
+    if (FindMainBundleResourcesFolder(converted, sizeof converted) !=
+        ResourcesFolderLookup::Found) {
         return false;
     }
 

@@ -85,6 +85,7 @@ const BackendOperations operations{
     .scale = unitScale,
     .createSurface = noSurface,
     .present = noPresent,
+    .hasScreen = refuse,
     .screenSize = noScreen,
     .startEvents = refuse,
     .stopEvents = nothing,

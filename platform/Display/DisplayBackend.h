@@ -159,6 +159,9 @@ struct BackendOperations {
     // Puts what was drawn into the surface on the screen; false with the reason in errorText.
     bool (*present)(NativeWindow* window, cairo_surface_t* surface);
 
+    // Whether the display is up and shows windows to a user, who can answer them (false for
+    // displays without a screen, such as headless runs).
+    bool (*hasScreen)();
     // The size of the main screen in window coordinates; false (and nothing written) when
     // the display is not up or cannot tell.
     bool (*screenSize)(int* width, int* height);

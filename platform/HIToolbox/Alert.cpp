@@ -1,4 +1,5 @@
 #include "Alert.h"
+#include "AlertWindow.h"
 #include "Display/DisplayBackend.h"
 #include "EventLoop.h"
 
@@ -37,17 +38,6 @@ const char* typeName(AlertType type) {
     }
 }
 
-Display::MessageBoxKind messageBoxKind(AlertType type) {
-    switch (type) {
-    case kAlertStopAlert:
-        return Display::MessageBoxKind::Error;
-    case kAlertCautionAlert:
-        return Display::MessageBoxKind::Warning;
-    default:
-        return Display::MessageBoxKind::Information;
-    }
-}
-
 // A report line must stay one line whatever the texts hold.
 std::string oneLine(const std::string& text) {
     std::string line = text;
@@ -57,28 +47,6 @@ std::string oneLine(const std::string& text) {
         }
     }
     return line;
-}
-
-// The button the user chose in the desktop's message box, or nothing when no box could be shown.
-std::optional<DialogItemIndex> showMessageBox(const Alert& alert) {
-    std::vector<Display::MessageBoxButton> buttons;
-    for (DialogItemIndex item = 1; item <= 4; ++item) {
-        if (alert.hasButton(item)) {
-            buttons.push_back({item, alert.buttons[static_cast<size_t>(item - 1)]->c_str(),
-                               item == alert.defaultButton, item == alert.cancelButton});
-        }
-    }
-    const std::string& text = alert.explanation.empty() ? alert.message : alert.explanation;
-    Display::MessageBox box{messageBoxKind(alert.type), alert.message.c_str(), text.c_str(),
-                            buttons.data(), static_cast<int>(buttons.size())};
-    int hit = -1;
-    if (!Display::backend().showMessageBox(box, &hit)) {
-        return std::nullopt;
-    }
-    // Closing the box without a button is the Escape key's answer.
-    return alert.hasButton(static_cast<DialogItemIndex>(hit))
-               ? static_cast<DialogItemIndex>(hit)
-               : (alert.cancelButton ? alert.cancelButton : alert.unattendedAnswer());
 }
 
 DialogItemIndex askResponder(const Alert& alert) {
@@ -140,7 +108,7 @@ DialogItemIndex runAlert(const Alert& alert) {
     if (g_responder) {
         return askResponder(alert);
     }
-    if (std::optional<DialogItemIndex> chosen = showMessageBox(alert)) {
+    if (std::optional<DialogItemIndex> chosen = runAlertWindow(alert)) {
         return *chosen;
     }
     DialogItemIndex answer = alert.unattendedAnswer();

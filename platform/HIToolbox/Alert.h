@@ -30,8 +30,8 @@ struct Alert {
 };
 
 // Shows the alert modally (timers wait meanwhile) and returns the item number of the button
-// that ended it: through the test responder when one is set, else in a message box when there
-// is a display, else as one line on standard error answered without waiting.
+// that ended it: through the test responder when one is set, else in an alert window of ours
+// when the display shows a screen, else as one line on standard error answered without waiting.
 DialogItemIndex runAlert(const Alert& alert);
 
 // The one line an alert is reported with when there is no display, without the newline.

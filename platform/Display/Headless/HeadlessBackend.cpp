@@ -26,6 +26,10 @@ void showCursor() {
     }
 }
 
+bool hasScreen() {
+    return false;
+}
+
 CursorShape currentCursor() {
     return g_cursor;
 }
@@ -54,6 +58,7 @@ const BackendOperations& headlessBackend() {
         .scale = Headless::scale,
         .createSurface = Headless::createSurface,
         .present = Headless::present,
+        .hasScreen = Headless::hasScreen,
         .screenSize = Headless::screenSize,
         .startEvents = Headless::startEvents,
         .stopEvents = Headless::stopEvents,

@@ -29,6 +29,8 @@ void position(NativeWindow* window, int* x, int* y);
 double scale(NativeWindow* window);
 cairo_surface_t* createSurface(NativeWindow* window);
 bool present(NativeWindow* window, cairo_surface_t* surface);
+// Windows in memory show nothing to a user.
+bool hasScreen();
 bool screenSize(int* width, int* height);
 bool startEvents();
 void stopEvents();

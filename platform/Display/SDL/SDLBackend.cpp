@@ -21,6 +21,7 @@ const BackendOperations& sdlBackend() {
         .scale = SDL::scale,
         .createSurface = SDL::createSurface,
         .present = SDL::present,
+        .hasScreen = SDL::hasScreen,
         .screenSize = SDL::screenSize,
         .startEvents = SDL::startEvents,
         .stopEvents = SDL::stopEvents,

@@ -32,6 +32,7 @@ void position(NativeWindow* window, int* x, int* y);
 double scale(NativeWindow* window);
 cairo_surface_t* createSurface(NativeWindow* window);
 bool present(NativeWindow* window, cairo_surface_t* surface);
+bool hasScreen();
 bool screenSize(int* width, int* height);
 const char* errorText();
 

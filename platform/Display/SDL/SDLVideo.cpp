@@ -181,6 +181,12 @@ bool inUse() {
     return g_uses > 0;
 }
 
+bool hasScreen() {
+    // Drivers without a screen are open only when asked for by name (tests).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return inUse() && driver && showsOnScreen(driver);
+}
+
 NativeWindow* createWindow(const char* title, int x, int y, int width, int height) {
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
     auto* native = reinterpret_cast<NativeWindow*>(window);

@@ -106,26 +106,31 @@ bool waitForEvent(int timeoutMs) {
     if (!queued()) {
         poll(entries, 2, timeoutMs);
     }
+    bool woken = false;
     std::uint64_t count;
     while (read(wakeFd, &count, sizeof count) > 0) {
+        woken = true;
     }
     if (entries[1].revents != 0) {
         SDL_PumpEvents();
     }
-    return queued();
+    return woken || queued();
 }
 
 void wake() {
+    {
+        std::lock_guard<std::mutex> lock(sdlMutex());
+        if (g_wakeEventType != 0 && SDL_WasInit(SDL_INIT_EVENTS)) {
+            SDL_Event event{};
+            event.type = g_wakeEventType;
+            SDL_PushEvent(&event);
+        }
+    }
+    // After the push: a wait that this ends finds the wake queued.
     int wakeFd = wakeDescriptor();
     std::uint64_t one = 1;
     if (wakeFd >= 0 && write(wakeFd, &one, sizeof one) < 0 && errno != EAGAIN) {
         std::perror("MacPlatform: wake");
-    }
-    std::lock_guard<std::mutex> lock(sdlMutex());
-    if (g_wakeEventType != 0 && SDL_WasInit(SDL_INIT_EVENTS)) {
-        SDL_Event event{};
-        event.type = g_wakeEventType;
-        SDL_PushEvent(&event);
     }
 }
 

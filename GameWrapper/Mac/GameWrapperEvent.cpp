@@ -165,7 +165,11 @@ int EndStartUp(int result) {
 
 const char* GetExecutablePath(const char* argv0) {
     if (argv0 && argv0[0] == '/' && std::strlen(argv0) < sizeof executablePath) {
-        std::strcpy(executablePath, argv0);
+        // The process entry passes the path this file already holds; copying a string onto
+        // itself is undefined.
+        if (argv0 != executablePath) {
+            std::strcpy(executablePath, argv0);
+        }
         return executablePath;
     }
     return GetRunningProgramPath();

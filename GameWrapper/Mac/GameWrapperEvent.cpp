@@ -267,6 +267,15 @@ OSStatus MainAppEventHandler(EventHandlerCallRef, EventRef event, void*) {
             UInt32 modifiers = 0;
             GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof modifiers,
                               nullptr, &modifiers);
+            UInt32 controllerButton = 0;
+            GetEventParameter(event, kEventParamMacPlatformControllerButton, typeUInt32, nullptr,
+                              sizeof controllerButton, nullptr, &controllerButton);
+            if (controllerButton == kMacPlatformControllerStart) {
+                if (kind == kEventRawKeyDown) {
+                    view->MainButtonsStart();
+                }
+                return eventNotHandledErr;
+            }
             // A key that worked the buttons is theirs: the storefront that Return may just have
             // opened must not take it as its own first key.
             if (view->MainButtonsKey(charCode, modifiers, kind == kEventRawKeyRepeat)) {

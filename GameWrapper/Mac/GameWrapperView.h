@@ -82,6 +82,8 @@ public:
     // button in reading order. A repeating Return or Space presses nothing again. True when
     // the key was one of these.
     bool MainButtonsKey(char charCode, UInt32 modifiers, bool repeat);
+    // A game controller's Start button: presses "Play Game" wherever the focus is.
+    void MainButtonsStart();
 
     // Game-center view: the storefront's frames are this size, 4 bytes a pixel.
     static constexpr int kGameCenterWidth = 720;

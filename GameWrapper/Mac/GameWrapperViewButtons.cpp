@@ -128,6 +128,17 @@ bool GameWrapperView::MainButtonsKey(char charCode, UInt32 modifiers, bool repea
     return true;
 }
 
+void GameWrapperView::MainButtonsStart() {
+    for (std::size_t i = 0; i < mMainButtons.size(); ++i) {
+        if (mMainButtons[i]->mAction == &GameWrapperView::DoPlayGame) {
+            mFocusedButton = static_cast<int>(i);
+            HIViewSetNeedsDisplay(mMainView, true);
+            DoPlayGame();
+            return;
+        }
+    }
+}
+
 void GameWrapperView::DoOtherGames() {
     // The storefront decides on its own what to show; the launcher only switches views.
     KX_EnterMenuSession(1, kGameCenterWidth, kGameCenterHeight);

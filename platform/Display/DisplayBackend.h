@@ -34,8 +34,8 @@ enum class EventType : std::uint8_t {
     // Mac's virtual key code by the key's place on the keyboard (-1 for a key the Mac lacks),
     // charCode the MacRoman character a US Mac keyboard gives for it (0 for none), modifiers
     // the modifier keys held after the event.
-    KeyDown, // repeat; text: what the key typed, UTF-8, empty when the display did not say
-    KeyUp,
+    KeyDown,          // repeat; text: what the key typed, UTF-8, empty when the display did not say
+    KeyUp,            // game controllers send these too (controllerButton), while a window is shown
     ModifiersChanged, // a modifier key alone went down or up
     TextInput,        // text: typed without a key of its own (an input method's result)
     // Window events name the window.
@@ -75,6 +75,9 @@ struct Event {
     char charCode = 0;
     bool repeat = false;
     char text[32] = {};
+    // For key events a game controller sent: which of its controls (the values of
+    // kEventParamMacPlatformControllerButton); 0 for the keyboard.
+    std::uint8_t controllerButton = 0;
 };
 
 // The shapes a window's cursor can take; the theme cursors map onto these.

@@ -3,6 +3,7 @@
 #include "HIToolbox/MenuKeyEquivalent.h"
 #include "HIToolbox/Window.h"
 
+#include <Carbon/MacPlatformControllers.h>
 #include <Carbon/MacWindows.h>
 
 #include <string>
@@ -200,6 +201,10 @@ OSStatus deliverKey(const Event& event) {
     out.setUnicodes(typedText(event));
     out.set(kEventParamKeyCode, typeUInt32, static_cast<UInt32>(keyCode));
     out.set(kEventParamKeyModifiers, typeUInt32, modifiers);
+    if (event.controllerButton != 0) {
+        UInt32 button = event.controllerButton;
+        out.set(kEventParamMacPlatformControllerButton, typeUInt32, button);
+    }
     return out.sendTo(target);
 }
 

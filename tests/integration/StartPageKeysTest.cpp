@@ -1,6 +1,7 @@
 // The start page worked from the keyboard through the display's own key events: the focus ring
 // shows only once a key is used, Tab and the arrows move it in reading order, Return opens the
-// storefront from "Other Games" and Space starts the game from "Play Game".
+// storefront from "Other Games" and Space starts the game from "Play Game"; a game
+// controller's keys drive the agreement, the start page and the storefront alike.
 #include "Display/Headless/HeadlessDisplay.h"
 #include "GWTask.h"
 #include "GameWrapperView.h"
@@ -26,6 +27,8 @@ constexpr Key kReturn = {0x24, 0x0D};
 constexpr Key kSpace = {0x31, 0x20};
 constexpr Key kLeft = {0x7B, 0x1C};
 constexpr Key kRight = {0x7C, 0x1D};
+constexpr Key kDown = {0x7D, 0x1F};
+constexpr Key kEscape = {0x35, 0x1B};
 
 // "Play Game" comes first in reading order; its ring runs 3 points left of its picture
 // (x 458), "Other Games"'s left of its own (x 583).
@@ -37,16 +40,23 @@ std::uint32_t windowID() {
     return MacPlatform::Window::fromRef(existingView()->mWindow)->displayID();
 }
 
-void press(Key key, std::uint32_t modifiers = 0) {
+// A key pressed and let go; a controller's keys name no window, as the display sends them to
+// the one with the keyboard.
+void press(Key key, std::uint32_t modifiers = 0, std::uint8_t controllerButton = 0) {
     MacPlatform::Display::Event event;
     event.type = MacPlatform::Display::EventType::KeyDown;
-    event.windowID = windowID();
+    event.windowID = controllerButton != 0 ? 0 : windowID();
+    event.controllerButton = controllerButton;
     event.keyCode = key.code;
     event.charCode = key.character;
     event.modifiers = modifiers;
     Headless::postEvent(event);
     event.type = MacPlatform::Display::EventType::KeyUp;
     Headless::postEvent(event);
+}
+
+void control(Key key, std::uint8_t button) {
+    press(key, 0, button);
 }
 
 std::uint32_t shownPixel(int x, int y) {
@@ -116,5 +126,41 @@ TEST(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
     EXPECT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.checksPassed()) << run.output;
+    EXPECT_NE(run.output.find("end view=0 shutdown=1"), std::string::npos) << run.output;
+}
+
+TEST(StartPageKeys, AControllerDrivesTheAgreementTheStartPageAndTheStorefront) {
+    TestSupport::TempDir dir;
+    BundleOptions options;
+    options.eulaText = "Play fair.\n";
+    LauncherTestBundle bundle(dir.path(), options);
+    bundle.installGame("run");
+    RunResult run = runLauncher(bundle, [](LauncherScript& s) {
+        // A (south) agrees.
+        s.when(promptShown, [] { control(kReturn, kMacPlatformControllerSouth); });
+        s.when(mainWindowShown, [] {
+            // The D-pad shows the ring, then moves it to "Other Games"; A presses it.
+            control(kRight, kMacPlatformControllerDirection);
+            control(kRight, kMacPlatformControllerDirection);
+            control(kReturn, kMacPlatformControllerSouth);
+        });
+        s.when([] { return existingView()->mInGameCenter; },
+               [] {
+                   control(kDown, kMacPlatformControllerDirection);
+                   control(kEscape, kMacPlatformControllerEast);
+               });
+        // The storefront hears both as ordinary key-downs (a hang here fails the run).
+        s.when([] { return countLines(currentRecord(), "kxdll_HandleMacEvent keyb 1") == 2; },
+               [] {
+                   existingView()->SetInPellucidAndChangeViews(false);
+                   // Start plays wherever the ring is.
+                   control(kReturn, kMacPlatformControllerStart);
+               });
+        s.when([] { return existingView()->mPlayState != 0; }, [] { sendCommand(kHICommandQuit); });
+    });
+    EXPECT_TRUE(run.exited) << run.record;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.checksPassed()) << run.output;
+    EXPECT_EQ(countLines(run.record, "kxdll_EnterMenuSession 1 720 540"), 1) << run.record;
     EXPECT_NE(run.output.find("end view=0 shutdown=1"), std::string::npos) << run.output;
 }

@@ -59,6 +59,18 @@ char macCharCode(SDL_Keycode key, Uint16 modifiers);
 // The Mac's modifier bits for SDL's modifier state.
 std::uint32_t macModifiers(Uint16 modifiers);
 
+// Game controllers (SDLControllers.cpp). The video layer tells when a window comes or goes
+// on the screen: controllers are read only while one is shown.
+void windowShown(bool nowShown);
+// An SDL controller event as a key event; false for one that makes none (plugging, other
+// buttons and axes), or while no window is shown.
+bool convertController(const SDL_Event& event, Event* out);
+// A key event made earlier and not handed out yet: whether there is one, and taking it.
+bool hasPendingControllerEvent();
+bool pendingControllerEvent(Event* out);
+// The wait's time limit, shortened while controllers must be read or looked for.
+int controllerWaitLimit(int timeoutMs);
+
 // Cursor.
 bool setCursor(CursorShape shape);
 void showCursor();

@@ -180,13 +180,16 @@ bool convert(const SDL_Event& event, Event* out) {
         out->type = EventType::Quit;
         return true;
     default:
-        return false;
+        return convertController(event, out);
     }
 }
 
 } // namespace
 
 bool nextEvent(Event* out) {
+    if (pendingControllerEvent(out)) {
+        return true;
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (!isWakeEvent(event) && convert(event, out)) {

@@ -198,16 +198,35 @@ NativeWindow* createWindow(const char* title, int x, int y, int width, int heigh
     return native;
 }
 
+namespace {
+
+bool isShown(NativeWindow* window) {
+    return (SDL_GetWindowFlags(sdl(window)) & SDL_WINDOW_SHOWN) != 0;
+}
+
+} // namespace
+
 void destroyWindow(NativeWindow* window) {
+    if (isShown(window)) {
+        windowShown(false);
+    }
     SDL_DestroyWindow(sdl(window));
 }
 
 void show(NativeWindow* window) {
+    bool was = isShown(window);
     SDL_ShowWindow(sdl(window));
+    if (!was) {
+        windowShown(true);
+    }
 }
 
 void hide(NativeWindow* window) {
+    bool was = isShown(window);
     SDL_HideWindow(sdl(window));
+    if (was) {
+        windowShown(false);
+    }
 }
 
 void raise(NativeWindow* window) {

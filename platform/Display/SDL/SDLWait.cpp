@@ -93,6 +93,10 @@ void setDisplayConnection(int descriptor) {
 }
 
 bool waitForEvent(int timeoutMs) {
+    if (hasPendingControllerEvent()) {
+        return true;
+    }
+    timeoutMs = controllerWaitLimit(timeoutMs);
     int connection = g_displayConnection.load();
     int wakeFd = wakeDescriptor();
     if (connection < 0 || wakeFd < 0) {

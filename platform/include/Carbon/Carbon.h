@@ -18,6 +18,7 @@
 #include <Carbon/HIScrollView.h>
 #include <Carbon/MacPlatformSignals.h>
 #include <Carbon/MacPlatformDesktop.h>
+#include <Carbon/MacPlatformControllers.h>
 #include <Carbon/IBCarbonRuntime.h>
 #include <Carbon/Menus.h>
 #include <Carbon/Dialogs.h>

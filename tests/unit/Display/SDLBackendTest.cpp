@@ -4,12 +4,15 @@
 #include "Display/SDL/SDLBackend.h"
 
 #include <Carbon/CarbonEvents.h>
+#include <Carbon/MacPlatformControllers.h>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -244,3 +247,96 @@ TEST_F(SDLBackendTest, PresentPutsTheSurfaceInSDLsFrameBuffer) {
 }
 
 } // namespace
+
+// Controllers through SDL's virtual joystick: read only while a window is shown, plugged and
+// unplugged during the session, their controls as the Mac's keys.
+TEST_F(SDLBackendTest, ControllersBecomeKeysWhileAWindowIsShown) {
+    const auto& display = backend();
+    NativeWindow* window = display.createWindow("Controllers", 0, 0, 64, 48);
+    ASSERT_NE(window, nullptr) << display.errorText();
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "read before a window shows";
+    display.show(window);
+    ASSERT_TRUE(SDL_WasInit(SDL_INIT_GAMECONTROLLER));
+
+    auto plug = [] {
+        int index =
+            SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                      SDL_CONTROLLER_BUTTON_MAX, 0);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        SDL_PumpEvents();
+        taken(); // the backend opens it when it sees it come
+        return std::make_pair(index, SDL_JoystickFromInstanceID(id));
+    };
+    auto [index, joystick] = plug();
+    ASSERT_NE(joystick, nullptr) << "the plugged controller was not opened";
+
+    auto button = [&](SDL_GameControllerButton which, Uint8 down) {
+        SDL_JoystickSetVirtualButton(joystick, which, down);
+        SDL_PumpEvents();
+    };
+    button(SDL_CONTROLLER_BUTTON_A, 1);
+    button(SDL_CONTROLLER_BUTTON_A, 0);
+    button(SDL_CONTROLLER_BUTTON_B, 1);
+    button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1);
+    button(SDL_CONTROLLER_BUTTON_START, 1);
+    button(SDL_CONTROLLER_BUTTON_X, 1); // not one of ours
+    // The stick: a small push is nothing, a full one the arrow, a swing to the other side
+    // lets go of it and pushes the other.
+    auto stick = [&](Sint16 value) {
+        SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, value);
+        SDL_PumpEvents();
+    };
+    stick(6000);
+    stick(-30000);
+    stick(30000);
+    std::vector<Event> events = taken();
+    struct Expected {
+        EventType type;
+        int keyCode;
+        char charCode;
+        std::uint8_t control;
+    };
+    const Expected expected[] = {
+        {EventType::KeyDown, 0x24, 0x0D, kMacPlatformControllerSouth},
+        {EventType::KeyUp, 0x24, 0x0D, kMacPlatformControllerSouth},
+        {EventType::KeyDown, 0x35, 0x1B, kMacPlatformControllerEast},
+        {EventType::KeyDown, 0x7C, 0x1D, kMacPlatformControllerDirection},
+        {EventType::KeyDown, 0x24, 0x0D, kMacPlatformControllerStart},
+        {EventType::KeyDown, 0x7B, 0x1C, kMacPlatformControllerDirection},
+        {EventType::KeyUp, 0x7B, 0x1C, kMacPlatformControllerDirection},
+        {EventType::KeyDown, 0x7C, 0x1D, kMacPlatformControllerDirection},
+    };
+    ASSERT_EQ(events.size(), std::size(expected));
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].type, expected[i].type) << i;
+        EXPECT_EQ(events[i].keyCode, expected[i].keyCode) << i;
+        EXPECT_EQ(events[i].charCode, expected[i].charCode) << i;
+        EXPECT_EQ(events[i].controllerButton, expected[i].control) << i;
+    }
+
+    // Unplugged and plugged again during the session.
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
+    SDL_PumpEvents();
+    // Unplugging lets go of what was held: B, the D-pad's right, Start and the stick.
+    events = taken();
+    ASSERT_EQ(events.size(), 4u);
+    for (const Event& event : events) {
+        EXPECT_EQ(event.type, EventType::KeyUp) << event.keyCode;
+    }
+    std::tie(index, joystick) = plug();
+    ASSERT_NE(joystick, nullptr) << "a controller plugged in again was not opened";
+    button(SDL_CONTROLLER_BUTTON_B, 1);
+    events = taken();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].keyCode, 0x35);
+
+    // Hidden: the controllers are left alone, and what they sent before is dropped.
+    button(SDL_CONTROLLER_BUTTON_A, 1);
+    display.hide(window);
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "read while hidden";
+    for (const Event& event : taken()) {
+        EXPECT_EQ(event.controllerButton, 0) << "a controller's key while hidden";
+    }
+    display.destroyWindow(window);
+}

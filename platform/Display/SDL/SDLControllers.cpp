@@ -1,0 +1,224 @@
+// Game controllers through SDL's game controller API, as key events of the display: the D-pad
+// and the left stick are the arrow keys, A (south) is Return, B (east) is Escape, Start is
+// Return marked as Start. Controllers are read only while one of our windows is shown: a
+// launcher that hides for a game leaves the controller to the game.
+#include "Display/SDL/SDLBackend.h"
+
+#include <Carbon/MacPlatformControllers.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <utility>
+
+namespace MacPlatform::Display::SDL {
+
+namespace {
+
+// The stick counts as pushed past this much of its travel and as let go below the second,
+// so that a stick resting near the line does not chatter.
+constexpr Sint16 kStickPushed = 16000;
+constexpr Sint16 kStickReleased = 8000;
+
+// While a controller is open, SDL reads it only when its queue is pumped: the wait wakes this
+// often to do so. Without one, it looks for newly plugged controllers this often.
+constexpr int kReadIntervalMs = 16;
+constexpr int kPlugIntervalMs = 1000;
+
+bool g_up = false;
+int g_shownWindows = 0;
+std::map<SDL_JoystickID, SDL_GameController*> g_open;
+// Where each controller's stick points: -1, 0 or 1 on each axis.
+std::map<SDL_JoystickID, std::pair<int, int>> g_stick;
+// Key events made beyond the one a single SDL event returns (a stick swung from one side to
+// the other lets go of one arrow and pushes another).
+std::deque<Event> g_pending;
+
+struct MacKey {
+    int code;
+    char character;
+};
+constexpr MacKey kLeft = {0x7B, 0x1C};
+constexpr MacKey kRight = {0x7C, 0x1D};
+constexpr MacKey kDown = {0x7D, 0x1F};
+constexpr MacKey kUp = {0x7E, 0x1E};
+constexpr MacKey kReturn = {0x24, 0x0D};
+constexpr MacKey kEscape = {0x35, 0x1B};
+
+Event keyEvent(bool down, MacKey key, std::uint8_t button) {
+    Event event;
+    event.type = down ? EventType::KeyDown : EventType::KeyUp;
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    event.windowID = focus ? SDL_GetWindowID(focus) : 0;
+    event.keyCode = key.code;
+    event.charCode = key.character;
+    event.controllerButton = button;
+    return event;
+}
+
+void open(int deviceIndex) {
+    if (!SDL_IsGameController(deviceIndex)) {
+        return;
+    }
+    SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    if (g_open.count(id) != 0) {
+        return;
+    }
+    SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
+    if (!controller) {
+        std::fprintf(stderr, "MacPlatform: a game controller cannot be opened: %s\n",
+                     SDL_GetError());
+        return;
+    }
+    g_open[id] = controller;
+}
+
+void close(SDL_JoystickID id) {
+    auto found = g_open.find(id);
+    if (found != g_open.end()) {
+        SDL_GameControllerClose(found->second);
+        g_open.erase(found);
+    }
+    g_stick.erase(id);
+}
+
+void setReading(bool reading) {
+    if (reading && !g_up) {
+        if (!acquire(SDL_INIT_GAMECONTROLLER)) {
+            std::fprintf(stderr, "MacPlatform: game controllers are not available: %s\n",
+                         SDL_GetError());
+            return;
+        }
+        g_up = true;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            open(i);
+        }
+    } else if (!reading && g_up) {
+        while (!g_open.empty()) {
+            close(g_open.begin()->first);
+        }
+        g_pending.clear();
+        release(SDL_INIT_GAMECONTROLLER);
+        g_up = false;
+        // What the controllers sent before is not the hidden launcher's to act on later.
+        SDL_FlushEvents(SDL_JOYAXISMOTION, SDL_CONTROLLERSENSORUPDATE);
+    }
+}
+
+// The arrow of one axis of the stick: one event for a push or a let-go, two for a swing
+// from one side to the other (the let-go queued first).
+bool stickMoved(SDL_JoystickID id, bool horizontal, Sint16 value, Event* out) {
+    std::pair<int, int>& stick = g_stick[id];
+    int& side = horizontal ? stick.first : stick.second;
+    int now = side;
+    if (value >= kStickPushed) {
+        now = 1;
+    } else if (value <= -kStickPushed) {
+        now = -1;
+    } else if (value > -kStickReleased && value < kStickReleased) {
+        now = 0;
+    }
+    if (now == side) {
+        return false;
+    }
+    auto arrow = [horizontal](int direction) {
+        return horizontal ? (direction < 0 ? kLeft : kRight) : (direction < 0 ? kUp : kDown);
+    };
+    if (side != 0) {
+        g_pending.push_back(keyEvent(false, arrow(side), kMacPlatformControllerDirection));
+    }
+    if (now != 0) {
+        g_pending.push_back(keyEvent(true, arrow(now), kMacPlatformControllerDirection));
+    }
+    side = now;
+    *out = g_pending.front();
+    g_pending.pop_front();
+    return true;
+}
+
+bool buttonPressed(const SDL_ControllerButtonEvent& event, Event* out) {
+    bool down = event.type == SDL_CONTROLLERBUTTONDOWN;
+    switch (event.button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        *out = keyEvent(down, kUp, kMacPlatformControllerDirection);
+        return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        *out = keyEvent(down, kDown, kMacPlatformControllerDirection);
+        return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        *out = keyEvent(down, kLeft, kMacPlatformControllerDirection);
+        return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        *out = keyEvent(down, kRight, kMacPlatformControllerDirection);
+        return true;
+    case SDL_CONTROLLER_BUTTON_A:
+        *out = keyEvent(down, kReturn, kMacPlatformControllerSouth);
+        return true;
+    case SDL_CONTROLLER_BUTTON_B:
+        *out = keyEvent(down, kEscape, kMacPlatformControllerEast);
+        return true;
+    case SDL_CONTROLLER_BUTTON_START:
+        *out = keyEvent(down, kReturn, kMacPlatformControllerStart);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void windowShown(bool nowShown) {
+    g_shownWindows = std::max(0, g_shownWindows + (nowShown ? 1 : -1));
+    setReading(g_shownWindows > 0);
+}
+
+bool hasPendingControllerEvent() {
+    return !g_pending.empty();
+}
+
+bool pendingControllerEvent(Event* out) {
+    if (g_pending.empty()) {
+        return false;
+    }
+    *out = g_pending.front();
+    g_pending.pop_front();
+    return true;
+}
+
+bool convertController(const SDL_Event& event, Event* out) {
+    if (!g_up) {
+        return false;
+    }
+    switch (event.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+        open(event.cdevice.which);
+        return false;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        close(event.cdevice.which);
+        return false;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        return g_open.count(event.cbutton.which) != 0 && buttonPressed(event.cbutton, out);
+    case SDL_CONTROLLERAXISMOTION:
+        if (g_open.count(event.caxis.which) == 0 ||
+            (event.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX &&
+             event.caxis.axis != SDL_CONTROLLER_AXIS_LEFTY)) {
+            return false;
+        }
+        return stickMoved(event.caxis.which, event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX,
+                          event.caxis.value, out);
+    default:
+        return false;
+    }
+}
+
+int controllerWaitLimit(int timeoutMs) {
+    if (!g_up) {
+        return timeoutMs;
+    }
+    int limit = g_open.empty() ? kPlugIntervalMs : kReadIntervalMs;
+    return timeoutMs < 0 ? limit : std::min(timeoutMs, limit);
+}
+
+} // namespace MacPlatform::Display::SDL

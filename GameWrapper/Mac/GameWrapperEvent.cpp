@@ -164,6 +164,10 @@ int EndStartUp(int result) {
 } // namespace
 
 const char* GetExecutablePath(const char* argv0) {
+    if (argv0 == executablePath) {
+        // main hands on the real path it asked for.
+        return executablePath;
+    }
     if (argv0 && argv0[0] == '/' && std::strlen(argv0) < sizeof executablePath) {
         // The process entry passes the path this file already holds; copying a string onto
         // itself is undefined.

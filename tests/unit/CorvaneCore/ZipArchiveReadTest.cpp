@@ -345,27 +345,6 @@ TEST_F(ZipRead, ReadsAnArchiveHeldInAMemoryStream) {
     EXPECT_FALSE(archive.EnableWrites());
 }
 
-TEST_F(ZipRead, ReportingCallersGetTheReasonInsteadOfTheExit) {
-    Member deflated{"packed.bin", "xx"};
-    deflated.method = 8;
-    std::string path = write("packed.zip", buildArchive({{"plain", "p"}, deflated}));
-    CZipArchive archive;
-    archive.SetStopOnFatalConditions(false);
-    EXPECT_FALSE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
-    EXPECT_EQ(archive.GetLastError(), CZipError::UnsupportedCompression);
-    EXPECT_STREQ(archive.GetLastErrorText(),
-                 "the member packed.bin is compressed (method 8, "
-                 "deflate); only stored members (method 0) can be read");
-
-    path = write("plain.zip", buildArchive({{"plain", "p"}}));
-    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
-    EXPECT_EQ(archive.GetLastError(), CZipError::None);
-    EXPECT_EQ(archive.OpenAFileWithinArchive("absent", 0), nullptr);
-    EXPECT_EQ(archive.GetLastError(), CZipError::MemberNotFound);
-    EXPECT_NE(StreamPtr(archive.OpenAFileWithinArchive("plain", 0)), nullptr);
-    EXPECT_EQ(archive.GetLastError(), CZipError::None);
-}
-
 using ZipReadDeathTest = ZipRead;
 
 TEST_F(ZipReadDeathTest, CompressedMemberStopsTheProgram) {

@@ -1,6 +1,7 @@
 """gwbundle check on the demo bundle as the build made it: it passes without a warning, and a
 copy broken in one way fails with exactly one line naming that file. For the missing archive,
-the launcher itself is run on the broken copy too and must refuse it the same way."""
+the launcher itself is run on the broken copy too and must refuse it the same way. The demo's
+archives open in the standard tools, which verify every member's CRC-32."""
 
 import argparse
 import os
@@ -8,6 +9,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import zipfile
 
 RESOURCES = "Contents/Resources"
 
@@ -55,6 +57,19 @@ def main():
     if status != 0 or lines != [f"{options.bundle}: all checks passed"]:
         failures.append(f"the demo bundle does not pass cleanly (status {status}):\n"
                         + "\n".join(lines) + errors)
+
+    for archive in ("Channel.dat", "Tessaly.dat", "Application.dat"):
+        path = os.path.join(options.bundle, RESOURCES, archive)
+        unzip = subprocess.run(["unzip", "-tq", path], capture_output=True, text=True)
+        if unzip.returncode != 0:
+            failures.append(f"unzip -t refuses {archive}:\n{unzip.stdout}{unzip.stderr}")
+        try:
+            with zipfile.ZipFile(path) as opened:
+                damaged = opened.testzip()
+        except zipfile.BadZipFile as error:
+            damaged = str(error)
+        if damaged is not None:
+            failures.append(f"Python's zipfile refuses {archive}: {damaged}")
 
     with tempfile.TemporaryDirectory(prefix="gw-e2e-check-") as folder:
         for breakage, expected in BREAKAGES:

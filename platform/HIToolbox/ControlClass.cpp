@@ -6,9 +6,7 @@
 
 namespace MacPlatform {
 
-namespace {
-
-OSStatus ensureRegistered(const ControlClassDescription& description) {
+OSStatus registerViewClass(const ControlClassDescription& description) {
     CFStringRef classID = CFStringCreateWithCString(nullptr, description.id, kCFStringEncodingUTF8);
     OSStatus status =
         HIObjectRegisterSubclass(classID, kHIViewClassID, 0, description.handler,
@@ -17,7 +15,14 @@ OSStatus ensureRegistered(const ControlClassDescription& description) {
     return status == hiObjectClassExistsErr ? noErr : status;
 }
 
-} // namespace
+OSStatus createView(const ControlClassDescription& description, HIViewRef* outView) {
+    if (!outView) {
+        return paramErr;
+    }
+    *outView = nullptr;
+    OSStatus status = registerViewClass(description);
+    return status == noErr ? createViewOfClass(description.id, nullptr, outView) : status;
+}
 
 OSStatus createControl(const ControlClassDescription& description, WindowRef window,
                        const Rect* bounds, ControlRef* outControl) {
@@ -32,7 +37,7 @@ OSStatus createControl(const ControlClassDescription& description, WindowRef win
             return found;
         }
     }
-    OSStatus status = ensureRegistered(description);
+    OSStatus status = registerViewClass(description);
     EventRef initialize = nullptr;
     if (status == noErr) {
         status =
@@ -43,18 +48,14 @@ OSStatus createControl(const ControlClassDescription& description, WindowRef win
     }
     status =
         SetEventParameter(initialize, kEventParamBounds, typeQDRectangle, sizeof *bounds, bounds);
-    HIObjectRef object = nullptr;
+    ControlRef control = nullptr;
     if (status == noErr) {
-        CFStringRef classID =
-            CFStringCreateWithCString(nullptr, description.id, kCFStringEncodingUTF8);
-        status = HIObjectCreate(classID, initialize, &object);
-        CFRelease(classID);
+        status = createViewOfClass(description.id, initialize, &control);
     }
     ReleaseEvent(initialize);
     if (status != noErr) {
         return status;
     }
-    auto control = reinterpret_cast<ControlRef>(object);
     HIViewSetVisible(control, true);
     if (content) {
         status = HIViewAddSubview(content, control);
@@ -68,7 +69,7 @@ OSStatus createControl(const ControlClassDescription& description, WindowRef win
 }
 
 void* controlData(ControlRef control, const char* classID) {
-    HIObjectInstance* object = HIObjectInstance::fromRef(reinterpret_cast<HIObjectRef>(control));
+    HIObjectInstance* object = HIObjectInstance::fromRef(objectOfView(control));
     return object && object->isOfClass(classID) ? object->instanceDataOf(classID) : nullptr;
 }
 

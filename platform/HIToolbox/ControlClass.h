@@ -1,5 +1,6 @@
-// What the built-in controls share: their class is registered on first use as a subclass of
-// the base view, and a new control is placed, shown and put into a window's content view.
+// What the built-in views and controls share: their class is registered on first use as a
+// subclass of the base view; a new control is also placed, shown and put into a window's
+// content view.
 #pragma once
 
 #include <Carbon/Controls.h>
@@ -14,6 +15,11 @@ struct ControlClassDescription {
     const EventTypeSpec* events;
     ItemCount eventCount;
 };
+
+// Registers the class as a subclass of the base view, unless it is registered already.
+OSStatus registerViewClass(const ControlClassDescription& description);
+// A new view of the class (Create rule), registered now if need be.
+OSStatus createView(const ControlClassDescription& description, HIViewRef* outView);
 
 // A visible control of the class (registered now if need be) with the frame of `bounds`. With
 // a window it goes into the window's content view, which keeps the only reference (as on the

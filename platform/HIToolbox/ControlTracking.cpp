@@ -95,7 +95,7 @@ void setHovered(Window& window, HIViewRef view, HIPoint inWindow) {
 }
 
 HIViewRef viewAt(Window& window, HIPoint inWindow) {
-    ViewState* root = HIView::stateOf(reinterpret_cast<HIViewRef>(window.rootView()));
+    ViewState* root = HIView::stateOf(window.rootView());
     ViewState* view = root ? HIView::deepestVisibleViewAt(*root, inWindow) : nullptr;
     return view ? HIView::refOf(*view) : nullptr;
 }

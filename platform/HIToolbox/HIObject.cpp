@@ -122,6 +122,21 @@ HIObjectInstance::~HIObjectInstance() {
     --m_class->instances;
 }
 
+OSStatus createViewOfClass(const char* classID, EventRef initialize, HIViewRef* outView) {
+    if (!outView) {
+        return paramErr;
+    }
+    *outView = nullptr;
+    CFStringRef id = createString(classID);
+    HIObjectRef object = nullptr;
+    OSStatus status = HIObjectCreate(id, initialize, &object);
+    CFRelease(id);
+    if (status == noErr) {
+        *outView = viewOfObject(object);
+    }
+    return status;
+}
+
 HIObjectInstance* HIObjectInstance::fromRef(HIObjectRef ref) {
     return castRef<HIObjectInstance>(reinterpret_cast<CFTypeRef>(ref), kTypeIDHIObject);
 }

@@ -13,6 +13,17 @@ namespace MacPlatform {
 
 enum : CFTypeID { kTypeIDHIObject = kTypeIDFirstCustom + 80 };
 
+// A view is an HIObject: both references name the same object, and these two are the only
+// conversions between them.
+inline HIViewRef viewOfObject(HIObjectRef object) {
+    return reinterpret_cast<HIViewRef>(object);
+}
+inline HIObjectRef objectOfView(HIViewRef view) {
+    return reinterpret_cast<HIObjectRef>(view);
+}
+// A new view of a registered class (Create rule), sent `initialize` if it is not null.
+OSStatus createViewOfClass(const char* classID, EventRef initialize, HIViewRef* outView);
+
 struct HIObjectClass {
     std::string id;
     HIObjectClass* base = nullptr;

@@ -17,7 +17,7 @@ constexpr char kViewClassID[] = "com.apple.hiview";
 } // namespace
 
 ViewState* stateOf(HIViewRef view) {
-    HIObjectInstance* object = HIObjectInstance::fromRef(reinterpret_cast<HIObjectRef>(view));
+    HIObjectInstance* object = HIObjectInstance::fromRef(objectOfView(view));
     if (!object || !object->isOfClass(kViewClassID)) {
         return nullptr;
     }
@@ -25,7 +25,7 @@ ViewState* stateOf(HIViewRef view) {
 }
 
 HIViewRef refOf(const ViewState& state) {
-    return reinterpret_cast<HIViewRef>(state.object->ref());
+    return viewOfObject(state.object->ref());
 }
 
 Window* windowOf(const ViewState* state) {
@@ -142,45 +142,39 @@ void describeBaseClass(HIObjectClass& viewClass) {
     viewClass.events.assign(std::begin(events), std::end(events));
 }
 
-HIObjectRef createRoot(Window& window) {
-    HIObjectRef root = nullptr;
-    CFStringRef classID = CFStringCreateWithCString(nullptr, kViewClassID, kCFStringEncodingUTF8);
-    OSStatus status = HIObjectCreate(classID, nullptr, &root);
-    CFRelease(classID);
-    if (status != noErr) {
+HIViewRef createRoot(Window& window) {
+    HIViewRef root = nullptr;
+    if (createViewOfClass(kViewClassID, nullptr, &root) != noErr) {
         return nullptr;
     }
-    ViewState* state = stateOf(reinterpret_cast<HIViewRef>(root));
+    ViewState* state = stateOf(root);
     state->window = &window;
     state->visible = true;
     state->frame = CGRectMake(0, 0, window.width(), window.height());
     state->object->eventTarget().setParent(&window.eventTarget());
 
     // Programs put their views into the content view, found with kHIViewWindowContentID.
-    HIObjectRef content = nullptr;
-    classID = CFStringCreateWithCString(nullptr, kViewClassID, kCFStringEncodingUTF8);
-    status = HIObjectCreate(classID, nullptr, &content);
-    CFRelease(classID);
-    if (status != noErr) {
+    HIViewRef content = nullptr;
+    if (createViewOfClass(kViewClassID, nullptr, &content) != noErr) {
         CFRelease(root);
         return nullptr;
     }
-    ViewState* contentState = stateOf(reinterpret_cast<HIViewRef>(content));
+    ViewState* contentState = stateOf(content);
     contentState->visible = true;
     contentState->frame = state->frame;
     contentState->controlID = kHIViewWindowContentID;
-    HIViewAddSubview(reinterpret_cast<HIViewRef>(root), reinterpret_cast<HIViewRef>(content));
+    HIViewAddSubview(root, content);
     CFRelease(content);
     return root;
 }
 
-void resizeRoot(HIObjectRef root, int width, int height) {
-    ViewState* state = stateOf(reinterpret_cast<HIViewRef>(root));
+void resizeRoot(HIViewRef root, int width, int height) {
+    ViewState* state = stateOf(root);
     if (!state) {
         return;
     }
     HIRect frame = CGRectMake(0, 0, width, height);
-    HIViewSetFrame(reinterpret_cast<HIViewRef>(root), &frame);
+    HIViewSetFrame(root, &frame);
     for (ViewState* child : state->subviews) {
         if (child->controlID.signature == kHIViewWindowContentID.signature &&
             child->controlID.id == kHIViewWindowContentID.id) {
@@ -194,8 +188,7 @@ void compositeDirtyWindows() {
         if (!Window::fromRef(window->ref()) || !window->takeNeedsCompositing()) {
             continue;
         }
-        HIObjectRef root = window->rootView();
-        ViewState* state = stateOf(reinterpret_cast<HIViewRef>(root));
+        ViewState* state = stateOf(window->rootView());
         if (!state) {
             continue;
         }
@@ -220,7 +213,7 @@ extern "C" {
 
 HIViewRef HIViewGetRoot(WindowRef window) {
     MacPlatform::Window* object = MacPlatform::Window::fromRef(window);
-    return object ? reinterpret_cast<HIViewRef>(object->rootView()) : nullptr;
+    return object ? object->rootView() : nullptr;
 }
 
 OSStatus HIViewAddSubview(HIViewRef parent, HIViewRef view) {
@@ -339,7 +332,7 @@ OSStatus HIViewSetNeedsDisplay(HIViewRef view, Boolean needsDisplay) {
 }
 
 EventTargetRef GetControlEventTarget(ControlRef control) {
-    return HIObjectGetEventTarget(reinterpret_cast<HIObjectRef>(control));
+    return HIObjectGetEventTarget(MacPlatform::objectOfView(control));
 }
 
 } // extern "C"

@@ -41,9 +41,9 @@ void needsCompositing(const ViewState* state);
 void describeBaseClass(HIObjectClass& viewClass);
 // A visible view the size of the window's content, whose events go on to the window. It holds
 // the content view (kHIViewWindowContentID), which covers the same area.
-HIObjectRef createRoot(Window& window);
+HIViewRef createRoot(Window& window);
 // Gives the root view and its content view the window's new content size.
-void resizeRoot(HIObjectRef root, int width, int height);
+void resizeRoot(HIViewRef root, int width, int height);
 // Draws the views of every window that asked for it and presents the result.
 void compositeDirtyWindows();
 

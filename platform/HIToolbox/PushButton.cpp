@@ -5,6 +5,7 @@
 #include "CoreFoundation/CFStringObject.h"
 #include "HIToolbox/ControlClass.h"
 #include "HIToolbox/ControlText.h"
+#include "HIToolbox/ViewSubclassEvents.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/HIView.h>
@@ -20,7 +21,9 @@ namespace {
 constexpr char kPushButtonClassID[] = "com.apple.HIPushButton";
 
 struct PushButton {
-    HIViewRef view = nullptr;
+    explicit PushButton(HIViewRef ofView) : view(ofView) {}
+
+    HIViewRef view;
     std::string title;
     bool hover = false;
 };
@@ -115,25 +118,7 @@ OSStatus handler(EventHandlerCallRef, EventRef event, void* userData) {
     auto* button = static_cast<PushButton*>(userData);
     UInt32 eventClass = GetEventClass(event), kind = GetEventKind(event);
     if (eventClass == kEventClassHIObject) {
-        switch (kind) {
-        case kEventHIObjectConstruct: {
-            HIObjectRef instance = nullptr;
-            OSStatus status = GetEventParameter(event, kEventParamHIObjectInstance, typeHIObjectRef,
-                                                nullptr, sizeof instance, nullptr, &instance);
-            if (status != noErr) {
-                return status;
-            }
-            button = new PushButton;
-            button->view = reinterpret_cast<HIViewRef>(instance);
-            return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof button,
-                                     &button);
-        }
-        case kEventHIObjectDestruct:
-            delete button;
-            return noErr;
-        default:
-            return eventNotHandledErr;
-        }
+        return handleHIObjectEvent(event, button);
     }
     switch (kind) {
     case kEventControlDraw:

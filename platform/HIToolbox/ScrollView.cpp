@@ -1,5 +1,5 @@
 #include "HIToolbox/ScrollView.h"
-#include "HIToolbox/HIObject.h"
+#include "HIToolbox/ControlClass.h"
 #include "HIToolbox/ViewSubclassEvents.h"
 
 #include <Carbon/HIView.h>
@@ -14,44 +14,25 @@ namespace {
 
 constexpr char kClassID[] = "com.apple.HIScrollView";
 
-OSStatus registerClass() {
-    static OSStatus status = [] {
-        static const EventTypeSpec events[] = {{kEventClassHIObject, kEventHIObjectConstruct},
-                                               {kEventClassHIObject, kEventHIObjectDestruct},
-                                               {kEventClassControl, kEventControlDraw},
-                                               {kEventClassScrollable, kEventScrollableInfoChanged},
-                                               {kEventClassMouse, kEventMouseWheelMoved},
-                                               {kEventClassKeyboard, kEventRawKeyDown},
-                                               {kEventClassKeyboard, kEventRawKeyRepeat}};
-        return HIObjectRegisterSubclass(kHIScrollViewClassID, kHIViewClassID, 0,
-                                        NewEventHandlerUPP(ScrollView::handleEventForClass),
-                                        std::size(events), events, nullptr, nullptr);
-    }();
-    return status;
-}
+const EventTypeSpec kEvents[] = {{kEventClassHIObject, kEventHIObjectConstruct},
+                                 {kEventClassHIObject, kEventHIObjectDestruct},
+                                 {kEventClassControl, kEventControlDraw},
+                                 {kEventClassScrollable, kEventScrollableInfoChanged},
+                                 {kEventClassMouse, kEventMouseWheelMoved},
+                                 {kEventClassKeyboard, kEventRawKeyDown},
+                                 {kEventClassKeyboard, kEventRawKeyRepeat}};
+
+const ControlClassDescription kScrollViewClass{kClassID, ScrollView::handleEventForClass, kEvents,
+                                               GetEventTypeCount(kEvents)};
 
 } // namespace
 
 OSStatus ScrollView::create(HIViewRef* outView) {
-    if (!outView) {
-        return paramErr;
-    }
-    *outView = nullptr;
-    OSStatus status = registerClass();
-    if (status != noErr) {
-        return status;
-    }
-    HIObjectRef object = nullptr;
-    status = HIObjectCreate(kHIScrollViewClassID, nullptr, &object);
-    if (status == noErr) {
-        *outView = reinterpret_cast<HIViewRef>(object);
-    }
-    return status;
+    return createView(kScrollViewClass, outView);
 }
 
 ScrollView* ScrollView::fromView(HIViewRef view) {
-    HIObjectInstance* object = HIObjectInstance::fromRef(reinterpret_cast<HIObjectRef>(view));
-    return object ? static_cast<ScrollView*>(object->instanceDataOf(kClassID)) : nullptr;
+    return static_cast<ScrollView*>(controlData(view, kClassID));
 }
 
 ScrollView::~ScrollView() {

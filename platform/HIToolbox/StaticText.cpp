@@ -2,6 +2,7 @@
 #include "CoreFoundation/CFStringObject.h"
 #include "HIToolbox/ControlClass.h"
 #include "HIToolbox/ControlText.h"
+#include "HIToolbox/ViewSubclassEvents.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/HIView.h>
@@ -15,34 +16,16 @@ namespace {
 constexpr char kStaticTextClassID[] = "com.apple.HIStaticText";
 
 struct StaticText {
-    HIViewRef view = nullptr;
+    explicit StaticText(HIViewRef ofView) : view(ofView) {}
+
+    HIViewRef view;
     std::string text;
 };
-
-OSStatus construct(EventRef event) {
-    HIObjectRef instance = nullptr;
-    OSStatus status = GetEventParameter(event, kEventParamHIObjectInstance, typeHIObjectRef,
-                                        nullptr, sizeof instance, nullptr, &instance);
-    if (status != noErr) {
-        return status;
-    }
-    auto* label = new StaticText;
-    label->view = reinterpret_cast<HIViewRef>(instance);
-    return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof label, &label);
-}
 
 OSStatus handler(EventHandlerCallRef, EventRef event, void* userData) {
     auto* label = static_cast<StaticText*>(userData);
     if (GetEventClass(event) == kEventClassHIObject) {
-        switch (GetEventKind(event)) {
-        case kEventHIObjectConstruct:
-            return construct(event);
-        case kEventHIObjectDestruct:
-            delete label;
-            return noErr;
-        default:
-            return eventNotHandledErr;
-        }
+        return handleHIObjectEvent(event, label);
     }
     cairo_t* cr = drawContextOf(event);
     HIRect bounds;

@@ -1,6 +1,6 @@
 #include "HIToolbox/TextView.h"
 #include "CoreGraphics/CGContextCairo.h"
-#include "HIToolbox/HIObject.h"
+#include "HIToolbox/ControlClass.h"
 #include "HIToolbox/ViewSubclassEvents.h"
 
 #include <Carbon/HIView.h>
@@ -20,47 +20,27 @@ std::unordered_set<const TextView*>& liveTextViews() {
     return *views;
 }
 
-OSStatus registerClass() {
-    static OSStatus status = [] {
-        static const EventTypeSpec events[] = {{kEventClassHIObject, kEventHIObjectConstruct},
-                                               {kEventClassHIObject, kEventHIObjectDestruct},
-                                               {kEventClassControl, kEventControlDraw},
-                                               {kEventClassScrollable, kEventScrollableGetInfo},
-                                               {kEventClassScrollable, kEventScrollableScrollTo}};
-        return HIObjectRegisterSubclass(kHITextViewClassID, kHIViewClassID, 0,
-                                        NewEventHandlerUPP(TextView::handleEventForClass),
-                                        std::size(events), events, nullptr, nullptr);
-    }();
-    return status;
-}
+const EventTypeSpec kEvents[] = {{kEventClassHIObject, kEventHIObjectConstruct},
+                                 {kEventClassHIObject, kEventHIObjectDestruct},
+                                 {kEventClassControl, kEventControlDraw},
+                                 {kEventClassScrollable, kEventScrollableGetInfo},
+                                 {kEventClassScrollable, kEventScrollableScrollTo}};
+
+const ControlClassDescription kTextViewClass{kClassID, TextView::handleEventForClass, kEvents,
+                                             GetEventTypeCount(kEvents)};
 
 } // namespace
 
 OSStatus TextView::create(const HIRect* bounds, HIViewRef* outView) {
-    if (!outView) {
-        return paramErr;
+    OSStatus status = createView(kTextViewClass, outView);
+    if (status == noErr && bounds) {
+        HIViewSetFrame(*outView, bounds);
     }
-    *outView = nullptr;
-    OSStatus status = registerClass();
-    if (status != noErr) {
-        return status;
-    }
-    HIObjectRef object = nullptr;
-    status = HIObjectCreate(kHITextViewClassID, nullptr, &object);
-    if (status != noErr) {
-        return status;
-    }
-    auto view = reinterpret_cast<HIViewRef>(object);
-    if (bounds) {
-        HIViewSetFrame(view, bounds);
-    }
-    *outView = view;
-    return noErr;
+    return status;
 }
 
 TextView* TextView::fromView(HIViewRef view) {
-    HIObjectInstance* object = HIObjectInstance::fromRef(reinterpret_cast<HIObjectRef>(view));
-    return object ? static_cast<TextView*>(object->instanceDataOf(kClassID)) : nullptr;
+    return static_cast<TextView*>(controlData(view, kClassID));
 }
 
 TextView* TextView::fromTXN(TXNObject object) {

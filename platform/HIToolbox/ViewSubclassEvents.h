@@ -1,8 +1,11 @@
 #pragma once
 
+#include "HIToolbox/HIObject.h"
+
 #include <Carbon/CarbonEvents.h>
 #include <Carbon/HIObject.h>
 #include <Carbon/HIView.h>
+#include <CoreGraphics/CoreGraphics.h>
 
 namespace MacPlatform {
 
@@ -17,7 +20,7 @@ template <typename View> OSStatus handleHIObjectEvent(EventRef event, View* self
         if (status != noErr) {
             return status;
         }
-        self = new View(reinterpret_cast<HIViewRef>(ref));
+        self = new View(viewOfObject(ref));
         return SetEventParameter(event, kEventParamHIObjectInstance, typeVoidPtr, sizeof self,
                                  &self);
     }

@@ -364,7 +364,7 @@ OSStatus Window::present() {
     return noErr;
 }
 
-HIObjectRef Window::rootView() {
+HIViewRef Window::rootView() {
     if (!m_root) {
         m_root = HIView::createRoot(*this);
     }

@@ -82,7 +82,7 @@ public:
     OSStatus present();
 
     // The root of the window's views, made on first use.
-    HIObjectRef rootView();
+    HIViewRef rootView();
     // Asks the event loop to composite the window's views on its next wake.
     void setNeedsCompositing();
     // Whether compositing was asked for since the last call.
@@ -123,7 +123,7 @@ private:
     bool m_onScreen = false;
     bool m_disposing = false;
     bool m_needsCompositing = false;
-    HIObjectRef m_root = nullptr;
+    HIViewRef m_root = nullptr;
     HeldView m_defaultButton;
     HeldView m_cancelButton;
     HeldView m_trackedControl;

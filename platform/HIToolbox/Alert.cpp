@@ -19,8 +19,8 @@ void* g_responderData = nullptr;
 // while the user decides.
 class ModalSession {
 public:
-    ModalSession() { EventLoop::BeginModalSession(); }
-    ~ModalSession() { EventLoop::EndModalSession(); }
+    ModalSession() { EventLoop::beginModalSession(); }
+    ~ModalSession() { EventLoop::endModalSession(); }
     ModalSession(const ModalSession&) = delete;
     ModalSession& operator=(const ModalSession&) = delete;
 };

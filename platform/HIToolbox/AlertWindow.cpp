@@ -123,7 +123,7 @@ OSStatus drawContent(EventHandlerCallRef, EventRef event, void* userData) {
     CGContextRef context = nullptr;
     GetEventParameter(event, kEventParamCGContextRef, typeCGContextRef, nullptr, sizeof context,
                       nullptr, &context);
-    cairo_t* cr = context ? CGContextGetCairo(context) : nullptr;
+    cairo_t* cr = context ? cairoOfContext(context) : nullptr;
     if (!cr) {
         return eventNotHandledErr;
     }

@@ -79,7 +79,7 @@ cairo_t* drawContextOf(EventRef event) {
                           nullptr, &context) != noErr) {
         return nullptr;
     }
-    return CGContextGetCairo(context);
+    return cairoOfContext(context);
 }
 
 } // namespace MacPlatform

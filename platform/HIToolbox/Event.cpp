@@ -58,7 +58,7 @@ OSStatus Event::getParameter(EventParamName name, EventParamType desiredType,
     EventParamType type = found->type;
     std::vector<unsigned char> converted;
     if (desiredType != typeWildCard && desiredType != found->type) {
-        OSStatus status = CoerceEventParameter(found->type, found->bytes, desiredType, converted);
+        OSStatus status = coerceEventParameter(found->type, found->bytes, desiredType, converted);
         if (status != noErr) {
             return status;
         }

@@ -104,7 +104,7 @@ void dispatchQueued() {
     }
     if (budget == 0) {
         // What is left must not wait for the next timer.
-        Wake();
+        wake();
     }
 }
 
@@ -125,7 +125,7 @@ int millisecondsUntil(std::optional<Clock::time_point> wakeAt) {
 // queue for the next pass.
 void sleepUntil(std::optional<Clock::time_point> wakeAt, bool displayReady) {
     int timeoutMs = millisecondsUntil(wakeAt);
-    if (SignalActions::AnyPending()) {
+    if (SignalActions::anyPending()) {
         // Its wake may have been taken from the display's queue with the events of this pass.
         timeoutMs = 0;
     }
@@ -150,11 +150,11 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
     }
     OSStatus result = eventLoopQuitErr;
     for (;;) {
-        SignalActions::RunPending();
+        SignalActions::runPending();
         if (level.quit) {
             break;
         }
-        EventLoopTimers::FireDueTimers(Clock::now(), innermostRunQuit);
+        EventLoopTimers::fireDueTimers(Clock::now(), innermostRunQuit);
         if (level.quit) {
             break;
         }
@@ -170,7 +170,7 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
                 break;
             }
         }
-        std::optional<Clock::time_point> wakeAt = EventLoopTimers::NextFireTime();
+        std::optional<Clock::time_point> wakeAt = EventLoopTimers::nextFireTime();
         if (deadline) {
             if (Clock::now() >= *deadline) {
                 result = eventLoopTimedOutErr;
@@ -189,40 +189,40 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
 
 } // namespace
 
-void Wake() {
+void wake() {
     wakeChannel().signal();
     Display::backend().wake();
 }
 
-void SetDisplayWaitBlocks(bool blocks) {
+void setDisplayWaitBlocks(bool blocks) {
     g_displayWaitBlocks.store(blocks);
-    Wake();
+    wake();
 }
 
-void SetDisplayEventHandler(DisplayEventHandler handler) {
+void setDisplayEventHandler(DisplayEventHandler handler) {
     g_displayEventHandler = handler;
 }
 
-void SetAfterWakeHandler(WakeHandler handler) {
+void setAfterWakeHandler(WakeHandler handler) {
     g_afterWakeHandler = handler;
 }
 
-void BeginModalSession() {
+void beginModalSession() {
     ++g_modalSessions;
 }
 
-void EndModalSession() {
+void endModalSession() {
     if (g_modalSessions > 0 && --g_modalSessions == 0) {
         // Timers held back by the alert may be due already.
-        Wake();
+        wake();
     }
 }
 
-int ModalSessionCount() {
+int modalSessionCount() {
     return g_modalSessions;
 }
 
-bool IsRunning() {
+bool isRunning() {
     return !g_runLevels.empty();
 }
 
@@ -281,15 +281,15 @@ OSStatus QuitEventLoop(EventLoopRef inEventLoop) {
 extern "C" {
 
 void MacPlatformTestBeginModalSession(void) {
-    MacPlatform::EventLoop::BeginModalSession();
+    MacPlatform::EventLoop::beginModalSession();
 }
 
 void MacPlatformTestEndModalSession(void) {
-    MacPlatform::EventLoop::EndModalSession();
+    MacPlatform::EventLoop::endModalSession();
 }
 
 void MacPlatformTestUseDisplayWait(Boolean useDisplayWait) {
-    MacPlatform::EventLoop::SetDisplayWaitBlocks(useDisplayWait);
+    MacPlatform::EventLoop::setDisplayWaitBlocks(useDisplayWait);
 }
 
 } // extern "C"

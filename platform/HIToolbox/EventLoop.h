@@ -10,27 +10,27 @@ namespace MacPlatform::EventLoop {
 
 // Makes a waiting loop look at its timers, signals and the display's queue again. Safe from
 // any thread, but not from a signal handler.
-void Wake();
+void wake();
 
 // Some displays can only poll for events when they have no window of their own. The loop
 // therefore sleeps on its own wake channel unless the display says that its wait really
 // blocks, and then waits inside the display so that window events wake it.
-void SetDisplayWaitBlocks(bool blocks);
+void setDisplayWaitBlocks(bool blocks);
 
 // Receives each display event the loop takes from the queue, on the main thread.
 using DisplayEventHandler = void (*)(const Display::Event& event);
-void SetDisplayEventHandler(DisplayEventHandler handler);
+void setDisplayEventHandler(DisplayEventHandler handler);
 
 // Runs once per wake of the loop after events and timers, for work that is cheaper done once
 // for many changes (compositing dirty windows).
 using WakeHandler = void (*)();
-void SetAfterWakeHandler(WakeHandler handler);
+void setAfterWakeHandler(WakeHandler handler);
 
 // Timers wait while a modal alert is open. Alerts count themselves in and out here.
-void BeginModalSession();
-void EndModalSession();
-int ModalSessionCount();
+void beginModalSession();
+void endModalSession();
+int modalSessionCount();
 
-bool IsRunning();
+bool isRunning();
 
 } // namespace MacPlatform::EventLoop

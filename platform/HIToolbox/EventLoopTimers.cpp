@@ -50,8 +50,8 @@ std::optional<Clock::time_point> fireTimeAfter(EventTimerInterval delay) {
 
 } // namespace
 
-std::optional<Clock::time_point> NextFireTime() {
-    if (EventLoop::ModalSessionCount() > 0) {
+std::optional<Clock::time_point> nextFireTime() {
+    if (EventLoop::modalSessionCount() > 0) {
         return std::nullopt;
     }
     std::optional<Clock::time_point> next;
@@ -63,7 +63,7 @@ std::optional<Clock::time_point> NextFireTime() {
     return next;
 }
 
-void FireDueTimers(Clock::time_point now, bool (*stop)()) {
+void fireDueTimers(Clock::time_point now, bool (*stop)()) {
     std::vector<std::shared_ptr<EventLoopTimer>> due;
     for (const auto& timer : timers()) {
         if (timer->due && *timer->due <= now && !timer->running) {
@@ -73,7 +73,7 @@ void FireDueTimers(Clock::time_point now, bool (*stop)()) {
     std::stable_sort(due.begin(), due.end(),
                      [](const auto& a, const auto& b) { return *a->due < *b->due; });
     for (const auto& timer : due) {
-        if (stop() || EventLoop::ModalSessionCount() > 0) {
+        if (stop() || EventLoop::modalSessionCount() > 0) {
             return;
         }
         // An earlier callback may have removed, re-armed or entered this timer.

@@ -12,10 +12,10 @@ using Clock = std::chrono::steady_clock;
 
 // The earliest time a timer may fire, leaving out timers whose callback is running; none when
 // no timer is armed.
-std::optional<Clock::time_point> NextFireTime();
+std::optional<Clock::time_point> nextFireTime();
 
 // Fires, once each, the timers due at `now`, in order of their due times. Stops early when
 // `stop` answers true after a callback.
-void FireDueTimers(Clock::time_point now, bool (*stop)());
+void fireDueTimers(Clock::time_point now, bool (*stop)());
 
 } // namespace MacPlatform::EventLoopTimers

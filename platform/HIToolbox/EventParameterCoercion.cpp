@@ -86,7 +86,7 @@ OSStatus rectFromQuickDraw(const std::vector<unsigned char>& bytes,
 
 } // namespace
 
-OSStatus CoerceEventParameter(EventParamType from, const std::vector<unsigned char>& bytes,
+OSStatus coerceEventParameter(EventParamType from, const std::vector<unsigned char>& bytes,
                               EventParamType to, std::vector<unsigned char>& converted) {
     if (from == typeHIPoint && to == typeQDPoint) {
         return pointToQuickDraw(bytes, converted);

@@ -10,7 +10,7 @@ namespace MacPlatform {
 
 // Converts the stored bytes of type `from` into the form of type `to`. Returns noErr with the
 // converted bytes, or errAECoercionFail when there is no conversion or the value does not fit.
-OSStatus CoerceEventParameter(EventParamType from, const std::vector<unsigned char>& bytes,
+OSStatus coerceEventParameter(EventParamType from, const std::vector<unsigned char>& bytes,
                               EventParamType to, std::vector<unsigned char>& converted);
 
 } // namespace MacPlatform

@@ -193,7 +193,7 @@ void compositeDirtyWindows() {
             continue;
         }
         CGContextRef context = window->context();
-        CGContextResetForDrawing(context, nullptr);
+        resetContextForDrawing(context, nullptr);
         window->paintBackground();
         WindowRef ref = window->ref();
         drawView(*state, context);

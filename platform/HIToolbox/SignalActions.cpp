@@ -58,7 +58,7 @@ public:
         m_writeFd = fds[1];
         fcntl(m_writeFd, F_SETFL, fcntl(m_writeFd, F_GETFL) | O_NONBLOCK);
         // The loop's wake channel must outlive this thread, which uses it.
-        EventLoop::Wake();
+        EventLoop::wake();
         m_thread = std::thread([this] { watch(); });
         g_notifyFd.store(m_writeFd);
     }
@@ -98,7 +98,7 @@ private:
             if (count <= 0 || m_stopping.load()) {
                 return;
             }
-            EventLoop::Wake();
+            EventLoop::wake();
         }
     }
 
@@ -131,11 +131,11 @@ bool canWaitForLoop(int signalNumber) {
 
 } // namespace
 
-bool AnyPending() {
+bool anyPending() {
     return g_anyPending.load() != 0;
 }
 
-void RunPending() {
+void runPending() {
     if (g_anyPending.exchange(0) == 0) {
         return;
     }

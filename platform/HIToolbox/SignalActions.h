@@ -4,8 +4,8 @@
 
 namespace MacPlatform::SignalActions {
 
-void RunPending();
+void runPending();
 // Whether a signal arrived whose action has not run yet; safe from any thread.
-bool AnyPending();
+bool anyPending();
 
 } // namespace MacPlatform::SignalActions

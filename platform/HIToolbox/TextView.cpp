@@ -123,7 +123,7 @@ void TextView::draw(CGContextRef context) {
     if (HIViewGetSuperview(m_view) != m_announcedTo) {
         announceToParent();
     }
-    cairo_t* cr = CGContextGetCairo(context);
+    cairo_t* cr = cairoOfContext(context);
     if (!cr) {
         return;
     }

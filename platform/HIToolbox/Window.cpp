@@ -50,9 +50,9 @@ bool startDisplay() {
     showThemeCursor();
     g_processVisible = currentProcessVisible();
     registerProcessWindowOperations(&g_processOperations);
-    EventLoop::SetDisplayEventHandler(deliverDisplayEvent);
-    EventLoop::SetAfterWakeHandler(HIView::compositeDirtyWindows);
-    EventLoop::SetDisplayWaitBlocks(Display::backend().waitBlocks());
+    EventLoop::setDisplayEventHandler(deliverDisplayEvent);
+    EventLoop::setAfterWakeHandler(HIView::compositeDirtyWindows);
+    EventLoop::setDisplayWaitBlocks(Display::backend().waitBlocks());
     return true;
 }
 
@@ -60,9 +60,9 @@ void stopDisplayIfUnused() {
     if (!windowList().empty()) {
         return;
     }
-    EventLoop::SetDisplayWaitBlocks(false);
-    EventLoop::SetDisplayEventHandler(nullptr);
-    EventLoop::SetAfterWakeHandler(nullptr);
+    EventLoop::setDisplayWaitBlocks(false);
+    EventLoop::setDisplayEventHandler(nullptr);
+    EventLoop::setAfterWakeHandler(nullptr);
     registerProcessWindowOperations(nullptr);
     Display::backend().stop();
 }
@@ -202,7 +202,7 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
         window->m_surface = display.createSurface(window->m_native);
     }
     if (window->m_surface) {
-        window->m_context = CGContextCreateForWindowSurface(window->m_surface);
+        window->m_context = createContextForWindowSurface(window->m_surface);
     }
     if (!window->m_context) {
         std::fprintf(stderr, "MacPlatform: cannot make a window: %s\n", display.errorText());
@@ -342,7 +342,7 @@ OSStatus Window::resized() {
     if (!surface) {
         return windowManagerInternalErr;
     }
-    CGContextResetForDrawing(m_context, surface);
+    resetContextForDrawing(m_context, surface);
     cairo_surface_destroy(m_surface);
     m_surface = surface;
     m_width = cairo_image_surface_get_width(surface);
@@ -374,7 +374,7 @@ HIViewRef Window::rootView() {
 void Window::setNeedsCompositing() {
     if (!m_needsCompositing) {
         m_needsCompositing = true;
-        EventLoop::Wake();
+        EventLoop::wake();
     }
 }
 

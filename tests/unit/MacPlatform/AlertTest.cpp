@@ -40,7 +40,7 @@ SInt16 respond(const MacPlatformTestAlert* alert, void* userData) {
     }
     seen.defaultButton = alert->defaultButton;
     seen.cancelButton = alert->cancelButton;
-    seen.modalSessions = MacPlatform::EventLoop::ModalSessionCount();
+    seen.modalSessions = MacPlatform::EventLoop::modalSessionCount();
     responder->seen.push_back(seen);
     return responder->answer;
 }
@@ -109,7 +109,7 @@ TEST(Alert, StandardAlertShowsPascalTextsAndReturnsTheButtonHit) {
     EXPECT_FALSE(seen.buttons[3]);
     EXPECT_EQ(seen.defaultButton, kAlertStdAlertOKButton);
     EXPECT_EQ(seen.modalSessions, 1) << "timers wait while the alert is open";
-    EXPECT_EQ(MacPlatform::EventLoop::ModalSessionCount(), 0);
+    EXPECT_EQ(MacPlatform::EventLoop::modalSessionCount(), 0);
 
     // MacRoman text that is not UTF-8 ("Caf\x8E" is "Café"); an explanation may be absent.
     const unsigned char macRoman[] = {4, 'C', 'a', 'f', 0x8E};
@@ -148,7 +148,7 @@ TEST(Alert, RefusesAlertsItCannotShowWithoutShowingThem) {
     EXPECT_EQ(StandardAlert(kAlertNoteAlert, message.data(), nullptr, &param, &hit), paramErr);
     EXPECT_EQ(hit, 99);
     EXPECT_TRUE(responder.seen.empty());
-    EXPECT_EQ(MacPlatform::EventLoop::ModalSessionCount(), 0);
+    EXPECT_EQ(MacPlatform::EventLoop::modalSessionCount(), 0);
 
     DialogRef alert = nullptr;
     EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, nullptr, nullptr, nullptr, &alert), paramErr);
@@ -227,7 +227,7 @@ TEST(Alert, WithoutADisplayTheAlertIsOneLineOnStandardErrorAnsweredByDefault) {
     EXPECT_EQ(hit, kAlertStdAlertCancelButton);
     EXPECT_EQ(output, "MacPlatform alert (stop): Error Launching Game - The attempt to Launch the "
                       "game failed with error: -10814 [OK, Cancel] answered: Cancel\n");
-    EXPECT_EQ(MacPlatform::EventLoop::ModalSessionCount(), 0);
+    EXPECT_EQ(MacPlatform::EventLoop::modalSessionCount(), 0);
 
     DialogRef alert = nullptr;
     ASSERT_EQ(CreateStandardAlert(kAlertCautionAlert, CFSTR("Careful"), nullptr, nullptr, &alert),

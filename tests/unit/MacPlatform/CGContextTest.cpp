@@ -229,7 +229,7 @@ TEST(CGContext, BitmapSnapshotDoesNotFollowLaterDrawing) {
 
 TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 20, 10);
-    CGContextRef c = MacPlatform::CGContextCreateForWindowSurface(surface);
+    CGContextRef c = MacPlatform::createContextForWindowSurface(surface);
     ASSERT_NE(c, nullptr);
     auto pixel = [](cairo_surface_t* s, int x, int y) {
         cairo_surface_flush(s);
@@ -250,7 +250,7 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
     CGContextSetRGBFillColor(c, 0, 0, 1, 1);
     CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
     // ...and the next draw starts clean even if the view forgot to restore.
-    MacPlatform::CGContextResetForDrawing(c, nullptr);
+    MacPlatform::resetContextForDrawing(c, nullptr);
     EXPECT_TRUE(CGAffineTransformIsIdentity(CGContextGetTextMatrix(c)));
     CGContextFillRect(c, CGRectMake(0, 9, 20, 1));
     EXPECT_EQ(pixel(surface, 0, 9), 0x000000u) << "black, unclipped, untranslated";
@@ -258,7 +258,7 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
 
     // After a resize the same context draws on the new surface.
     cairo_surface_t* larger = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 30);
-    MacPlatform::CGContextResetForDrawing(c, larger);
+    MacPlatform::resetContextForDrawing(c, larger);
     CGContextSetRGBFillColor(c, 0, 1, 0, 1);
     CGContextFillRect(c, CGRectMake(39, 29, 1, 1));
     EXPECT_EQ(pixel(larger, 39, 29), 0x00FF00u);
@@ -267,7 +267,7 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
     CGContextRelease(c);
     cairo_surface_destroy(larger);
     cairo_surface_destroy(surface);
-    EXPECT_EQ(MacPlatform::CGContextCreateForWindowSurface(nullptr), nullptr);
+    EXPECT_EQ(MacPlatform::createContextForWindowSurface(nullptr), nullptr);
 }
 
 TEST(CGAffineTransform, ConcatAppliesTheFirstTransformFirst) {

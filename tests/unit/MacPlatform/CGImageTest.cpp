@@ -37,7 +37,7 @@ TEST(CGImage, XRGBBufferIsDrawnInPlaceSoLaterChangesShow) {
     EXPECT_EQ(CGImageGetWidth(image), 4u);
     EXPECT_EQ(CGImageGetHeight(image), 3u);
     EXPECT_EQ(CGImageGetBitmapInfo(image), 0x2006u);
-    EXPECT_EQ(cairo_image_surface_get_data(MacPlatform::CGImageGetCairoSurface(image)),
+    EXPECT_EQ(cairo_image_surface_get_data(MacPlatform::cairoSurfaceOfImage(image)),
               reinterpret_cast<unsigned char*>(frame.data()));
 
     Canvas canvas(4, 3);

@@ -169,11 +169,7 @@ const char* GetExecutablePath(const char* argv0) {
         return executablePath;
     }
     if (argv0 && argv0[0] == '/' && std::strlen(argv0) < sizeof executablePath) {
-        // The process entry passes the path this file already holds; copying a string onto
-        // itself is undefined.
-        if (argv0 != executablePath) {
-            std::strcpy(executablePath, argv0);
-        }
+        std::strcpy(executablePath, argv0);
         return executablePath;
     }
     return GetRunningProgramPath();

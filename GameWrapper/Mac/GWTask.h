@@ -22,6 +22,9 @@ public:
     OSStatus StartOpenTask();
 
     bool IsRunning();
+    // Whether the last StartOpenTask gave the game a process that has not been cleaned up yet,
+    // running or not.
+    bool HasProcess() const { return mPSN.lowLongOfPSN != kNoProcess; }
     bool IsFront();
     bool SetFrontProcess();
     bool IsChildRunning();

@@ -55,7 +55,7 @@ GameWrapperView::GameWrapperView()
       mButtonPressedImage(nullptr), mConfigurationData(nullptr), mGameTask(nullptr),
       mGamePref(nullptr), mProcess(), mShuttingDown(false), mInGameCenter(false), mMainButtons(),
       mFocusedButton(-1), mSeparatorY(0), mPlayState(0), mLaunchStartTime(), mLaunchError(0),
-      mGameCenterTimer(nullptr), mPlayGameTimer(nullptr) {
+      mPlayGameTimer(nullptr), mAppTerminatedHandler(nullptr), mGameCenterTimer(nullptr) {
     GetCurrentProcess(&mProcess);
 }
 
@@ -68,6 +68,10 @@ GameWrapperView::~GameWrapperView() {
     if (mPlayGameTimer) {
         RemoveEventLoopTimer(mPlayGameTimer);
         mPlayGameTimer = nullptr;
+    }
+    if (mAppTerminatedHandler) {
+        RemoveEventHandler(mAppTerminatedHandler);
+        mAppTerminatedHandler = nullptr;
     }
     if (mGameCenterContext) {
         CGContextRelease(mGameCenterContext);

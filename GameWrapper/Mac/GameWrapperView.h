@@ -103,6 +103,9 @@ public:
     void InstallPlayGameTimer();
     static void TimerAction_PlayGame(EventLoopTimerRef timer, void* userData);
     void UpdateForPlayGameTimer();
+    // The system's word that an application ended: for the game, the timer's check runs then.
+    static OSStatus EventHandler_AppTerminated(EventHandlerCallRef handlerCall, EventRef event,
+                                               void* userData);
 
     // Main view.
     static OSStatus EventHandler_Main(EventHandlerCallRef handlerCall, EventRef event,
@@ -134,6 +137,9 @@ public:
     SInt32 mPlayState;
     UnsignedWide mLaunchStartTime;
     SInt32 mLaunchError;
+    EventLoopTimerRef mPlayGameTimer;
+    // Installed with the play timer and removed with it.
+    EventHandlerRef mAppTerminatedHandler;
 
     // Control IDs of the main view and the game-center view.
     static const ControlID mMainViewID;
@@ -153,9 +159,9 @@ private:
     // Fills the build line again from its template, in its size and colour.
     void RefillBuildText();
 
-    // Both timers run for the controller's whole life; its destructor removes them.
+    // Both timers (the play timer is public above) run for the controller's whole life; its
+    // destructor removes them.
     EventLoopTimerRef mGameCenterTimer;
-    EventLoopTimerRef mPlayGameTimer;
 
     static GameWrapperView* s_Instance;
 };

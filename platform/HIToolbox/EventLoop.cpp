@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -75,6 +76,32 @@ std::atomic<bool> g_displayWaitBlocks{false};
 DisplayEventHandler g_displayEventHandler = nullptr;
 WakeHandler g_afterWakeHandler = nullptr;
 int g_modalSessions = 0;
+
+// Work other threads handed over, waiting for the main thread. Never destroyed: a thread may
+// still hand work over while the process exits.
+struct HandedOver {
+    std::mutex mutex;
+    std::vector<std::function<void()>> work;
+};
+
+HandedOver& handedOver() {
+    static auto* queue = new HandedOver;
+    return *queue;
+}
+
+void runHandedOver() {
+    if (g_modalSessions > 0) {
+        return;
+    }
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard<std::mutex> lock(handedOver().mutex);
+        work.swap(handedOver().work);
+    }
+    for (std::function<void()>& item : work) {
+        item();
+    }
+}
 
 struct RunLevel {
     bool quit = false;
@@ -154,6 +181,10 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
         if (level.quit) {
             break;
         }
+        runHandedOver();
+        if (level.quit) {
+            break;
+        }
         EventLoopTimers::fireDueTimers(Clock::now(), innermostRunQuit);
         if (level.quit) {
             break;
@@ -192,6 +223,14 @@ OSStatus run(std::optional<Clock::time_point> deadline) {
 void wake() {
     wakeChannel().signal();
     Display::backend().wake();
+}
+
+void runOnMainThread(std::function<void()> work) {
+    {
+        std::lock_guard<std::mutex> lock(handedOver().mutex);
+        handedOver().work.push_back(std::move(work));
+    }
+    wake();
 }
 
 void setDisplayWaitBlocks(bool blocks) {

@@ -6,11 +6,18 @@
 
 #include <Carbon/CarbonEvents.h>
 
+#include <functional>
+
 namespace MacPlatform::EventLoop {
 
 // Makes a waiting loop look at its timers, signals and the display's queue again. Safe from
 // any thread, but not from a signal handler.
 void wake();
+
+// Hands work to the main thread: it runs at the loop's next pass, in the order it was handed
+// over, and like timers not while a modal alert is open. Safe from any thread, but not from a
+// signal handler.
+void runOnMainThread(std::function<void()> work);
 
 // Some displays can only poll for events when they have no window of their own. The loop
 // therefore sleeps on its own wake channel unless the display says that its wait really

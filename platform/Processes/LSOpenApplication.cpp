@@ -4,6 +4,7 @@
 
 #include "CoreFoundation/CFStringObject.h"
 #include "Processes/Launcher.h"
+#include "Processes/ProcessEndWatch.h"
 
 #include <climits>
 
@@ -84,5 +85,13 @@ extern "C" OSStatus LSOpenApplication(const LSApplicationParameters* appParams,
     if (status != noErr) {
         return status;
     }
-    return launchApplication(request, outPSN);
+    ProcessSerialNumber launched{0, kNoProcess};
+    status = launchApplication(request, &launched);
+    if (status == noErr) {
+        ProcessEndWatch::watch(launched);
+        if (outPSN) {
+            *outPSN = launched;
+        }
+    }
+    return status;
 }

@@ -1,7 +1,7 @@
 // "Play Game" and the play-game timer with a real game: launch, hide, the game up and in
 // front, its end, the launcher shown again and a second round; a launch that fails and is
-// given up after five seconds of the test clock with its alert; and presses that must not
-// launch a second game.
+// given up after five seconds of the test clock with its alert; the game's end acted on when
+// the system reports it, once; and presses that must not launch a second game.
 #include "ViewTestSupport.h"
 
 #include "ProcessFixture.h"
@@ -205,6 +205,87 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
                 MacPlatformTestSetMicroseconds(true, wrap + 60000000);
                 view->UpdateForPlayGameTimer();
                 checks.equal(view->mPlayState, kPlayLaunching, "no step after shutdown began");
+            }
+            MacPlatformTestSetAlertResponder(nullptr, nullptr);
+            MacPlatformTestSetMicroseconds(false, 0);
+            checks.finish();
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// The play timer is held back here, so only the system's word of the game's end can act.
+bool loopUntil(GameWrapperView* view, GameWrapperView::PlayState state) {
+    return ProcessTesting::waitFor(
+        [&] {
+            RunCurrentEventLoop(0.05);
+            return view->mPlayState == state;
+        },
+        15000);
+}
+
+void sendTerminated(const ProcessSerialNumber& psn) {
+    EventRef event = nullptr;
+    CreateEvent(nullptr, kEventClassApplication, kEventAppTerminated, GetCurrentEventTime(),
+                kEventAttributeNone, &event);
+    SetEventParameter(event, kEventParamProcessID, typeProcessSerialNumber, sizeof psn, &psn);
+    SendEventToEventTarget(event, GetApplicationEventTarget());
+    ReleaseEvent(event);
+}
+
+TEST(ViewPlayGame, TheGamesEndIsActedOnWhenItHappensAndOnlyOnce) {
+    TempDir dir;
+    LauncherTestBundle bundle(dir.path(), bundleOptions(gameInformation()));
+    std::string gameResources = bundle.installGame("run");
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            AlertLog log;
+            MacPlatformTestSetAlertResponder(recordAlert, &log);
+            {
+                MacPlatformTestSetMicroseconds(true, 1000000);
+                ViewScene scene(bundle);
+                GameWrapperView* view = scene.view;
+                GWTask* task = view->GetGameTask();
+                SetEventLoopTimerNextFireTime(view->mPlayGameTimer, kEventDurationForever);
+
+                // A game that was up and then ends: the same change the timer makes.
+                scene.click(kPlayX, kPlayY);
+                checks.check(stepUntil(view, GameWrapperView::kPlayRunning), "the game comes up");
+                ProcessSerialNumber game = task->GetProcessSerialNumber();
+                kill(task->GetProcessID(), SIGTERM);
+                checks.check(loopUntil(view, GameWrapperView::kPlayIdle),
+                             "its end is acted on without the timer");
+                checks.check(launcherVisible(view), "the launcher shown");
+                checks.check(!task->HasProcess() && !task->IsRunning(), "the task cleaned up");
+                checks.check(log.alerts.empty(), "a game that was up ends without an alert");
+                // Once only: neither a late word of the same end nor the timer's next check
+                // shows the launcher again.
+                view->SetWrapperVisibility(false);
+                sendTerminated(game);
+                view->UpdateForPlayGameTimer();
+                RunCurrentEventLoop(0.1);
+                checks.check(!launcherVisible(view) && view->mPlayState == 0,
+                             "nothing happens a second time");
+                view->SetWrapperVisibility(true);
+
+                // A game that ends before it comes up: back at once, with an alert naming it.
+                TestSupport::writeFile(gameResources + "/behaviour", "quit");
+                scene.click(kPlayX, kPlayY);
+                checks.equal(view->mPlayState, 1, "launching the quitting game");
+                checks.check(loopUntil(view, GameWrapperView::kPlayIdle),
+                             "its end is acted on without the timer");
+                checks.check(launcherVisible(view), "the launcher shown again");
+                checks.check(!task->HasProcess(), "the task cleaned up");
+                checks.equal(log.alerts.size(), size_t{1}, "one alert");
+                if (log.alerts.size() == 1) {
+                    checks.equal(log.texts[0],
+                                 "Test Game ended as it was starting|The game ended 0.0 seconds "
+                                 "after it was opened, before it came up.",
+                                 "alert texts");
+                }
+                view->UpdateForPlayGameTimer();
+                RunCurrentEventLoop(0.1);
+                checks.equal(log.alerts.size(), size_t{1}, "still one alert");
             }
             MacPlatformTestSetAlertResponder(nullptr, nullptr);
             MacPlatformTestSetMicroseconds(false, 0);

@@ -226,7 +226,8 @@ enum {
     kEventParamOriginalBounds = 0x6F726374,      // 'orct'
     kEventParamAttributes = 0x61747472,          // 'attr'
     kEventParamMenuRef = 0x6D656E75,             // 'menu'
-    kEventParamEventRef = 0x65766E74             // 'evnt'
+    kEventParamEventRef = 0x65766E74,            // 'evnt'
+    kEventParamProcessID = 0x70736E20            // 'psn '
 };
 
 // Parameter types.
@@ -259,7 +260,8 @@ enum {
     typeIEEE64BitFloatingPoint = 0x646F7562, // 'doub'
     typeEventRef = 0x65767266,               // 'evrf'
     typeControlPartCode = 0x63707274,        // 'cprt'
-    typeType = 0x74797065                    // 'type'
+    typeType = 0x74797065,                   // 'type'
+    typeProcessSerialNumber = 0x70736E20     // 'psn '
 };
 
 // Commands: the HICommand carried as the direct object of kEventCommandProcess.

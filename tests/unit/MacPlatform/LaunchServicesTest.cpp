@@ -38,6 +38,16 @@ std::string pathOf(const FSRef& ref) {
     return FSRefMakePath(&ref, path, sizeof path) == noErr ? reinterpret_cast<char*>(path) : "";
 }
 
+// Descriptors of this process that are handles on processes (pidfds).
+int processHandleCount() {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        count += fs::read_symlink(entry.path(), error).string() == "anon_inode:[pidfd]";
+    }
+    return count;
+}
+
 class LaunchServicesTest : public ProcessFixture {
 protected:
     // Name.app with the sleeper as Contents/MacOS/<program>, named by the Info.plist when
@@ -229,13 +239,23 @@ TEST_F(LaunchServicesTest, NoDescriptorLeaksIntoTheCallerOrTheProgram) {
     // A descriptor the caller left inheritable must still not reach the program.
     int inheritable = ::open("/dev/null", O_RDONLY);
     ASSERT_GE(inheritable, 0);
+    // The caller keeps a handle on each program it opened, to learn of its end, and only
+    // until then.
+    ProcessSerialNumber first{0, 0};
+    ASSERT_EQ(noErr, open(helperPath("gw-test-sleeper"), &first, kLSLaunchNewInstance));
+    EXPECT_EQ(1, processHandleCount()) << "a handle on the running program";
+    kill(static_cast<pid_t>(first.lowLongOfPSN), SIGKILL);
+    EXPECT_TRUE(waitFor([] { return processHandleCount() == 0; }))
+        << "the ended program's handle is closed";
     int before = openDescriptorCount();
 
     ProcessSerialNumber psn{0, 0};
     ASSERT_EQ(noErr, open(helperPath("gw-test-sleeper"), &psn, kLSLaunchNewInstance));
-    EXPECT_EQ(kLSExecutableIncorrectFormat, open(garbage, &psn));
-    EXPECT_EQ(kLSNotAnApplicationErr, open(m_dir.path(), &psn));
-    EXPECT_EQ(before, openDescriptorCount());
+    EXPECT_EQ(before + 1, openDescriptorCount());
+    ProcessSerialNumber failed{0, 0};
+    EXPECT_EQ(kLSExecutableIncorrectFormat, open(garbage, &failed));
+    EXPECT_EQ(kLSNotAnApplicationErr, open(m_dir.path(), &failed));
+    EXPECT_EQ(before + 1, openDescriptorCount());
     close(inheritable);
 
     std::vector<std::string> descriptors;

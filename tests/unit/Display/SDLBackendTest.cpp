@@ -257,6 +257,14 @@ TEST_F(SDLBackendTest, ControllersBecomeKeysWhileAWindowIsShown) {
     EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "read before a window shows";
     display.show(window);
     ASSERT_TRUE(SDL_WasInit(SDL_INIT_GAMECONTROLLER));
+    // SDL drops controller input while none of the program's windows has the focus, and the X
+    // server gives it a moment after the window is mapped.
+    for (int waited = 0; !SDL_GetKeyboardFocus() && waited < 5000; waited += 10) {
+        SDL_PumpEvents();
+        SDL_Delay(10);
+    }
+    ASSERT_NE(SDL_GetKeyboardFocus(), nullptr) << "the shown window never got the focus";
+    taken();
 
     auto plug = [] {
         int index =

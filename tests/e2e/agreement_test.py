@@ -65,6 +65,9 @@ def test_agreement(session):
     shutil.rmtree(os.path.join(session.config, "Preferences"))
     third = session.start_launcher()
     agreement = third.wait_agreement()
+    # A person clicks a button they can see: a click that reaches the window before the
+    # launcher has drawn it may be taken by no view.
+    session.settled_screenshot("agreement-before-decline", agreement)
     session.click(agreement, DECLINE_X, DECLINE_Y)
     main_windows_seen = set()
 

@@ -41,10 +41,10 @@
 // server's catalogue, signed with the key in store.conf, is downloaded, checked and put in
 // place by the storefront itself, which then asks the launcher for a system update.
 //
-// Updates from the Update/ folder: after a frame, the plug-in asks for a system update when Update/Tessaly.red exists
-// and Update/Storefront/catalogue.txt is valid and newer than the installed catalogue, unless
-// the launcher says shared file updates are suspended (after a failed update). It looks about
-// once a second (every twelfth frame).
+// Updates from the Update/ folder: after a frame, the plug-in asks for a system update when
+// Update/Tessaly.red exists and Update/Storefront/catalogue.txt is valid and newer than the
+// installed catalogue, unless the launcher says shared file updates are suspended (after a failed
+// update). It looks about once a second (every twelfth frame).
 #include "Store.h"
 
 #include <kxdll.h>

@@ -61,9 +61,6 @@ bool noEvent(Event*) {
 bool noCursor(CursorShape) {
     return false;
 }
-bool noMessageBox(const MessageBox&, int*) {
-    return false;
-}
 const char* errorText() {
     return reason().c_str();
 }
@@ -95,7 +92,6 @@ const BackendOperations operations{
     .wake = nothing,
     .setCursor = noCursor,
     .showCursor = nothing,
-    .showMessageBox = noMessageBox,
     .errorText = errorText,
 };
 

@@ -1,7 +1,7 @@
 // Everything HIToolbox needs from a display, as one table of operations: windows and the
 // surfaces drawn into them, the events of the keyboard, the mouse and the windows in a form of
-// our own, waiting for those events and waking the wait, cursors, message boxes, window names
-// and icons, and the screen. HIToolbox is written once over this table; each backend lives in
+// our own, waiting for those events and waking the wait, cursors, window names and icons, and
+// the screen. HIToolbox is written once over this table; each backend lives in
 // a folder of its own under Display/ and is the only code that knows its library.
 //
 // Backends: "sdl" (Display/SDL, the default: SDL2's video layer, X11 or Wayland) and
@@ -93,24 +93,6 @@ enum class CursorShape : std::uint8_t {
     NotAllowed,
 };
 
-// A message box of the desktop: a title, a text and up to four buttons.
-struct MessageBoxButton {
-    int id;
-    const char* text;
-    bool isDefault; // Return chooses it
-    bool isCancel;  // Escape chooses it
-};
-
-enum class MessageBoxKind : std::uint8_t { Information, Warning, Error };
-
-struct MessageBox {
-    MessageBoxKind kind;
-    const char* title;
-    const char* text;
-    const MessageBoxButton* buttons;
-    int buttonCount;
-};
-
 // One size of a window's icon: width times height pixels, row by row, as 0xAARRGGBB.
 struct IconImage {
     int width;
@@ -194,11 +176,6 @@ struct BackendOperations {
     bool (*setCursor)(CursorShape shape);
     // Makes the cursor visible over the application's windows.
     void (*showCursor)();
-
-    // Shows a message box modally and writes the id of the button chosen, or -1 when it was
-    // closed without one. False when there is nowhere to show it (no screen, or a display
-    // with nothing to click): the caller then answers the question itself.
-    bool (*showMessageBox)(const MessageBox& box, int* chosenID);
 
     // Why the last operation failed.
     const char* (*errorText)();

@@ -68,7 +68,6 @@ const BackendOperations& headlessBackend() {
         .wake = Headless::wake,
         .setCursor = Headless::setCursor,
         .showCursor = Headless::showCursor,
-        .showMessageBox = Headless::showMessageBox,
         .errorText = Headless::errorText,
     };
     return operations;

@@ -40,7 +40,6 @@ bool nextEvent(Event* event);
 void wake();
 bool setCursor(CursorShape shape);
 void showCursor();
-bool showMessageBox(const MessageBox& box, int* chosenID);
 const char* errorText();
 // Whether the display is up (between the first start and the last stop).
 bool isStarted();

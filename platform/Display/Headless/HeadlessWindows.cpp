@@ -171,11 +171,6 @@ bool screenSize(int* width, int* height) {
     return true;
 }
 
-bool showMessageBox(const MessageBox&, int*) {
-    g_error = "the headless display has no screen to show a message box on";
-    return false;
-}
-
 const char* errorText() {
     return g_error.c_str();
 }

@@ -31,7 +31,6 @@ const BackendOperations& sdlBackend() {
         .wake = SDL::wake,
         .setCursor = SDL::setCursor,
         .showCursor = SDL::showCursor,
-        .showMessageBox = SDL::showMessageBox,
         .errorText = SDL::errorText,
     };
     return operations;

@@ -1,5 +1,5 @@
 // The SDL backend's concerns, one file each: video (windows, surfaces, screen), events and
-// keys, the cursor, the wait and its wake, message boxes. SDLBackend.cpp puts them in the table.
+// keys, the cursor, the wait and its wake. SDLBackend.cpp puts them in the table.
 #pragma once
 
 #include "Display/DisplayBackend.h"
@@ -74,8 +74,5 @@ int controllerWaitLimit(int timeoutMs);
 // Cursor.
 bool setCursor(CursorShape shape);
 void showCursor();
-
-// Message boxes.
-bool showMessageBox(const MessageBox& box, int* chosenID);
 
 } // namespace MacPlatform::Display::SDL

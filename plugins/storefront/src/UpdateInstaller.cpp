@@ -5,6 +5,8 @@
 #include "OnlineCatalogue.h"
 #include "UpdateArchive.h"
 
+#include <kxdll.h>
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,27 +22,9 @@ namespace {
 
 // The entry points of <kxdll.h>, which the host binds one by one: one missing, and the host's
 // reload of the new build would fail.
-constexpr const char* kEntryPoints[] = {
-    "kxdll_GetDLLVersionAsString",
-    "kxdll_GetDLLVersionAsInt",
-    "kxdll_Initialize",
-    "kxdll_ShutDown",
-    "kxdll_EnterMenuSession",
-    "kxdll_IsTheMenuSessionComplete",
-    "kxdll_DrawNextFrameIntoBuffer",
-    "kxdll_GetNumberOfRectsToUpdate",
-    "kxdll_GetUpdateRect",
-    "kxdll_SetMousePosition",
-    "kxdll_HandleMacEvent",
-    "kxdll_SetPalette",
-    "kxdll_GetValueAsString",
-    "kxdll_GetValueAsInt",
-    "kxdll_GetValueAsFloat",
-    "kxdll_IsASystemUpdateRequired",
-    "kxdll_GetLastErrorInformation",
-    "kxdll_EnableWindowsMouseCursor",
-    "kxdll_SetTrackingMetadata",
-};
+#define STOREFRONT_ENTRY_POINT_NAME(result, name, parameters) #name,
+constexpr const char* kEntryPoints[] = {KXDLL_ENTRY_POINTS(STOREFRONT_ENTRY_POINT_NAME)};
+#undef STOREFRONT_ENTRY_POINT_NAME
 static_assert(std::size(kEntryPoints) == 19);
 
 constexpr const char* kBackupFolder = "Backup/";

@@ -35,24 +35,26 @@ std::map<SDL_JoystickID, std::pair<int, int>> g_stick;
 // the other lets go of one arrow and pushes another).
 std::deque<Event> g_pending;
 
+// A controller's keys are the keyboard's: the same Mac key code and character as the key the
+// keyboard translation gives them.
 struct MacKey {
-    int code;
-    char character;
+    SDL_Scancode scancode;
+    SDL_Keycode key;
 };
-constexpr MacKey kLeft = {0x7B, 0x1C};
-constexpr MacKey kRight = {0x7C, 0x1D};
-constexpr MacKey kDown = {0x7D, 0x1F};
-constexpr MacKey kUp = {0x7E, 0x1E};
-constexpr MacKey kReturn = {0x24, 0x0D};
-constexpr MacKey kEscape = {0x35, 0x1B};
+constexpr MacKey kLeft = {SDL_SCANCODE_LEFT, SDLK_LEFT};
+constexpr MacKey kRight = {SDL_SCANCODE_RIGHT, SDLK_RIGHT};
+constexpr MacKey kDown = {SDL_SCANCODE_DOWN, SDLK_DOWN};
+constexpr MacKey kUp = {SDL_SCANCODE_UP, SDLK_UP};
+constexpr MacKey kReturn = {SDL_SCANCODE_RETURN, SDLK_RETURN};
+constexpr MacKey kEscape = {SDL_SCANCODE_ESCAPE, SDLK_ESCAPE};
 
 Event keyEvent(bool down, MacKey key, std::uint8_t button) {
     Event event;
     event.type = down ? EventType::KeyDown : EventType::KeyUp;
     SDL_Window* focus = SDL_GetKeyboardFocus();
     event.windowID = focus ? SDL_GetWindowID(focus) : 0;
-    event.keyCode = key.code;
-    event.charCode = key.character;
+    event.keyCode = macKeyCode(key.scancode);
+    event.charCode = macCharCode(key.key, KMOD_NONE);
     event.controllerButton = button;
     return event;
 }

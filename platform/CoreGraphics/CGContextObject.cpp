@@ -101,7 +101,11 @@ bool CGContextObject::attach(cairo_surface_t* surface, bool flipped) {
     }
     m_cairo = cr;
     m_surface = cairo_surface_reference(surface);
-    m_deviceHeight = cairo_image_surface_get_height(surface);
+    // A window's surface may have several pixels per point (its device scale); the context
+    // works in points, and Cairo draws them at the surface's resolution.
+    double scaleX = 1, scaleY = 1;
+    cairo_surface_get_device_scale(surface, &scaleX, &scaleY);
+    m_deviceHeight = cairo_image_surface_get_height(surface) / scaleY;
     m_state = CGGraphicsState{};
     m_savedStates.clear();
     m_textMatrix = CGAffineTransformIdentity;

@@ -9,6 +9,11 @@
 // environment variable MACPLATFORM_DISPLAY chooses one, as SDL_VIDEODRIVER chooses SDL's
 // driver; a name no backend has gives a backend that refuses to start and says why.
 //
+// Positions and sizes, of windows, of the screen and in events, are in points. A window's
+// surface has that many device pixels per point as its scale says (Display/DisplayScale.h:
+// the desktop's choice, or MACPLATFORM_SCALE), and carries that scale as Cairo's device scale,
+// so that whoever draws in points draws at the screen's full resolution.
+//
 // Everything runs on the main thread except wake(), which any thread may call.
 #pragma once
 
@@ -131,11 +136,11 @@ struct BackendOperations {
     std::uint32_t (*windowID)(NativeWindow* window);
     // Where the content area's top left corner is on the screen.
     void (*position)(NativeWindow* window, int* x, int* y);
-    // Pixels of the window's surface per unit of the window's coordinates: 1 where the
-    // display does not scale.
+    // Device pixels of the window's surface per point: 1 where the desktop does not scale.
     double (*scale)(NativeWindow* window);
 
-    // An RGB24 image surface of the content's size for Cairo to draw the window into. It may
+    // An RGB24 image surface of the content's size in device pixels, with the window's scale
+    // as its device scale, for Cairo to draw the window into. It may
     // lie over the window's own frame buffer, so that presenting copies nothing; otherwise it
     // is a buffer of its own that present converts. The caller destroys it, always before the
     // window, and asks for a new one after the window changed size. Null with the reason in

@@ -345,8 +345,11 @@ OSStatus Window::resized() {
     resetContextForDrawing(m_context, surface);
     cairo_surface_destroy(m_surface);
     m_surface = surface;
-    m_width = cairo_image_surface_get_width(surface);
-    m_height = cairo_image_surface_get_height(surface);
+    // The content's size in points: the surface's pixels over its device scale.
+    double scaleX = 1, scaleY = 1;
+    cairo_surface_get_device_scale(surface, &scaleX, &scaleY);
+    m_width = static_cast<int>(cairo_image_surface_get_width(surface) / scaleX);
+    m_height = static_cast<int>(cairo_image_surface_get_height(surface) / scaleY);
     // Until the views draw again the new area shows the background, not stale pixels.
     paintSurfaceBackground(m_surface);
     if (m_root) {

@@ -47,7 +47,7 @@ bool isStarted();
 // that goes down does, so that one test's input never reaches the next test's windows.
 void dropEventsIfIdle();
 
-// What the headless screen shows: 1920 by 1080, one pixel per unit.
+// What the headless screen shows: 1920 by 1080 points.
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
 
@@ -65,17 +65,20 @@ struct WindowState {
     std::string title;
     std::string instance;
     std::string className;
+    // Place and content size in points; the events tests post are in points too.
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
+    // Device pixels per point: MACPLATFORM_SCALE when the window was made, else 1.
+    double scale = 1;
     bool shown = false;
     // How often it was raised above the others.
     int raises = 0;
     // The sizes of its icon, width by height.
     std::vector<std::pair<int, int>> iconSizes;
-    // What the last present put on the screen, row by row as 0x00RRGGBB, and its size; empty
-    // before the first present.
+    // What the last present put on the screen, row by row as 0x00RRGGBB, and its size in
+    // device pixels; empty before the first present.
     std::vector<std::uint32_t> screen;
     int screenWidth = 0;
     int screenHeight = 0;

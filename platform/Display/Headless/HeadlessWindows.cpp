@@ -1,8 +1,11 @@
 // Windows in memory: each keeps its title, place, size and a screen of its own that present
 // copies the drawn surface to, so that tests see exactly what a user would have seen.
 #include "Display/Headless/HeadlessDisplay.h"
+#include "Display/DisplayScale.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -60,6 +63,11 @@ NativeWindow* createWindow(const char* title, int x, int y, int width, int heigh
     window->state.y = y;
     window->state.width = width;
     window->state.height = height;
+    // Tests choose the scale with our own variable, read for each window so that one test
+    // program can compare scales; the desktop's settings are not the headless screen's.
+    ScaleSources sources;
+    sources.own = std::getenv(kScaleVariable);
+    window->state.scale = decideScale(sources);
     Window* made = window.get();
     windows()[made->id] = std::move(window);
     return reinterpret_cast<NativeWindow*>(made);
@@ -117,20 +125,29 @@ void position(NativeWindow* window, int* x, int* y) {
     *y = headless(window)->state.y;
 }
 
-double scale(NativeWindow*) {
-    return 1.0;
+double scale(NativeWindow* window) {
+    return headless(window)->state.scale;
 }
+
+namespace {
+
+int devicePixels(const WindowState& state, int points) {
+    return static_cast<int>(std::lround(points * state.scale));
+}
+
+} // namespace
 
 cairo_surface_t* createSurface(NativeWindow* window) {
     const WindowState& state = headless(window)->state;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, state.width, state.height);
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, devicePixels(state, state.width), devicePixels(state, state.height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         g_error =
             std::string("Cairo surface: ") + cairo_status_to_string(cairo_surface_status(surface));
         cairo_surface_destroy(surface);
         return nullptr;
     }
+    cairo_surface_set_device_scale(surface, state.scale, state.scale);
     return surface;
 }
 
@@ -141,23 +158,25 @@ bool present(NativeWindow* window, cairo_surface_t* surface) {
     }
     WindowState& state = headless(window)->state;
     cairo_surface_flush(surface);
-    // The screen keeps the window's size; a surface of the size before a resize covers what
-    // both have, as a frame buffer would.
-    int width = std::min(state.width, cairo_image_surface_get_width(surface));
-    int height = std::min(state.height, cairo_image_surface_get_height(surface));
+    // The screen keeps the window's size in device pixels; a surface of the size before a
+    // resize covers what both have, as a frame buffer would.
+    int screenWidth = devicePixels(state, state.width);
+    int screenHeight = devicePixels(state, state.height);
+    int width = std::min(screenWidth, cairo_image_surface_get_width(surface));
+    int height = std::min(screenHeight, cairo_image_surface_get_height(surface));
     int stride = cairo_image_surface_get_stride(surface);
     const unsigned char* pixels = cairo_image_surface_get_data(surface);
-    state.screen.assign(static_cast<size_t>(state.width) * state.height, 0);
+    state.screen.assign(static_cast<size_t>(screenWidth) * screenHeight, 0);
     for (int y = 0; y < height; ++y) {
         const auto* row = pixels + static_cast<size_t>(y) * stride;
         for (int x = 0; x < width; ++x) {
             std::uint32_t value;
             std::memcpy(&value, row + x * 4, 4);
-            state.screen[static_cast<size_t>(y) * state.width + x] = value & 0x00FFFFFFu;
+            state.screen[static_cast<size_t>(y) * screenWidth + x] = value & 0x00FFFFFFu;
         }
     }
-    state.screenWidth = state.width;
-    state.screenHeight = state.height;
+    state.screenWidth = screenWidth;
+    state.screenHeight = screenHeight;
     ++state.presents;
     return true;
 }

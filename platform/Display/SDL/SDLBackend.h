@@ -30,6 +30,9 @@ bool setIcon(NativeWindow* window, const IconImage* images, int count);
 std::uint32_t windowID(NativeWindow* window);
 void position(NativeWindow* window, int* x, int* y);
 double scale(NativeWindow* window);
+// Window coordinates of SDL (device pixels) in points: divided by the process's scale, which
+// the first window decides.
+int pointsOfPixels(int pixels);
 cairo_surface_t* createSurface(NativeWindow* window);
 bool present(NativeWindow* window, cairo_surface_t* surface);
 bool hasScreen();

@@ -1,4 +1,5 @@
-// SDL's window, mouse and keyboard events in the display's own form.
+// SDL's window, mouse and keyboard events in the display's own form: positions and sizes in
+// points, SDL's window coordinates being the X server's device pixels.
 #include "Display/SDL/SDLBackend.h"
 
 #include <cstdio>
@@ -68,8 +69,8 @@ void takeTypedText(Event* out) {
 bool convertMouseButton(const SDL_MouseButtonEvent& event, Event* out) {
     out->type = event.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
     out->windowID = event.windowID;
-    out->x = event.x;
-    out->y = event.y;
+    out->x = pointsOfPixels(event.x);
+    out->y = pointsOfPixels(event.y);
     out->button = macButton(event.button);
     out->clickCount = event.clicks;
     out->chord = macChord(SDL_GetMouseState(nullptr, nullptr));
@@ -80,10 +81,11 @@ bool convertMouseButton(const SDL_MouseButtonEvent& event, Event* out) {
 bool convertMouseMotion(const SDL_MouseMotionEvent& event, Event* out) {
     out->type = EventType::MouseMoved;
     out->windowID = event.windowID;
-    out->x = event.x;
-    out->y = event.y;
-    out->deltaX = event.xrel;
-    out->deltaY = event.yrel;
+    out->x = pointsOfPixels(event.x);
+    out->y = pointsOfPixels(event.y);
+    // The movement in points: where the pointer is now less where it was.
+    out->deltaX = out->x - pointsOfPixels(event.x - event.xrel);
+    out->deltaY = out->y - pointsOfPixels(event.y - event.yrel);
     out->chord = macChord(event.state);
     out->modifiers = macModifiers(SDL_GetModState());
     return true;
@@ -94,8 +96,8 @@ bool convertMouseWheel(const SDL_MouseWheelEvent& event, Event* out) {
     int flip = event.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
     out->type = EventType::MouseWheel;
     out->windowID = event.windowID;
-    out->x = event.mouseX;
-    out->y = event.mouseY;
+    out->x = pointsOfPixels(event.mouseX);
+    out->y = pointsOfPixels(event.mouseY);
     out->deltaX = -flip * event.x;
     out->deltaY = flip * event.y;
     out->modifiers = macModifiers(SDL_GetModState());
@@ -133,13 +135,13 @@ bool convertWindowEvent(const SDL_WindowEvent& event, Event* out) {
         return true;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         out->type = EventType::WindowResized;
-        out->width = event.data1;
-        out->height = event.data2;
+        out->width = pointsOfPixels(event.data1);
+        out->height = pointsOfPixels(event.data2);
         return true;
     case SDL_WINDOWEVENT_MOVED:
         out->type = EventType::WindowMoved;
-        out->x = event.data1;
-        out->y = event.data2;
+        out->x = pointsOfPixels(event.data1);
+        out->y = pointsOfPixels(event.data2);
         return true;
     case SDL_WINDOWEVENT_LEAVE:
         out->type = EventType::MouseLeft;

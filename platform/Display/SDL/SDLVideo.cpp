@@ -2,6 +2,7 @@
 // frame buffer (no GL), which Cairo draws into directly whenever its pixel layout is Cairo's
 // RGB24.
 #include "Display/SDL/SDLBackend.h"
+#include "Display/DisplayScale.h"
 
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -9,7 +10,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -187,13 +188,77 @@ bool hasScreen() {
     return inUse() && driver && showsOnScreen(driver);
 }
 
+namespace {
+
+// Device pixels per point for every window of the process, chosen with the first window (the
+// X resources come with the connection that window's driver opened); 0 until then.
+double g_scale = 0;
+
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "wayland") == 0;
+}
+
+double chooseProcessScale(NativeWindow* window) {
+    ScaleSources sources = environmentScaleSources();
+    if (onWayland()) {
+        // The compositor scales a window that does not ask for more pixels to the desktop's
+        // scale itself; the desktop's settings would scale it a second time. Only our own
+        // variable is heard there.
+        sources.gdkScale = nullptr;
+        sources.qtScaleFactor = nullptr;
+        return decideScale(sources);
+    }
+    ::Display* display = nullptr;
+    ::Window xWindow = None;
+    if (x11Window(window, &display, &xWindow)) {
+        // The resource database came with the connection: reading it asks the server nothing.
+        sources.xResources = XResourceManagerString(display);
+    }
+    float dpi = 0;
+    int index = SDL_GetWindowDisplayIndex(sdl(window));
+    if (index >= 0 && SDL_GetDisplayDPI(index, nullptr, &dpi, nullptr) == 0) {
+        sources.displayDpi = dpi;
+    }
+    return decideScale(sources);
+}
+
+int toPixels(int points) {
+    return static_cast<int>(std::lround(points * (g_scale > 0 ? g_scale : 1)));
+}
+
+int toPoints(int pixels) {
+    return static_cast<int>(std::floor(pixels / (g_scale > 0 ? g_scale : 1)));
+}
+
+} // namespace
+
+int pointsOfPixels(int pixels) {
+    return toPoints(pixels);
+}
+
 NativeWindow* createWindow(const char* title, int x, int y, int width, int height) {
-    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+    bool known = g_scale > 0;
+    auto place = [](int at) {
+        return SDL_WINDOWPOS_ISUNDEFINED(at) || SDL_WINDOWPOS_ISCENTERED(at) ? at : toPixels(at);
+    };
+    SDL_Window* window = SDL_CreateWindow(title, place(x), place(y), toPixels(width),
+                                          toPixels(height), SDL_WINDOW_HIDDEN);
     auto* native = reinterpret_cast<NativeWindow*>(window);
     ::Display* display = nullptr;
     ::Window xWindow = None;
     if (window && x11Window(native, &display, &xWindow)) {
         setDisplayConnection(ConnectionNumber(display));
+    }
+    if (window && !known) {
+        g_scale = chooseProcessScale(native);
+        if (g_scale != 1) {
+            // Still hidden: the window takes its size at once, with no window manager asked.
+            SDL_SetWindowSize(window, toPixels(width), toPixels(height));
+            if (place(x) != x || place(y) != y) {
+                SDL_SetWindowPosition(window, place(x), place(y));
+            }
+        }
     }
     return native;
 }
@@ -305,13 +370,12 @@ std::uint32_t windowID(NativeWindow* window) {
 
 void position(NativeWindow* window, int* x, int* y) {
     SDL_GetWindowPosition(sdl(window), x, y);
+    *x = toPoints(*x);
+    *y = toPoints(*y);
 }
 
-double scale(NativeWindow* window) {
-    int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
-    SDL_GetWindowSize(sdl(window), &width, &height);
-    SDL_GetWindowSizeInPixels(sdl(window), &pixelWidth, &pixelHeight);
-    return width > 0 && pixelWidth > 0 ? static_cast<double>(pixelWidth) / width : 1.0;
+double scale(NativeWindow*) {
+    return g_scale > 0 ? g_scale : 1;
 }
 
 cairo_surface_t* createSurface(NativeWindow* window) {
@@ -332,6 +396,8 @@ cairo_surface_t* createSurface(NativeWindow* window) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
+    // Drawing is in points; Cairo turns them into the frame buffer's pixels.
+    cairo_surface_set_device_scale(surface, scale(window), scale(window));
     return surface;
 }
 
@@ -368,8 +434,8 @@ bool screenSize(int* width, int* height) {
     if (!inUse() || SDL_GetDisplayBounds(0, &bounds) != 0) {
         return false;
     }
-    *width = bounds.w;
-    *height = bounds.h;
+    *width = toPoints(bounds.w);
+    *height = toPoints(bounds.h);
     return true;
 }
 

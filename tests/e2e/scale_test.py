@@ -1,0 +1,46 @@
+"""The launcher on a desktop scaled to 200%: with MACPLATFORM_SCALE=2 the start page is a
+1440 x 1080 window, a click at the device pixels of a button (twice its point) presses that
+button, and the storefront and the way back work as at scale 1."""
+
+import re
+
+import e2e_session
+import png_pixels
+from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, check, main
+
+SCALE = 2
+# Room for the 1440 x 1080 window.
+e2e_session.SCREEN = "2560x1600x24"
+
+
+def test_scale(session):
+    launcher, window = session.start_at_start_page(MACPLATFORM_SCALE=str(SCALE))
+    geometry = session.xdotool("getwindowgeometry", str(window)).stdout
+    size = re.search(r"Geometry: (\d+)x(\d+)", geometry)
+    check(size and (int(size[1]), int(size[2])) == (720 * SCALE, 540 * SCALE),
+          f"the window at scale {SCALE} is not 1440 x 1080: {geometry.strip()}")
+
+    session.move_mouse(window, AWAY_X * SCALE, AWAY_Y * SCALE)
+    start_page = session.settled_screenshot("start-page", window)
+    picture = png_pixels.read_png(start_page)
+    check((picture.width, picture.height) == (720 * SCALE, 540 * SCALE),
+          f"the start page's picture is {picture.width} x {picture.height}")
+
+    session.click(window, OTHER_X * SCALE, BUTTON_Y * SCALE)
+    session.move_mouse(window, AWAY_X * SCALE, AWAY_Y * SCALE)
+    first = session.wait_for_picture(
+        "the storefront after a click on Other Games at scale 2", "storefront", window,
+        lambda path: not session.same_pictures(path, start_page))
+    session.wait_for_picture(
+        "a later storefront frame", "storefront-later", window,
+        lambda path: not session.same_pictures(path, first))
+
+    session.press(window, "Escape")
+    session.wait_for_picture("the start page back after Esc", "after-escape", window,
+                             lambda path: session.same_pictures(path, start_page))
+    session.press(window, "ctrl+q")
+    launcher.wait_quit("Ctrl+Q")
+
+
+if __name__ == "__main__":
+    main(test_scale, 100)

@@ -1,0 +1,104 @@
+// How the desktop's scale is chosen from its sources: the order they are heard in, the
+// rounding to whole and half steps, and values that are no scale at all.
+#include "Display/DisplayScale.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using MacPlatform::Display::chooseScale;
+using MacPlatform::Display::decideScale;
+using MacPlatform::Display::ScaleSources;
+
+namespace {
+
+struct Case {
+    const char* what;
+    ScaleSources sources;
+    double scale;
+    std::string source;
+    bool ownRefused;
+};
+
+constexpr const char* kResources192 = "Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n";
+
+} // namespace
+
+TEST(Scale, SourcesAreHeardInOrderRoundedToHalfStepsAndNonsenseIsSkipped) {
+    const Case cases[] = {
+        {"nothing said", {}, 1, "default", false},
+        {"our variable", {.own = "2"}, 2, "MACPLATFORM_SCALE", false},
+        {"our variable over every other source",
+         {.own = "1.5",
+          .gdkScale = "3",
+          .qtScaleFactor = "2",
+          .xResources = kResources192,
+          .displayDpi = 288},
+         1.5,
+         "MACPLATFORM_SCALE",
+         false},
+        {"GDK_SCALE over QT_SCALE_FACTOR and Xft.dpi",
+         {.gdkScale = "2", .qtScaleFactor = "1.5", .xResources = kResources192},
+         2,
+         "GDK_SCALE",
+         false},
+        {"QT_SCALE_FACTOR over Xft.dpi",
+         {.qtScaleFactor = "3", .xResources = kResources192},
+         3,
+         "QT_SCALE_FACTOR",
+         false},
+        {"Xft.dpi 192 is 2", {.xResources = kResources192, .displayDpi = 96}, 2, "Xft.dpi", false},
+        {"Xft.dpi 96 is 1 even when the display measures more",
+         {.xResources = "Xft.dpi:\t96\n", .displayDpi = 192},
+         1,
+         "Xft.dpi",
+         false},
+        {"Xft.dpi 144 is 1.5", {.xResources = "Xft.dpi: 144"}, 1.5, "Xft.dpi", false},
+        {"the last Xft.dpi line counts",
+         {.xResources = "Xft.dpi:\t96\nXft.dpi:\t192\n"},
+         2,
+         "Xft.dpi",
+         false},
+        {"other resources are not Xft.dpi",
+         {.xResources = "Xft.dpis:\t192\nXTerm*dpi:\t192\n"},
+         1,
+         "default",
+         false},
+        {"a broken Xft.dpi leaves it to the display's DPI",
+         {.xResources = "Xft.dpi:\tlarge\n", .displayDpi = 192},
+         2,
+         "display DPI",
+         false},
+        {"the display's DPI last", {.displayDpi = 240}, 2.5, "display DPI", false},
+        {"halves round up from the quarter", {.own = "1.25"}, 1.5, "MACPLATFORM_SCALE", false},
+        {"and down below it", {.own = "2.2"}, 2, "MACPLATFORM_SCALE", false},
+        {"Xft.dpi 110 is 1", {.xResources = "Xft.dpi:\t110\n"}, 1, "Xft.dpi", false},
+        {"never below 1", {.own = "0.5"}, 1, "MACPLATFORM_SCALE", false},
+        {"never above the largest", {.own = "40"}, 4, "MACPLATFORM_SCALE", false},
+        {"our variable as text", {.own = "big", .gdkScale = "2"}, 2, "GDK_SCALE", true},
+        {"our variable 0", {.own = "0"}, 1, "default", true},
+        {"our variable negative", {.own = "-2", .xResources = kResources192}, 2, "Xft.dpi", true},
+        {"our variable with a unit", {.own = "2x"}, 1, "default", true},
+        {"our variable empty", {.own = ""}, 1, "default", true},
+        {"our variable not a finite number", {.own = "inf"}, 1, "default", true},
+        {"a toolkit's nonsense is skipped quietly",
+         {.gdkScale = "-1", .qtScaleFactor = "nan"},
+         1,
+         "default",
+         false},
+    };
+    for (const Case& c : cases) {
+        auto choice = chooseScale(c.sources);
+        EXPECT_EQ(choice.scale, c.scale) << c.what;
+        EXPECT_EQ(choice.source, c.source) << c.what;
+        EXPECT_EQ(choice.ownRefused, c.ownRefused) << c.what;
+    }
+
+    // A refused variable is reported once, not for every window.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(decideScale({.own = "big"}), 1);
+    EXPECT_EQ(decideScale({.own = "big"}), 1);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("MACPLATFORM_SCALE=\"big\" is not a scale"), std::string::npos) << said;
+    EXPECT_EQ(said.find("is not a scale"), said.rfind("is not a scale")) << said;
+}

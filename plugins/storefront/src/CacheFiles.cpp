@@ -1,9 +1,10 @@
 #include "CacheFiles.h"
 
+#include "OnlineLibraries.h"
+
 #include <CoreFoundation/CoreFoundation.h>
 
 #include <fcntl.h>
-#include <sodium.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,10 +113,15 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
 }
 
 std::string sha256Hex(const std::string& bytes) {
+    std::string error;
+    const SodiumLibrary* sodium = sodiumLibrary(error);
+    if (!sodium) {
+        return {};
+    }
     unsigned char digest[crypto_hash_sha256_BYTES];
-    crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    sodium->sha256(digest, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     char hex[2 * crypto_hash_sha256_BYTES + 1];
-    sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
+    sodium->bin2hex(hex, sizeof hex, digest, sizeof digest);
     return hex;
 }
 

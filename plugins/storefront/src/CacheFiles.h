@@ -22,7 +22,8 @@ bool makeFolders(const std::string& path, std::string& error);
 // `path`. False with `error` set, and `path` untouched, when any step fails.
 bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
 
-// Lower-case hexadecimal SHA-256 of `bytes`.
+// Lower-case hexadecimal SHA-256 of `bytes`; empty when libsodium cannot be loaded (the store
+// does not go online without it).
 std::string sha256Hex(const std::string& bytes);
 
 // A cache file name for a downloaded address: 32 hex digits of its hash and the extension.

@@ -2,9 +2,8 @@
 
 #include "CacheFiles.h"
 #include "FileRead.h"
+#include "OnlineLibraries.h"
 #include "StoreConfig.h"
-
-#include <curl/curl.h>
 
 #include <atomic>
 #include <cstring>
@@ -101,7 +100,12 @@ FetchResult failure(const FetchRequest& request, const std::string& why) {
 } // namespace
 
 FetchResult Fetcher::perform(const FetchRequest& request, const bool* stop) {
-    CURL* curl = curl_easy_init();
+    std::string unavailable;
+    const CurlLibrary* library = curlLibrary(unavailable);
+    if (!library) {
+        return failure(request, unavailable);
+    }
+    CURL* curl = library->easyInit();
     if (!curl) {
         return failure(request, "the download library could not start");
     }
@@ -109,30 +113,31 @@ FetchResult Fetcher::perform(const FetchRequest& request, const bool* stop) {
     Validators kept = haveCopy ? readValidators(request.destination) : Validators{};
     curl_slist* headers = nullptr;
     if (!kept.etag.empty()) {
-        headers = curl_slist_append(headers, ("If-None-Match: " + kept.etag).c_str());
+        headers = library->slistAppend(headers, ("If-None-Match: " + kept.etag).c_str());
     }
     if (!kept.lastModified.empty()) {
-        headers = curl_slist_append(headers, ("If-Modified-Since: " + kept.lastModified).c_str());
+        headers =
+            library->slistAppend(headers, ("If-Modified-Since: " + kept.lastModified).c_str());
     }
     Transfer transfer;
     transfer.request = &request;
     transfer.stop = stop;
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    library->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    library->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     // Redirects are followed here, one by one, so each address passes the same check.
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.totalTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBytes));
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, receiveBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, receiveHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, watchStop);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "GameWrapper-Storefront/1");
+    library->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    library->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    library->easySetopt(curl, CURLOPT_TIMEOUT, request.totalTimeoutSeconds);
+    library->easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBytes));
+    library->easySetopt(curl, CURLOPT_HTTPHEADER, headers);
+    library->easySetopt(curl, CURLOPT_WRITEFUNCTION, receiveBody);
+    library->easySetopt(curl, CURLOPT_WRITEDATA, &transfer);
+    library->easySetopt(curl, CURLOPT_HEADERFUNCTION, receiveHeader);
+    library->easySetopt(curl, CURLOPT_HEADERDATA, &transfer);
+    library->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, watchStop);
+    library->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    library->easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    library->easySetopt(curl, CURLOPT_USERAGENT, "GameWrapper-Storefront/1");
 
     std::string url = request.url;
     FetchResult result = failure(request, "too many redirects");
@@ -143,20 +148,20 @@ FetchResult Fetcher::perform(const FetchRequest& request, const bool* stop) {
         }
         transfer.body.clear();
         transfer.tooLarge = false;
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        CURLcode code = curl_easy_perform(curl);
+        library->easySetopt(curl, CURLOPT_URL, url.c_str());
+        CURLcode code = library->easyPerform(curl);
         long status = 0;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        library->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         if (code != CURLE_OK) {
             result =
                 failure(request, transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED
                                      ? "larger than " + std::to_string(request.maxBytes) + " bytes"
-                                     : curl_easy_strerror(code));
+                                     : library->easyStrerror(code));
             break;
         }
         if (status >= 300 && status < 400 && status != 304) {
             char* next = nullptr;
-            curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &next);
+            library->easyGetinfo(curl, CURLINFO_REDIRECT_URL, &next);
             if (!next) {
                 result = failure(request, "redirect " + std::to_string(status) +
                                               " without a "
@@ -199,13 +204,12 @@ FetchResult Fetcher::perform(const FetchRequest& request, const bool* stop) {
         result = {request.tag, request.url, request.destination, FetchOutcome::Fetched, {}};
         break;
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    library->slistFreeAll(headers);
+    library->easyCleanup(curl);
     return result;
 }
 
 Fetcher::Fetcher() {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
     for (int worker = 0; worker < kFetchWorkers; ++worker) {
         m_workers.emplace_back([this] { run(); });
     }
@@ -221,7 +225,6 @@ Fetcher::~Fetcher() {
     for (std::thread& worker : m_workers) {
         worker.join();
     }
-    curl_global_cleanup();
 }
 
 void Fetcher::submit(FetchRequest request) {

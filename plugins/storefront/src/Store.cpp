@@ -1,10 +1,12 @@
 #include "Store.h"
 
 #include "CacheFiles.h"
+#include "OnlineLibraries.h"
 #include "StorePainter.h"
 #include "UpdateCheck.h"
 
 #include <cairo.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -16,7 +18,7 @@ Store::Store(const std::string& resourcesFolder, const StoreIdentity& identity)
     if (!m_online) {
         showContent(loadStoreContent(resourcesFolder, identity.applicationID));
     }
-    m_lastError = m_content.problem;
+    m_lastError = m_content.problem.empty() ? m_lastError : m_content.problem;
     if (m_content.problem.empty()) {
         log("catalogue version " + std::to_string(m_content.catalogueVersion) + " with " +
             std::to_string(m_content.games.size()) + " games");
@@ -27,8 +29,23 @@ Store::Store(const std::string& resourcesFolder, const StoreIdentity& identity)
 
 void Store::startOnline(const std::string& resourcesFolder) {
     std::string shownName = std::string(kStorefrontFolder) + "/" + kStoreConfigFileName;
-    StoreConfigResult config = loadStoreConfig(
-        resourcesFolder + kStorefrontFolder + "/" + kStoreConfigFileName, shownName);
+    std::string path = resourcesFolder + shownName;
+    // A store.conf is what takes the store online, and online it needs the download and
+    // signature libraries: they are opened now, and only in such a store.
+    if (access(path.c_str(), F_OK) == 0) {
+        std::string error;
+        const char* missing = !curlLibrary(error)     ? kCurlLibraryFile
+                              : !sodiumLibrary(error) ? kSodiumLibraryFile
+                                                      : nullptr;
+        if (missing) {
+            m_lastError = "The storefront cannot go online: " + error + ".";
+            m_cannotGoOnline = std::string("Offline: ") + missing +
+                               " could not be loaded; these are the games of this bundle.";
+            log("working from the bundle's files: " + error);
+            return;
+        }
+    }
+    StoreConfigResult config = loadStoreConfig(path, shownName);
     if (!config.config) {
         log("working from the bundle's files: " + config.error);
         return;
@@ -53,6 +70,10 @@ void Store::startOnline(const std::string& resourcesFolder) {
     } else {
         log("store.conf gives no public-key: storefront updates are not installed");
     }
+}
+
+std::string Store::statusLine() const {
+    return m_online ? m_online->statusLine() : m_cannotGoOnline;
 }
 
 void Store::showContent(StoreContent content) {
@@ -202,8 +223,8 @@ void Store::drawFrame(void* buffer, int rowBytes, std::uint32_t bytesPerPixel, b
     options.banner = m_banner.get();
     if (m_online) {
         options.loading = m_online->loading();
-        options.statusLine = m_online->statusLine();
     }
+    options.statusLine = statusLine();
     options.drawPointer = m_drawPointer;
     options.bannerOnly = !whole;
     paintFrame(cr, m_content, m_session, options);

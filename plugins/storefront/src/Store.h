@@ -66,6 +66,8 @@ public:
     const UpdateInstaller* installer() const { return m_installer.get(); }
     const StoreSession& session() const { return m_session; }
     const std::string& lastError() const { return m_lastError; }
+    // The line shown at the foot of the page: why the store is offline, or empty.
+    std::string statusLine() const;
     void setLastError(const std::string& text) { m_lastError = text; }
 
 private:
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<UpdateInstaller> m_installer;
     StoreSession m_session;
     std::string m_lastError;
+    std::string m_cannotGoOnline; // the status line when a library the store needs is missing
     bool m_inSession = false;
     bool m_drawPointer = false;
     bool m_updateWanted = false;

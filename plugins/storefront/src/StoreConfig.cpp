@@ -1,9 +1,7 @@
 #include "StoreConfig.h"
 
 #include "FileRead.h"
-
-#include <curl/curl.h>
-#include <sodium.h>
+#include "OnlineLibraries.h"
 
 #include <sstream>
 
@@ -23,32 +21,37 @@ std::string trim(const std::string& text) {
 }
 
 // One part of a parsed address, or empty.
-std::string urlPart(CURLU* url, CURLUPart part) {
+std::string urlPart(const CurlLibrary& curl, CURLU* url, CURLUPart part) {
     char* text = nullptr;
-    if (curl_url_get(url, part, &text, 0) != CURLUE_OK || !text) {
+    if (curl.urlGet(url, part, &text, 0) != CURLUE_OK || !text) {
         return {};
     }
     std::string copy = text;
-    curl_free(text);
+    curl.free(text);
     return copy;
 }
 
 } // namespace
 
 std::string urlRefusal(const std::string& url) {
-    CURLU* parsed = curl_url();
+    std::string error;
+    const CurlLibrary* curl = curlLibrary(error);
+    if (!curl) {
+        return "\"" + url + "\" cannot be checked: " + error;
+    }
+    CURLU* parsed = curl->url();
     if (!parsed) {
         return "out of memory";
     }
     std::string refusal;
-    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    if (curl->urlSet(parsed, CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
         refusal = "\"" + url + "\" is not an absolute web address";
     } else {
-        std::string scheme = urlPart(parsed, CURLUPART_SCHEME);
-        std::string host = urlPart(parsed, CURLUPART_HOST);
+        std::string scheme = urlPart(*curl, parsed, CURLUPART_SCHEME);
+        std::string host = urlPart(*curl, parsed, CURLUPART_HOST);
         bool local = host == "localhost" || host == "127.0.0.1" || host == "[::1]";
-        if (!urlPart(parsed, CURLUPART_USER).empty() ||
-            !urlPart(parsed, CURLUPART_PASSWORD).empty()) {
+        if (!urlPart(*curl, parsed, CURLUPART_USER).empty() ||
+            !urlPart(*curl, parsed, CURLUPART_PASSWORD).empty()) {
             refusal = "\"" + url + "\" carries a user name or password";
         } else if (scheme == "http" && !local) {
             refusal = "\"" + url + "\" is plain http to another machine; use https";
@@ -56,7 +59,7 @@ std::string urlRefusal(const std::string& url) {
             refusal = "\"" + url + "\" is neither https nor http";
         }
     }
-    curl_url_cleanup(parsed);
+    curl->urlCleanup(parsed);
     return refusal;
 }
 
@@ -64,10 +67,15 @@ std::optional<PublicKey> parsePublicKey(const std::string& hex) {
     if (hex.size() != 2 * kPublicKeyBytes) {
         return std::nullopt;
     }
+    std::string error;
+    const SodiumLibrary* sodium = sodiumLibrary(error);
+    if (!sodium) {
+        return std::nullopt;
+    }
     PublicKey key{};
     std::size_t length = 0;
     const char* end = nullptr;
-    if (sodium_hex2bin(key.data(), key.size(), hex.data(), hex.size(), nullptr, &length, &end) !=
+    if (sodium->hex2bin(key.data(), key.size(), hex.data(), hex.size(), nullptr, &length, &end) !=
             0 ||
         length != key.size() || end != hex.data() + hex.size()) {
         return std::nullopt;
@@ -114,6 +122,9 @@ StoreConfigResult parseStoreConfig(const std::string& text, const std::string& s
                 return fail("public-key is given twice");
             }
             sawKey = true;
+            if (std::string error; !sodiumLibrary(error)) {
+                return fail("the key cannot be read: " + error);
+            }
             config.publicKey = parsePublicKey(value);
             if (!config.publicKey) {
                 return fail("public-key is not 64 hexadecimal digits (32 bytes)");
@@ -147,16 +158,18 @@ StoreConfigResult loadStoreConfig(const std::string& path, const std::string& so
 namespace Storefront {
 
 std::string resolveURL(const std::string& base, const std::string& reference) {
-    CURLU* url = curl_url();
+    std::string error;
+    const CurlLibrary* curl = curlLibrary(error);
+    CURLU* url = curl ? curl->url() : nullptr;
     if (!url) {
         return {};
     }
     std::string resolved;
-    if (curl_url_set(url, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK &&
-        curl_url_set(url, CURLUPART_URL, reference.c_str(), 0) == CURLUE_OK) {
-        resolved = urlPart(url, CURLUPART_URL);
+    if (curl->urlSet(url, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK &&
+        curl->urlSet(url, CURLUPART_URL, reference.c_str(), 0) == CURLUE_OK) {
+        resolved = urlPart(*curl, url, CURLUPART_URL);
     }
-    curl_url_cleanup(url);
+    curl->urlCleanup(url);
     return resolved;
 }
 

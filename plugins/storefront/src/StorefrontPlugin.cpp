@@ -193,7 +193,7 @@ const char* kxdll_GetValueAsString(const char* name) {
         g_initError = kNotInitialised;
         g_valueText.clear();
     } else if (key == "StatusLine") {
-        g_valueText = g_store->online() ? g_store->online()->statusLine() : std::string();
+        g_valueText = g_store->statusLine();
     } else if (key == "UpdateState") {
         g_valueText = g_store->installer() ? g_store->installer()->stateText() : "none";
     } else if (key == "Heading") {

@@ -65,7 +65,8 @@ void GameWrapperView::DrawGameCenterView() {
     if (!mGameCenterImage || !mGameCenterContext) {
         return;
     }
-    // At its natural size in the top left corner, never scaled.
+    // At its natural size in points in the top left corner. On a scaled desktop the window's
+    // device scale stretches the frame to the window's pixels, with smooth filtering.
     CGRect rect = CGRectMake(0, 0, static_cast<CGFloat>(CGImageGetWidth(mGameCenterImage)),
                              static_cast<CGFloat>(CGImageGetHeight(mGameCenterImage)));
     HIViewDrawCGImage(mGameCenterContext, &rect, mGameCenterImage);

@@ -67,8 +67,10 @@ std::optional<double> perPoint(std::optional<double> dpi) {
     return dpi ? std::optional<double>(*dpi / 96) : std::nullopt;
 }
 
+// The nearest half step; a value just between two (1.25, the desktops' 125 %) takes the
+// smaller, as a window too large for a small screen is worse than one a little small.
 double rounded(double value) {
-    double step = std::round(value * 2) / 2;
+    double step = std::ceil(value * 2 - 0.5) / 2;
     return std::fmin(std::fmax(step, 1.0), kMaxScale);
 }
 

@@ -29,8 +29,8 @@ struct ScaleChoice {
 };
 
 // The first usable source in the order of ScaleSources (96 dpi is 1), rounded to the nearest
-// whole or half step and kept between 1 and kMaxScale. Values that are not positive numbers are
-// skipped.
+// whole or half step (down from a quarter: 1.25 is 1) and kept between 1 and kMaxScale. Values that
+// are not positive numbers are skipped.
 constexpr double kMaxScale = 4;
 ScaleChoice chooseScale(const ScaleSources& sources);
 

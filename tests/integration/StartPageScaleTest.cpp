@@ -1,10 +1,6 @@
 // The start page on a desktop scaled to 200%: the same page at twice the resolution, with text
-// drawn at the screen's resolution rather than enlarged, and clicks and the plug-in's mouse in
-// points.
+// drawn at the screen's resolution rather than enlarged. (tests/e2e/scale_test.py clicks it.)
 #include "Display/DisplayScale.h"
-#include "Display/Headless/HeadlessDisplay.h"
-#include "HIToolbox/Window.h"
-#include "LauncherRun.h"
 #include "ViewTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -174,56 +170,4 @@ TEST(StartPageScale, AtScaleTwoThePageIsTwiceAsFineAndItsTextAsSharp) {
             checks.finish();
         },
         ::testing::ExitedWithCode(0), "");
-}
-
-namespace {
-
-std::uint32_t mainWindowID() {
-    return MacPlatform::Window::fromRef(LauncherTest::existingView()->mWindow)->displayID();
-}
-
-void postMouse(MacPlatform::Display::EventType type, int x, int y) {
-    MacPlatform::Display::Event event;
-    event.type = type;
-    event.windowID = mainWindowID();
-    event.x = x;
-    event.y = y;
-    event.button = MacPlatform::Display::kPrimaryButton;
-    event.clickCount = 1;
-    MacPlatform::Display::Headless::postEvent(event);
-}
-
-} // namespace
-
-TEST(StartPageScale, AtScaleTwoClicksAndThePluginsMouseAreInPoints) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path());
-    bundle.installGame("run");
-    setenv(MacPlatform::Display::kScaleVariable, "2", 1);
-    LauncherTest::RunResult run =
-        LauncherTest::runLauncher(bundle, [](LauncherTest::LauncherScript& s) {
-            using MacPlatform::Display::EventType;
-            s.when(LauncherTest::mainWindowShown, [&s] {
-                auto state = MacPlatform::Display::Headless::windowState(mainWindowID());
-                s.check(state && state->width == 720 && state->scale == 2,
-                        "a 720 x 540 point window at scale 2");
-                // The middle of "Other Games" in points, as at scale 1.
-                postMouse(EventType::MouseMoved, 577 + 61, 465 + 18);
-                postMouse(EventType::MouseDown, 577 + 61, 465 + 18);
-                postMouse(EventType::MouseUp, 577 + 61, 465 + 18);
-            });
-            s.when([] { return LauncherTest::existingView()->mInGameCenter; },
-                   [] { postMouse(EventType::MouseMoved, 700, 530); });
-            s.when(
-                [] {
-                    return LauncherTest::countLines(LauncherTest::currentRecord(),
-                                                    "kxdll_SetMousePosition 700 530") == 1;
-                },
-                [] { LauncherTest::sendCommand(kHICommandQuit); });
-        });
-    unsetenv(MacPlatform::Display::kScaleVariable);
-    EXPECT_TRUE(run.exited) << run.record;
-    EXPECT_TRUE(run.checksPassed()) << run.output;
-    EXPECT_EQ(LauncherTest::countLines(run.record, "kxdll_EnterMenuSession 1 720 540"), 1)
-        << run.record;
 }

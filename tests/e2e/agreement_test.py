@@ -10,13 +10,12 @@ import glob
 import os
 import shutil
 
-from e2e_session import TestFailure, check, main, poll
+from e2e_session import PLUGIN_LOADED, TestFailure, check, main, poll
 
 # The Decline button of the agreement window in demo/main.nib: x 340, y 370, 100 x 30.
 DECLINE_X, DECLINE_Y = 390, 385
 # The demo game's application ID in demo/RAW_002.wdt names the key of its agreement.
 AGREEMENT_KEY = "4217.eula_agreed"
-PLUGIN_LOADED = "Pellucid.dylib\", RTLD_NOW): Successful"
 
 
 def preference_files(session):

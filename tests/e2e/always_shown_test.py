@@ -12,6 +12,7 @@ import random
 import shutil
 import time
 
+from agreement_test import DECLINE_X, DECLINE_Y
 from e2e_session import BUTTON_Y, OTHER_X, PLAY_X, TestFailure, main, poll
 
 WALKS = 5
@@ -19,30 +20,15 @@ STEPS = 12
 # Between a step and the state it leads to: the launcher hides for a game that has yet to show,
 # comes back a moment after the game ended, or is still tearing down.
 SETTLE = 5.0
-DECLINE_X, DECLINE_Y = 390, 385
 TOUR_SECONDS = "600"
-
-
-def state_of(session, launcher):
-    if not launcher.running():
-        return "ended"
-    if session.game_pids():
-        return "game"
-    if launcher.agreement_windows():
-        return "agreement"
-    if launcher.main_windows():
-        return "main"
-    return None
-
-
-def ending(launcher):
-    def send_sigterm(session, window):
-        launcher.process.terminate()
-    return send_sigterm
 
 
 def key(keys):
     return lambda session, window: session.press(window, keys)
+
+
+def click(x, y):
+    return lambda session, window: session.click(window, x, y)
 
 
 def typing(session, window):
@@ -50,29 +36,24 @@ def typing(session, window):
     session.xdotool("key", "--clearmodifiers", "b", "Left", "Down", "space", "Tab")
 
 
-def click(x, y):
-    return lambda session, window: session.click(window, x, y)
-
-
-def close_box(session, window):
-    session.close_with_window_manager(window)
-
-
+CLOSE_BOX = ("the close button",
+             lambda session, window: session.close_with_window_manager(window))
+# The launcher of the walk is the last one the session started.
+SIGTERM = ("SIGTERM", lambda session, window: session.launchers[-1].process.terminate())
 # What goes on in each state, and what ends the launcher from it (chosen now and then).
 GOING_ON = {
     "agreement": [("typing", typing), ("Return", key("Return"))],
     "main": [("Play Game", click(PLAY_X, BUTTON_Y)),
              ("Other Games", click(OTHER_X, BUTTON_Y)), ("Escape", key("Escape")),
              ("Return", key("Return")), ("typing", typing)],
-    "game": [("Escape in the game", key("Escape")), ("the game's close button", close_box)],
+    "game": [("Escape in the game", key("Escape")), ("the game's close button", CLOSE_BOX[1])],
 }
 ENDING = {
-    "agreement": [("Ctrl+Q", key("ctrl+q")), ("Super+Q", key("super+q")),
-                  ("the close button", close_box), ("Escape", key("Escape")),
-                  ("a click on Decline", click(DECLINE_X, DECLINE_Y))],
-    "main": [("Ctrl+Q", key("ctrl+q")), ("Super+Q", key("super+q")),
-             ("the close button", close_box)],
-    "game": [],
+    "agreement": [("Ctrl+Q", key("ctrl+q")), ("Super+Q", key("super+q")), CLOSE_BOX,
+                  ("Escape", key("Escape")), ("a click on Decline", click(DECLINE_X, DECLINE_Y)),
+                  SIGTERM],
+    "main": [("Ctrl+Q", key("ctrl+q")), ("Super+Q", key("super+q")), CLOSE_BOX, SIGTERM],
+    "game": [SIGTERM],
 }
 END_CHANCE = 0.15
 
@@ -80,12 +61,14 @@ END_CHANCE = 0.15
 def target(session, launcher):
     """The launcher's state and the window to act on in it; None while it shows nothing of its
     own, or its game has no window yet."""
-    state = state_of(session, launcher)
-    if state == "ended":
-        return state, None
-    windows = {"agreement": launcher.agreement_windows, "main": launcher.main_windows,
-               "game": session.game_windows}.get(state, list)()
-    return (state, windows[0]) if windows else None
+    if not launcher.running():
+        return "ended", None
+    if session.game_pids():
+        windows = [("game", window) for window in session.game_windows()]
+    else:
+        windows = [("agreement", window) for window in launcher.agreement_windows()] or \
+            [("main", window) for window in launcher.main_windows()]
+    return windows[0] if windows else None
 
 
 def test_always_shown(session):
@@ -105,9 +88,9 @@ def test_always_shown(session):
             if state == "ended":
                 break
             if len(steps) > STEPS:
-                name, action = "SIGTERM", ending(launcher)
+                name, action = SIGTERM
             elif pick.random() < END_CHANCE:
-                name, action = pick.choice(ENDING[state] + [("SIGTERM", ending(launcher))])
+                name, action = pick.choice(ENDING[state])
             else:
                 name, action = pick.choice(GOING_ON[state])
             if state == "game":

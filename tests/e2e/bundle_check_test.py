@@ -1,7 +1,7 @@
 """gwbundle check on the demo bundle as the build made it: it passes without a warning, and a
-copy broken in one way fails with exactly one line naming that file. For the missing archive,
-the launcher itself is run on the broken copy too and must refuse it the same way. The demo's
-archives open in the standard tools, which verify every member's CRC-32."""
+copy without Tessaly.dat fails with exactly one line naming that file. The launcher itself, run
+on that copy, must refuse it the same way. (Each other breakage, and the demo's archives in
+other zip tools, are gwbundle's own tests' business.)"""
 
 import argparse
 import os
@@ -9,35 +9,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import zipfile
-
-RESOURCES = "Contents/Resources"
-
-
-def remove_tessaly(bundle):
-    os.remove(os.path.join(bundle, RESOURCES, "Tessaly.dat"))
-
-
-def corrupt_background(bundle):
-    # A download cut short: the picture's header is there, its image data is not.
-    path = os.path.join(bundle, RESOURCES, "Background.jpg")
-    with open(path, "rb") as handle:
-        head = handle.read(200)
-    with open(path, "wb") as handle:
-        handle.write(head)
-
-
-def rename_plugin(bundle):
-    plugin = os.path.join(bundle, RESOURCES, "Pellucid.dylib")
-    os.rename(plugin, plugin + ".disabled")
-
-
-BREAKAGES = [
-    (remove_tessaly, "Contents/Resources/Tessaly.dat: missing or unreadable"),
-    (corrupt_background,
-     "Contents/Resources/Background.jpg: is not a JPEG picture the launcher can decode"),
-    (rename_plugin, "Contents/Resources/Pellucid.dylib: missing"),
-]
 
 
 def run_check(gwbundle, bundle):
@@ -58,43 +29,24 @@ def main():
         failures.append(f"the demo bundle does not pass cleanly (status {status}):\n"
                         + "\n".join(lines) + errors)
 
-    for archive in ("Channel.dat", "Tessaly.dat", "Application.dat"):
-        path = os.path.join(options.bundle, RESOURCES, archive)
-        unzip = subprocess.run(["unzip", "-tq", path], capture_output=True, text=True)
-        if unzip.returncode != 0:
-            failures.append(f"unzip -t refuses {archive}:\n{unzip.stdout}{unzip.stderr}")
-        try:
-            with zipfile.ZipFile(path) as opened:
-                damaged = opened.testzip()
-        except zipfile.BadZipFile as error:
-            damaged = str(error)
-        if damaged is not None:
-            failures.append(f"Python's zipfile refuses {archive}: {damaged}")
-
     with tempfile.TemporaryDirectory(prefix="gw-e2e-check-") as folder:
-        for breakage, expected in BREAKAGES:
-            copy = os.path.join(folder, f"{breakage.__name__}.app")
-            shutil.copytree(options.bundle, copy, symlinks=True)
-            breakage(copy)
-            status, lines, errors = run_check(options.gwbundle, copy)
-            report = "\n".join(lines) + errors
-            if status != 1:
-                failures.append(f"{breakage.__name__}: check ended with status {status}:\n"
-                                + report)
-            problems = [line for line in lines[:-1] if ": warning: " not in line]
-            if len(problems) != 1 or not problems[0].startswith(expected):
-                failures.append(f"{breakage.__name__}: expected one line starting "
-                                f"'{expected}', got:\n" + report)
-            elif lines[-1] != f"{copy}: 1 problem to fix":
-                failures.append(f"{breakage.__name__}: the summary is '{lines[-1]}'")
-            if breakage is remove_tessaly:
-                failures += launcher_refuses(copy)
-            shutil.rmtree(copy)
+        copy = os.path.join(folder, "Broken.app")
+        shutil.copytree(options.bundle, copy, symlinks=True)
+        os.remove(os.path.join(copy, "Contents/Resources/Tessaly.dat"))
+        status, lines, errors = run_check(options.gwbundle, copy)
+        expected = ["Contents/Resources/Tessaly.dat: missing or unreadable",
+                    f"{copy}: 1 problem to fix"]
+        problems = [line for line in lines if ": warning: " not in line]
+        if status != 1 or len(problems) != 2 or not problems[0].startswith(expected[0]) \
+                or problems[1] != expected[1]:
+            failures.append(f"without Tessaly.dat, check ended with status {status} and said:\n"
+                            + "\n".join(lines) + errors + f"\ninstead of:\n{expected}")
+        failures += launcher_refuses(copy)
 
     for failure in failures:
         print(f"FAILED: {failure}")
     if not failures:
-        print(f"passed: the demo bundle passes; {len(BREAKAGES)} broken copies fail as expected")
+        print("passed: the demo bundle passes; the copy without Tessaly.dat fails as expected")
     return 1 if failures else 0
 
 

@@ -2,7 +2,7 @@
 the demo bundle with a private home and configuration folder, xdotool to drive it, screenshots,
 and a clean-up that leaves no process behind on any way out.
 
-A test script calls run_test(function, time_limit); the function receives a Session. Every
+A test script calls main(function, time_limit); the function receives a Session. Every
 process the session starts carries a marker in its environment (the launcher hands its
 environment on to the game, and the game to its helper), so the clean-up finds exactly the
 processes of this test, even when other tests run the same bundle at the same time.
@@ -25,6 +25,7 @@ import png_pixels
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 MARKER = "GW_E2E_RUN"
 AGREEMENT_TITLE = "^License Agreement$"
+PLUGIN_LOADED = "Pellucid.dylib\", RTLD_NOW): Successful"
 GAME_CLASS = "^demo-game$"
 # Printed when the view object is destroyed, the last step of the launcher's teardown.
 TEARDOWN_LINE = "GWViewHandler::kEventHIObjectDestruct "
@@ -88,6 +89,16 @@ def _marked_pids(marker):
         except OSError:
             continue  # gone, or not ours to read
     return pids
+
+
+def _end(process):
+    if process and process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def _describe(pid):
@@ -180,14 +191,15 @@ class Launcher:
     def wait_agreement(self, timeout=WAIT):
         return self.wait_for(self.agreement_windows, "the agreement window", timeout)
 
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+    def check_torn_down_once(self, how):
+        """The teardown line printed once, the plug-in loaded once and no line printed twice."""
+        lines = self.stdout().splitlines()
+        check(lines.count(TEARDOWN_LINE) == 1,
+              f"after {how}, the teardown line was printed {lines.count(TEARDOWN_LINE)} times")
+        check(sum(PLUGIN_LOADED in line for line in lines) == 1,
+              f"after {how}, the plug-in was not loaded exactly once")
+        repeated = sorted({line for line in lines if lines.count(line) > 1})
+        check(not repeated, f"after {how}, lines printed more than once: {repeated}")
 
 
 class Session:
@@ -339,6 +351,18 @@ class Session:
         os.replace(scratch[1], path)
         return path
 
+    def play_once(self, launcher, window, what, timeout=WAIT):
+        """Clicks "Play Game" and waits for the game's window to come and go (the game ends by
+        itself in tour mode), for the launcher back in the same window and for the game and
+        its helper to be gone; then moves the pointer away from the buttons."""
+        self.click(window, PLAY_X, BUTTON_Y)
+        poll(f"{what}: the game's window", self.game_windows, timeout)
+        poll(f"{what}: the game's window gone", lambda: not self.game_windows(), timeout)
+        back = launcher.wait_main_window(f"{what}: the launcher back", timeout)
+        check(back == window, f"{what}: the launcher came back in window {back}, not {window}")
+        poll(f"{what}: the game and its helper ended", lambda: not self.game_pids(), timeout)
+        self.move_mouse(window, AWAY_X, AWAY_Y)
+
     def game_pids(self):
         """The processes of this test that the launcher started: the game and its helper."""
         ours = {launcher.pid for launcher in self.launchers}
@@ -435,7 +459,7 @@ class Session:
 
     def close(self):
         for launcher in self.launchers:
-            launcher.stop()
+            _end(launcher.process)
         leftovers = self.game_pids()
         for pid in leftovers:
             try:
@@ -444,20 +468,8 @@ class Session:
                 pass
         if leftovers:
             print(f"clean-up: killed what the launcher left running: {self.describe(leftovers)}")
-        if self.window_manager and self.window_manager.poll() is None:
-            self.window_manager.terminate()
-            try:
-                self.window_manager.wait(5)
-            except subprocess.TimeoutExpired:
-                self.window_manager.kill()
-                self.window_manager.wait()
-        if self.xvfb and self.xvfb.poll() is None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
+        _end(self.window_manager)
+        _end(self.xvfb)
         shutil.rmtree(self.private, ignore_errors=True)
 
 
@@ -476,10 +488,9 @@ class _OutOfTime(BaseException):
     pass
 
 
-def run_test(test, time_limit, private_bundle=False, window_manager=False, tools=(),
-             arguments=()):
-    """Runs test(session) under a private X server and returns the process's exit status:
-    0 passed, 1 failed, SKIPPED when the machine lacks Xvfb, xdotool or one of the other tools.
+def main(test, time_limit, private_bundle=False, window_manager=False, tools=(), arguments=()):
+    """Runs test(session) under a private X server and exits with 0 when it passed, 1 when it
+    failed, SKIPPED when the machine lacks Xvfb, xdotool or one of the other tools.
     With private_bundle, the launcher runs from a copy of the bundle (see
     Session.use_private_bundle); with window_manager, openbox manages the windows (wmctrl and
     xprop then look at them). A time limit of None sets none; arguments are (flag, argparse
@@ -490,7 +501,7 @@ def run_test(test, time_limit, private_bundle=False, window_manager=False, tools
     missing = [tool for tool in tools if not shutil.which(tool)]
     if missing:
         print(f"skipped: {' and '.join(missing)} not installed (scripts/install-deps)")
-        return SKIPPED
+        sys.exit(SKIPPED)
 
     def out_of_time(*_):
         raise _OutOfTime()
@@ -525,7 +536,7 @@ def run_test(test, time_limit, private_bundle=False, window_manager=False, tools
         session.close()
     print(f"{'passed' if status == 0 else 'failed'} in {time.monotonic() - started:.1f} s "
           f"(screenshots and output in {session.artifacts})")
-    return status
+    sys.exit(status)
 
 
 def _report_failure(session):
@@ -546,7 +557,3 @@ def _report_failure(session):
             if lines:
                 print(f"--- last lines of {os.path.basename(path)}:")
                 print("\n".join(lines))
-
-
-def main(test, time_limit, private_bundle=False, window_manager=False, tools=(), arguments=()):
-    sys.exit(run_test(test, time_limit, private_bundle, window_manager, tools, arguments))

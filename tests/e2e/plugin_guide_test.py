@@ -8,14 +8,12 @@ import shutil
 import subprocess
 import tempfile
 
-from e2e_session import check, main, poll
+from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, check, main, poll
 import png_pixels
 
-OTHER_GAMES_X, BUTTON_Y = 577 + 61, 465 + 18
-AWAY_X, AWAY_Y = 10, 10
 CLICK_X, CLICK_Y = 300, 200
-BACKGROUND = bytes([0x20, 0x30, 0x50])
-WHITE = bytes([0xFF, 0xFF, 0xFF])
+BACKGROUND = (0x20, 0x30, 0x50)
+WHITE = (0xFF, 0xFF, 0xFF)
 
 
 def guide_blocks(path, language):
@@ -31,8 +29,9 @@ def build_plugin(folder):
     with open(os.path.join(folder, "minimal.c"), "w") as handle:
         handle.write(sources[0])
     sdk = os.path.join(folder, "sdk")
-    install = subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "--install", os.environ["GW_BUILD_DIR"], "--component",
-                              "plugin-sdk", "--prefix", sdk], capture_output=True, text=True)
+    install = subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "--install",
+                              os.environ["GW_BUILD_DIR"], "--component", "plugin-sdk", "--prefix",
+                              sdk], capture_output=True, text=True)
     check(install.returncode == 0, f"the SDK did not install:\n{install.stderr}")
     builds = [block for block in guide_blocks(guide, "sh") if "minimal.c" in block]
     check(len(builds) == 1, "the guide has no one build line for minimal.c")
@@ -44,8 +43,7 @@ def build_plugin(folder):
 
 
 def pixel(path, x, y):
-    picture = png_pixels.read_png(path)
-    return picture.rows[y][3 * x:3 * x + 3]
+    return png_pixels.read_png(path).pixel(x, y)
 
 
 def test_plugin_guide(session):
@@ -63,7 +61,7 @@ def test_plugin_guide(session):
     session.move_mouse(window, AWAY_X, AWAY_Y)
     start_page = session.settled_screenshot("start-page", window)
 
-    session.click(window, OTHER_GAMES_X, BUTTON_Y)
+    session.click(window, OTHER_X, BUTTON_Y)
     session.wait_for_picture("the plug-in's frame", "frame", window,
                              lambda path: pixel(path, 400, 400) == BACKGROUND)
     session.click(window, CLICK_X, CLICK_Y)

@@ -1,5 +1,5 @@
 """"Other Games" opens the storefront, which animates on its own, and Esc brings back the start
-page exactly as it was."""
+page exactly as it was. Ctrl+Q then ends the launcher with status 0 after one teardown."""
 
 from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, check, main
 
@@ -26,6 +26,7 @@ def test_storefront(session):
                              lambda path: session.same_pictures(path, start_page))
     session.press(window, "ctrl+q")
     launcher.wait_quit("Ctrl+Q")
+    launcher.check_torn_down_once("Ctrl+Q")
 
 
 if __name__ == "__main__":

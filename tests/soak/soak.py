@@ -19,7 +19,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e_session import AWAY_X, AWAY_Y, BUTTON_Y, PLAY_X, check, main, poll  # noqa: E402
+from e2e_session import check, main  # noqa: E402
 
 BASELINE_CYCLE = 10
 RSS_LIMIT_KB = 1024
@@ -29,53 +29,23 @@ SETTLE = 0.5
 
 def proc_figures(pid):
     """(open descriptors, VmRSS in kB) of a running process."""
-    fds = len(os.listdir(f"/proc/{pid}/fd"))
-    rss = None
     with open(f"/proc/{pid}/status") as handle:
-        for line in handle:
-            if line.startswith("VmRSS:"):
-                rss = int(line.split()[1])
-    check(rss is not None, f"no VmRSS for {pid}")
-    return fds, rss
-
-
-def processes():
-    """(pid, name, state, parent pid) of every process."""
-    found = []
-    for entry in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{entry}/stat") as handle:
-                text = handle.read()
-        except OSError:
-            continue
-        fields = text.rsplit(")", 1)[1].split()
-        found.append((int(entry), text[text.find("(") + 1:text.rfind(")")], fields[0],
-                      int(fields[1])))
-    return found
+        rss = [int(line.split()[1]) for line in handle if line.startswith("VmRSS:")]
+    check(rss, f"no VmRSS for {pid}")
+    return len(os.listdir(f"/proc/{pid}/fd")), rss[0]
 
 
 def zombie_children(pid):
-    return [child for child, _, state, parent in processes() if parent == pid and state == "Z"]
-
-
-def demo_zombies():
-    """Zombies anywhere named like the demo game or its helper. Once the launcher's middle
-    process has exited, the game's parent is init (or a subreaper), so these are not the
-    launcher's to reap; they are counted for the record only (other tests may run the same
-    programs at the same time)."""
-    return [pid for pid, name, state, _ in processes() if name.startswith("demo-") and state == "Z"]
-
-
-def play_cycle(session, launcher, window, number):
-    session.click(window, PLAY_X, BUTTON_Y)
-    poll(f"cycle {number}: the game's window", session.game_windows)
-    poll(f"cycle {number}: the game's window gone", lambda: not session.game_windows())
-    back = launcher.wait_main_window(f"cycle {number}: the launcher back")
-    check(back == window, f"cycle {number}: the launcher came back in window {back}, "
-                          f"not {window}")
-    poll(f"cycle {number}: the game and its helper ended", lambda: not session.game_pids())
-    session.move_mouse(window, AWAY_X, AWAY_Y)
-    time.sleep(SETTLE)
+    zombies = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/stat") as handle:
+                state, parent = handle.read().rsplit(")", 1)[1].split()[:2]
+        except OSError:
+            continue  # gone meanwhile
+        if state == "Z" and int(parent) == pid:
+            zombies.append(int(entry))
+    return zombies
 
 
 def soak(session):
@@ -89,7 +59,8 @@ def soak(session):
     baseline = None
     started = time.monotonic()
     for number in range(1, cycles + 1):
-        play_cycle(session, launcher, window, number)
+        session.play_once(launcher, window, f"cycle {number}")
+        time.sleep(SETTLE)
         zombies = zombie_children(launcher.pid)
         check(not zombies, f"cycle {number}: zombie children of the launcher: {zombies}")
         if number == BASELINE_CYCLE or number == cycles or number % 25 == 0:
@@ -108,8 +79,7 @@ def soak(session):
     print(f"fd growth {fd_growth} (target 0), VmRSS growth {rss_growth} kB "
           f"(target under {RSS_LIMIT_KB} kB)")
     print(f"game or helper processes left: {len(leftovers)}, zombie children of the launcher: "
-          f"{len(zombies)} (demo-* zombies on the machine, for the record: "
-          f"{len(demo_zombies())})")
+          f"{len(zombies)}")
     missed = []
     if fd_growth != 0:
         missed.append(f"fd growth {fd_growth}")

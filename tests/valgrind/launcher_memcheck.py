@@ -17,7 +17,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import png_pixels  # noqa: E402
 from e2e_session import (AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, PLAY_X, TestFailure,  # noqa: E402
-                         check, main, poll)
+                         check, main)
 
 # Everything is 20 to 50 times slower under memcheck.
 SLOW_WAIT = 180
@@ -56,14 +56,7 @@ def run(session, valgrind):
     session.wait_for_picture("Play Game hovered", "hover-play-game", window,
                              lambda path: not session.same_pictures(path, start_page),
                              SLOW_WAIT)
-    session.click(window, PLAY_X, BUTTON_Y)
-    poll("the game's window", session.game_windows, SLOW_WAIT)
-    print("the game runs", flush=True)
-    poll("the game's window gone", lambda: not session.game_windows(), SLOW_WAIT)
-    back = launcher.wait_main_window("the launcher back after the game", SLOW_WAIT)
-    check(back == window, f"the launcher came back in window {back}, not {window}")
-    poll("the game and its helper ended", lambda: not session.game_pids(), SLOW_WAIT)
-    session.move_mouse(window, AWAY_X, AWAY_Y)
+    session.play_once(launcher, window, "the game", SLOW_WAIT)
     session.wait_for_picture("the start page back from the game", "back-from-game", window,
                              lambda path: session.same_pictures(path, start_page), SLOW_WAIT)
     print("the launcher is back; quitting", flush=True)

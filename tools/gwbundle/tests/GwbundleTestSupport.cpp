@@ -22,7 +22,6 @@ std::string quote(const std::string& text) {
 }
 
 const char kGameInfoPlist[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0">
 <dict>
   <key>CFBundleExecutable</key><string>demo-game</string>
@@ -42,10 +41,6 @@ void writeProgram(const std::string& path) {
     ASSERT_EQ(chmod(path.c_str(), 0755), 0) << path;
 }
 
-std::string validNib() {
-    return TestSupport::launcherNib("Demo Game");
-}
-
 std::string writeInputs(const std::string& folder) {
     const std::string art = folder + "/art";
     for (const char* name : {"background.jpg", "normal.jpg", "hover.jpg", "pressed.jpg"}) {
@@ -53,7 +48,7 @@ std::string writeInputs(const std::string& folder) {
     }
     TestSupport::writeFile(art + "/brand.jpg", makeJpeg(40, 30));
     TestSupport::writeFile(art + "/brand-mask.jpg", makeJpeg(20, 15));
-    TestSupport::writeFile(folder + "/main.nib", validNib());
+    TestSupport::writeFile(folder + "/main.nib", TestSupport::launcherNib("Demo Game"));
     TestSupport::writeFile(folder + "/License.rtf",
                            "{\\rtf1\\ansi Please read this agreement.\\par}");
     TestSupport::writeFile(folder + "/game/Demo.app/Contents/Info.plist", kGameInfoPlist);

@@ -15,10 +15,6 @@ std::string makeJpeg(int width, int height);
 // Writes a shell script that exits with 0, executable.
 void writeProgram(const std::string& path);
 
-// The nib of docs/nib-format.md: MenuBar, a 720 x 540 MainWindow and EULAWindow
-// (TestSupport::launcherNib).
-std::string validNib();
-
 // Writes every input of a bundle under folder (pictures, nib, agreement, the game's .app, the
 // complete test plug-in and its data folder, a launcher program) and a manifest naming them;
 // returns the manifest's path.

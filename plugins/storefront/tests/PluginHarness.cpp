@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace StorefrontTest {
 
@@ -35,31 +36,15 @@ LoadedPlugin::LoadedPlugin(const std::string& resourcesFolder) {
         ADD_FAILURE() << "dlopen " << path << ": " << dlerror();
         return;
     }
-    bind(m_handle, "kxdll_GetDLLVersionAsString", GetDLLVersionAsString);
-    bind(m_handle, "kxdll_GetDLLVersionAsInt", GetDLLVersionAsInt);
-    bind(m_handle, "kxdll_Initialize", Initialize);
-    bind(m_handle, "kxdll_ShutDown", ShutDown);
-    bind(m_handle, "kxdll_EnterMenuSession", EnterMenuSession);
-    bind(m_handle, "kxdll_IsTheMenuSessionComplete", IsTheMenuSessionComplete);
-    bind(m_handle, "kxdll_DrawNextFrameIntoBuffer", DrawNextFrameIntoBuffer);
-    bind(m_handle, "kxdll_GetNumberOfRectsToUpdate", GetNumberOfRectsToUpdate);
-    bind(m_handle, "kxdll_GetUpdateRect", GetUpdateRect);
-    bind(m_handle, "kxdll_SetMousePosition", SetMousePosition);
-    bind(m_handle, "kxdll_HandleMacEvent", HandleMacEvent);
-    bind(m_handle, "kxdll_SetPalette", SetPalette);
-    bind(m_handle, "kxdll_GetValueAsString", GetValueAsString);
-    bind(m_handle, "kxdll_GetValueAsInt", GetValueAsInt);
-    bind(m_handle, "kxdll_GetValueAsFloat", GetValueAsFloat);
-    bind(m_handle, "kxdll_IsASystemUpdateRequired", IsASystemUpdateRequired);
-    bind(m_handle, "kxdll_GetLastErrorInformation", GetLastErrorInformation);
-    bind(m_handle, "kxdll_EnableWindowsMouseCursor", EnableWindowsMouseCursor);
-    bind(m_handle, "kxdll_SetTrackingMetadata", SetTrackingMetadata);
+#define STOREFRONT_TEST_BIND(result, name, parameters) bind(m_handle, #name, name);
+    KXDLL_ENTRY_POINTS(STOREFRONT_TEST_BIND)
+#undef STOREFRONT_TEST_BIND
 }
 
 LoadedPlugin::~LoadedPlugin() {
     if (m_handle) {
-        if (ShutDown) {
-            ShutDown();
+        if (kxdll_ShutDown) {
+            kxdll_ShutDown();
         }
         dlclose(m_handle);
     }
@@ -82,30 +67,30 @@ bool Frame::allOneColour() const {
 }
 
 void drawFrame(LoadedPlugin& plugin, Frame& frame, bool suspendUpdates, bool notifyFailedUpdate) {
-    plugin.DrawNextFrameIntoBuffer(frame.pixels.data(), Frame::kWidth * 4, 4, 1, suspendUpdates,
-                                   notifyFailedUpdate);
+    plugin.kxdll_DrawNextFrameIntoBuffer(frame.pixels.data(), Frame::kWidth * 4, 4, 1,
+                                         suspendUpdates, notifyFailedUpdate);
 }
 
 void pressKey(LoadedPlugin& plugin, UInt32 keyCode, char character) {
     EventHolder down(kEventClassKeyboard, kEventRawKeyDown);
     SetEventParameter(down.event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
     SetEventParameter(down.event, kEventParamKeyMacCharCodes, typeChar, 1, &character);
-    plugin.HandleMacEvent(down.event);
+    plugin.kxdll_HandleMacEvent(down.event);
     // Key-ups reach the plug-in too; they must not act a second time.
     EventHolder up(kEventClassKeyboard, kEventRawKeyUp);
     SetEventParameter(up.event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
-    EXPECT_FALSE(plugin.HandleMacEvent(up.event));
+    EXPECT_FALSE(plugin.kxdll_HandleMacEvent(up.event));
 }
 
 void clickAt(LoadedPlugin& plugin, int x, int y) {
     EventMouseButton button = kEventMouseButtonPrimary;
-    plugin.SetMousePosition(x, y);
+    plugin.kxdll_SetMousePosition(x, y);
     EventHolder down(kEventClassMouse, kEventMouseDown);
     SetEventParameter(down.event, kEventParamMouseButton, typeMouseButton, sizeof button, &button);
-    plugin.HandleMacEvent(down.event);
+    plugin.kxdll_HandleMacEvent(down.event);
     EventHolder up(kEventClassMouse, kEventMouseUp);
     SetEventParameter(up.event, kEventParamMouseButton, typeMouseButton, sizeof button, &button);
-    plugin.HandleMacEvent(up.event);
+    plugin.kxdll_HandleMacEvent(up.event);
 }
 
 void writeCatalogue(const std::string& resourcesFolder, const std::string& text,
@@ -121,6 +106,22 @@ std::string catalogueText(int count, int version) {
                 ".99\ndescription = The game number " + std::to_string(index) + ".\n";
     }
     return text;
+}
+
+std::map<std::string, std::string> filesUnder(const std::string& folder,
+                                              const std::set<std::string>& skip) {
+    std::map<std::string, std::string> files;
+    std::error_code error; // a missing folder holds no files
+    for (auto entry = std::filesystem::recursive_directory_iterator(folder, error);
+         entry != std::filesystem::recursive_directory_iterator(); ++entry) {
+        std::string name = std::filesystem::relative(entry->path(), folder).string();
+        if (skip.contains(name)) {
+            entry.disable_recursion_pending();
+        } else if (!entry->is_directory()) {
+            files[name] = TestSupport::readFile(entry->path());
+        }
+    }
+    return files;
 }
 
 } // namespace StorefrontTest

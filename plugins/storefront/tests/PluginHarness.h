@@ -1,5 +1,5 @@
 // The built plug-in, copied into a test's resources folder and opened with dlopen the way the
-// launcher's host opens it, with its nineteen entry points bound by name.
+// launcher's host opens it, with its entry points bound by name.
 #pragma once
 
 #include <kxdll.h>
@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,25 +25,10 @@ public:
 
     bool loaded() const { return m_handle != nullptr; }
 
-    kxdll_GetDLLVersionAsString_fn GetDLLVersionAsString = nullptr;
-    kxdll_GetDLLVersionAsInt_fn GetDLLVersionAsInt = nullptr;
-    kxdll_Initialize_fn Initialize = nullptr;
-    kxdll_ShutDown_fn ShutDown = nullptr;
-    kxdll_EnterMenuSession_fn EnterMenuSession = nullptr;
-    kxdll_IsTheMenuSessionComplete_fn IsTheMenuSessionComplete = nullptr;
-    kxdll_DrawNextFrameIntoBuffer_fn DrawNextFrameIntoBuffer = nullptr;
-    kxdll_GetNumberOfRectsToUpdate_fn GetNumberOfRectsToUpdate = nullptr;
-    kxdll_GetUpdateRect_fn GetUpdateRect = nullptr;
-    kxdll_SetMousePosition_fn SetMousePosition = nullptr;
-    kxdll_HandleMacEvent_fn HandleMacEvent = nullptr;
-    kxdll_SetPalette_fn SetPalette = nullptr;
-    kxdll_GetValueAsString_fn GetValueAsString = nullptr;
-    kxdll_GetValueAsInt_fn GetValueAsInt = nullptr;
-    kxdll_GetValueAsFloat_fn GetValueAsFloat = nullptr;
-    kxdll_IsASystemUpdateRequired_fn IsASystemUpdateRequired = nullptr;
-    kxdll_GetLastErrorInformation_fn GetLastErrorInformation = nullptr;
-    kxdll_EnableWindowsMouseCursor_fn EnableWindowsMouseCursor = nullptr;
-    kxdll_SetTrackingMetadata_fn SetTrackingMetadata = nullptr;
+    // The entry points, each under its own name: plugin.kxdll_Initialize(...) and so on.
+#define STOREFRONT_TEST_ENTRY_POINT(result, name, parameters) name##_fn name = nullptr;
+    KXDLL_ENTRY_POINTS(STOREFRONT_TEST_ENTRY_POINT)
+#undef STOREFRONT_TEST_ENTRY_POINT
 
 private:
     void* m_handle = nullptr;
@@ -73,5 +60,9 @@ void writeCatalogue(const std::string& resourcesFolder, const std::string& text,
                     const std::string& subfolder = "Storefront");
 // A catalogue text of `count` games named "Game 1" ... with the given version.
 std::string catalogueText(int count, int version = 1);
+
+// Every file under folder with its bytes, by relative path, leaving out the folders in skip.
+std::map<std::string, std::string> filesUnder(const std::string& folder,
+                                              const std::set<std::string>& skip = {});
 
 } // namespace StorefrontTest

@@ -15,15 +15,15 @@ class StorefrontFiles : public ::testing::Test {
 protected:
     void start(LoadedPlugin& plugin) {
         ASSERT_TRUE(plugin.loaded());
-        ASSERT_EQ(plugin.Initialize(1, "Demo Game", 7, 9.99f, 0, KXDLL_HOST_VERSION), 0);
-        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
+        ASSERT_EQ(plugin.kxdll_Initialize(1, "Demo Game", 7, 9.99f, 0, KXDLL_HOST_VERSION), 0);
+        ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
     }
 
     // Draws one frame and answers what the host asks right after it.
     bool updateRequestedAfterAFrame(LoadedPlugin& plugin, bool suspend = false) {
         Frame frame;
         drawFrame(plugin, frame, suspend);
-        return plugin.IsASystemUpdateRequired();
+        return plugin.kxdll_IsASystemUpdateRequired();
     }
 
     void writeUpdate(int version, bool withMarker) {
@@ -35,10 +35,6 @@ protected:
 
     TestSupport::TempDir resources;
 };
-
-std::string jpegOfOneColour(int width, int height) {
-    return TestSupport::halvesJPEG(width, height, 0x404040, 0x404040);
-}
 
 } // namespace
 
@@ -66,16 +62,16 @@ TEST_F(StorefrontFiles, AMissingOrDamagedCatalogueOpensAnEmptyStoreThatSaysWhy) 
         LoadedPlugin plugin(folder.path());
         ASSERT_TRUE(plugin.loaded());
         // The launcher quits when initialisation fails; a store without games is no reason.
-        ASSERT_EQ(plugin.Initialize(1, "Demo Game", 7, 0, 0, KXDLL_HOST_VERSION), 0);
-        EXPECT_STREQ(plugin.GetLastErrorInformation(), c.reason);
-        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
-        EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 0);
+        ASSERT_EQ(plugin.kxdll_Initialize(1, "Demo Game", 7, 0, 0, KXDLL_HOST_VERSION), 0);
+        EXPECT_STREQ(plugin.kxdll_GetLastErrorInformation(), c.reason);
+        ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
+        EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 0);
         Frame frame;
         drawFrame(plugin, frame);
         EXPECT_FALSE(frame.allOneColour());
         // With no games, Return is on the back button.
         pressKey(plugin, 0x24, '\r');
-        EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+        EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
     }
 }
 
@@ -84,9 +80,10 @@ TEST_F(StorefrontFiles, CoversComeFromTheirJPEGsOrAreDrawn) {
                                      "[game]\ntitle = Pictured\nprice = 1\ncover = covers/a.jpg\n"
                                      "[game]\ntitle = Broken\nprice = 1\ncover = covers/b.jpg\n"
                                      "[game]\ntitle = Drawn\nprice = 1\n");
-    TestSupport::writeFile(resources / "Storefront/covers/a.jpg", jpegOfOneColour(300, 200));
+    TestSupport::writeFile(resources / "Storefront/covers/a.jpg",
+                           TestSupport::halvesJPEG(300, 200, 0x404040, 0x404040));
     TestSupport::writeFile(resources / "Storefront/covers/b.jpg",
-                           jpegOfOneColour(300, 200).substr(0, 200));
+                           TestSupport::halvesJPEG(300, 200, 0x404040, 0x404040).substr(0, 200));
     LoadedPlugin plugin(resources.path());
     start(plugin);
     Frame frame;
@@ -108,53 +105,35 @@ TEST_F(StorefrontFiles, CoversComeFromTheirJPEGsOrAreDrawn) {
 
 TEST_F(StorefrontFiles, AsksForAnUpdateOnlyForANewerCompleteCatalogue) {
     writeCatalogue(resources.path(), catalogueText(3, 4));
-    {
+    // Whether a plug-in loaded afresh asks for an update after its first frame.
+    auto asksAfterAFrame = [&](bool suspend) {
         LoadedPlugin plugin(resources.path());
         start(plugin);
-        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "no Update folder";
-    }
+        return updateRequestedAfterAFrame(plugin, suspend);
+    };
+    EXPECT_FALSE(asksAfterAFrame(false)) << "no Update folder";
     writeUpdate(5, false);
-    {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
-        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "newer but without its marker";
-    }
+    EXPECT_FALSE(asksAfterAFrame(false)) << "newer but without its marker";
     writeUpdate(4, true);
-    {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
-        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "the same version";
-    }
+    EXPECT_FALSE(asksAfterAFrame(false)) << "the same version";
     writeUpdate(5, true);
     {
         LoadedPlugin plugin(resources.path());
         start(plugin);
-        EXPECT_FALSE(plugin.IsASystemUpdateRequired()) << "only a frame looks";
+        EXPECT_FALSE(plugin.kxdll_IsASystemUpdateRequired()) << "only a frame looks";
         EXPECT_TRUE(updateRequestedAfterAFrame(plugin));
         // Suspended after a failed update: the files are left alone.
         EXPECT_FALSE(updateRequestedAfterAFrame(plugin, true));
     }
-    {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
-        EXPECT_FALSE(updateRequestedAfterAFrame(plugin, true));
-    }
+    EXPECT_FALSE(asksAfterAFrame(true)) << "suspended from the first frame";
     writeCatalogue(resources.path(), "catalogue-version = 9\n[game]\nprice = 1\n",
                    "Update/Storefront");
-    {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
-        EXPECT_FALSE(updateRequestedAfterAFrame(plugin)) << "a damaged update";
-    }
+    EXPECT_FALSE(asksAfterAFrame(false)) << "a damaged update";
     // The host removes the markers before it installs an update; the reloaded plug-in does not
     // ask again even though the files were not moved.
     writeUpdate(5, true);
     TestSupport::removeTree(resources / "Update/Tessaly.red");
-    {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
-        EXPECT_FALSE(updateRequestedAfterAFrame(plugin));
-    }
+    EXPECT_FALSE(asksAfterAFrame(false)) << "the marker removed";
 }
 
 TEST_F(StorefrontFiles, AnUpdateArrivingDuringTheSessionIsSeenWithinASecondOfFrames) {
@@ -192,33 +171,36 @@ TEST_F(StorefrontFiles, CallsOutsideTheContractAreRefusedWithAReason) {
     writeCatalogue(resources.path(), catalogueText(2));
     LoadedPlugin plugin(resources.path());
     ASSERT_TRUE(plugin.loaded());
-    EXPECT_EQ(plugin.Initialize(1, nullptr, 7, 0, 0, 5), 2);
-    EXPECT_NE(std::string(plugin.GetLastErrorInformation()).find("version 5"), std::string::npos);
-    ASSERT_EQ(plugin.Initialize(1, nullptr, 7, 0, 0, KXDLL_HOST_VERSION), 0);
+    EXPECT_EQ(plugin.kxdll_Initialize(1, nullptr, 7, 0, 0, 5), 2);
+    EXPECT_NE(std::string(plugin.kxdll_GetLastErrorInformation()).find("version 5"),
+              std::string::npos);
+    ASSERT_EQ(plugin.kxdll_Initialize(1, nullptr, 7, 0, 0, KXDLL_HOST_VERSION), 0);
 
     Frame frame;
     drawFrame(plugin, frame);
     EXPECT_TRUE(frame.allOneColour()) << "no frame before a menu session";
-    EXPECT_EQ(plugin.GetNumberOfRectsToUpdate(), 0);
-    EXPECT_EQ(plugin.EnterMenuSession(2, 720, 540), 6);
-    EXPECT_EQ(plugin.EnterMenuSession(1, 640, 480), 7);
-    EXPECT_NE(std::string(plugin.GetLastErrorInformation()).find("640 x 480"), std::string::npos);
-    ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
-    plugin.DrawNextFrameIntoBuffer(nullptr, 2880, 4, 1, 0, 0);
-    plugin.DrawNextFrameIntoBuffer(frame.pixels.data(), 100, 4, 1, 0, 0);
+    EXPECT_EQ(plugin.kxdll_GetNumberOfRectsToUpdate(), 0);
+    EXPECT_EQ(plugin.kxdll_EnterMenuSession(2, 720, 540), 6);
+    EXPECT_EQ(plugin.kxdll_EnterMenuSession(1, 640, 480), 7);
+    EXPECT_NE(std::string(plugin.kxdll_GetLastErrorInformation()).find("640 x 480"),
+              std::string::npos);
+    ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
+    plugin.kxdll_DrawNextFrameIntoBuffer(nullptr, 2880, 4, 1, 0, 0);
+    plugin.kxdll_DrawNextFrameIntoBuffer(frame.pixels.data(), 100, 4, 1, 0, 0);
     EXPECT_TRUE(frame.allOneColour());
-    EXPECT_FALSE(plugin.HandleMacEvent(nullptr));
-    plugin.SetPalette(nullptr);
-    plugin.SetTrackingMetadata("campaign=spring");
-    EXPECT_STREQ(plugin.GetValueAsString("TrackingMetadata"), "campaign=spring");
-    EXPECT_STREQ(plugin.GetValueAsString("NoSuchValue"), "");
-    EXPECT_EQ(plugin.GetValueAsInt(nullptr), 0);
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_HandleMacEvent(nullptr));
+    plugin.kxdll_SetPalette(nullptr);
+    plugin.kxdll_SetTrackingMetadata("campaign=spring");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("TrackingMetadata"), "campaign=spring");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("NoSuchValue"), "");
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt(nullptr), 0);
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
 
-    plugin.ShutDown();
-    EXPECT_EQ(plugin.EnterMenuSession(1, 720, 540), 4);
-    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 0);
-    EXPECT_STREQ(plugin.GetLastErrorInformation(), "The storefront has not been initialised.");
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
-    EXPECT_FALSE(plugin.SetMousePosition(3, 3));
+    plugin.kxdll_ShutDown();
+    EXPECT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 4);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 0);
+    EXPECT_STREQ(plugin.kxdll_GetLastErrorInformation(),
+                 "The storefront has not been initialised.");
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_SetMousePosition(3, 3));
 }

@@ -7,13 +7,8 @@
 
 #include "TestSupport.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <set>
 #include <string>
 #include <thread>
 
@@ -22,30 +17,6 @@ using namespace StorefrontTest;
 namespace {
 
 const char* kIdentifier = "com.example.storetest";
-
-// Every file under `folder` (relative names), skipping the subfolders named in `skip`.
-void listFiles(const std::string& folder, const std::string& prefix,
-               const std::set<std::string>& skip, std::set<std::string>& files) {
-    DIR* directory = opendir(folder.c_str());
-    if (!directory) {
-        return;
-    }
-    while (dirent* entry = readdir(directory)) {
-        std::string name = entry->d_name;
-        std::string path = folder + "/" + name;
-        struct stat info {};
-        if (name == "." || name == ".." || skip.contains(prefix + name) ||
-            lstat(path.c_str(), &info) != 0) {
-            continue;
-        }
-        if (S_ISDIR(info.st_mode)) {
-            listFiles(path, prefix + name + "/", skip, files);
-        } else {
-            files.insert(prefix + name);
-        }
-    }
-    closedir(directory);
-}
 
 class StorefrontOnline : public ::testing::Test {
 protected:
@@ -69,10 +40,10 @@ protected:
     // One launcher session: initialise, open the store and draw until the catalogue has come
     // (or not). Frames keep coming while the server is asked, as they do in the launcher.
     void visit(LoadedPlugin& plugin) {
-        plugin.ShutDown();
-        ASSERT_EQ(plugin.Initialize(1, "Demo Game", 7, 0, 0, KXDLL_HOST_VERSION), 0);
-        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
-        drawUntil(plugin, [&] { return plugin.GetValueAsInt("Loading") == 0; });
+        plugin.kxdll_ShutDown();
+        ASSERT_EQ(plugin.kxdll_Initialize(1, "Demo Game", 7, 0, 0, KXDLL_HOST_VERSION), 0);
+        ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
+        drawUntil(plugin, [&] { return plugin.kxdll_GetValueAsInt("Loading") == 0; });
     }
 
     template <typename Condition> void drawUntil(LoadedPlugin& plugin, Condition done) {
@@ -85,7 +56,7 @@ protected:
         drawFrame(plugin, frame);
     }
 
-    std::string status(LoadedPlugin& plugin) { return plugin.GetValueAsString("StatusLine"); }
+    std::string status(LoadedPlugin& plugin) { return plugin.kxdll_GetValueAsString("StatusLine"); }
 
     TestSupport::TempDir root;
     std::string resources;
@@ -102,21 +73,21 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
     ASSERT_TRUE(plugin.loaded());
 
     visit(plugin);
-    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 5);
-    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 3);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 5);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 3);
     EXPECT_EQ(status(plugin), "");
     EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(3, 5));
 
     // Next session: unchanged on the server, so it answers 304 and the kept copy is shown.
     visit(plugin);
     EXPECT_NE(server.log().find("GET /catalogue.txt 304"), std::string::npos) << server.log();
-    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 5);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 5);
     EXPECT_EQ(status(plugin), "");
 
     // Changed on the server: shown in the next session.
     TestSupport::writeFile(root / "site/catalogue.txt", catalogueText(4, 6));
     visit(plugin);
-    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 6);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 6);
 
     // A catalogue that does not parse, or is cut short, never replaces the kept one.
     for (const char* rules : {"", "/catalogue.txt truncate\n", "/catalogue.txt status 500\n"}) {
@@ -125,7 +96,7 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
                                *rules ? catalogueText(1, 9) : "catalogue-version = 9\n[game]\n");
         server.setRules(rules);
         visit(plugin);
-        EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 6);
+        EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 6);
         EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(4, 6));
         EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue as of ", 0), 0u)
             << status(plugin);
@@ -134,7 +105,7 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
     // The server gone: the kept copy with its offline line.
     server.stop();
     visit(plugin);
-    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 6);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 6);
     EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue as of ", 0), 0u)
         << status(plugin);
 }
@@ -149,8 +120,8 @@ TEST_F(StorefrontOnline, TheFirstRunWithoutAServerShowsTheBundlesCatalogue) {
     LoadedPlugin plugin(resources);
     ASSERT_TRUE(plugin.loaded());
     visit(plugin);
-    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 1);
-    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 2);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 1);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 2);
     EXPECT_EQ(status(plugin), "Offline: showing the games that came with this game.");
 }
 
@@ -172,10 +143,9 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
     server.setRules("/store/catalogue.txt redirect /catalogue.txt\n");
     LoadedPlugin plugin(resources);
     ASSERT_TRUE(plugin.loaded());
-    std::set<std::string> before;
-    listFiles(root.path(), "", {"cache", "site"}, before);
+    std::map<std::string, std::string> before = filesUnder(root.path(), {"cache", "site"});
     visit(plugin);
-    ASSERT_EQ(plugin.GetValueAsInt("GameCount"), 13);
+    ASSERT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 13);
     drawUntil(plugin, [&] { return server.log().find("/c/8.jpg") != std::string::npos; });
     // Two rows of four are in view; the third row is not asked for until it scrolls in.
     EXPECT_NE(server.log().find("GET /store/c/1.jpg 200"), std::string::npos) << server.log();
@@ -184,18 +154,16 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
         pressKey(plugin, 0x7D, 0x1F); // down arrow
     }
     auto keptCovers = [&] {
-        std::set<std::string> kept;
-        listFiles(cache + "covers", "", {}, kept);
+        std::map<std::string, std::string> kept = filesUnder(cache + "covers");
         return std::count_if(kept.begin(), kept.end(),
-                             [](const std::string& name) { return name.ends_with(".jpg"); });
+                             [](const auto& file) { return file.first.ends_with(".jpg"); });
     };
     // The server logs a request before it answers: wait for the copies, not the log.
     drawUntil(plugin, [&] { return keptCovers() == 13; });
     EXPECT_NE(server.log().find("GET /store/c/12.jpg 200"), std::string::npos) << server.log();
 
-    std::set<std::string> after;
-    listFiles(root.path(), "", {"cache", "site"}, after);
-    EXPECT_EQ(after, before);
+    EXPECT_TRUE(filesUnder(root.path(), {"cache", "site"}) == before)
+        << "a file outside the cache was written or changed";
     EXPECT_TRUE(TestSupport::pathExists(cache + "catalogue.txt"));
     EXPECT_EQ(keptCovers(), 13);
 

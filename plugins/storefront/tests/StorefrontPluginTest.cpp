@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 
+#include <memory>
 #include <string>
 
 using namespace StorefrontTest;
@@ -19,16 +20,26 @@ namespace {
 
 class StorefrontPlugin : public ::testing::Test {
 protected:
-    // Initialises as the launcher does (application id, name, channel, price, debug mode 1,
-    // host version 6) and opens the 720 x 540 session.
-    void start(LoadedPlugin& plugin, int applicationID = 1) {
+    // Loads the plug-in beside a catalogue of `games` games, initialises it as the launcher
+    // does (application id, name, channel, price, debug mode 1, host version 6) and opens the
+    // 720 x 540 session.
+    LoadedPlugin& open(int games, int applicationID = 1) {
+        writeCatalogue(resources.path(), catalogueText(games));
+        loaded = std::make_unique<LoadedPlugin>(resources.path());
+        start(*loaded, applicationID);
+        return *loaded;
+    }
+
+    static void start(LoadedPlugin& plugin, int applicationID) {
         ASSERT_TRUE(plugin.loaded());
-        plugin.GetDLLVersionAsString();
-        plugin.GetDLLVersionAsInt();
-        ASSERT_EQ(plugin.Initialize(applicationID, "Demo Game", 7, 9.99f, 1, KXDLL_HOST_VERSION), 0)
-            << plugin.GetLastErrorInformation();
-        plugin.EnableWindowsMouseCursor(true);
-        ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0) << plugin.GetLastErrorInformation();
+        plugin.kxdll_GetDLLVersionAsString();
+        plugin.kxdll_GetDLLVersionAsInt();
+        ASSERT_EQ(
+            plugin.kxdll_Initialize(applicationID, "Demo Game", 7, 9.99f, 1, KXDLL_HOST_VERSION), 0)
+            << plugin.kxdll_GetLastErrorInformation();
+        plugin.kxdll_EnableWindowsMouseCursor(true);
+        ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0)
+            << plugin.kxdll_GetLastErrorInformation();
     }
 
     // Enough frames for every eased value to come to rest.
@@ -44,21 +55,20 @@ protected:
     }
 
     TestSupport::TempDir resources;
+    std::unique_ptr<LoadedPlugin> loaded;
 };
 
 } // namespace
 
 TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
-    writeCatalogue(resources.path(), catalogueText(6));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
-    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 6);
-    EXPECT_EQ(plugin.GetValueAsInt("CatalogueVersion"), 1);
+    LoadedPlugin& plugin = open(6);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 6);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 1);
 
     Frame first;
     drawFrame(plugin, first);
     EXPECT_FALSE(first.allOneColour());
-    EXPECT_EQ(plugin.GetNumberOfRectsToUpdate(), 1);
+    EXPECT_EQ(plugin.kxdll_GetNumberOfRectsToUpdate(), 1);
     // Every card of the grid is painted: its middle is not the page's background.
     for (int index = 0; index < 6; ++index) {
         Box card = Storefront::cardBox(index, 0);
@@ -77,10 +87,10 @@ TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
     // At rest only the banner still moves, and that is what the plug-in reports.
     settle(plugin, later);
     int32_t left = -1, top = -1, right = -1, bottom = -1;
-    ASSERT_TRUE(plugin.GetUpdateRect(0, &left, &top, &right, &bottom));
+    ASSERT_TRUE(plugin.kxdll_GetUpdateRect(0, &left, &top, &right, &bottom));
     EXPECT_EQ(bottom, static_cast<int32_t>(Layout::kBanner.bottom()));
     EXPECT_EQ(right, 720);
-    EXPECT_FALSE(plugin.GetUpdateRect(1, &left, &top, &right, &bottom));
+    EXPECT_FALSE(plugin.kxdll_GetUpdateRect(1, &left, &top, &right, &bottom));
     // The rest of a fresh buffer is painted in full on the first frame into it.
     Frame fresh;
     drawFrame(plugin, fresh);
@@ -88,81 +98,73 @@ TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
 }
 
 TEST_F(StorefrontPlugin, LeavesOutTheLaunchersOwnGame) {
-    writeCatalogue(resources.path(), catalogueText(6));
-    LoadedPlugin plugin(resources.path());
-    start(plugin, 103);
-    EXPECT_EQ(plugin.GetValueAsInt("GameCount"), 5);
+    LoadedPlugin& plugin = open(6, 103);
+    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 5);
 }
 
 TEST_F(StorefrontPlugin, HoverLightsTheCardUnderThePointerAndFadesBack) {
-    writeCatalogue(resources.path(), catalogueText(6));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
+    LoadedPlugin& plugin = open(6);
     Frame frame;
     settle(plugin, frame);
     Box card = Storefront::cardBox(2, 0);
     std::vector<std::uint32_t> before = regionOf(frame, card);
 
-    plugin.SetMousePosition(static_cast<int>(card.x + 20), static_cast<int>(card.y + 20));
+    plugin.kxdll_SetMousePosition(static_cast<int>(card.x + 20), static_cast<int>(card.y + 20));
     drawFrame(plugin, frame);
-    EXPECT_EQ(plugin.GetNumberOfRectsToUpdate(), 1);
+    EXPECT_EQ(plugin.kxdll_GetNumberOfRectsToUpdate(), 1);
     std::vector<std::uint32_t> halfway = regionOf(frame, card);
     EXPECT_NE(halfway, before);
     settle(plugin, frame);
     std::vector<std::uint32_t> lit = regionOf(frame, card);
     EXPECT_NE(lit, halfway) << "the highlight eases in over several frames";
 
-    plugin.SetMousePosition(5, 530);
+    plugin.kxdll_SetMousePosition(5, 530);
     settle(plugin, frame);
     EXPECT_EQ(regionOf(frame, card), before);
 }
 
 TEST_F(StorefrontPlugin, EscapeAndTheBackButtonEndTheSession) {
-    writeCatalogue(resources.path(), catalogueText(3));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
+    LoadedPlugin& plugin = open(3);
     Frame frame;
     drawFrame(plugin, frame);
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
     pressKey(plugin, MacKey::kEscape, 0x1B);
-    EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+    EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 
     // A new visit starts afresh.
-    ASSERT_EQ(plugin.EnterMenuSession(1, 720, 540), 0);
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
     const Box& back = Layout::kBackButton;
     int backX = static_cast<int>(back.x + back.width / 2);
     int backY = static_cast<int>(back.y + back.height / 2);
     // Pressed on the button but released elsewhere: no click.
     EventRef down = nullptr;
     ASSERT_EQ(CreateEvent(nullptr, kEventClassMouse, kEventMouseDown, 0, 0, &down), noErr);
-    plugin.SetMousePosition(backX, backY);
-    plugin.HandleMacEvent(down);
+    plugin.kxdll_SetMousePosition(backX, backY);
+    plugin.kxdll_HandleMacEvent(down);
     ReleaseEvent(down);
     clickAt(plugin, 5, 530);
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
     clickAt(plugin, backX, backY);
-    EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+    EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 }
 
 TEST_F(StorefrontPlugin, KeyboardMovesFocusAndReturnOpensTheDetails) {
-    writeCatalogue(resources.path(), catalogueText(6));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 1");
+    LoadedPlugin& plugin = open(6);
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 1");
     pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 2");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 2");
     pressKey(plugin, MacKey::kDownArrow, 0x1F);
     // The second row is short: down from its missing place goes to its last game.
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 6");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 6");
     pressKey(plugin, MacKey::kLeftArrow, 0x1C);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 5");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 5");
     pressKey(plugin, MacKey::kUpArrow, 0x1E);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 1");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 1");
     for (int i = 0; i < 3; ++i) {
         pressKey(plugin, MacKey::kRightArrow, 0x1D);
     }
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 4");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 4");
 
     Frame frame;
     settle(plugin, frame);
@@ -170,29 +172,27 @@ TEST_F(StorefrontPlugin, KeyboardMovesFocusAndReturnOpensTheDetails) {
     pressKey(plugin, MacKey::kReturn, '\r');
     settle(plugin, frame);
     EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), grid);
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
     // Right shows the next game in the panel; Esc closes the panel, then a second one leaves.
     pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 5");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 5");
     pressKey(plugin, MacKey::kEscape, 0x1B);
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
     // Closed again, with focus back on Game 4, the page is as it was before the panel.
     pressKey(plugin, MacKey::kLeftArrow, 0x1C);
     settle(plugin, frame);
     EXPECT_EQ(regionOf(frame, Layout::kDetailsPanel), grid);
     pressKey(plugin, MacKey::kUpArrow, 0x1E);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "");
     pressKey(plugin, MacKey::kReturn, '\r');
-    EXPECT_TRUE(plugin.IsTheMenuSessionComplete());
+    EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 }
 
 TEST_F(StorefrontPlugin, AClickOnACardOpensItsDetails) {
-    writeCatalogue(resources.path(), catalogueText(3));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
+    LoadedPlugin& plugin = open(3);
     Box card = Storefront::cardBox(1, 0);
     clickAt(plugin, static_cast<int>(card.x + 10), static_cast<int>(card.y + 10));
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 2");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 2");
     Frame frame;
     settle(plugin, frame);
     Frame closed;
@@ -200,13 +200,11 @@ TEST_F(StorefrontPlugin, AClickOnACardOpensItsDetails) {
     clickAt(plugin, static_cast<int>(close.x + 5), static_cast<int>(close.y + 5));
     settle(plugin, closed);
     EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), regionOf(closed, Layout::kDetailsPanel));
-    EXPECT_FALSE(plugin.IsTheMenuSessionComplete());
+    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
 }
 
 TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
-    writeCatalogue(resources.path(), catalogueText(12));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
+    LoadedPlugin& plugin = open(12);
     Frame top;
     settle(plugin, top);
 
@@ -217,7 +215,7 @@ TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
         EventMouseWheelAxis axis = kEventMouseWheelAxisY;
         SetEventParameter(event, kEventParamMouseWheelAxis, typeMouseWheelAxis, sizeof axis, &axis);
         SetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, sizeof delta, &delta);
-        EXPECT_TRUE(plugin.HandleMacEvent(event));
+        EXPECT_TRUE(plugin.kxdll_HandleMacEvent(event));
         ReleaseEvent(event);
     };
     Frame scrolled = top;
@@ -227,7 +225,7 @@ TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
     // A click on the first card's place now opens the card scrolled under it, Game 5.
     Box place = Storefront::cardBox(0, 0);
     clickAt(plugin, static_cast<int>(place.x + 10), static_cast<int>(place.y + 10));
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 5");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 5");
     pressKey(plugin, MacKey::kEscape, 0x1B);
 
     // Back to the top, the first frame's picture returns once focus is on Game 1 again.
@@ -235,27 +233,25 @@ TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
     for (int i = 0; i < 4; ++i) {
         pressKey(plugin, MacKey::kLeftArrow, 0x1C);
     }
-    plugin.SetMousePosition(-1, -1);
+    plugin.kxdll_SetMousePosition(-1, -1);
     settle(plugin, scrolled);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 1");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 1");
     EXPECT_EQ(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
 
     // Keys scroll too: down twice reaches the third row.
     pressKey(plugin, MacKey::kDownArrow, 0x1F);
     pressKey(plugin, MacKey::kDownArrow, 0x1F);
-    EXPECT_STREQ(plugin.GetValueAsString("FocusedGame"), "Game 9");
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 9");
     settle(plugin, scrolled);
     EXPECT_NE(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
 }
 
 TEST_F(StorefrontPlugin, DrawsItsOwnPointerWhenTheSystemCursorIsOff) {
-    writeCatalogue(resources.path(), catalogueText(2));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
-    plugin.SetMousePosition(600, 300);
+    LoadedPlugin& plugin = open(2);
+    plugin.kxdll_SetMousePosition(600, 300);
     Frame withCursor;
     settle(plugin, withCursor);
-    plugin.EnableWindowsMouseCursor(false);
+    plugin.kxdll_EnableWindowsMouseCursor(false);
     Frame drawn;
     settle(plugin, drawn);
     EXPECT_NE(drawn.region(600, 300, 12, 20), withCursor.region(600, 300, 12, 20));

@@ -1,8 +1,10 @@
-// Storefront updates from the publisher's server, under the launcher's own plug-in host: a
-// signed newer build is installed by the storefront and loaded by the host's reload; anything
-// else is refused with the resources folder as it was.
+// Storefront updates under the launcher's own plug-in host: a newer catalogue in the resources
+// folder's Update/ is installed through the host once; from the publisher's server, a signed
+// newer build is installed by the storefront and loaded by the host's reload, and anything else
+// is refused with the resources folder as it was.
 #include "CatalogueServer.h"
 #include "KX_APIFunctionsMac.h"
+#include "PluginHarness.h"
 #include "TestSupport.h"
 #include "UpdateArchive.h"
 
@@ -12,13 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sodium.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <thread>
 
 using namespace StorefrontTest;
@@ -45,28 +44,6 @@ struct KeyPair {
         return sodium_bin2hex(text, sizeof text, signature, sizeof signature);
     }
 };
-
-// Every file of a folder with its bytes, to tell whether anything in it changed.
-void snapshot(const std::string& folder, const std::string& prefix,
-              std::map<std::string, std::string>& files) {
-    DIR* directory = opendir(folder.c_str());
-    while (dirent* entry = directory ? readdir(directory) : nullptr) {
-        std::string name = entry->d_name;
-        struct stat info {};
-        std::string path = folder + "/" + name;
-        if (name == "." || name == ".." || lstat(path.c_str(), &info) != 0) {
-            continue;
-        }
-        if (S_ISDIR(info.st_mode)) {
-            snapshot(path, prefix + name + "/", files);
-        } else {
-            files[prefix + name] = TestSupport::readFile(path);
-        }
-    }
-    if (directory) {
-        closedir(directory);
-    }
-}
 
 std::string archiveOf(const std::string& library) {
     std::vector<Storefront::UpdateFile> files = {
@@ -150,6 +127,32 @@ protected:
 
 } // namespace
 
+TEST_F(StorefrontUpdate, ANewerLocalCatalogueIsInstalledOnceBetweenTwoFrames) {
+    TestSupport::removeTree(resources + "Storefront/store.conf");
+    writeCatalogue(resources, catalogueText(1, 2), "Update/Storefront");
+    for (const char* marker : {"Tessaly.red", "Application.red", "Channel.red"}) {
+        TestSupport::writeFile(resources + "Update/" + marker, "");
+    }
+    ASSERT_EQ(KX_Initialize(42, "Demo Game", 7, 1.5f, 1), 0) << KX_GetLastErrorInformation();
+    ASSERT_EQ(KX_EnterMenuSession(1, 720, 540), 0);
+    KX_DrawNextFrameIntoBuffer(frame.data(), 2880, 4, 1);
+    EXPECT_TRUE(g_bIsAnUpdatePending);
+
+    // The next frame carries the update out: markers gone, plug-in loaded again, frame drawn.
+    std::fill(frame.begin(), frame.end(), 0u);
+    KX_DrawNextFrameIntoBuffer(frame.data(), 2880, 4, 1);
+    EXPECT_FALSE(g_bUnrecoverableErrorMode);
+    EXPECT_FALSE(TestSupport::pathExists(resources + "Update/Tessaly.red"));
+    EXPECT_NE(std::count(frame.begin(), frame.end(), 0u), static_cast<long>(frame.size()));
+    // The host only prints the moves, so the newer catalogue still waits; without its marker
+    // the plug-in does not ask again.
+    for (int later = 0; later < 30; ++later) {
+        KX_DrawNextFrameIntoBuffer(frame.data(), 2880, 4, 1);
+        ASSERT_FALSE(g_bIsAnUpdatePending) << "frame " << later;
+    }
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
+}
+
 TEST_F(StorefrontUpdate, ASignedNewerBuildIsInstalledAndTheHostLoadsIt) {
     std::string next = TestSupport::readFile(STOREFRONT_NEXT_PLUGIN_PATH);
     std::string archive = archiveOf(next);
@@ -205,8 +208,7 @@ TEST_F(StorefrontUpdate, AnythingButTheAnnouncedSignedNewerBuildChangesNothing) 
         TestSupport::writeFile(root / "site/.log", "");
         server.setRules(c.rules);
         publish(c.archive, c.version, c.signature, c.sha256);
-        std::map<std::string, std::string> before;
-        snapshot(resources, "", before);
+        std::map<std::string, std::string> before = filesUnder(resources);
 
         std::string state = runUntilSettled();
         if (c.refusal) {
@@ -218,8 +220,7 @@ TEST_F(StorefrontUpdate, AnythingButTheAnnouncedSignedNewerBuildChangesNothing) 
         }
         EXPECT_FALSE(g_bUnrecoverableErrorMode);
         EXPECT_EQ(kxdll_GetDLLVersionAsInt(), 100);
-        std::map<std::string, std::string> after;
-        snapshot(resources, "", after);
+        std::map<std::string, std::string> after = filesUnder(resources);
         EXPECT_TRUE(after == before) << after.size() << " files, were " << before.size();
         KX_ShutDown();
     }

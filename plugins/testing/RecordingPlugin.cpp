@@ -44,8 +44,7 @@
 //                          the n-th frame of the run (counted in the record file, else within
 //                          this load), so once per run; default 0 (1 for the update variant).
 //   KXTEST_COMPLETE_AFTER_FRAMES  n > 0: the menu session completes after n frames of it.
-// The menu session also completes on a raw key-down of Esc (character 27 or key code 53), on
-// the command 'done', and when a test calls the extra export kxtest_CompleteMenuSession().
+// The menu session also completes on a raw key-down of Esc (character 27 or key code 53).
 // kxdll_EnterMenuSession starts a new, incomplete session and answers 0.
 //
 // Frames: pixel (x, y) of frame n (counted from 1 within a load) is the 32-bit word
@@ -60,15 +59,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #ifndef KXTEST_DEFAULT_INIT_STATUSES
 #define KXTEST_DEFAULT_INIT_STATUSES "0"
 #endif
-#ifndef KXTEST_DEFAULT_ERROR_TEXT
-#define KXTEST_DEFAULT_ERROR_TEXT "Recording plug-in: no error"
-#endif
 #ifndef KXTEST_DEFAULT_UPDATE_AFTER_FRAME
 #define KXTEST_DEFAULT_UPDATE_AFTER_FRAME 0
+#endif
+#ifndef KXTEST_DEFAULT_ERROR_TEXT
+#define KXTEST_DEFAULT_ERROR_TEXT "Recording plug-in: no error"
 #endif
 
 namespace {
@@ -146,8 +146,9 @@ kxdll_status statusAt(const char* list, uint32_t index) {
     return static_cast<kxdll_status>(std::strtoul(cursor, nullptr, 10));
 }
 
-const char* orNull(const char* text) {
-    return text ? text : "(null)";
+// A text argument as the record writes it: in quotes, or (null).
+std::string quoted(const char* text) {
+    return text ? "\"" + std::string(text) + "\"" : "(null)";
 }
 
 void drawFrame(uint8_t* buffer, int32_t rowBytes) {
@@ -182,24 +183,9 @@ bool isEscapeKeyDown(EventRef event) {
     return escapeCharacter || escapeKey;
 }
 
-bool isDoneCommand(EventRef event) {
-    if (GetEventClass(event) != kEventClassCommand) {
-        return false;
-    }
-    HICommand command = {};
-    return GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
-                             nullptr, &command) == noErr &&
-           command.commandID == 0x646F6E65; // 'done'
-}
-
 } // namespace
 
 extern "C" {
-
-// Lets a test end the menu session without building an event.
-KXDLL_EXPORT void kxtest_CompleteMenuSession(void) {
-    s_State.sessionComplete = true;
-}
 
 const char* kxdll_GetDLLVersionAsString(void) {
     record("kxdll_GetDLLVersionAsString");
@@ -214,13 +200,8 @@ int32_t kxdll_GetDLLVersionAsInt(void) {
 kxdll_status kxdll_Initialize(int32_t applicationID, const char* applicationName, int32_t channelID,
                               float price, uint32_t debugMode, int32_t hostVersion) {
     uint32_t previousCalls = recordedCalls("kxdll_Initialize ", s_State.initCallsThisLoad);
-    if (applicationName) {
-        record("kxdll_Initialize %d \"%s\" %d %.2f %u %d", applicationID, applicationName,
-               channelID, static_cast<double>(price), debugMode, hostVersion);
-    } else {
-        record("kxdll_Initialize %d (null) %d %.2f %u %d", applicationID, channelID,
-               static_cast<double>(price), debugMode, hostVersion);
-    }
+    record("kxdll_Initialize %d %s %d %.2f %u %d", applicationID, quoted(applicationName).c_str(),
+           channelID, static_cast<double>(price), debugMode, hostVersion);
     ++s_State.initCallsThisLoad;
     return statusAt(setting("KXTEST_INIT_STATUSES", KXTEST_DEFAULT_INIT_STATUSES), previousCalls);
 }
@@ -296,7 +277,7 @@ kxdll_bool kxdll_HandleMacEvent(EventRef event) {
     record("kxdll_HandleMacEvent %c%c%c%c %u", static_cast<char>(eventClass >> 24),
            static_cast<char>(eventClass >> 16), static_cast<char>(eventClass >> 8),
            static_cast<char>(eventClass), GetEventKind(event));
-    if (isEscapeKeyDown(event) || isDoneCommand(event)) {
+    if (isEscapeKeyDown(event)) {
         s_State.sessionComplete = true;
         return 1;
     }
@@ -314,17 +295,17 @@ void kxdll_SetPalette(const unsigned char* palette) {
 }
 
 const char* kxdll_GetValueAsString(const char* name) {
-    record("kxdll_GetValueAsString \"%s\"", orNull(name));
+    record("kxdll_GetValueAsString %s", quoted(name).c_str());
     return "";
 }
 
 int32_t kxdll_GetValueAsInt(const char* name) {
-    record("kxdll_GetValueAsInt \"%s\"", orNull(name));
+    record("kxdll_GetValueAsInt %s", quoted(name).c_str());
     return 0;
 }
 
 float kxdll_GetValueAsFloat(const char* name) {
-    record("kxdll_GetValueAsFloat \"%s\"", orNull(name));
+    record("kxdll_GetValueAsFloat %s", quoted(name).c_str());
     return 0.0f;
 }
 
@@ -349,11 +330,7 @@ void kxdll_EnableWindowsMouseCursor(uint32_t enable) {
 
 #ifndef KXTEST_OMIT_SetTrackingMetadata
 void kxdll_SetTrackingMetadata(const char* text) {
-    if (text) {
-        record("kxdll_SetTrackingMetadata \"%s\"", text);
-    } else {
-        record("kxdll_SetTrackingMetadata (null)");
-    }
+    record("kxdll_SetTrackingMetadata %s", quoted(text).c_str());
 }
 #endif
 

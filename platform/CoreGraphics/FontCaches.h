@@ -6,4 +6,8 @@ namespace MacPlatform {
 // Whoever draws text through Pango calls this first, so that the caches are freed at exit.
 void noteFontCachesInUse();
 
+// Loads fontconfig's configuration and font list on a thread of its own, beside whatever the
+// caller does next, where the first text layout would otherwise wait for it. Once per process.
+void startLoadingFonts();
+
 } // namespace MacPlatform

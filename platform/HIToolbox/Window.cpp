@@ -1,6 +1,7 @@
 #include "HIToolbox/Window.h"
 #include "CoreFoundation/CFStringObject.h"
 #include "CoreGraphics/CGContextCairo.h"
+#include "CoreGraphics/FontCaches.h"
 #include "HIToolbox/ApplicationIdentity.h"
 #include "HIToolbox/ControlTracking.h"
 #include "HIToolbox/Cursor.h"
@@ -181,6 +182,8 @@ OSStatus Window::create(WindowClass windowClass, WindowAttributes attributes,
     if (width <= 0 || height <= 0) {
         return paramErr;
     }
+    // Every window shows text: the fonts load on Pango's thread while the display opens.
+    startLoadingFonts();
     if (!startDisplay()) {
         // As a Mac application that cannot reach the window server: an application whose
         // windows cannot be shown must not go on running unseen.

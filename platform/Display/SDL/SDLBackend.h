@@ -63,8 +63,10 @@ char macCharCode(SDL_Keycode key, Uint16 modifiers);
 std::uint32_t macModifiers(Uint16 modifiers);
 
 // Game controllers (SDLControllers.cpp). The video layer tells when a window comes or goes
-// on the screen: controllers are read only while one is shown.
+// on the screen: controllers are read only while one is shown, from the first wait after it
+// came (its first frame drawn), which calls startControllersIfShown.
 void windowShown(bool nowShown);
+void startControllersIfShown();
 // An SDL controller event as a key event; false for one that makes none (plugging, other
 // buttons and axes), or while no window is shown.
 bool convertController(const SDL_Event& event, Event* out);

@@ -1,7 +1,9 @@
 // Game controllers through SDL's game controller API, as key events of the display: the D-pad
 // and the left stick are the arrow keys, A (south) is Return, B (east) is Escape, Start is
 // Return marked as Start. Controllers are read only while one of our windows is shown: a
-// launcher that hides for a game leaves the controller to the game.
+// launcher that hides for a game leaves the controller to the game. They are started at the
+// first wait after a window is shown, once its first frame is on the screen: SDL's look for
+// devices would otherwise delay that frame.
 #include "Display/SDL/SDLBackend.h"
 
 #include <Carbon/MacPlatformControllers.h>
@@ -28,6 +30,8 @@ constexpr int kPlugIntervalMs = 1000;
 
 bool g_up = false;
 int g_shownWindows = 0;
+// Whether starting them failed since a window was last shown: not tried again at every wait.
+bool g_startFailed = false;
 std::map<SDL_JoystickID, SDL_GameController*> g_open;
 // Where each controller's stick points: -1, 0 or 1 on each axis.
 std::map<SDL_JoystickID, std::pair<int, int>> g_stick;
@@ -90,6 +94,7 @@ void setReading(bool reading) {
         if (!acquire(SDL_INIT_GAMECONTROLLER)) {
             std::fprintf(stderr, "MacPlatform: game controllers are not available: %s\n",
                          SDL_GetError());
+            g_startFailed = true;
             return;
         }
         g_up = true;
@@ -172,7 +177,17 @@ bool buttonPressed(const SDL_ControllerButtonEvent& event, Event* out) {
 
 void windowShown(bool nowShown) {
     g_shownWindows = std::max(0, g_shownWindows + (nowShown ? 1 : -1));
-    setReading(g_shownWindows > 0);
+    if (nowShown) {
+        g_startFailed = false;
+    } else if (g_shownWindows == 0) {
+        setReading(false);
+    }
+}
+
+void startControllersIfShown() {
+    if (g_shownWindows > 0 && !g_up && !g_startFailed) {
+        setReading(true);
+    }
 }
 
 bool hasPendingControllerEvent() {

@@ -93,6 +93,7 @@ void setDisplayConnection(int descriptor) {
 }
 
 bool waitForEvent(int timeoutMs) {
+    startControllersIfShown();
     if (hasPendingControllerEvent()) {
         return true;
     }

@@ -4,7 +4,7 @@
 
 namespace {
 
-using ControlTests::addPlainView;
+using namespace ControlTests;
 
 struct HitRecord {
     HIViewRef view = nullptr;
@@ -22,7 +22,7 @@ OSStatus recordHitTest(EventHandlerCallRef, EventRef event, void* userData) {
     return noErr;
 }
 
-class ControlTest : public ControlTests::WindowFixture {};
+class ControlTest : public WindowFixture {};
 
 TEST_F(ControlTest, ViewsAreFoundByTheirIDsAndTheContentViewFillsTheWindow) {
     HIViewRef content = this->content();
@@ -32,14 +32,11 @@ TEST_F(ControlTest, ViewsAreFoundByTheirIDsAndTheContentViewFillsTheWindow) {
     ASSERT_EQ(HIViewGetFrame(content, &frame), noErr);
     EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 300, 200)));
 
-    HIViewRef outer = addPlainView(content, 10, 20, 100, 100);
-    HIViewRef inner = addPlainView(outer, 5, 7, 30, 30);
+    HIViewRef outer = addView(content, 10, 20, 100, 100);
+    HIViewRef inner = addView(outer, 5, 7, 30, 30);
     const ControlID text{0x4D545854 /* 'MTXT' */, 0}, other{0x4D545854, 1};
     ASSERT_EQ(SetControlID(inner, &text), noErr);
     ASSERT_EQ(SetControlID(outer, &other), noErr);
-    ControlID read{};
-    ASSERT_EQ(GetControlID(inner, &read), noErr);
-    EXPECT_EQ(read.signature, text.signature);
 
     HIViewRef found = nullptr;
     EXPECT_EQ(HIViewFindByID(HIViewGetRoot(m_window), text, &found), noErr);
@@ -59,11 +56,10 @@ TEST_F(ControlTest, ViewsAreFoundByTheirIDsAndTheContentViewFillsTheWindow) {
 }
 
 TEST_F(ControlTest, BoundsAndPointsConvertBetweenWindowViewsAndScreen) {
-    HIViewRef outer = addPlainView(content(), 10, 20, 100, 100);
-    HIViewRef inner = addPlainView(outer, 5, 7, 30, 30);
+    HIViewRef outer = addView(content(), 10, 20, 100, 100);
+    HIViewRef inner = addView(outer, 5, 7, 30, 30);
     Rect bounds{};
-    EXPECT_EQ(GetControlBounds(inner, &bounds)->left, 5);
-    EXPECT_EQ(bounds.bottom, 37);
+    EXPECT_EQ(edges(*GetControlBounds(inner, &bounds)), (Edges{7, 5, 37, 35}));
     Rect moved{8, 6, 48, 56};
     SetControlBounds(inner, &moved);
     HIRect frame;
@@ -73,27 +69,21 @@ TEST_F(ControlTest, BoundsAndPointsConvertBetweenWindowViewsAndScreen) {
     HIPoint point{20, 30};
     ASSERT_EQ(HIPointConvert(&point, kHICoordSpaceWindow, m_window, kHICoordSpaceView, inner),
               noErr);
-    EXPECT_EQ(point.x, 20 - 10 - 6);
-    EXPECT_EQ(point.y, 30 - 20 - 8);
+    EXPECT_EQ(xy(point), (XY{20 - 10 - 6, 30 - 20 - 8}));
     ASSERT_EQ(HIPointConvert(&point, kHICoordSpaceView, inner, kHICoordSpaceView, outer), noErr);
-    EXPECT_EQ(point.x, 10);
-    EXPECT_EQ(point.y, 10);
+    EXPECT_EQ(xy(point), (XY{10, 10}));
     ASSERT_EQ(HIPointConvert(&point, kHICoordSpaceView, outer, kHICoordSpace72DPIGlobal, nullptr),
               noErr);
     Rect content = MacPlatform::Window::fromRef(m_window)->contentBounds();
-    EXPECT_EQ(point.x, content.left + 20);
-    EXPECT_EQ(point.y, content.top + 30);
+    EXPECT_EQ(xy(point), (XY{content.left + 20.0, content.top + 30.0}));
     ASSERT_EQ(
         HIPointConvert(&point, kHICoordSpace72DPIGlobal, nullptr, kHICoordSpaceWindow, m_window),
         noErr);
-    EXPECT_EQ(point.x, 20);
-    EXPECT_EQ(point.y, 30);
-
+    EXPECT_EQ(xy(point), (XY{20, 30}));
     EXPECT_EQ(HIPointConvert(&point, kHICoordSpaceView, nullptr, kHICoordSpaceWindow, m_window),
               paramErr);
-}
 
-TEST(PtInRectTest, RightAndBottomEdgesAreOutside) {
+    // QuickDraw's point-in-rectangle leaves the right and bottom edges outside.
     const Rect r{10, 20, 30, 60};
     EXPECT_TRUE(PtInRect(Point{10, 20}, &r));
     EXPECT_TRUE(PtInRect(Point{29, 59}, &r));
@@ -104,9 +94,9 @@ TEST(PtInRectTest, RightAndBottomEdgesAreOutside) {
 }
 
 TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoint) {
-    HIViewRef outer = addPlainView(content(), 10, 20, 100, 100);
-    HIViewRef inner = addPlainView(outer, 5, 7, 30, 30);
-    HIViewRef hiddenOnTop = addPlainView(outer, 0, 0, 100, 100);
+    HIViewRef outer = addView(content(), 10, 20, 100, 100);
+    HIViewRef inner = addView(outer, 5, 7, 30, 30);
+    HIViewRef hiddenOnTop = addView(outer, 0, 0, 100, 100);
     HIViewSetVisible(hiddenOnTop, false);
     HitRecord atOuter, atHidden;
     static const EventTypeSpec hitTest{kEventClassControl, kEventControlHitTest};
@@ -119,8 +109,7 @@ TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoin
     pump();
     ASSERT_EQ(atOuter.count, 1);
     EXPECT_EQ(atOuter.view, inner);
-    EXPECT_EQ(atOuter.location.x, 3);
-    EXPECT_EQ(atOuter.location.y, 4);
+    EXPECT_EQ(xy(atOuter.location), (XY{3, 4}));
     EXPECT_EQ(atHidden.count, 0) << "hidden views are not hit";
 
     // Outside the inner view the outer one is the deepest; the far edge belongs to no one.
@@ -129,8 +118,7 @@ TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoin
     pump();
     ASSERT_EQ(atOuter.count, 2);
     EXPECT_EQ(atOuter.view, outer);
-    EXPECT_EQ(atOuter.location.x, 50);
-    EXPECT_EQ(atOuter.location.y, 60);
+    EXPECT_EQ(xy(atOuter.location), (XY{50, 60}));
 }
 
 } // namespace

@@ -1,20 +1,51 @@
-// What the control tests share: a shown window of the headless display with the standard
-// handler, input posted at it and run through the event loop, and the commands that came out.
+// What the window, view and control tests share: a shown window of the headless display with the
+// standard handler, input posted at it and run through the event loop, the commands that came
+// out, the window's pixels, and geometry in a form whose failures print both sides.
 #pragma once
 
 #include "Display/Headless/HeadlessDisplay.h"
 #include "HIToolbox/Window.h"
 
 #include <Carbon/Carbon.h>
+#include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace ControlTests {
+
+using Edges = std::array<int, 4>; // top, left, bottom, right, as a QuickDraw Rect
+using XY = std::array<double, 2>;
+
+inline Edges edges(const Rect& r) {
+    return {r.top, r.left, r.bottom, r.right};
+}
+inline XY xy(const HIPoint& point) {
+    return {point.x, point.y};
+}
+
+// The window's content as 0xRRGGBB, row by row; width() of the row in *outWidth.
+inline std::vector<UInt32> windowPixels(WindowRef window, SInt32* outWidth = nullptr) {
+    SInt32 width = 0, height = 0;
+    MacPlatformTestCopyWindowPixels(window, nullptr, 0, &width, &height);
+    std::vector<UInt32> pixels(static_cast<size_t>(width * height));
+    EXPECT_EQ(
+        MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height),
+        noErr);
+    if (outWidth) {
+        *outWidth = width;
+    }
+    return pixels;
+}
+inline UInt32 windowPixel(WindowRef window, int x, int y) {
+    SInt32 width = 0;
+    std::vector<UInt32> pixels = windowPixels(window, &width);
+    return pixels.at(static_cast<size_t>(y * width + x));
+}
 
 inline OSStatus recordCommand(EventHandlerCallRef, EventRef event, void* userData) {
     HICommandExtended command{};
@@ -63,45 +94,45 @@ protected:
         EXPECT_EQ(HIViewFindByID(HIViewGetRoot(m_window), kHIViewWindowContentID, &view), noErr);
         return view;
     }
-    std::uint32_t windowID() const { return MacPlatform::Window::fromRef(m_window)->displayID(); }
+    static std::uint32_t idOf(WindowRef window) {
+        return MacPlatform::Window::fromRef(window)->displayID();
+    }
+    std::uint32_t windowID() const { return idOf(m_window); }
     static void pump() { RunCurrentEventLoop(0); }
     static void post(const Event& event) { MacPlatform::Display::Headless::postEvent(event); }
+    UInt32 pixel(int x, int y) const { return windowPixel(m_window, x, y); }
 
-    // The primary button going down or up at a point of the content.
-    void mouseButton(EventType type, int x, int y) const {
-        Event event;
-        event.type = type;
-        event.windowID = windowID();
-        event.button = MacPlatform::Display::kPrimaryButton;
-        event.clickCount = 1;
-        event.chord = type == EventType::MouseDown ? 1 : 0;
-        event.x = x;
-        event.y = y;
-        post(event);
+    // The primary button going down or up at a point of the window's content.
+    void mouseButton(EventType type, int x, int y, WindowRef window = nullptr) const {
+        post({.type = type,
+              .windowID = idOf(window ? window : m_window),
+              .x = x,
+              .y = y,
+              .button = MacPlatform::Display::kPrimaryButton,
+              .clickCount = 1,
+              .chord = type == EventType::MouseDown ? 1u : 0u});
     }
     void mouseMove(int x, int y, bool buttonDown = false) const {
-        Event event;
-        event.type = EventType::MouseMoved;
-        event.windowID = windowID();
-        event.chord = buttonDown ? 1 : 0;
-        event.x = x;
-        event.y = y;
-        post(event);
+        post({.type = EventType::MouseMoved,
+              .windowID = windowID(),
+              .x = x,
+              .y = y,
+              .chord = buttonDown ? 1u : 0u});
     }
     // A key going down in the window, typing `text` when given.
-    void key(Key which, UInt32 modifiers = 0, const std::string& text = {}) const {
-        Event event;
-        event.type = EventType::KeyDown;
-        event.windowID = windowID();
-        event.keyCode = which.code;
-        event.charCode = which.character;
-        event.modifiers = modifiers;
+    void key(Key which, UInt32 modifiers = 0, const std::string& text = {},
+             WindowRef window = nullptr) const {
+        Event event{.type = EventType::KeyDown,
+                    .windowID = idOf(window ? window : m_window),
+                    .modifiers = modifiers,
+                    .keyCode = which.code,
+                    .charCode = which.character};
         std::snprintf(event.text, sizeof event.text, "%s", text.c_str());
         post(event);
     }
-    void click(int x, int y) const {
-        mouseButton(EventType::MouseDown, x, y);
-        mouseButton(EventType::MouseUp, x, y);
+    void click(int x, int y, WindowRef window = nullptr) const {
+        mouseButton(EventType::MouseDown, x, y, window);
+        mouseButton(EventType::MouseUp, x, y, window);
         pump();
     }
     std::vector<UInt32> commandIDs() const {
@@ -129,9 +160,10 @@ inline HIViewRef createView(CFStringRef classID, short left, short top, short wi
     return reinterpret_cast<HIViewRef>(object);
 }
 
-// A plain view with the frame, shown, inside parent (which holds the only reference).
-inline HIViewRef addPlainView(HIViewRef parent, short left, short top, short width, short height) {
-    HIViewRef view = createView(kHIViewClassID, left, top, width, height);
+// A view of the class with the frame, shown, inside parent (which holds the only reference).
+inline HIViewRef addView(HIViewRef parent, short left, short top, short width, short height,
+                         CFStringRef classID = kHIViewClassID) {
+    HIViewRef view = createView(classID, left, top, width, height);
     EXPECT_EQ(HIViewAddSubview(parent, view), noErr);
     CFRelease(view);
     HIViewSetVisible(view, true);

@@ -1,17 +1,12 @@
 // The display's events, posted on the headless display, reach the window's handlers through the
 // event loop as the Carbon events and parameters the Mac would send.
-#include "Display/Headless/HeadlessDisplay.h"
-#include "HIToolbox/Window.h"
+#include "ControlTestHelpers.h"
 
-#include <Carbon/Carbon.h>
-#include <MacPlatformTesting.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <vector>
 
 namespace {
+
+using namespace ControlTests;
 
 // Every event a handler saw, kept until the test has read it.
 struct Received {
@@ -44,17 +39,10 @@ template <typename T> T param(EventRef event, EventParamName name, EventParamTyp
     return value;
 }
 
-using MacPlatform::Display::Event;
-using MacPlatform::Display::EventType;
-
-class DisplayEventTest : public ::testing::Test {
+class DisplayEventTest : public WindowFixture {
 protected:
     void SetUp() override {
-        Rect bounds{30, 20, 30 + 100, 20 + 200};
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &bounds,
-                                  &m_window),
-                  noErr);
-        ShowWindow(m_window);
+        WindowFixture::SetUp();
         static const EventTypeSpec types[] = {
             {kEventClassMouse, kEventMouseDown},
             {kEventClassMouse, kEventMouseUp},
@@ -70,54 +58,34 @@ protected:
         };
         InstallWindowEventHandler(m_window, keep, GetEventTypeCount(types), types, &m_received,
                                   nullptr);
-        pump();
     }
-    void TearDown() override {
-        if (m_window) {
-            DisposeWindow(m_window);
-        }
-    }
-
-    std::uint32_t windowID() const { return MacPlatform::Window::fromRef(m_window)->displayID(); }
-    static void post(const Event& event) { MacPlatform::Display::Headless::postEvent(event); }
-    static void pump() { RunCurrentEventLoop(0); }
-
-    Event event(EventType type) const {
-        Event made;
-        made.type = type;
-        made.windowID = windowID();
-        return made;
-    }
-    Event key(EventType type, int code, char character, UInt32 modifiers,
-              bool repeat = false) const {
-        Event made = event(type);
-        made.keyCode = code;
-        made.charCode = character;
-        made.modifiers = modifiers;
-        made.repeat = repeat;
-        return made;
+    Event keyEvent(EventType type, int code, char character, UInt32 modifiers,
+                   bool repeat = false) const {
+        return {.type = type,
+                .windowID = windowID(),
+                .modifiers = modifiers,
+                .keyCode = code,
+                .charCode = character,
+                .repeat = repeat};
     }
 
-    WindowRef m_window = nullptr;
     Received m_received;
 };
 
 TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
     Rect content = MacPlatform::Window::fromRef(m_window)->contentBounds();
-    int x = content.left, y = content.top;
-
-    Event down = event(EventType::MouseDown);
-    down.button = MacPlatform::Display::kPrimaryButton;
-    down.clickCount = 2;
-    down.chord = 1;
-    down.x = 12;
-    down.y = 7;
-    down.modifiers = shiftKey | cmdKey;
+    Event down{.type = EventType::MouseDown,
+               .windowID = windowID(),
+               .x = 12,
+               .y = 7,
+               .button = MacPlatform::Display::kPrimaryButton,
+               .clickCount = 2,
+               .chord = 1,
+               .modifiers = shiftKey | cmdKey};
     post(down);
     Event up = down;
     up.type = EventType::MouseUp;
     up.button = MacPlatform::Display::kSecondaryButton;
-    up.clickCount = 1;
     post(up);
     Event elsewhere = down;
     elsewhere.windowID = windowID() + 1000;
@@ -126,12 +94,10 @@ TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
 
     auto downs = m_received.ofKind(kEventClassMouse, kEventMouseDown);
     ASSERT_EQ(downs.size(), 1u);
-    HIPoint local = param<HIPoint>(downs[0], kEventParamWindowMouseLocation, typeHIPoint);
-    EXPECT_EQ(local.x, 12);
-    EXPECT_EQ(local.y, 7);
-    HIPoint global = param<HIPoint>(downs[0], kEventParamMouseLocation, typeHIPoint);
-    EXPECT_EQ(global.x, x + 12);
-    EXPECT_EQ(global.y, y + 7);
+    EXPECT_EQ(xy(param<HIPoint>(downs[0], kEventParamWindowMouseLocation, typeHIPoint)),
+              (XY{12, 7}));
+    EXPECT_EQ(xy(param<HIPoint>(downs[0], kEventParamMouseLocation, typeHIPoint)),
+              (XY{content.left + 12.0, content.top + 7.0}));
     EXPECT_EQ(param<UInt32>(downs[0], kEventParamKeyModifiers, typeUInt32),
               static_cast<UInt32>(shiftKey | cmdKey));
     EXPECT_EQ(param<EventMouseButton>(downs[0], kEventParamMouseButton, typeMouseButton),
@@ -143,29 +109,28 @@ TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
     EXPECT_EQ(param<EventMouseButton>(ups[0], kEventParamMouseButton, typeMouseButton),
               kEventMouseButtonSecondary);
 
-    Event motion = event(EventType::MouseMoved);
-    motion.x = 40;
-    motion.y = 50;
-    motion.deltaX = 3;
-    motion.deltaY = -4;
+    Event motion{.type = EventType::MouseMoved,
+                 .windowID = windowID(),
+                 .x = 40,
+                 .y = 50,
+                 .deltaX = 3,
+                 .deltaY = -4};
     post(motion);
     motion.chord = 1;
     post(motion);
-    Event wheel = event(EventType::MouseWheel);
-    wheel.deltaX = -2;
-    wheel.deltaY = 3;
-    wheel.x = 5;
-    wheel.y = 6;
-    post(wheel);
+    post({.type = EventType::MouseWheel,
+          .windowID = windowID(),
+          .x = 5,
+          .y = 6,
+          .deltaX = -2,
+          .deltaY = 3});
     pump();
 
     auto moved = m_received.ofKind(kEventClassMouse, kEventMouseMoved);
     auto dragged = m_received.ofKind(kEventClassMouse, kEventMouseDragged);
     ASSERT_EQ(moved.size(), 1u);
     ASSERT_EQ(dragged.size(), 1u);
-    HIPoint delta = param<HIPoint>(moved[0], kEventParamMouseDelta, typeHIPoint);
-    EXPECT_EQ(delta.x, 3);
-    EXPECT_EQ(delta.y, -4);
+    EXPECT_EQ(xy(param<HIPoint>(moved[0], kEventParamMouseDelta, typeHIPoint)), (XY{3, -4}));
     EXPECT_EQ(param<HIPoint>(dragged[0], kEventParamWindowMouseLocation, typeHIPoint).x, 40);
     EXPECT_EQ(param<UInt32>(dragged[0], kEventParamMouseChord, typeUInt32), 1u);
 
@@ -181,19 +146,19 @@ TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
 }
 
 TEST_F(DisplayEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
-    post(key(EventType::KeyDown, 0x00, 'a', 0));
-    post(key(EventType::KeyDown, 0x00, 'A', shiftKey, true));
-    post(key(EventType::KeyUp, 0x00, 'a', 0));
-    post(key(EventType::KeyDown, 0x12, '!', shiftKey | rightShiftKey));
-    post(key(EventType::KeyDown, 0x24, 0x0D, 0));
-    post(key(EventType::KeyDown, 0x7B, 0x1C, controlKey | optionKey));
-    Event modifiers = event(EventType::ModifiersChanged);
-    modifiers.modifiers = shiftKey | alphaLock;
-    post(modifiers);
+    post(keyEvent(EventType::KeyDown, 0x00, 'a', 0));
+    post(keyEvent(EventType::KeyDown, 0x00, 'A', shiftKey, true));
+    post(keyEvent(EventType::KeyUp, 0x00, 'a', 0));
+    post(keyEvent(EventType::KeyDown, 0x12, '!', shiftKey | rightShiftKey));
+    post(keyEvent(EventType::KeyDown, 0x24, 0x0D, 0));
+    post(keyEvent(EventType::KeyDown, 0x7B, 0x1C, controlKey | optionKey));
+    post({.type = EventType::ModifiersChanged,
+          .windowID = windowID(),
+          .modifiers = shiftKey | alphaLock});
     // A key the Mac keyboard lacks goes nowhere.
-    post(key(EventType::KeyDown, -1, 0, 0));
+    post(keyEvent(EventType::KeyDown, -1, 0, 0));
     // No window named: the front window gets it.
-    Event loose = key(EventType::KeyDown, 0x35, 0x1B, 0);
+    Event loose = keyEvent(EventType::KeyDown, 0x35, 0x1B, 0);
     loose.windowID = 0;
     post(loose);
     pump();
@@ -231,8 +196,7 @@ TEST_F(DisplayEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
 }
 
 TEST_F(DisplayEventTest, ResizeExposeAndCloseReachTheWindow) {
-    MacPlatform::Window* window = MacPlatform::Window::fromRef(m_window);
-    CGContextRef context = window->context();
+    CGContextRef context = MacPlatform::Window::fromRef(m_window)->context();
     ASSERT_TRUE(MacPlatform::Display::Headless::resizeWindow(windowID(), 260, 140));
     pump();
 
@@ -242,27 +206,22 @@ TEST_F(DisplayEventTest, ResizeExposeAndCloseReachTheWindow) {
     Rect previous = param<Rect>(changes.back(), kEventParamPreviousBounds, typeQDRectangle);
     EXPECT_EQ(current.right - current.left, 260);
     EXPECT_EQ(current.bottom - current.top, 140);
-    EXPECT_EQ(previous.right - previous.left, 200);
-    EXPECT_EQ(previous.bottom - previous.top, 100);
+    EXPECT_EQ(previous.right - previous.left, 300);
+    EXPECT_EQ(previous.bottom - previous.top, 200);
     Rect port;
-    GetWindowPortBounds(m_window, &port);
-    EXPECT_EQ(port.right, 260);
-    EXPECT_EQ(port.bottom, 140);
+    EXPECT_EQ(edges(*GetWindowPortBounds(m_window, &port)), (Edges{0, 0, 140, 260}));
 
     // The same context now draws on the larger surface.
-    EXPECT_EQ(window->context(), context);
+    EXPECT_EQ(MacPlatform::Window::fromRef(m_window)->context(), context);
     CGContextSetRGBFillColor(context, 0, 0, 1, 1);
     CGContextFillRect(context, CGRectMake(250, 130, 10, 10));
-    SInt32 width = 0, height = 0;
-    std::vector<UInt32> pixels(260 * 140);
-    ASSERT_EQ(
-        MacPlatformTestCopyWindowPixels(m_window, pixels.data(), pixels.size(), &width, &height),
-        noErr);
+    std::vector<UInt32> pixels = windowPixels(m_window);
+    ASSERT_EQ(pixels.size(), 260u * 140u);
     EXPECT_EQ(pixels.back(), 0x0000FFu);
     EXPECT_EQ(pixels[0], 0xFFFFFFu);
 
     // What the draw handler leaves in the surface is shown.
-    post(event(EventType::WindowExposed));
+    post({.type = EventType::WindowExposed, .windowID = windowID()});
     pump();
     EXPECT_FALSE(m_received.ofKind(kEventClassWindow, kEventWindowDrawContent).empty());
     auto shown = MacPlatform::Display::Headless::windowState(windowID());
@@ -271,7 +230,7 @@ TEST_F(DisplayEventTest, ResizeExposeAndCloseReachTheWindow) {
     EXPECT_EQ(shown->screen.back(), 0x0000FFu);
 
     // The close box: the standard handler disposes of the window.
-    post(event(EventType::WindowClose));
+    post({.type = EventType::WindowClose, .windowID = windowID()});
     pump();
     EXPECT_EQ(GetWindowEventTarget(m_window), nullptr);
     m_window = nullptr;

@@ -1,10 +1,72 @@
+// The event loop: sleeping until a timer is due, timers' schedules and removal, quitting, modal
+// sessions, and signals that wake the loop to run their actions on the main thread.
 #include <Carbon/CarbonEvents.h>
+#include <Carbon/MacPlatformSignals.h>
+#include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+#include <vector>
 
 namespace {
+
+// Removes the timers a test installed, whatever way the test ends.
+struct Timers {
+    std::vector<EventLoopTimerRef> refs;
+    ~Timers() {
+        for (EventLoopTimerRef ref : refs) {
+            RemoveEventLoopTimer(ref);
+        }
+    }
+    EventLoopTimerRef add(EventTimerInterval delay, EventTimerInterval interval,
+                          EventLoopTimerProcPtr proc, void* data = nullptr) {
+        EventLoopTimerRef ref = nullptr;
+        EXPECT_EQ(InstallEventLoopTimer(GetMainEventLoop(), delay, interval,
+                                        NewEventLoopTimerUPP(proc), data, &ref),
+                  noErr);
+        refs.push_back(ref);
+        return ref;
+    }
+    // Ends a loop that a broken timer or signal would otherwise leave running.
+    void addSafetyStop() {
+        add(5.0, 0, [](EventLoopTimerRef, void*) {
+            ADD_FAILURE() << "the loop was not quit in time";
+            QuitApplicationEventLoop();
+        });
+    }
+};
+
+struct FireLog {
+    std::vector<EventTime> times;
+    std::size_t quitAfter = 0;
+    int depth = 0;
+    int maxDepth = 0;
+    bool nestOnFirstCall = false;
+};
+
+void logFire(EventLoopTimerRef, void* data) {
+    auto* log = static_cast<FireLog*>(data);
+    log->times.push_back(GetCurrentEventTime());
+    ++log->depth;
+    log->maxDepth = std::max(log->maxDepth, log->depth);
+    if (log->nestOnFirstCall && log->times.size() == 1) {
+        EXPECT_EQ(RunCurrentEventLoop(0.06), eventLoopTimedOutErr);
+    }
+    --log->depth;
+    if (log->times.size() == log->quitAfter) {
+        QuitApplicationEventLoop();
+    }
+}
+
+void countFire(EventLoopTimerRef, void* data) {
+    ++*static_cast<int*>(data);
+}
 
 struct ThreadUsage {
     double cpuSeconds;
@@ -18,48 +80,212 @@ ThreadUsage threadUsage() {
     return {seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_nvcsw};
 }
 
-void quitLoop(EventLoopTimerRef, void*) {
+} // namespace
+
+TEST(EventLoop, SleepsUntilTheNextTimerIsDueAndTimesOutOrIsQuit) {
+    EXPECT_EQ(GetCurrentEventLoop(), GetMainEventLoop());
+    Timers timers;
+    timers.add(0.3, 0, [](EventLoopTimerRef, void*) { QuitApplicationEventLoop(); });
+    EventTime start = GetCurrentEventTime();
+    ThreadUsage before = threadUsage();
+    RunApplicationEventLoop();
+    ThreadUsage after = threadUsage();
+    EXPECT_GE(GetCurrentEventTime() - start, 0.3);
+    // A loop that polled every millisecond would switch out about 300 times here.
+    EXPECT_LT(after.voluntarySwitches - before.voluntarySwitches, 30);
+    EXPECT_LT(after.cpuSeconds - before.cpuSeconds, 0.1);
+
+    start = GetCurrentEventTime();
+    EXPECT_EQ(RunCurrentEventLoop(0.02), eventLoopTimedOutErr);
+    EXPECT_GE(GetCurrentEventTime() - start, 0.02);
+    timers.add(0.001, 0, [](EventLoopTimerRef, void*) {
+        EXPECT_EQ(QuitEventLoop(GetCurrentEventLoop()), noErr);
+    });
+    EXPECT_EQ(RunCurrentEventLoop(kEventDurationForever), eventLoopQuitErr);
+    int unused = 0;
+    EXPECT_EQ(QuitEventLoop(reinterpret_cast<EventLoopRef>(&unused)), paramErr);
+    EXPECT_EQ(RunCurrentEventLoop(0.0 / 0.0), paramErr);
+}
+
+TEST(EventLoopTimer, FirstFiresAfterTheDelayThenKeepsTheInterval) {
+    Timers timers;
+    timers.addSafetyStop();
+    FireLog log;
+    log.quitAfter = 4;
+    EventTime start = GetCurrentEventTime();
+    timers.add(0.030, 0.020, logFire, &log);
+    RunApplicationEventLoop();
+
+    ASSERT_EQ(log.times.size(), 4u);
+    for (std::size_t i = 0; i < log.times.size(); ++i) {
+        // Never early; how late depends on the machine's load, so only a loose upper bound.
+        EXPECT_GE(log.times[i] - start, 0.030 + 0.020 * static_cast<double>(i) - 1e-4) << i;
+    }
+    EXPECT_LT(log.times.back() - start, 2.0);
+}
+
+TEST(EventLoopTimer, NeverReentersItsOwnCallback) {
+    Timers timers;
+    timers.addSafetyStop();
+    FireLog outer;
+    outer.quitAfter = 3;
+    outer.nestOnFirstCall = true;
+    struct Other {
+        const FireLog* outer;
+        int firesInsideOuter = 0;
+    } other{&outer};
+    timers.add(0.005, 0.005, logFire, &outer);
+    timers.add(
+        0.010, 0.005,
+        [](EventLoopTimerRef, void* data) {
+            auto* self = static_cast<Other*>(data);
+            self->firesInsideOuter += self->outer->depth > 0;
+        },
+        &other);
+    RunApplicationEventLoop();
+
+    EXPECT_EQ(outer.times.size(), 3u);
+    EXPECT_EQ(outer.maxDepth, 1);
+    // The loop nested in the first callback did run, and fired the other timer.
+    EXPECT_GT(other.firesInsideOuter, 0);
+}
+
+TEST(EventLoopTimer, QuittingFromATimerAndRunningTheLoopAgain) {
+    Timers timers;
+    timers.addSafetyStop();
+    FireLog periodic;
+    periodic.quitAfter = 2;
+    int oneShotFires = 0;
+    timers.add(0.005, 0.010, logFire, &periodic);
+    timers.add(0.001, 0, countFire, &oneShotFires);
+    RunApplicationEventLoop();
+    EXPECT_EQ(periodic.times.size(), 2u);
+
+    // A quit asked for between two runs does not end the next one.
+    QuitApplicationEventLoop();
+    periodic.quitAfter = 4;
+    RunApplicationEventLoop();
+    EXPECT_EQ(periodic.times.size(), 4u);
+    EXPECT_EQ(oneShotFires, 1);
+}
+
+TEST(EventLoopTimer, OneShotRearmRemoveModalWaitAndBadArguments) {
+    Timers timers;
+    int fires = 0;
+    EventLoopTimerRef oneShot = timers.add(0.002, 0, countFire, &fires);
+    int neverFires = 0;
+    timers.add(kEventDurationForever, 0.001, countFire, &neverFires);
+    EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
+    EXPECT_EQ(fires, 1);
+
+    ASSERT_EQ(SetEventLoopTimerNextFireTime(oneShot, 0.002), noErr);
+    EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
+    EXPECT_EQ(fires, 2);
+    EXPECT_EQ(neverFires, 0);
+
+    int selfRemovals = 0;
+    timers.add(
+        0.001, 0.001,
+        [](EventLoopTimerRef self, void* data) {
+            ++*static_cast<int*>(data);
+            EXPECT_EQ(RemoveEventLoopTimer(self), noErr);
+            EXPECT_EQ(RemoveEventLoopTimer(self), paramErr);
+        },
+        &selfRemovals);
+    EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
+    EXPECT_EQ(selfRemovals, 1);
+
+    // Timers wait while a modal alert is open.
+    int periodic = 0;
+    timers.add(0.001, 0.002, countFire, &periodic);
+    MacPlatformTestBeginModalSession();
+    EXPECT_EQ(RunCurrentEventLoop(0.04), eventLoopTimedOutErr);
+    EXPECT_EQ(periodic, 0);
+    MacPlatformTestEndModalSession();
+    EXPECT_EQ(RunCurrentEventLoop(0.04), eventLoopTimedOutErr);
+    EXPECT_GT(periodic, 0);
+
+    EventLoopTimerRef ignored = nullptr;
+    int unused = 0;
+    EventLoopRef otherLoop = reinterpret_cast<EventLoopRef>(&unused);
+    EXPECT_EQ(InstallEventLoopTimer(otherLoop, 1, 1, countFire, nullptr, &ignored), paramErr);
+    EXPECT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 1, 1, nullptr, nullptr, &ignored),
+              paramErr);
+    EXPECT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 0.0 / 0.0, 1, countFire, nullptr, &ignored),
+              paramErr);
+    EXPECT_EQ(SetEventLoopTimerNextFireTime(nullptr, 1), paramErr);
+    EXPECT_EQ(SetEventLoopTimerNextFireTime(reinterpret_cast<EventLoopTimerRef>(&unused), 1),
+              paramErr);
+    EXPECT_EQ(RemoveEventLoopTimer(nullptr), paramErr);
+}
+
+namespace {
+
+int g_runs = 0;
+int g_lastSignal = 0;
+std::thread::id g_ranOn;
+
+void recordAndQuit(int signalNumber) {
+    ++g_runs;
+    g_lastSignal = signalNumber;
+    g_ranOn = std::this_thread::get_id();
     QuitApplicationEventLoop();
 }
 
 } // namespace
 
-TEST(EventLoop, SleepsUntilTheNextTimerIsDue) {
-    EventLoopTimerRef timer = nullptr;
-    ASSERT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 0.3, 0, quitLoop, nullptr, &timer), noErr);
-    EventTime start = GetCurrentEventTime();
-    ThreadUsage before = threadUsage();
-    RunApplicationEventLoop();
-    ThreadUsage after = threadUsage();
-    EventTime elapsed = GetCurrentEventTime() - start;
-    RemoveEventLoopTimer(timer);
+class MainThreadSignalWake : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { MacPlatformTestUseDisplayWait(GetParam()); }
+    void TearDown() override {
+        MacPlatformTestUseDisplayWait(false);
+        InstallMainThreadSignalAction(SIGTERM, nullptr);
+    }
+};
 
-    EXPECT_GE(elapsed, 0.3);
-    // A loop that polled every millisecond would switch out about 300 times here.
-    EXPECT_LT(after.voluntarySwitches - before.voluntarySwitches, 30);
-    EXPECT_LT(after.cpuSeconds - before.cpuSeconds, 0.1);
+INSTANTIATE_TEST_SUITE_P(OwnWaitAndDisplayWait, MainThreadSignalWake, ::testing::Bool());
+
+TEST_P(MainThreadSignalWake, SigtermWakesTheLoopAndRunsTheActionOnceOnTheMainThread) {
+    ASSERT_EQ(InstallMainThreadSignalAction(SIGTERM, recordAndQuit), noErr);
+    Timers timers;
+    timers.addSafetyStop();
+    g_runs = 0;
+
+    // Sent while the loop sleeps with nothing due for seconds: only the signal can wake it.
+    std::thread sender([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(getpid(), SIGTERM);
+    });
+    EventTime start = GetCurrentEventTime();
+    RunApplicationEventLoop();
+    EventTime elapsed = GetCurrentEventTime() - start;
+    sender.join();
+
+    EXPECT_EQ(g_runs, 1);
+    EXPECT_EQ(g_lastSignal, SIGTERM);
+    EXPECT_EQ(g_ranOn, std::this_thread::get_id());
+    EXPECT_LT(elapsed, 2.0);
+
+    // Signals that arrive before the loop runs wait for it, and two of them run the action once.
+    g_runs = 0;
+    raise(SIGTERM);
+    raise(SIGTERM);
+    EXPECT_EQ(g_runs, 0);
+    EXPECT_EQ(RunCurrentEventLoop(1.0), eventLoopQuitErr);
+    EXPECT_EQ(g_runs, 1);
 }
 
-TEST(EventLoop, RunCurrentEventLoopTimesOutOrIsQuit) {
-    EXPECT_NE(GetMainEventLoop(), nullptr);
-    EXPECT_EQ(GetCurrentEventLoop(), GetMainEventLoop());
+TEST(MainThreadSignalAction, NullRestoresTheDefaultAndBadSignalsAreRefused) {
+    ASSERT_EQ(InstallMainThreadSignalAction(SIGUSR1, recordAndQuit), noErr);
+    struct sigaction current {};
+    sigaction(SIGUSR1, nullptr, &current);
+    EXPECT_NE(current.sa_handler, SIG_DFL);
 
-    EventTime start = GetCurrentEventTime();
-    EXPECT_EQ(RunCurrentEventLoop(0.02), eventLoopTimedOutErr);
-    EXPECT_GE(GetCurrentEventTime() - start, 0.02);
+    ASSERT_EQ(InstallMainThreadSignalAction(SIGUSR1, nullptr), noErr);
+    sigaction(SIGUSR1, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_DFL);
 
-    EventLoopTimerRef timer = nullptr;
-    ASSERT_EQ(InstallEventLoopTimer(
-                  GetMainEventLoop(), 0.001, 0,
-                  [](EventLoopTimerRef, void*) {
-                      EXPECT_EQ(QuitEventLoop(GetCurrentEventLoop()), noErr);
-                  },
-                  nullptr, &timer),
-              noErr);
-    EXPECT_EQ(RunCurrentEventLoop(kEventDurationForever), eventLoopQuitErr);
-    RemoveEventLoopTimer(timer);
-
-    int unused = 0;
-    EXPECT_EQ(QuitEventLoop(reinterpret_cast<EventLoopRef>(&unused)), paramErr);
-    EXPECT_EQ(RunCurrentEventLoop(0.0 / 0.0), paramErr);
+    for (int refused : {SIGKILL, SIGSTOP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, 0, -1, NSIG, 1000}) {
+        EXPECT_EQ(InstallMainThreadSignalAction(refused, recordAndQuit), paramErr) << refused;
+    }
 }

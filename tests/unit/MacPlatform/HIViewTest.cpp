@@ -5,7 +5,6 @@
 
 #include <Carbon/Carbon.h>
 #include <Carbon/HIView.h>
-#include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
 
@@ -86,32 +85,18 @@ protected:
         g_fillers.clear();
     }
 
-    static HIViewRef make(CFStringRef classID, short left, short top, short width, short height) {
-        return ControlTests::createView(classID, left, top, width, height);
-    }
     // A shown filler view that only `parent` holds.
     static Filler* addFiller(HIViewRef parent, Colour colour, short left, short top, short width,
                              short height, HIViewRef* outView = nullptr) {
-        HIViewRef view = make(CFSTR("test.hiview.filler"), left, top, width, height);
-        Filler* filler = g_fillers.back().get();
-        filler->colour = colour;
-        EXPECT_EQ(HIViewAddSubview(parent, view), noErr);
-        CFRelease(view);
-        HIViewSetVisible(view, true);
+        HIViewRef view =
+            ControlTests::addView(parent, left, top, width, height, CFSTR("test.hiview.filler"));
+        g_fillers.back()->colour = colour;
         if (outView) {
             *outView = view;
         }
-        return filler;
+        return g_fillers.back().get();
     }
-
-    UInt32 pixel(int x, int y) const {
-        SInt32 width = 0, height = 0;
-        std::vector<UInt32> pixels(80 * 60);
-        EXPECT_EQ(MacPlatformTestCopyWindowPixels(m_window, pixels.data(), pixels.size(), &width,
-                                                  &height),
-                  noErr);
-        return pixels[static_cast<size_t>(y * width + x)];
-    }
+    UInt32 pixel(int x, int y) const { return ControlTests::windowPixel(m_window, x, y); }
 
     static HIObjectClassRef s_class;
     WindowRef m_window = nullptr;
@@ -122,19 +107,15 @@ HIObjectClassRef HIViewTest::s_class = nullptr;
 TEST_F(HIViewTest, TreeKeepsItsViewsAndPassesEventsUpToTheWindow) {
     HIViewRef root = HIViewGetRoot(m_window);
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(HIViewGetRoot(m_window), root);
     EXPECT_TRUE(HIViewIsVisible(root));
     EXPECT_EQ(HIViewGetWindow(root), m_window);
     HIRect frame;
     ASSERT_EQ(HIViewGetFrame(root, &frame), noErr);
-    EXPECT_EQ(frame.size.width, 80);
-    EXPECT_EQ(frame.size.height, 60);
+    EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 80, 60)));
 
-    HIViewRef outer = make(kHIViewClassID, 5, 6, 30, 20);
+    HIViewRef outer = ControlTests::createView(kHIViewClassID, 5, 6, 30, 20);
     ASSERT_EQ(HIViewGetFrame(outer, &frame), noErr);
-    EXPECT_EQ(frame.origin.x, 5);
-    EXPECT_EQ(frame.origin.y, 6);
-    EXPECT_EQ(frame.size.width, 30);
+    EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(5, 6, 30, 20)));
     // Views start hidden.
     EXPECT_FALSE(HIViewIsVisible(outer));
     EXPECT_EQ(HIViewGetWindow(outer), nullptr);
@@ -227,8 +208,7 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     RunCurrentEventLoop(0);
     HIRect rootFrame;
     HIViewGetFrame(root, &rootFrame);
-    EXPECT_EQ(rootFrame.size.width, 120);
-    EXPECT_EQ(rootFrame.size.height, 90);
+    EXPECT_TRUE(CGRectEqualToRect(rootFrame, CGRectMake(0, 0, 120, 90)));
     EXPECT_EQ(back->contexts.size(), 4u);
     EXPECT_EQ(back->contexts[3], context);
 

@@ -3,7 +3,7 @@
 // manager keeps and receives the requests that a window manager would act on.
 #include <ApplicationServices/Processes.h>
 
-#include "ProcessFixture.h"
+#include "ProcessTestHelpers.h"
 #include "Processes/ProcessVisibility.h"
 
 #include <X11/Xatom.h>
@@ -11,8 +11,8 @@
 #include <X11/Xutil.h>
 
 #include <fcntl.h>
-#include <poll.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -22,7 +22,7 @@ using namespace ProcessTesting;
 
 namespace {
 
-class ProcessEWMHTest : public ProcessFixture {
+class ProcessEWMHTest : public SleeperFixture {
 protected:
     void SetUp() override {
         if (const char* display = std::getenv("DISPLAY")) {
@@ -31,38 +31,26 @@ protected:
         if (access("/usr/bin/Xvfb", X_OK) != 0) {
             GTEST_SKIP() << "Xvfb is not installed";
         }
-        // The server picks a free display itself and reports its number, so that tests
-        // running side by side never share one.
+        // The server picks a free display itself and writes its number into the pipe, so that
+        // tests running side by side never share one. Should it fail, the pipe ends empty.
         int ends[2];
         ASSERT_EQ(0, pipe2(ends, O_CLOEXEC));
         pid_t server = fork();
         if (server == 0) {
-            // dup2 onto itself would keep close-on-exec.
-            if (ends[1] == 3) {
-                fcntl(3, F_SETFD, 0);
-            } else {
-                dup2(ends[1], 3);
-            }
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                  "320x240x24", static_cast<char*>(nullptr));
+            fcntl(ends[1], F_SETFD, 0);
+            std::string fd = std::to_string(ends[1]);
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen",
+                  "0", "320x240x24", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(ends[1]);
         track(server);
         m_server = server;
-        std::string number;
-        pollfd ready{ends[0], POLLIN, 0};
-        while (number.find('\n') == std::string::npos && poll(&ready, 1, 10000) == 1) {
-            char buffer[16];
-            ssize_t got = read(ends[0], buffer, sizeof buffer);
-            if (got <= 0) {
-                break;
-            }
-            number.append(buffer, static_cast<std::size_t>(got));
-        }
-        close(ends[0]);
-        ASSERT_NE(std::string::npos, number.find('\n')) << "the X server reported no display";
-        std::string name = ":" + number.substr(0, number.find('\n'));
+        FILE* reported = fdopen(ends[0], "r");
+        int number = -1;
+        ASSERT_EQ(1, std::fscanf(reported, "%d", &number)) << "the X server reported no display";
+        std::fclose(reported);
+        std::string name = ":" + std::to_string(number);
         m_display = XOpenDisplay(name.c_str());
         setenv("DISPLAY", name.c_str(), 1);
         ASSERT_NE(nullptr, m_display) << "no private X server came up";
@@ -84,7 +72,7 @@ protected:
         } else {
             unsetenv("DISPLAY");
         }
-        ProcessFixture::TearDown();
+        SleeperFixture::TearDown();
     }
 
     Atom atom(const char* name) { return XInternAtom(m_display, name, False); }
@@ -120,27 +108,10 @@ protected:
         return window;
     }
 
-    std::string hostName() {
+    static std::string hostName() {
         char host[256] = {};
         gethostname(host, sizeof host - 1);
         return host;
-    }
-
-    pid_t startSleeper() {
-        pid_t pid = fork();
-        if (pid == 0) {
-            std::string sleeper = helperPath("gw-test-sleeper");
-            execl(sleeper.c_str(), sleeper.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        track(pid);
-        return pid;
-    }
-
-    ProcessSerialNumber serialNumberOf(pid_t pid) {
-        ProcessSerialNumber psn{0, 0};
-        EXPECT_EQ(noErr, GetProcessForPID(pid, &psn));
-        return psn;
     }
 
     // The requests that reached the window manager, in order.

@@ -1,7 +1,7 @@
 // The front process and hiding and showing processes on a system without an X display.
 #include <ApplicationServices/Processes.h>
 
-#include "ProcessFixture.h"
+#include "ProcessTestHelpers.h"
 #include "Processes/ProcessVisibility.h"
 
 #include <cstdlib>
@@ -33,7 +33,7 @@ bool same(const ProcessSerialNumber& a, const ProcessSerialNumber& b) {
     return a.highLongOfPSN == b.highLongOfPSN && a.lowLongOfPSN == b.lowLongOfPSN;
 }
 
-class ProcessFrontTest : public ProcessFixture {
+class ProcessFrontTest : public SleeperFixture {
 protected:
     void SetUp() override {
         if (const char* display = std::getenv("DISPLAY")) {
@@ -53,22 +53,7 @@ protected:
         if (m_display) {
             setenv("DISPLAY", m_display->c_str(), 1);
         }
-        ProcessFixture::TearDown();
-    }
-
-    // A child that sleeps until killed, with its serial number.
-    ProcessSerialNumber startChild(pid_t* pidOut) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            std::string sleeper = helperPath("gw-test-sleeper");
-            execl(sleeper.c_str(), sleeper.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        track(pid);
-        *pidOut = pid;
-        ProcessSerialNumber psn{0, 0};
-        EXPECT_EQ(noErr, GetProcessForPID(pid, &psn));
-        return psn;
+        SleeperFixture::TearDown();
     }
 
     ProcessSerialNumber m_self{0, 0};
@@ -76,8 +61,8 @@ protected:
 };
 
 TEST_F(ProcessFrontTest, FrontProcessIsRecordedWhileItLives) {
-    pid_t pid = 0;
-    ProcessSerialNumber child = startChild(&pid);
+    pid_t pid = startSleeper();
+    ProcessSerialNumber child = serialNumberOf(pid);
     ProcessSerialNumber front{0, 0};
 
     ASSERT_EQ(noErr, SetFrontProcess(&child));
@@ -118,8 +103,7 @@ TEST_F(ProcessFrontTest, OwnWindowsFollowShowHideAndFront) {
 }
 
 TEST_F(ProcessFrontTest, OtherProcessesCannotBeHiddenWithoutADisplay) {
-    pid_t pid = 0;
-    ProcessSerialNumber child = startChild(&pid);
+    ProcessSerialNumber child = serialNumberOf(startSleeper());
     EXPECT_EQ(unimpErr, ShowHideProcess(&child, false));
     EXPECT_TRUE(IsProcessVisible(&child));
 

@@ -1,7 +1,7 @@
 // The Process Manager over /proc: serial numbers, the process list and process information.
 #include <ApplicationServices/Processes.h>
 
-#include "ProcessFixture.h"
+#include "ProcessTestHelpers.h"
 #include "TestSupport.h"
 
 #include <sys/syscall.h>
@@ -15,36 +15,7 @@ using namespace ProcessTesting;
 
 namespace {
 
-class ProcessManagerTest : public ProcessFixture {
-protected:
-    // A child of this test that sleeps until it is killed.
-    pid_t startSleeper(const std::string& program = helperPath("gw-test-sleeper")) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        track(pid);
-        // Until exec has happened the child still looks like this test program.
-        EXPECT_TRUE(waitFor([&] {
-            char target[4096] = {};
-            std::string link = "/proc/" + std::to_string(pid) + "/exe";
-            ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-            return length > 0 && std::string(target, static_cast<std::size_t>(length)) == program;
-        }));
-        return pid;
-    }
-
-    ProcessSerialNumber serialNumberOf(pid_t pid) {
-        ProcessSerialNumber psn{0, 0};
-        EXPECT_EQ(noErr, GetProcessForPID(pid, &psn));
-        return psn;
-    }
-};
-
-std::string pascalText(const unsigned char* text) {
-    return std::string(reinterpret_cast<const char*>(text + 1), text[0]);
-}
+using ProcessManagerTest = SleeperFixture;
 
 TEST_F(ProcessManagerTest, CurrentProcessCarriesStartTimeAndPid) {
     ProcessSerialNumber self{0, 0};
@@ -201,8 +172,17 @@ TEST_F(ProcessManagerTest, ZombiesAndEndedProcessesAreNotFound) {
     }
 }
 
-TEST_F(ProcessManagerTest, ProcessListIsInPidOrderAndHoldsOurProcesses) {
+TEST_F(ProcessManagerTest, ProcessListIsInPidOrderAndHoldsOurProcessesButNoThreads) {
     pid_t child = startSleeper();
+    std::atomic<pid_t> tid{0};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        tid = static_cast<pid_t>(syscall(SYS_gettid));
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    ASSERT_TRUE(waitFor([&] { return tid != 0; }));
     std::vector<UInt32> pids;
     ProcessSerialNumber walk{0, kNoProcess};
     OSErr status;
@@ -216,34 +196,14 @@ TEST_F(ProcessManagerTest, ProcessListIsInPidOrderAndHoldsOurProcesses) {
     EXPECT_TRUE(std::is_sorted(pids.begin(), pids.end()));
     EXPECT_EQ(1, std::count(pids.begin(), pids.end(), static_cast<UInt32>(getpid())));
     EXPECT_EQ(1, std::count(pids.begin(), pids.end(), static_cast<UInt32>(child)));
-    // Kernel threads are no applications.
+    // Kernel threads are no applications, and threads are no processes.
     EXPECT_EQ(0, std::count(pids.begin(), pids.end(), 2u));
-}
-
-TEST_F(ProcessManagerTest, ThreadsAreNotProcesses) {
-    std::atomic<pid_t> tid{0};
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        tid = static_cast<pid_t>(syscall(SYS_gettid));
-        while (!done) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
-    ASSERT_TRUE(waitFor([&] { return tid != 0; }));
     ProcessSerialNumber psn{0, 0};
     EXPECT_EQ(procNotFound, GetProcessForPID(tid, &psn));
     EXPECT_NE(-1, MacPlatformGetParentPID(tid));
+    EXPECT_EQ(getppid(), MacPlatformGetParentPID(getpid()));
     done = true;
     worker.join();
-}
-
-TEST_F(ProcessManagerTest, ParentPidsComeFromProc) {
-    pid_t child = startSleeper();
-    EXPECT_EQ(getpid(), MacPlatformGetParentPID(child));
-    EXPECT_EQ(getppid(), MacPlatformGetParentPID(getpid()));
-    EXPECT_EQ(-1, MacPlatformGetParentPID(0));
-    EXPECT_EQ(-1, MacPlatformGetParentPID(-5));
-    EXPECT_EQ(-1, MacPlatformGetParentPID(0x3FFFFFFF));
 }
 
 TEST_F(ProcessManagerTest, KillProcessAsksTheProcessToQuit) {
@@ -281,6 +241,9 @@ TEST_F(ProcessManagerTest, BadArgumentsGiveErrors) {
     ProcessSerialNumber huge{1, 0xFFFFFFFFu};
     EXPECT_EQ(procNotFound, GetProcessInformation(&huge, &info));
     EXPECT_EQ(paramErr, GetNextProcess(&huge));
+    for (pid_t bad : {0, -5, 0x3FFFFFFF}) {
+        EXPECT_EQ(-1, MacPlatformGetParentPID(bad)) << bad;
+    }
 }
 
 } // namespace

@@ -1,9 +1,12 @@
-// Windows built from a nib, and the nib's key equivalents typed into them.
+// Nib files in the main bundle: references to them, their objects looked up by name and kind,
+// the menu bar and windows built from them, and the nib's key equivalents typed into a window.
 #include "ControlTestHelpers.h"
 #include "HIToolbox/Menu.h"
+#include "HIToolbox/Nib.h"
 #include "TestSupport.h"
 
-#include <MacPlatformTesting.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -17,8 +20,7 @@ class WindowFromNibTest : public ControlTests::WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        TestSupport::writeFile(m_dir / "Game.app/Contents/Resources/main.nib",
-                               TestSupport::launcherNib());
+        write(TestSupport::launcherNib("Demo Game"));
         MacPlatformTestSetMainBundlePath((m_dir / "Game.app").c_str());
         ASSERT_EQ(CreateNibReference(CFSTR("main"), &m_nib), noErr);
     }
@@ -33,11 +35,61 @@ protected:
         MacPlatformTestSetMainBundlePath(nullptr);
         WindowFixture::TearDown();
     }
+    std::string nibPath() const { return m_dir / "Game.app/Contents/Resources/main.nib"; }
+    void write(const std::string& bytes) const { TestSupport::writeFile(nibPath(), bytes); }
 
     TestSupport::TempDir m_dir;
     IBNibRef m_nib = nullptr;
     WindowRef m_eula = nullptr;
 };
+
+TEST_F(WindowFromNibTest, MissingUnreadableAndDamagedNibsGiveMacStatuses) {
+    IBNibRef nib = reinterpret_cast<IBNibRef>(&m_dir);
+    EXPECT_EQ(CreateNibReference(CFSTR("other"), &nib), fnfErr);
+    EXPECT_EQ(nib, nullptr) << "a failed create leaves no reference behind";
+
+    write("<plist><dict><key>NibFormat</key>");
+    EXPECT_EQ(CreateNibReference(CFSTR("main"), &nib), kIBCarbonRuntimeCantFindNibFile);
+    EXPECT_EQ(nib, nullptr);
+    write(R"(<plist><dict><key>NibFormat</key><integer>1</integer>
+        <key>Objects</key><dict><key>W</key><dict><key>Class</key><string>Window</string>
+        </dict></dict></dict></plist>)");
+    EXPECT_EQ(CreateNibReference(CFSTR("main"), &nib), kIBCarbonRuntimeCantFindNibFile);
+    if (geteuid() != 0) {
+        write(TestSupport::launcherNib());
+        ASSERT_EQ(chmod(nibPath().c_str(), 0), 0);
+        EXPECT_EQ(CreateNibReference(CFSTR("main"), &nib), permErr);
+    }
+    EXPECT_EQ(CreateNibReference(nullptr, &nib), paramErr);
+    EXPECT_EQ(CreateNibReference(CFSTR("main"), nullptr), paramErr);
+}
+
+TEST_F(WindowFromNibTest, ObjectsAreFoundByNameAndKind) {
+    EXPECT_EQ(SetMenuBarFromNib(m_nib, CFSTR("MainWindow")),
+              kIBCarbonRuntimeObjectNotOfRequestedType);
+    EXPECT_EQ(SetMenuBarFromNib(m_nib, CFSTR("Nothing")), kIBCarbonRuntimeCantFindObject);
+    EXPECT_EQ(SetMenuBarFromNib(m_nib, nullptr), paramErr);
+    const MacPlatform::NibWindowDescription* window = nullptr;
+    ASSERT_EQ(MacPlatform::findNibWindow(m_nib, CFSTR("MainWindow"), &window), noErr);
+    EXPECT_EQ(window->title, "Demo Game");
+    EXPECT_EQ(MacPlatform::nibWindowDescription(m_nib, CFSTR("MainWindow")), window);
+
+    WindowRef made = reinterpret_cast<WindowRef>(1);
+    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("NoSuchWindow"), &made),
+              kIBCarbonRuntimeCantFindObject);
+    EXPECT_EQ(made, nullptr);
+    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("MenuBar"), &made),
+              kIBCarbonRuntimeObjectNotOfRequestedType);
+    EXPECT_EQ(CreateWindowFromNib(nullptr, CFSTR("EULAWindow"), &made), paramErr);
+    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("EULAWindow"), nullptr), paramErr);
+
+    // A disposed reference is refused, not followed.
+    DisposeNibReference(m_nib);
+    EXPECT_EQ(SetMenuBarFromNib(m_nib, CFSTR("MenuBar")), paramErr);
+    EXPECT_EQ(MacPlatform::nibWindowDescription(m_nib, CFSTR("MainWindow")), nullptr);
+    DisposeNibReference(m_nib);
+    m_nib = nullptr;
+}
 
 TEST_F(WindowFromNibTest, TheAgreementWindowHasItsTitleSizeTextViewAndButtons) {
     ASSERT_EQ(CreateWindowFromNib(m_nib, CFSTR("EULAWindow"), &m_eula), noErr);
@@ -46,9 +98,8 @@ TEST_F(WindowFromNibTest, TheAgreementWindowHasItsTitleSizeTextViewAndButtons) {
     EXPECT_EQ(CFStringCompare(title, CFSTR("License Agreement"), 0), kCFCompareEqualTo);
     CFRelease(title);
     Rect port;
-    GetWindowPortBounds(m_eula, &port);
-    EXPECT_EQ(port.right, 560);
-    EXPECT_EQ(port.bottom, 420);
+    EXPECT_EQ(ControlTests::edges(*GetWindowPortBounds(m_eula, &port)),
+              (ControlTests::Edges{0, 0, 420, 560}));
     WindowClass windowClass = 0;
     GetWindowClass(m_eula, &windowClass);
     EXPECT_EQ(windowClass, static_cast<WindowClass>(kMovableModalWindowClass));
@@ -73,36 +124,10 @@ TEST_F(WindowFromNibTest, TheAgreementWindowHasItsTitleSizeTextViewAndButtons) {
 
     // Shown, the window answers clicks and Return with the buttons' commands.
     ShowWindow(m_eula);
-    std::uint32_t id = MacPlatform::Window::fromRef(m_eula)->displayID();
-    for (EventType type : {EventType::MouseDown, EventType::MouseUp}) {
-        Event event;
-        event.type = type;
-        event.windowID = id;
-        event.button = MacPlatform::Display::kPrimaryButton;
-        event.clickCount = 1;
-        event.x = 360;
-        event.y = 380;
-        post(event);
-    }
-    Event enter;
-    enter.type = EventType::KeyDown;
-    enter.windowID = id;
-    enter.keyCode = kReturn.code;
-    enter.charCode = kReturn.character;
-    post(enter);
+    click(360, 380, m_eula);
+    key(kReturn, 0, {}, m_eula);
     pump();
     EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kDecline, kAgree}));
-}
-
-TEST_F(WindowFromNibTest, AMissingOrWrongObjectIsAnErrorNotAWindow) {
-    WindowRef window = reinterpret_cast<WindowRef>(1);
-    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("NoSuchWindow"), &window),
-              kIBCarbonRuntimeCantFindObject);
-    EXPECT_EQ(window, nullptr);
-    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("MenuBar"), &window),
-              kIBCarbonRuntimeObjectNotOfRequestedType);
-    EXPECT_EQ(CreateWindowFromNib(nullptr, CFSTR("EULAWindow"), &window), paramErr);
-    EXPECT_EQ(CreateWindowFromNib(m_nib, CFSTR("EULAWindow"), nullptr), paramErr);
 }
 
 struct KeyRecord {
@@ -122,18 +147,31 @@ OSStatus recordKey(EventHandlerCallRef, EventRef event, void* userData) {
     return eventNotHandledErr;
 }
 
-TEST_F(WindowFromNibTest, CtrlQSendsTheMenuItemsCommandAndKeysCarryTheirText) {
+TEST_F(WindowFromNibTest, TheNibsMenuBarOutlivesTheNibAndCtrlQSendsItsQuitCommand) {
     ASSERT_EQ(SetMenuBarFromNib(m_nib, CFSTR("MenuBar")), noErr);
+    DisposeNibReference(m_nib);
+    m_nib = nullptr;
+    MenuRef root = AcquireRootMenu();
+    ASSERT_EQ(CountMenuItems(root), 1);
+    MenuRef game = nullptr;
+    ASSERT_EQ(GetMenuItemHierarchicalMenu(root, 1, &game), noErr);
+    CFStringRef title = nullptr;
+    ASSERT_EQ(CopyMenuTitleAsCFString(game, &title), noErr);
+    EXPECT_EQ(CFStringCompare(title, CFSTR("Game"), 0), kCFCompareEqualTo);
+    CFRelease(title);
+    EXPECT_EQ(CountMenuItems(game), 2);
+    EXPECT_EQ(ReleaseMenu(root), noErr);
+
     KeyRecord keys;
     static const EventTypeSpec keyDown{kEventClassKeyboard, kEventRawKeyDown};
     InstallWindowEventHandler(m_window, recordKey, 1, &keyDown, &keys, nullptr);
-
     key({0x0C, 'q'}, controlKey);
     key({0x0C, 'q'}, cmdKey);
     key({0x0D, 'w'}, controlKey);
     pump();
     EXPECT_EQ(commandIDs(), (std::vector<UInt32>{kQuit, kQuit}));
     EXPECT_EQ(m_commands[0].attributes, static_cast<UInt32>(kHICommandFromMenu));
+    EXPECT_EQ(m_commands[0].source.menu.menuItemIndex, 2);
     ASSERT_EQ(keys.unicodes.size(), 1u) << "a key equivalent is not typed as well";
     EXPECT_EQ(keys.unicodes[0], u"w");
 

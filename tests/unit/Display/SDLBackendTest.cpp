@@ -108,13 +108,7 @@ TEST_F(SDLBackendTest, MouseEventsTakeTheMacsButtonsAndWheelDirections) {
     motion.motion = {SDL_MOUSEMOTION, 0, 7, 0, SDL_BUTTON_LMASK | SDL_BUTTON_MMASK, 40, 50, 3, -4};
     push(motion);
     SDL_Event wheel{};
-    wheel.wheel.type = SDL_MOUSEWHEEL;
-    wheel.wheel.windowID = 7;
-    wheel.wheel.x = 2;
-    wheel.wheel.y = 3;
-    wheel.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
-    wheel.wheel.mouseX = 5;
-    wheel.wheel.mouseY = 6;
+    wheel.wheel = {SDL_MOUSEWHEEL, 0, 7, 0, 2, 3, SDL_MOUSEWHEEL_FLIPPED, 0, 0, 5, 6};
     push(wheel);
 
     std::vector<Event> events = taken();
@@ -123,20 +117,16 @@ TEST_F(SDLBackendTest, MouseEventsTakeTheMacsButtonsAndWheelDirections) {
     EXPECT_EQ(events[0].windowID, 7u);
     EXPECT_EQ(events[0].button, MacPlatform::Display::kSecondaryButton);
     EXPECT_EQ(events[0].clickCount, 2);
-    EXPECT_EQ(events[0].x, 12);
-    EXPECT_EQ(events[0].y, 7);
+    EXPECT_EQ((std::pair{events[0].x, events[0].y}), (std::pair{12, 7}));
     EXPECT_EQ(events[0].modifiers, static_cast<std::uint32_t>(shiftKey | cmdKey));
     EXPECT_EQ(events[1].type, EventType::MouseMoved);
     // Left is the Mac's first button, middle its third.
     EXPECT_EQ(events[1].chord, 0b101u);
-    EXPECT_EQ(events[1].deltaX, 3);
-    EXPECT_EQ(events[1].deltaY, -4);
+    EXPECT_EQ((std::pair{events[1].deltaX, events[1].deltaY}), (std::pair{3, -4}));
     EXPECT_EQ(events[2].type, EventType::MouseWheel);
     // Flipped: SDL's up is down; positive x is leftward on the Mac and rightward in SDL.
-    EXPECT_EQ(events[2].deltaY, -3);
-    EXPECT_EQ(events[2].deltaX, 2);
-    EXPECT_EQ(events[2].x, 5);
-    EXPECT_EQ(events[2].y, 6);
+    EXPECT_EQ((std::pair{events[2].deltaX, events[2].deltaY}), (std::pair{2, -3}));
+    EXPECT_EQ((std::pair{events[2].x, events[2].y}), (std::pair{5, 6}));
 }
 
 TEST_F(SDLBackendTest, KeysCarryMacCodesAndTheTextTypedRightBehindThem) {

@@ -6,36 +6,30 @@
 
 #include <gtest/gtest.h>
 
-TEST(Cursor, ThemeCursorsAreKeptWithoutADisplayAndUnknownOnesRefused) {
-    InitCursor();
-    EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeArrowCursor));
-    for (ThemeCursor cursor : {kThemePointingHandCursor, kThemeIBeamCursor, kThemeWatchCursor,
-                               kThemeNotAllowedCursor, kThemeArrowCursor}) {
-        EXPECT_EQ(SetThemeCursor(cursor), noErr);
-        EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), cursor);
-    }
+TEST(Cursor, ThemeCursorsAreKeptWithoutADisplayAndGoThroughItWhenItRuns) {
+    namespace Headless = MacPlatform::Display::Headless;
+    using MacPlatform::Display::CursorShape;
+    const MacPlatform::Display::BackendOperations& display = MacPlatform::Display::backend();
     EXPECT_EQ(SetThemeCursor(kThemeWatchCursor), noErr);
     EXPECT_EQ(SetThemeCursor(kThemeNotAllowedCursor + 1), appearanceBadCursorIndexErr);
     EXPECT_EQ(SetThemeCursor(0xFFFFFFFF), appearanceBadCursorIndexErr);
     EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeWatchCursor))
         << "a refused cursor leaves the current one";
-    InitCursor();
-    EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeArrowCursor));
-}
 
-TEST(Cursor, ThemeCursorsGoThroughTheDisplayWhenItRuns) {
-    namespace Headless = MacPlatform::Display::Headless;
-    using MacPlatform::Display::CursorShape;
-    const MacPlatform::Display::BackendOperations& display = MacPlatform::Display::backend();
-    EXPECT_EQ(SetThemeCursor(kThemeWatchCursor), noErr);
     ASSERT_TRUE(display.start()) << display.errorText();
     // Chosen before the display was up, shown once a window brings it up.
     MacPlatform::showThemeCursor();
     EXPECT_EQ(Headless::currentCursor(), CursorShape::Wait);
-    EXPECT_EQ(SetThemeCursor(kThemePointingHandCursor), noErr);
-    EXPECT_EQ(Headless::currentCursor(), CursorShape::Hand);
-    EXPECT_EQ(SetThemeCursor(kThemeIBeamCursor), noErr);
-    EXPECT_EQ(Headless::currentCursor(), CursorShape::IBeam);
+    const struct {
+        ThemeCursor theme;
+        CursorShape shape;
+    } shapes[] = {{kThemePointingHandCursor, CursorShape::Hand},
+                  {kThemeIBeamCursor, CursorShape::IBeam},
+                  {kThemeNotAllowedCursor, CursorShape::NotAllowed}};
+    for (const auto& [theme, shape] : shapes) {
+        EXPECT_EQ(SetThemeCursor(theme), noErr);
+        EXPECT_EQ(Headless::currentCursor(), shape) << theme;
+    }
     InitCursor();
     EXPECT_EQ(Headless::currentCursor(), CursorShape::Arrow);
     EXPECT_TRUE(Headless::cursorShown());
@@ -45,21 +39,14 @@ TEST(Cursor, ThemeCursorsGoThroughTheDisplayWhenItRuns) {
     EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeWatchCursor));
     EXPECT_EQ(Headless::currentCursor(), CursorShape::Arrow);
     InitCursor();
+    EXPECT_EQ(MacPlatformTestCurrentThemeCursor(), static_cast<UInt32>(kThemeArrowCursor));
 }
 
 TEST(SystemUIMode, ModeAndOptionsAreRecordedAndInvalidOnesRefused) {
     SystemUIMode mode = 99;
     SystemUIOptions options = 99;
-    EXPECT_EQ(SetSystemUIMode(kUIModeNormal, kUIOptionDisableForceQuit), noErr);
-    GetSystemUIMode(&mode, &options);
-    EXPECT_EQ(mode, static_cast<SystemUIMode>(kUIModeNormal));
-    EXPECT_EQ(options, static_cast<SystemUIOptions>(kUIOptionDisableForceQuit));
-
     EXPECT_EQ(SetSystemUIMode(kUIModeAllHidden, kUIOptionAutoShowMenuBar | kUIOptionDisableHide),
               noErr);
-    GetSystemUIMode(&mode, nullptr);
-    EXPECT_EQ(mode, static_cast<SystemUIMode>(kUIModeAllHidden));
-
     EXPECT_EQ(SetSystemUIMode(kUIModeContentHidden, kUIOptionAutoShowMenuBar), paramErr)
         << "the menu bar is shown in this mode, so it cannot auto-show";
     EXPECT_EQ(SetSystemUIMode(5, 0), paramErr);
@@ -68,5 +55,8 @@ TEST(SystemUIMode, ModeAndOptionsAreRecordedAndInvalidOnesRefused) {
     EXPECT_EQ(mode, static_cast<SystemUIMode>(kUIModeAllHidden)) << "refused calls change nothing";
     EXPECT_EQ(options,
               static_cast<SystemUIOptions>(kUIOptionAutoShowMenuBar | kUIOptionDisableHide));
+    EXPECT_EQ(SetSystemUIMode(kUIModeNormal, kUIOptionDisableForceQuit), noErr);
+    GetSystemUIMode(&mode, nullptr);
+    EXPECT_EQ(mode, static_cast<SystemUIMode>(kUIModeNormal));
     EXPECT_EQ(SetSystemUIMode(kUIModeNormal, 0), noErr);
 }

@@ -74,7 +74,7 @@ struct Target {
 
 } // namespace
 
-TEST(EventTarget, LaterHandlersAreAskedFirstAndNotHandledPassesOn) {
+TEST(EventTarget, LaterHandlersAreAskedFirstNotHandledPassesOnAndBadArgumentsAreRefused) {
     std::vector<std::string> trace;
     Target target;
     Probe first{"first", &trace}, second{"second", &trace}, third{"third", &trace};
@@ -85,6 +85,8 @@ TEST(EventTarget, LaterHandlersAreAskedFirstAndNotHandledPassesOn) {
     target.install(third);
 
     CommandEvent command;
+    Target empty;
+    EXPECT_EQ(SendEventToEventTarget(command.event, empty.ref), eventNotHandledErr);
     EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), eventNotHandledErr);
     EXPECT_EQ(trace, (std::vector<std::string>{"third", "second", "first"}));
 
@@ -98,6 +100,16 @@ TEST(EventTarget, LaterHandlersAreAskedFirstAndNotHandledPassesOn) {
     third.answer = paramErr;
     EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), paramErr);
     EXPECT_EQ(trace, (std::vector<std::string>{"third"}));
+
+    EventHandlerRef handler = nullptr;
+    EXPECT_EQ(InstallEventHandler(nullptr, probeHandler, 1, &kCommandProcess, nullptr, &handler),
+              paramErr);
+    EXPECT_EQ(InstallEventHandler(target.ref, nullptr, 1, &kCommandProcess, nullptr, &handler),
+              paramErr);
+    EXPECT_EQ(InstallEventHandler(target.ref, probeHandler, 2, nullptr, nullptr, &handler),
+              paramErr);
+    EXPECT_EQ(SendEventToEventTarget(nullptr, target.ref), paramErr);
+    EXPECT_EQ(SendEventToEventTarget(command.event, nullptr), paramErr);
 }
 
 TEST(EventTarget, CallNextEventHandlerRunsTheRestOfTheStackOnce) {
@@ -196,20 +208,4 @@ TEST(EventTarget, UnhandledEventsClimbFromViewToWindowToApplication) {
     EXPECT_EQ(MacPlatformTestSetEventTargetParent(window.ref, button.ref), paramErr);
     EXPECT_EQ(MacPlatformTestSetEventTargetParent(window.ref, window.ref), paramErr);
     EXPECT_EQ(RemoveEventHandler(applicationHandler), noErr);
-}
-
-TEST(EventTarget, RefusesBadArguments) {
-    Target target;
-    CommandEvent command;
-    EventHandlerRef handler = nullptr;
-    EXPECT_EQ(InstallEventHandler(nullptr, probeHandler, 1, &kCommandProcess, nullptr, &handler),
-              paramErr);
-    EXPECT_EQ(InstallEventHandler(target.ref, nullptr, 1, &kCommandProcess, nullptr, &handler),
-              paramErr);
-    EXPECT_EQ(InstallEventHandler(target.ref, probeHandler, 2, nullptr, nullptr, &handler),
-              paramErr);
-    EXPECT_EQ(SendEventToEventTarget(nullptr, target.ref), paramErr);
-    EXPECT_EQ(SendEventToEventTarget(command.event, nullptr), paramErr);
-    // A target without handlers leaves the event unhandled.
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), eventNotHandledErr);
 }

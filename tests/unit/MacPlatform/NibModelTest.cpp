@@ -1,4 +1,5 @@
 #include "HIToolbox/NibModel.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -96,29 +97,8 @@ TEST(NibModel, ReadsMenuBarWithCommandsKeysSeparatorsAndSubmenus) {
 }
 
 TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
-    std::string views =
-        "<key>Views</key><array>"
-        "<dict><key>Class</key><string>ScrollView</string>" +
-        frame(20, 20, 520, 330) +
-        "<key>Subviews</key><array><dict><key>Class</key><string>TextView</string>" +
-        frame(0, 0, 520, 330) +
-        "<key>ControlID</key><dict><key>Signature</key><string>MTXT</string><key>ID</key>"
-        "<integer>0</integer></dict></dict></array></dict>"
-        "<dict><key>Class</key><string>PushButton</string>" +
-        frame(450, 370, 90, 30) +
-        "<key>Title</key><string>Agree</string><key>Command</key><string>ok  </string>"
-        "<key>Default</key><true/></dict>"
-        "<dict><key>Class</key><string>PushButton</string>" +
-        frame(-5, 370, 100, 30) +
-        "<key>Title</key><string>Disagree</string><key>Command</key><string>not!</string>"
-        "<key>Cancel</key><true/></dict></array>";
-    std::string bytes = nibWithObjects(
-        window("MainWindow", "<key>Title</key><string>Demo \xC3\xA9</string><key>Attributes</key>"
-                             "<array><string>closeBox</string><string>standardHandler</string>"
-                             "<string>compositing</string></array>") +
-        window("EULAWindow", "<key>WindowClass</key><string>movableModal</string>" + views));
     std::string error;
-    std::optional<NibModel> model = parseNib(bytes, error);
+    std::optional<NibModel> model = parseNib(TestSupport::launcherNib("Demo \xC3\xA9"), error);
     ASSERT_TRUE(model) << error;
 
     const NibWindowDescription* main = model->window("MainWindow");
@@ -127,15 +107,14 @@ TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
     EXPECT_EQ(main->width, 720);
     EXPECT_EQ(main->height, 540);
     EXPECT_EQ(main->windowClass, kNibDocumentWindow);
-    EXPECT_EQ(main->attributes,
-              kNibWindowCloseBox | kNibWindowStandardHandler | kNibWindowCompositing);
+    EXPECT_EQ(main->attributes, kNibWindowCloseBox | kNibWindowCompositing);
     EXPECT_TRUE(main->views.empty());
 
     const NibWindowDescription* eula = model->window("EULAWindow");
     ASSERT_NE(eula, nullptr);
     EXPECT_EQ(eula->windowClass, kNibMovableModalWindow);
-    EXPECT_EQ(eula->attributes, 0u);
-    ASSERT_EQ(eula->views.size(), 3u);
+    EXPECT_EQ(eula->attributes, kNibWindowStandardHandler | kNibWindowCompositing);
+    ASSERT_EQ(eula->views.size(), 4u);
     const NibView& scroll = eula->views[0];
     EXPECT_EQ(scroll.kind, NibViewKind::scrollView);
     EXPECT_EQ(scroll.frame.origin.x, 20);
@@ -146,13 +125,14 @@ TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
     EXPECT_EQ(scroll.subviews[0].controlID->signature, code("MTXT"));
     EXPECT_EQ(scroll.subviews[0].controlID->id, 0);
 
-    EXPECT_EQ(eula->views[1].command, code("ok  ")) << "trailing spaces belong to the code";
-    EXPECT_TRUE(eula->views[1].isDefault);
-    EXPECT_FALSE(eula->views[1].isCancel);
     EXPECT_EQ(eula->views[2].command, code("not!"));
     EXPECT_TRUE(eula->views[2].isCancel);
-    EXPECT_EQ(eula->views[2].frame.origin.x, -5);
+    EXPECT_FALSE(eula->views[2].isDefault);
+    EXPECT_EQ(eula->views[2].frame.origin.x, 330);
     EXPECT_FALSE(eula->views[2].controlID);
+    EXPECT_EQ(eula->views[3].command, code("ok  ")) << "trailing spaces belong to the code";
+    EXPECT_TRUE(eula->views[3].isDefault);
+    EXPECT_FALSE(eula->views[3].isCancel);
 }
 
 TEST(NibModel, DamagedNibsSayWhereAndWhy) {
@@ -211,6 +191,10 @@ TEST(NibModel, DamagedNibsSayWhereAndWhy) {
                        "<integer>0</integer><key>Width</key><integer>-1</integer><key>Height"
                        "</key><integer>1</integer></dict></dict></array>"))),
               "Objects.W.Views[0].Frame.Width: expected an integer from 0 to 16384");
+    EXPECT_EQ(errorOf(nibWithObjects(window(
+                  "W", "<key>Views</key><array><dict><key>Class</key><string>TextView</string>" +
+                           frame(-16385, 0, 1, 1) + "</dict></array>"))),
+              "Objects.W.Views[0].Frame.X: expected an integer from -16384 to 16384");
 
     EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>Key"
                                              "</key><string>qq</string></dict>"))),

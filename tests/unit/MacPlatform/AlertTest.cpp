@@ -213,12 +213,14 @@ TEST(Alert, WithoutADisplayTheAlertIsOneLineOnStandardErrorAnsweredByDefault) {
     param.defaultButton = kAlertStdAlertCancelButton;
     SInt16 hit = 0;
     testing::internal::CaptureStderr();
-    OSErr status = StandardAlert(kAlertStopAlert, message.data(), explanation.data(), &param, &hit);
+    OSErr status =
+        StandardAlert(kAlertCautionAlert, message.data(), explanation.data(), &param, &hit);
     std::string output = testing::internal::GetCapturedStderr();
     EXPECT_EQ(status, noErr);
     EXPECT_EQ(hit, kAlertStdAlertCancelButton);
-    EXPECT_EQ(output, "MacPlatform alert (stop): Error Launching Game - The attempt to Launch the "
-                      "game failed with error: -10814 [OK, Cancel] answered: Cancel\n");
+    EXPECT_EQ(output,
+              "MacPlatform alert (caution): Error Launching Game - The attempt to Launch the "
+              "game failed with error: -10814 [OK, Cancel] answered: Cancel\n");
     EXPECT_EQ(MacPlatform::EventLoop::modalSessionCount(), 0);
 }
 

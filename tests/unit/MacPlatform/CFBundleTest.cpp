@@ -1,61 +1,34 @@
-#include <CoreFoundation/CoreFoundation.h>
-#include <MacPlatformTesting.h>
-
+#include "CFTestHelpers.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unistd.h>
 
+using namespace CFTest;
 using TestSupport::TempDir;
 using TestSupport::writeFile;
 
 namespace {
 
-std::string pathOf(CFURLRef url) {
-    char buffer[4096];
-    if (!url || !CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buffer),
-                                                  sizeof buffer)) {
-        return "<no path>";
-    }
-    return buffer;
-}
-
-// The path of a resource, or "<none>"; releases the URL.
+// The path of a resource, or "<none>".
 std::string resource(CFBundleRef bundle, const char* name, const char* type, const char* subDir) {
-    CFStringRef n =
-        name ? CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8) : nullptr;
-    CFStringRef t =
-        type ? CFStringCreateWithCString(nullptr, type, kCFStringEncodingUTF8) : nullptr;
-    CFStringRef s =
-        subDir ? CFStringCreateWithCString(nullptr, subDir, kCFStringEncodingUTF8) : nullptr;
-    CFURLRef url = CFBundleCopyResourceURL(bundle, n, t, s);
-    std::string path = url ? pathOf(url) : "<none>";
-    for (CFTypeRef cf : {CFTypeRef(n), CFTypeRef(t), CFTypeRef(s), CFTypeRef(url)}) {
-        if (cf) {
-            CFRelease(cf);
-        }
-    }
-    return path;
+    auto make = [](const char* text) { return text ? cfString(text) : nullptr; };
+    Owned<CFStringRef> n = make(name);
+    Owned<CFStringRef> t = make(type);
+    Owned<CFStringRef> s = make(subDir);
+    return takePath(CFBundleCopyResourceURL(bundle, n, t, s));
 }
 
 CFBundleRef createBundle(const std::string& path) {
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
-        true);
-    CFBundleRef bundle = CFBundleCreate(nullptr, url);
-    CFRelease(url);
-    return bundle;
+    return CFBundleCreate(nullptr, Owned<CFURLRef>(fileURL(path, true)));
 }
 
 std::string infoPlist(const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" + body +
            "</dict>\n</plist>\n";
 }
-
-struct MainBundleReset {
-    ~MainBundleReset() { MacPlatformTestSetMainBundlePath(nullptr); }
-};
 
 // {CFBundleExecutable = demo-game; CFBundleIdentifier = com.example.demo; Count = -3} in the
 // binary format.
@@ -73,6 +46,14 @@ const char kBinaryInfo[] =
 
 TEST(CFBundle, ResourcesAreFoundByNameTypeAndSubfolder) {
     MainBundleReset reset;
+    // Without a bundle path of its own, the main bundle is the test program's folder.
+    MacPlatformTestSetMainBundlePath(nullptr);
+    char exe[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+    std::string program(exe);
+    EXPECT_EQ(takePath(CFBundleCopyBundleURL(CFBundleGetMainBundle())),
+              program.substr(0, program.find_last_of('/')));
+
     TempDir dir;
     const std::string res = dir / "Game.app/Contents/Resources";
     writeFile(res + "/EULA.rtf", "{\\rtf1 x}");
@@ -87,6 +68,7 @@ TEST(CFBundle, ResourcesAreFoundByNameTypeAndSubfolder) {
     writeFile(dir / "Game.app/Contents/secret.txt", "outside");
     MacPlatformTestSetMainBundlePath((dir / "Game.app").c_str());
     CFBundleRef main = CFBundleGetMainBundle();
+    EXPECT_EQ(takePath(CFBundleCopyResourcesDirectoryURL(main)), res);
 
     EXPECT_EQ(resource(main, "EULA", "rtf", nullptr), res + "/EULA.rtf");
     EXPECT_EQ(resource(main, "EULA", ".rtf", nullptr), res + "/EULA.rtf");
@@ -104,74 +86,46 @@ TEST(CFBundle, ResourcesAreFoundByNameTypeAndSubfolder) {
     EXPECT_EQ(resource(main, "secret", "txt", ".."), "<none>");
     EXPECT_EQ(resource(main, "secret", "txt", "/etc"), "<none>");
     EXPECT_EQ(resource(main, nullptr, "rtf", nullptr), "<none>");
-    EXPECT_EQ(CFBundleCopyResourceURL(nullptr, CFSTR("EULA"), CFSTR("rtf"), nullptr), nullptr);
+    EXPECT_EQ(resource(nullptr, "EULA", "rtf", nullptr), "<none>");
+    Owned<CFURLRef> folder =
+        CFBundleCopyResourceURL(main, CFSTR("Plugin"), CFSTR("bundle"), nullptr);
+    EXPECT_TRUE(folder && CFURLHasDirectoryPath(folder)) << pathOf(folder);
 
-    CFURLRef folder = CFBundleCopyResourceURL(main, CFSTR("Plugin"), CFSTR("bundle"), nullptr);
-    ASSERT_NE(folder, nullptr);
-    EXPECT_TRUE(CFURLHasDirectoryPath(folder));
-    CFRelease(folder);
-
-    // A bundle without a Contents folder keeps its resources in itself.
+    // An old-style bundle keeps its resources in Resources, a flat one in itself.
+    TestSupport::makeDirectories(dir / "Old/Resources");
+    MacPlatformTestSetMainBundlePath((dir / "Old").c_str());
+    EXPECT_EQ(takePath(CFBundleCopyResourcesDirectoryURL(CFBundleGetMainBundle())),
+              dir / "Old/Resources");
     writeFile(dir / "Flat/readme.txt", "flat");
-    CFBundleRef flat = createBundle(dir / "Flat");
-    ASSERT_NE(flat, nullptr);
+    Owned<CFBundleRef> flat = createBundle(dir / "Flat");
     EXPECT_EQ(resource(flat, "readme", "txt", nullptr), dir / "Flat/readme.txt");
-    CFRelease(flat);
 }
 
 TEST(CFBundle, InfoPlistGivesIdentifierExecutableAndValues) {
     TempDir dir;
     const std::string app = dir / "Demo.app";
-    writeFile(
-        app + "/Contents/Info.plist",
-        infoPlist("<key>CFBundleExecutable</key><string>demo-game</string>\n"
-                  "<key>CFBundleIdentifier</key><string>com.example.demo</string>\n"
-                  "<key>CFBundleName</key><string>D\xC3\xA9mo</string>\n"
-                  "<key>LSMinimumSystemVersion</key><real>10.3</real>\n"
-                  "<key>Levels</key><array><integer>1</integer><integer>-2</integer></array>\n"
-                  "<key>Fullscreen</key><true/>\n"));
+    writeFile(app + "/Contents/Info.plist",
+              infoPlist("<key>CFBundleExecutable</key><string>demo-game</string>\n"
+                        "<key>CFBundleIdentifier</key><string>com.example.demo</string>\n"
+                        "<key>CFBundleName</key><string>D\xC3\xA9mo</string>\n"));
     writeFile(app + "/Contents/MacOS/demo-game", "#!/bin/sh\n");
 
-    CFBundleRef bundle = createBundle(app);
-    ASSERT_NE(bundle, nullptr);
-    EXPECT_EQ(CFGetTypeID(bundle), CFBundleGetTypeID());
+    Owned<CFBundleRef> bundle = createBundle(app);
+    ASSERT_NE(bundle.get(), nullptr);
     EXPECT_TRUE(CFEqual(CFBundleGetIdentifier(bundle), CFSTR("com.example.demo")));
-    EXPECT_TRUE(CFEqual(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleExecutableKey),
-                        CFSTR("demo-game")));
     EXPECT_TRUE(CFEqual(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleNameKey),
                         CFSTR("D\xC3\xA9mo")));
     EXPECT_EQ(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("Missing")), nullptr);
     EXPECT_EQ(CFBundleGetValueForInfoDictionaryKey(bundle, nullptr), nullptr);
-
-    auto levels =
-        static_cast<CFArrayRef>(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("Levels")));
-    ASSERT_EQ(CFGetTypeID(levels), CFArrayGetTypeID());
-    ASSERT_EQ(CFArrayGetCount(levels), 2);
-    int second = 0;
-    EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFArrayGetValueAtIndex(levels, 1)),
-                                 kCFNumberIntType, &second));
-    EXPECT_EQ(second, -2);
-    double version = 0;
-    CFNumberGetValue(static_cast<CFNumberRef>(CFBundleGetValueForInfoDictionaryKey(
-                         bundle, CFSTR("LSMinimumSystemVersion"))),
-                     kCFNumberDoubleType, &version);
-    EXPECT_DOUBLE_EQ(version, 10.3);
-    EXPECT_EQ(CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("Fullscreen")), kCFBooleanTrue);
-    EXPECT_EQ(CFDictionaryGetCount(CFBundleGetInfoDictionary(bundle)), 6);
-
-    CFURLRef executable = CFBundleCopyExecutableURL(bundle);
-    EXPECT_EQ(pathOf(executable), app + "/Contents/MacOS/demo-game");
-    CFRelease(executable);
-    CFURLRef bundleURL = CFBundleCopyBundleURL(bundle);
-    EXPECT_EQ(pathOf(bundleURL), app);
-    CFRelease(bundleURL);
-    CFRelease(bundle);
+    EXPECT_EQ(CFDictionaryGetCount(CFBundleGetInfoDictionary(bundle)), 3);
+    EXPECT_EQ(takePath(CFBundleCopyExecutableURL(bundle)), app + "/Contents/MacOS/demo-game");
+    EXPECT_EQ(takePath(CFBundleCopyBundleURL(bundle)), app);
 
     // The binary form reads the same way.
     writeFile(dir / "Bin.app/Contents/Info.plist",
               std::string(kBinaryInfo, sizeof kBinaryInfo - 1));
-    CFBundleRef binary = createBundle(dir / "Bin.app");
-    ASSERT_NE(binary, nullptr);
+    Owned<CFBundleRef> binary = createBundle(dir / "Bin.app");
+    ASSERT_NE(binary.get(), nullptr);
     EXPECT_TRUE(CFEqual(CFBundleGetIdentifier(binary), CFSTR("com.example.demo")));
     long count = 0;
     EXPECT_TRUE(CFNumberGetValue(
@@ -180,7 +134,6 @@ TEST(CFBundle, InfoPlistGivesIdentifierExecutableAndValues) {
     EXPECT_EQ(count, -3);
     // The executable named there does not exist.
     EXPECT_EQ(CFBundleCopyExecutableURL(binary), nullptr);
-    CFRelease(binary);
 }
 
 TEST(CFBundle, DamagedOrMissingInfoPlistGivesAnEmptyDictionary) {
@@ -193,27 +146,24 @@ TEST(CFBundle, DamagedOrMissingInfoPlistGivesAnEmptyDictionary) {
     };
     int n = 0;
     for (const char* content : damaged) {
+        SCOPED_TRACE(content);
         std::string app = dir / ("Bad" + std::to_string(n++) + ".app");
         writeFile(app + "/Contents/Info.plist", content);
         writeFile(app + "/Contents/MacOS/x", "");
-        CFBundleRef bundle = createBundle(app);
-        ASSERT_NE(bundle, nullptr) << content;
-        CFDictionaryRef info = CFBundleGetInfoDictionary(bundle);
-        ASSERT_NE(info, nullptr);
-        EXPECT_EQ(CFDictionaryGetCount(info), 0) << content;
+        Owned<CFBundleRef> bundle = createBundle(app);
+        ASSERT_NE(bundle.get(), nullptr);
+        ASSERT_NE(CFBundleGetInfoDictionary(bundle), nullptr);
+        EXPECT_EQ(CFDictionaryGetCount(CFBundleGetInfoDictionary(bundle)), 0);
         EXPECT_EQ(CFBundleGetIdentifier(bundle), nullptr);
-        EXPECT_EQ(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleExecutableKey), nullptr);
         EXPECT_EQ(CFBundleCopyExecutableURL(bundle), nullptr);
-        CFRelease(bundle);
     }
 
     // An identifier that is not a string does not count as one.
     writeFile(dir / "Typed.app/Contents/Info.plist",
               infoPlist("<key>CFBundleIdentifier</key><integer>7</integer>\n"));
-    CFBundleRef typed = createBundle(dir / "Typed.app");
+    Owned<CFBundleRef> typed = createBundle(dir / "Typed.app");
     EXPECT_EQ(CFBundleGetIdentifier(typed), nullptr);
     EXPECT_NE(CFBundleGetValueForInfoDictionaryKey(typed, kCFBundleIdentifierKey), nullptr);
-    CFRelease(typed);
 
     writeFile(dir / "file.app", "not a folder");
     EXPECT_EQ(createBundle(dir / "file.app"), nullptr);

@@ -1,6 +1,4 @@
-#include <CoreFoundation/CoreFoundation.h>
-#include <MacPlatformTesting.h>
-
+#include "CFTestHelpers.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +6,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+using namespace CFTest;
 using TestSupport::TempDir;
 
 namespace {
@@ -29,21 +28,17 @@ protected:
     }
     void TearDown() override { setenv("XDG_CONFIG_HOME", m_saved.c_str(), 1); }
 
-    std::string byHost() const { return m_config / "Preferences/ByHost"; }
-
     // The one data file of the domain in ByHost, or "" when there is none.
     std::string fileOf(const std::string& domain) const {
         std::string found;
-        if (DIR* dir = opendir(byHost().c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                std::string name = entry->d_name;
-                if (name.rfind(domain + ".", 0) == 0 && name.size() > 6 &&
-                    name.compare(name.size() - 6, 6, ".plist") == 0) {
-                    EXPECT_TRUE(found.empty()) << "two files for " << domain;
-                    found = byHost() + "/" + name;
-                }
+        std::error_code error;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(m_config / "Preferences/ByHost", error)) {
+            std::string name = entry.path().filename();
+            if (name.starts_with(domain + ".") && name.ends_with(".plist")) {
+                EXPECT_TRUE(found.empty()) << "two files for " << domain;
+                found = entry.path();
             }
-            closedir(dir);
         }
         return found;
     }
@@ -52,56 +47,51 @@ protected:
     std::string m_saved;
 };
 
-CFStringRef cfString(const std::string& text) {
-    return CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
-}
-
 void set(CFStringRef domain, const char* key, CFPropertyListRef value) {
-    CFStringRef k = cfString(key);
-    CFPreferencesSetValue(k, value, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
-    CFRelease(k);
+    CFPreferencesSetValue(Owned<CFStringRef>(cfString(key)), value, domain,
+                          kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
 }
 
 void setInt(CFStringRef domain, const char* key, int value) {
-    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &value);
-    set(domain, key, number);
-    CFRelease(number);
+    set(domain, key, Owned<CFNumberRef>(CFNumberCreate(nullptr, kCFNumberIntType, &value)));
 }
 
 bool sync(CFStringRef domain) {
     return CFPreferencesSynchronize(domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
 }
 
+CFPropertyListRef copy(CFStringRef domain, const char* key) {
+    return CFPreferencesCopyValue(Owned<CFStringRef>(cfString(key)), domain,
+                                  kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
+}
+
 // The integer under the key, or -1 when there is none or it is not a number.
 int getInt(CFStringRef domain, const char* key) {
-    CFStringRef k = cfString(key);
-    CFPropertyListRef value =
-        CFPreferencesCopyValue(k, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
-    CFRelease(k);
+    Owned<CFPropertyListRef> value = copy(domain, key);
     int result = -1;
     if (CFGetTypeID(value) != CFNumberGetTypeID() ||
-        !CFNumberGetValue(static_cast<CFNumberRef>(value), kCFNumberIntType, &result)) {
+        !CFNumberGetValue(static_cast<CFNumberRef>(value.get()), kCFNumberIntType, &result)) {
         result = -1;
-    }
-    if (value) {
-        CFRelease(value);
     }
     return result;
 }
 
-// The file parsed as a dictionary (Create rule), or null.
-CFDictionaryRef parseFile(const std::string& path) {
-    std::string bytes = TestSupport::readFile(path);
-    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()),
-                                  static_cast<CFIndex>(bytes.size()));
-    CFPropertyListRef list =
-        CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, nullptr);
-    CFRelease(data);
-    if (list && CFGetTypeID(list) != CFDictionaryGetTypeID()) {
-        CFRelease(list);
-        return nullptr;
+// The number of entries of the file parsed as a dictionary, or -1; the data under dataKey
+// in *length.
+CFIndex entriesIn(const std::string& path, CFStringRef dataKey = nullptr,
+                  CFIndex* length = nullptr) {
+    Owned<CFPropertyListRef> list = CFPropertyListCreateFromXMLData(
+        nullptr, Owned<CFDataRef>(cfData(TestSupport::readFile(path))), kCFPropertyListImmutable,
+        nullptr);
+    CFIndex count = -1;
+    if (list && CFGetTypeID(list) == CFDictionaryGetTypeID()) {
+        auto dict = static_cast<CFDictionaryRef>(list.get());
+        count = CFDictionaryGetCount(dict);
+        if (dataKey) {
+            *length = CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(dict, dataKey)));
+        }
     }
-    return static_cast<CFDictionaryRef>(list);
+    return count;
 }
 
 // Reaps the child and says how it ended.
@@ -116,19 +106,13 @@ int waitFor(pid_t pid) {
 
 TEST_F(CFPreferencesTest, AgreementDataIsStoredPerUserAndHostInAPrivateFile) {
     CFStringRef domain = CFSTR("com.Pellucid");
-    CFStringRef key = CFSTR("1234.eula_agreed");
-    const UInt8 one[4] = {1, 0, 0, 0};
-    CFDataRef data = CFDataCreate(nullptr, one, 4);
-    EXPECT_EQ(
-        CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost),
-        nullptr);
-    CFPreferencesSetValue(key, data, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
-    CFRelease(data);
+    const std::string one("\1\0\0\0", 4);
+    EXPECT_EQ(copy(domain, "1234.eula_agreed"), nullptr);
+    set(domain, "1234.eula_agreed", Owned<CFDataRef>(cfData(one)));
     // Visible at once in this process, on disk only after synchronising.
-    CFPropertyListRef pending =
-        CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
-    ASSERT_EQ(CFGetTypeID(pending), CFDataGetTypeID());
-    CFRelease(pending);
+    Owned<CFDataRef> stored = static_cast<CFDataRef>(copy(domain, "1234.eula_agreed"));
+    ASSERT_EQ(CFGetTypeID(stored), CFDataGetTypeID());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(stored)), 4), one);
     EXPECT_EQ(fileOf("com.Pellucid"), "");
     ASSERT_TRUE(sync(domain));
 
@@ -137,30 +121,23 @@ TEST_F(CFPreferencesTest, AgreementDataIsStoredPerUserAndHostInAPrivateFile) {
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    CFDictionaryRef onDisk = parseFile(path);
-    ASSERT_NE(onDisk, nullptr);
-    auto stored = static_cast<CFDataRef>(CFDictionaryGetValue(onDisk, key));
-    ASSERT_EQ(CFDataGetLength(stored), 4);
-    EXPECT_EQ(CFDataGetBytePtr(stored)[0], 1);
-    CFRelease(onDisk);
+    CFIndex length = 0;
+    EXPECT_EQ(entriesIn(path, CFSTR("1234.eula_agreed"), &length), 1);
+    EXPECT_EQ(length, 4);
 
     // The same domain for any host is a different file.
-    EXPECT_EQ(CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesAnyHost),
+    EXPECT_EQ(CFPreferencesCopyValue(CFSTR("1234.eula_agreed"), domain, kCFPreferencesCurrentUser,
+                                     kCFPreferencesAnyHost),
               nullptr);
     CFPreferencesSetAppValue(CFSTR("shared"), kCFBooleanTrue, domain);
     ASSERT_TRUE(CFPreferencesAppSynchronize(domain));
     EXPECT_TRUE(TestSupport::pathExists(m_config / "Preferences/com.Pellucid.plist"));
 
     // A NULL value removes the key.
-    CFPreferencesSetValue(key, nullptr, domain, kCFPreferencesCurrentUser,
-                          kCFPreferencesCurrentHost);
+    set(domain, "1234.eula_agreed", nullptr);
     ASSERT_TRUE(sync(domain));
-    EXPECT_EQ(
-        CFPreferencesCopyValue(key, domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost),
-        nullptr);
-    onDisk = parseFile(path);
-    EXPECT_EQ(CFDictionaryGetCount(onDisk), 0);
-    CFRelease(onDisk);
+    EXPECT_EQ(copy(domain, "1234.eula_agreed"), nullptr);
+    EXPECT_EQ(entriesIn(path), 0);
 }
 
 TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCannotKeep) {
@@ -177,27 +154,23 @@ TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCa
     EXPECT_EQ(getInt(domain, "theirs"), 2);
     EXPECT_EQ(getInt(domain, "mine"), 1);
     EXPECT_EQ(getInt(domain, "later"), 3);
-    CFArrayRef keys =
+    Owned<CFArrayRef> keys =
         CFPreferencesCopyKeyList(domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
     EXPECT_EQ(CFArrayGetCount(keys), 3);
-    CFRelease(keys);
 
     // The stored value is a copy: changing the caller's dictionary afterwards changes nothing.
-    CFMutableDictionaryRef dict = CFDictionaryCreateMutable(
+    Owned<CFMutableDictionaryRef> dict = CFDictionaryCreateMutable(
         nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     set(domain, "dict", dict);
     CFDictionarySetValue(dict, CFSTR("late"), kCFBooleanTrue);
-    CFRelease(dict);
-    CFPropertyListRef copy = CFPreferencesCopyValue(
-        CFSTR("dict"), domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
-    EXPECT_EQ(CFDictionaryGetCount(static_cast<CFDictionaryRef>(copy)), 0);
-    CFRelease(copy);
+    Owned<CFPropertyListRef> stored = copy(domain, "dict");
+    EXPECT_EQ(CFDictionaryGetCount(static_cast<CFDictionaryRef>(stored.get())), 0);
 
     // Values that are not property lists, other users, other hosts and names that would leave
     // the preferences folder are refused.
-    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/"), kCFURLPOSIXPathStyle, true);
-    set(domain, "url", url);
-    CFRelease(url);
+    set(domain, "url",
+        Owned<CFURLRef>(
+            CFURLCreateWithFileSystemPath(nullptr, CFSTR("/"), kCFURLPOSIXPathStyle, true)));
     EXPECT_EQ(getInt(domain, "url"), -1);
     EXPECT_EQ(CFPreferencesCopyValue(CFSTR("mine"), domain, kCFPreferencesAnyUser,
                                      kCFPreferencesCurrentHost),
@@ -254,14 +227,12 @@ TEST_F(CFPreferencesTest, DamagedFileReadsAsEmptyAndIsReplacedOnTheNextWrite) {
     }
     setInt(domain, "new", 2);
     ASSERT_TRUE(sync(domain));
-    CFDictionaryRef onDisk = parseFile(path);
-    ASSERT_NE(onDisk, nullptr);
-    EXPECT_EQ(CFDictionaryGetCount(onDisk), 1);
-    CFRelease(onDisk);
+    EXPECT_EQ(entriesIn(path), 1);
     EXPECT_EQ(getInt(domain, "new"), 2);
 }
 
-TEST_F(CFPreferencesTest, TwoProcessesSettingDifferentKeysAtOnceBothKeepTheirValues) {
+TEST_F(CFPreferencesTest, ConcurrentAndKilledWritersLoseNothingAndLeaveAFileThatParses) {
+    // Two processes setting different keys at once both keep their values.
     CFStringRef domain = CFSTR("com.example.race");
     int start[2];
     ASSERT_EQ(pipe(start), 0);
@@ -296,14 +267,11 @@ TEST_F(CFPreferencesTest, TwoProcessesSettingDifferentKeysAtOnceBothKeepTheirVal
     ASSERT_TRUE(sync(domain));
     EXPECT_EQ(getInt(domain, "first"), 200);
     EXPECT_EQ(getInt(domain, "second"), 200);
-}
 
-TEST_F(CFPreferencesTest, WriterKilledMidSynchronizeLeavesAFileThatParses) {
-    CFStringRef domain = CFSTR("com.example.killed");
-    // A large value makes each write long enough for a kill to land inside one.
-    std::string blob(256 * 1024, 'x');
-    CFDataRef big = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(blob.data()),
-                                 static_cast<CFIndex>(blob.size()));
+    // A writer killed in the middle of a write: a large value makes each write long enough for
+    // the kill to land inside one.
+    domain = CFSTR("com.example.killed");
+    Owned<CFDataRef> big = cfData(std::string(256 * 1024, 'x'));
     for (int round = 0; round < 4; ++round) {
         pid_t child = fork();
         ASSERT_GE(child, 0) << "fork failed";
@@ -322,18 +290,12 @@ TEST_F(CFPreferencesTest, WriterKilledMidSynchronizeLeavesAFileThatParses) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(3 + 7 * round));
         kill(child, SIGKILL);
-        int status = waitFor(child);
-        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_TRUE(WIFSIGNALED(waitFor(child)));
         ASSERT_NE(path, "");
-        CFDictionaryRef onDisk = parseFile(path);
-        ASSERT_NE(onDisk, nullptr) << "round " << round;
-        EXPECT_TRUE(CFDictionaryContainsKey(onDisk, CFSTR("counter")));
-        EXPECT_EQ(
-            CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(onDisk, CFSTR("blob")))),
-            static_cast<CFIndex>(blob.size()));
-        CFRelease(onDisk);
+        CFIndex length = 0;
+        EXPECT_EQ(entriesIn(path, CFSTR("blob"), &length), 2) << "round " << round;
+        EXPECT_EQ(length, 256 * 1024);
     }
-    CFRelease(big);
     // A temporary file left by a killed writer does not stop the next one.
     setInt(domain, "after", 5);
     ASSERT_TRUE(sync(domain));

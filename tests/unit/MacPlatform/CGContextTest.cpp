@@ -14,66 +14,46 @@ CGImageRef redOverBlue() {
     return makeRGBImage({0xFF0000, 0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF, 0x0000FF}, 3, 2);
 }
 
-RGB kRed{255, 0, 0};
-RGB kBlue{0, 0, 255};
-
 } // namespace
 
-TEST(CGContext, BitmapUserSpaceStartsAtTheBottomLeft) {
-    Canvas canvas(10, 6);
+TEST(CGContext, BitmapUserSpaceStartsAtTheBottomLeftAndImagesFillTheirRectangle) {
+    Canvas canvas(12, 10);
     CGContextRef c = canvas.context();
     EXPECT_TRUE(CGAffineTransformIsIdentity(CGContextGetCTM(c)));
-    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
-    CGContextFillRect(c, CGRectMake(0, 0, 10, 1));
-    EXPECT_TRUE(near(canvas.at(4, 5), kRed, 0)) << "y 0 is the last row in memory";
-    EXPECT_TRUE(near(canvas.at(4, 4), {255, 255, 255}, 0));
-    EXPECT_EQ(CGBitmapContextGetWidth(c), 10u);
-    EXPECT_EQ(CGBitmapContextGetBytesPerRow(c), 40u);
+    EXPECT_EQ(CGBitmapContextGetWidth(c), 12u);
+    EXPECT_EQ(CGBitmapContextGetBytesPerRow(c), 48u);
     EXPECT_EQ(CGBitmapContextGetBitmapInfo(c), kXRGB);
+    CGContextSetRGBFillColor(c, 0, 1, 0, 1);
+    CGContextFillRect(c, CGRectMake(0, 0, 12, 1));
+    // y 0 is the last row in memory. The image, 6 x 4 at (2, 3) from the bottom left, takes
+    // rows 3 to 6 in memory and columns 2 to 7, its top row at the top.
+    CGContextDrawImage(c, CGRectMake(2, 3, 6, 4), Owned<CGImageRef>(redOverBlue()));
+    expectPixels(canvas, {{4, 9, kGreen},
+                          {4, 8, kWhite},
+                          {2, 3, kRed},
+                          {7, 4, kRed},
+                          {7, 5, kBlue},
+                          {2, 6, kBlue},
+                          {1, 4, kWhite},
+                          {8, 4, kWhite},
+                          {4, 2, kWhite},
+                          {4, 7, kWhite}});
 }
 
-TEST(CGContext, DrawImageKeepsCoreGraphicsOrientationAndHIViewDrawsUpright) {
-    CGImageRef image = redOverBlue();
-
-    // Unflipped: the image's top row lands at the top.
-    Canvas plain(3, 2);
-    CGContextDrawImage(plain.context(), CGRectMake(0, 0, 3, 2), image);
-    EXPECT_TRUE(near(plain.at(1, 0), kRed, 0));
-    EXPECT_TRUE(near(plain.at(1, 1), kBlue, 0));
-
-    // A view's context is flipped. CGContextDrawImage then shows the picture upside down,
-    // HIViewDrawCGImage upright.
+TEST(CGContext, FlippedContextDrawsImagesUpsideDownAndHIViewDrawsThemUpright) {
+    Owned<CGImageRef> image = redOverBlue();
     Canvas flipped(3, 2);
     CGContextRef c = flipped.context();
     CGContextTranslateCTM(c, 0, 2);
     CGContextScaleCTM(c, 1, -1);
     CGContextDrawImage(c, CGRectMake(0, 0, 3, 2), image);
-    EXPECT_TRUE(near(flipped.at(1, 0), kBlue, 0));
-    EXPECT_TRUE(near(flipped.at(1, 1), kRed, 0));
+    expectPixels(flipped, {{1, 0, kBlue}, {1, 1, kRed}});
     CGRect bounds = CGRectMake(0, 0, 3, 2);
     EXPECT_EQ(HIViewDrawCGImage(c, &bounds, image), noErr);
-    EXPECT_TRUE(near(flipped.at(1, 0), kRed, 0));
-    EXPECT_TRUE(near(flipped.at(1, 1), kBlue, 0));
+    expectPixels(flipped, {{1, 0, kRed}, {1, 1, kBlue}});
     EXPECT_EQ(HIViewDrawCGImage(c, nullptr, image), paramErr);
     EXPECT_EQ(HIViewDrawCGImage(c, &bounds, nullptr), paramErr);
     EXPECT_EQ(HIViewDrawCGImage(nullptr, &bounds, image), paramErr);
-    CGImageRelease(image);
-}
-
-TEST(CGContext, ImagesAreStretchedAndPlacedByTheRectangle) {
-    CGImageRef image = redOverBlue();
-    Canvas canvas(12, 10);
-    // 6 x 4 at (2, 3) from the bottom left: rows 3 to 6 in memory, columns 2 to 7.
-    CGContextDrawImage(canvas.context(), CGRectMake(2, 3, 6, 4), image);
-    EXPECT_TRUE(near(canvas.at(2, 3), kRed, 0));
-    EXPECT_TRUE(near(canvas.at(7, 4), kRed, 0));
-    EXPECT_TRUE(near(canvas.at(7, 5), kBlue, 0));
-    EXPECT_TRUE(near(canvas.at(2, 6), kBlue, 0));
-    EXPECT_TRUE(near(canvas.at(1, 4), {255, 255, 255}, 0));
-    EXPECT_TRUE(near(canvas.at(8, 4), {255, 255, 255}, 0));
-    EXPECT_TRUE(near(canvas.at(4, 2), {255, 255, 255}, 0));
-    EXPECT_TRUE(near(canvas.at(4, 7), {255, 255, 255}, 0));
-    CGImageRelease(image);
 }
 
 TEST(CGContext, GraphicsStateSavesColoursCTMAndClip) {
@@ -86,25 +66,26 @@ TEST(CGContext, GraphicsStateSavesColoursCTMAndClip) {
     CGContextClipToRect(c, CGRectMake(0, 0, 2, 10));
     CGContextFillRect(c, CGRectMake(0, 0, 10, 10));
     CGContextRestoreGState(c);
-    EXPECT_TRUE(near(canvas.at(5, 5), kRed, 0));
-    EXPECT_TRUE(near(canvas.at(6, 5), kRed, 0));
-    EXPECT_TRUE(near(canvas.at(7, 5), {255, 255, 255}, 0)) << "clipped";
-    EXPECT_TRUE(near(canvas.at(4, 5), {255, 255, 255}, 0)) << "translated";
-
+    // Translated to x 5, clipped to two columns.
+    expectPixels(canvas, {{5, 5, kRed}, {6, 5, kRed}, {7, 5, kWhite}, {4, 5, kWhite}});
+    // Colour, CTM and clip restored.
     CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
-    EXPECT_TRUE(near(canvas.at(0, 9), kBlue, 0)) << "colour, CTM and clip restored";
+    expectPixels(canvas, {{0, 9, kBlue}});
     CGContextRestoreGState(c); // one more than saved: nothing happens
 
-    // A CTM that cannot be inverted draws nothing, until the state is restored.
+    // A CTM that cannot be inverted draws nothing, until the state is restored; the text
+    // matrix is no part of the state.
     CGContextSaveGState(c);
     CGContextScaleCTM(c, 0, 1);
+    CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
     CGContextFillRect(c, CGRectMake(0, 0, 10, 10));
     EXPECT_EQ(CGContextGetCTM(c).a, 0);
     CGContextRestoreGState(c);
-    EXPECT_TRUE(near(canvas.at(9, 0), {255, 255, 255}, 0));
+    EXPECT_EQ(CGContextGetTextMatrix(c).d, -1);
+    expectPixels(canvas, {{9, 0, kWhite}});
     CGContextSetGrayFillColor(c, 0.5, 1);
     CGContextFillRect(c, CGRectMake(9, 9, 1, 1));
-    EXPECT_TRUE(near(canvas.at(9, 0), {128, 128, 128}, 1));
+    expectPixels(canvas, {{9, 0, {128, 128, 128}}}, 1);
 }
 
 TEST(CGContext, StrokesLinesAndRectangles) {
@@ -118,28 +99,26 @@ TEST(CGContext, StrokesLinesAndRectangles) {
     EXPECT_FALSE(CGContextIsPathEmpty(c));
     CGContextStrokePath(c);
     EXPECT_TRUE(CGContextIsPathEmpty(c));
-    EXPECT_TRUE(near(canvas.at(5, 7), {0, 0, 0}, 0));
-    EXPECT_TRUE(near(canvas.at(5, 6), {255, 255, 255}, 0));
-    EXPECT_TRUE(near(canvas.at(0, 7), {255, 255, 255}, 0));
+    expectPixels(canvas, {{5, 7, kBlack}, {5, 6, kWhite}, {0, 7, kWhite}});
 
     CGContextSetRGBStrokeColor(c, 1, 0, 0, 1);
     CGContextStrokeRectWithWidth(c, CGRectMake(4, 4, 4, 4), 2);
-    // The 2-pixel line straddles each edge: x 3 to 5 for the left edge, y 7 to 9 for the top.
-    EXPECT_TRUE(near(canvas.at(3, 4), kRed, 0)) << "left edge";
-    EXPECT_TRUE(near(canvas.at(5, 1), kRed, 0)) << "top edge";
-    EXPECT_TRUE(near(canvas.at(5, 0), {255, 255, 255}, 0)) << "above";
-    EXPECT_TRUE(near(canvas.at(2, 4), {255, 255, 255}, 0)) << "left of it";
-    EXPECT_TRUE(near(canvas.at(5, 3), {255, 255, 255}, 0)) << "inside stays";
+    // The 2-pixel line straddles each edge: x 3 to 5 for the left edge, y 7 to 9 for the top;
+    // above it, left of it and inside it stays white.
+    expectPixels(canvas,
+                 {{3, 4, kRed}, {5, 1, kRed}, {5, 0, kWhite}, {2, 4, kWhite}, {5, 3, kWhite}});
+    // Cleared without alpha is black.
     CGContextClearRect(c, CGRectMake(0, 0, 1, 1));
-    EXPECT_TRUE(near(canvas.at(0, 9), {0, 0, 0}, 0)) << "cleared without alpha is black";
+    expectPixels(canvas, {{0, 9, kBlack}});
 }
 
 TEST(CGContext, GreyBitmapHoldsOneSamplePerPixel) {
     // Rows of 6 bytes for 5 pixels: the padding byte must survive drawing.
     std::vector<uint8_t> samples(6 * 4, 9);
-    CGColorSpaceRef grey = CGColorSpaceCreateDeviceGray();
-    CGContextRef c = CGBitmapContextCreate(samples.data(), 5, 4, 8, 6, grey, kCGImageAlphaNone);
-    ASSERT_NE(c, nullptr);
+    Owned<CGColorSpaceRef> grey = CGColorSpaceCreateDeviceGray();
+    Owned<CGContextRef> c =
+        CGBitmapContextCreate(samples.data(), 5, 4, 8, 6, grey, kCGImageAlphaNone);
+    ASSERT_NE(c.get(), nullptr);
     EXPECT_EQ(CGBitmapContextGetData(c), samples.data());
     EXPECT_EQ(CGBitmapContextGetBitsPerPixel(c), 8u);
     EXPECT_EQ(CGColorSpaceGetModel(CGBitmapContextGetColorSpace(c)), kCGColorSpaceModelMonochrome);
@@ -147,36 +126,31 @@ TEST(CGContext, GreyBitmapHoldsOneSamplePerPixel) {
     CGContextFillRect(c, CGRectMake(0, 0, 2, 1));
     CGContextSetGrayFillColor(c, 1, 1);
     CGContextFillRect(c, CGRectMake(4, 3, 1, 1));
-    // Red is Rec. 601 luma 76; the rest keeps what the caller left there.
-    EXPECT_EQ(samples[3 * 6 + 0], 76);
-    EXPECT_EQ(samples[3 * 6 + 1], 76);
-    EXPECT_EQ(samples[3 * 6 + 2], 9);
-    EXPECT_EQ(samples[0 * 6 + 4], 255);
-    EXPECT_EQ(samples[0 * 6 + 5], 9) << "padding";
-    EXPECT_EQ(samples[1 * 6 + 1], 9);
+    // Red is Rec. 601 luma 76; the rest, padding too, keeps what the caller left there.
+    std::vector<uint8_t> expected(6 * 4, 9);
+    expected[3 * 6 + 0] = expected[3 * 6 + 1] = 76;
+    expected[0 * 6 + 4] = 255;
+    EXPECT_EQ(samples, expected);
 
     // Bytes the caller writes between drawings are kept by the next drawing.
     samples[2 * 6 + 3] = 200;
     CGContextFillRect(c, CGRectMake(0, 3, 1, 1));
     EXPECT_EQ(samples[2 * 6 + 3], 200);
-    CGContextRelease(c);
 
-    // A grey context over memory of its own.
-    CGContextRef owned = CGBitmapContextCreate(nullptr, 3, 3, 8, 0, grey, kCGImageAlphaNone);
-    ASSERT_NE(owned, nullptr);
+    // A grey context over memory of its own, cleared.
+    Owned<CGContextRef> owned = CGBitmapContextCreate(nullptr, 3, 3, 8, 0, grey, kCGImageAlphaNone);
+    ASSERT_NE(owned.get(), nullptr);
     auto* bytes = static_cast<uint8_t*>(CGBitmapContextGetData(owned));
     ASSERT_NE(bytes, nullptr);
     EXPECT_EQ(bytes[4], 0);
     CGContextSetGrayFillColor(owned, 0.5, 1);
     CGContextFillRect(owned, CGRectMake(0, 0, 3, 3));
     EXPECT_NEAR(bytes[CGBitmapContextGetBytesPerRow(owned) + 1], 128, 1);
-    CGContextRelease(owned);
-    CGColorSpaceRelease(grey);
 }
 
 TEST(CGContext, BitmapCreationRefusesLayoutsItCannotDrawOn) {
-    CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-    CGColorSpaceRef grey = CGColorSpaceCreateDeviceGray();
+    Owned<CGColorSpaceRef> rgb = CGColorSpaceCreateDeviceRGB();
+    Owned<CGColorSpaceRef> grey = CGColorSpaceCreateDeviceGray();
     std::vector<uint32_t> memory(64);
     void* data = memory.data();
     EXPECT_EQ(CGBitmapContextCreate(data, 4, 4, 8, 16, rgb, kCGImageAlphaPremultipliedLast),
@@ -192,39 +166,35 @@ TEST(CGContext, BitmapCreationRefusesLayoutsItCannotDrawOn) {
     EXPECT_EQ(CGBitmapContextCreate(data, 4, 4, 8, 4, nullptr, kCGImageAlphaNone), nullptr);
     EXPECT_EQ(CGBitmapContextCreate(nullptr, 100000, 1, 8, 0, rgb, kXRGB), nullptr);
 
-    CGContextRef premultiplied = CGBitmapContextCreate(
+    Owned<CGContextRef> premultiplied = CGBitmapContextCreate(
         data, 4, 4, 8, 16, rgb, kCGBitmapByteOrder32Little | kCGImageAlphaPremultipliedFirst);
-    ASSERT_NE(premultiplied, nullptr);
+    ASSERT_NE(premultiplied.get(), nullptr);
     CGContextSetRGBFillColor(premultiplied, 1, 1, 1, 0.5);
     CGContextFillRect(premultiplied, CGRectMake(0, 0, 4, 4));
     EXPECT_NEAR(memory[0] >> 24, 128u, 1u);
-    CGContextRelease(premultiplied);
 
-    CGContextRef alphaOnly = CGBitmapContextCreate(nullptr, 4, 4, 8, 0, nullptr, kCGImageAlphaOnly);
-    ASSERT_NE(alphaOnly, nullptr);
+    Owned<CGContextRef> alphaOnly =
+        CGBitmapContextCreate(nullptr, 4, 4, 8, 0, nullptr, kCGImageAlphaOnly);
+    ASSERT_NE(alphaOnly.get(), nullptr);
     CGContextFillRect(alphaOnly, CGRectMake(0, 0, 4, 4));
     EXPECT_EQ(static_cast<uint8_t*>(CGBitmapContextGetData(alphaOnly))[5], 255);
     EXPECT_EQ(CGBitmapContextCreateImage(alphaOnly), nullptr);
-    CGContextRelease(alphaOnly);
 
     // Calls on a null or foreign reference do nothing.
     CGContextFillRect(nullptr, CGRectMake(0, 0, 1, 1));
-    CGContextFillRect(reinterpret_cast<CGContextRef>(rgb), CGRectMake(0, 0, 1, 1));
-    EXPECT_EQ(CGBitmapContextGetData(reinterpret_cast<CGContextRef>(rgb)), nullptr);
-    CGColorSpaceRelease(rgb);
-    CGColorSpaceRelease(grey);
-}
+    auto* foreign = reinterpret_cast<CGContextRef>(rgb.get());
+    CGContextFillRect(foreign, CGRectMake(0, 0, 1, 1));
+    EXPECT_EQ(CGBitmapContextGetData(foreign), nullptr);
 
-TEST(CGContext, BitmapSnapshotDoesNotFollowLaterDrawing) {
+    // A snapshot of a bitmap does not follow later drawing.
     Canvas canvas(2, 2, {0, 0, 255});
-    CGImageRef snapshot = CGBitmapContextCreateImage(canvas.context());
-    ASSERT_NE(snapshot, nullptr);
+    Owned<CGImageRef> snapshot = CGBitmapContextCreateImage(canvas.context());
+    ASSERT_NE(snapshot.get(), nullptr);
     CGContextSetRGBFillColor(canvas.context(), 1, 0, 0, 1);
     CGContextFillRect(canvas.context(), CGRectMake(0, 0, 2, 2));
     Canvas other(2, 2);
     CGContextDrawImage(other.context(), CGRectMake(0, 0, 2, 2), snapshot);
-    EXPECT_TRUE(near(other.at(0, 0), kBlue, 0));
-    CGImageRelease(snapshot);
+    expectPixels(other, {{0, 0, kBlue}});
 }
 
 TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
@@ -236,9 +206,6 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
         auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
         return reinterpret_cast<uint32_t*>(row)[x] & 0xFFFFFF;
     };
-    CGAffineTransform ctm = CGContextGetCTM(c);
-    EXPECT_EQ(ctm.d, -1);
-    EXPECT_EQ(ctm.ty, 10);
     CGContextSetRGBFillColor(c, 1, 0, 0, 1);
     CGContextFillRect(c, CGRectMake(0, 0, 20, 1));
     EXPECT_EQ(pixel(surface, 3, 0), 0xFF0000u) << "y 0 is the top row";
@@ -256,13 +223,12 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
     EXPECT_EQ(pixel(surface, 0, 9), 0x000000u) << "black, unclipped, untranslated";
     EXPECT_EQ(pixel(surface, 19, 9), 0x000000u);
 
-    // After a resize the same context draws on the new surface.
+    // After a resize the same context draws on the new surface, flipped to its height.
     cairo_surface_t* larger = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 30);
     MacPlatform::resetContextForDrawing(c, larger);
     CGContextSetRGBFillColor(c, 0, 1, 0, 1);
     CGContextFillRect(c, CGRectMake(39, 29, 1, 1));
     EXPECT_EQ(pixel(larger, 39, 29), 0x00FF00u);
-    EXPECT_EQ(CGContextGetCTM(c).ty, 30);
 
     CGContextRelease(c);
     cairo_surface_destroy(larger);

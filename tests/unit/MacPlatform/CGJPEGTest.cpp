@@ -1,3 +1,4 @@
+#include "CFTestHelpers.h"
 #include "CGTestHelpers.h"
 #include "TestSupport.h"
 
@@ -10,114 +11,73 @@ using namespace CGTest;
 
 namespace {
 
-// A JPEG of the given size: left half red, right half blue (or, in grey, dark and light).
-std::vector<uint8_t> encodeJPEG(int width, int height, bool grey = false) {
-    std::string bytes = grey ? TestSupport::halvesJPEG(width, height, 40, 220, true)
-                             : TestSupport::halvesJPEG(width, height, 0xE60000, 0x0000E6);
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+CGImageRef decode(CGDataProviderRef provider) {
+    return CGImageCreateWithJPEGDataProvider(Owned<CGDataProviderRef>(provider), nullptr, false,
+                                             kCGRenderingIntentDefault);
 }
 
-CGImageRef decode(const std::vector<uint8_t>& bytes) {
-    CFDataRef data = CFDataCreate(nullptr, bytes.data(), static_cast<CFIndex>(bytes.size()));
-    CGDataProviderRef provider = CGDataProviderCreateWithCFData(data);
-    CFRelease(data);
-    CGImageRef image =
-        CGImageCreateWithJPEGDataProvider(provider, nullptr, false, kCGRenderingIntentDefault);
-    CGDataProviderRelease(provider);
-    return image;
+CGImageRef decode(const std::string& bytes) {
+    return decode(CGDataProviderCreateWithCFData(Owned<CFDataRef>(CFTest::cfData(bytes))));
 }
 
 } // namespace
 
-TEST(CGJPEG, DecodesSizeAndColours) {
-    CGImageRef image = decode(encodeJPEG(64, 48));
-    ASSERT_NE(image, nullptr);
+TEST(CGJPEG, DecodesSizeAndColoursFromDataAndFiles) {
+    // Left half red, right half blue, read from a file through a URL.
+    TestSupport::TempDir folder;
+    TestSupport::writeFile(folder / "Background.jpg",
+                           TestSupport::halvesJPEG(64, 48, 0xE60000, 0x0000E6));
+    Owned<CGImageRef> image = decode(
+        CGDataProviderCreateWithURL(Owned<CFURLRef>(CFTest::fileURL(folder / "Background.jpg"))));
+    ASSERT_NE(image.get(), nullptr);
     EXPECT_EQ(CGImageGetWidth(image), 64u);
     EXPECT_EQ(CGImageGetHeight(image), 48u);
     EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(image)), kCGColorSpaceModelRGB);
     Canvas canvas(64, 48);
     CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 64, 48), image);
-    EXPECT_TRUE(near(canvas.at(8, 24), {230, 0, 0}, 12));
-    EXPECT_TRUE(near(canvas.at(56, 24), {0, 0, 230}, 12));
-    CGImageRelease(image);
+    expectPixels(canvas, {{8, 24, {230, 0, 0}}, {56, 24, {0, 0, 230}}}, 12);
 
-    CGImageRef grey = decode(encodeJPEG(16, 16, true));
-    ASSERT_NE(grey, nullptr);
+    Owned<CGImageRef> grey = decode(TestSupport::halvesJPEG(16, 16, 40, 220, true));
+    ASSERT_NE(grey.get(), nullptr);
     EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(grey)), kCGColorSpaceModelMonochrome);
     Canvas greyCanvas(16, 16);
     CGContextDrawImage(greyCanvas.context(), CGRectMake(0, 0, 16, 16), grey);
-    EXPECT_TRUE(near(greyCanvas.at(2, 8), {40, 40, 40}, 6));
-    EXPECT_TRUE(near(greyCanvas.at(13, 8), {220, 220, 220}, 6));
-    CGImageRelease(grey);
-}
-
-TEST(CGJPEG, ReadsAFileThroughAURLProvider) {
-    TestSupport::TempDir folder;
-    std::vector<uint8_t> jpeg = encodeJPEG(10, 7);
-    std::string path = folder / "Background.jpg";
-    TestSupport::writeFile(path, std::string(jpeg.begin(), jpeg.end()));
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(path.c_str()), static_cast<CFIndex>(path.size()),
-        false);
-    CGDataProviderRef provider = CGDataProviderCreateWithURL(url);
-    CFRelease(url);
-    ASSERT_NE(provider, nullptr);
-    CGImageRef image =
-        CGImageCreateWithJPEGDataProvider(provider, nullptr, false, kCGRenderingIntentDefault);
-    CGDataProviderRelease(provider);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(CGImageGetWidth(image), 10u);
-    EXPECT_EQ(CGImageGetHeight(image), 7u);
-    CGImageRelease(image);
+    expectPixels(greyCanvas, {{2, 8, {40, 40, 40}}, {13, 8, {220, 220, 220}}}, 6);
 }
 
 TEST(CGJPEG, DamagedDataGivesNoImage) {
-    std::vector<uint8_t> good = encodeJPEG(64, 48);
+    const std::string good = TestSupport::halvesJPEG(64, 48, 0xE60000, 0x0000E6);
     ASSERT_GT(good.size(), 200u);
-
-    std::vector<uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
-    EXPECT_EQ(decode(truncated), nullptr) << "truncated";
-
-    std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 20);
-    EXPECT_EQ(decode(headerOnly), nullptr) << "header only";
-
     std::mt19937 random(7);
-    std::vector<uint8_t> garbage(4096);
-    for (uint8_t& byte : garbage) {
-        byte = static_cast<uint8_t>(random());
+    std::string garbage(4096, '\0');
+    for (char& byte : garbage) {
+        byte = static_cast<char>(random());
     }
-    EXPECT_EQ(decode(garbage), nullptr) << "garbage";
-
     // Garbage behind a real JPEG start marker reaches the decoder proper.
-    std::vector<uint8_t> markedGarbage = garbage;
-    markedGarbage[0] = 0xFF;
-    markedGarbage[1] = 0xD8;
-    EXPECT_EQ(decode(markedGarbage), nullptr) << "garbage after SOI";
-
-    EXPECT_EQ(decode({}), nullptr) << "zero length";
-    EXPECT_EQ(CGImageCreateWithJPEGDataProvider(nullptr, nullptr, false, kCGRenderingIntentDefault),
-              nullptr);
-
+    std::string markedGarbage = "\xFF\xD8" + garbage.substr(2);
     // A header that claims a huge picture is refused before anything that size is allocated.
-    std::vector<uint8_t> huge = good;
-    bool patched = false;
-    for (size_t i = 0; i + 8 < huge.size(); ++i) {
-        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
-            huge[i + 5] = 0x7F; // height 32767 and more
-            huge[i + 7] = 0x7F; // width
-            patched = true;
-            break;
-        }
-    }
-    ASSERT_TRUE(patched) << "no baseline frame header in the test JPEG";
-    EXPECT_EQ(decode(huge), nullptr) << "huge";
-
-    // Scrambled entropy data after a valid header.
-    std::vector<uint8_t> scrambled = good;
+    std::string huge = good;
+    size_t frame = huge.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos) << "no baseline frame header in the test JPEG";
+    huge[frame + 5] = huge[frame + 7] = 0x7F; // height and width 32767 and more
+    // Scrambled entropy data after a valid header: the decoder meets bad Huffman codes and
+    // reports them as warnings; a picture with holes is not the picture.
+    std::string scrambled = good;
     for (size_t i = scrambled.size() / 2; i < scrambled.size() - 2; i += 7) {
         scrambled[i] ^= 0x5A;
     }
-    // The decoder meets bad Huffman codes and reports them as warnings; a picture with holes
-    // is not the picture.
-    EXPECT_EQ(decode(scrambled), nullptr) << "scrambled";
+    const std::pair<const char*, std::string> kDamaged[] = {
+        {"truncated", good.substr(0, good.size() / 2)},
+        {"header only", good.substr(0, 20)},
+        {"garbage", garbage},
+        {"garbage after SOI", markedGarbage},
+        {"zero length", ""},
+        {"huge", huge},
+        {"scrambled", scrambled},
+    };
+    for (const auto& [name, bytes] : kDamaged) {
+        EXPECT_EQ(decode(bytes), nullptr) << name;
+    }
+    EXPECT_EQ(CGImageCreateWithJPEGDataProvider(nullptr, nullptr, false, kCGRenderingIntentDefault),
+              nullptr);
 }

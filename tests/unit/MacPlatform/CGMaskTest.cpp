@@ -6,14 +6,18 @@ using namespace CGTest;
 
 namespace {
 
-// An 8 x 8 red picture.
 CGImageRef redPicture() {
     return makeRGBImage(std::vector<uint32_t>(64, 0xFF0000), 8, 8);
 }
 
-// Draws the image over green and returns the canvas for inspection.
-void drawOverGreen(Canvas& canvas, CGImageRef image) {
-    CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 8, 8), image);
+// An 8 x 8 red picture masked by the grey samples, drawn over green.
+void drawMaskedOverGreen(Canvas& canvas, const std::vector<uint8_t>& mask, size_t maskSize) {
+    Owned<CGImageRef> masked =
+        CGImageCreateWithMask(Owned<CGImageRef>(redPicture()),
+                              Owned<CGImageRef>(makeGreyImage(mask, maskSize, maskSize)));
+    ASSERT_NE(masked.get(), nullptr);
+    EXPECT_EQ(CGImageGetAlphaInfo(masked), kCGImageAlphaPremultipliedFirst);
+    CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 8, 8), masked);
 }
 
 } // namespace
@@ -21,86 +25,46 @@ void drawOverGreen(Canvas& canvas, CGImageRef image) {
 TEST(CGImageMask, WhiteKeepsBlackRemovesGreyBlends) {
     // Columns 0-3 white, 4-5 black, 6-7 mid grey.
     std::vector<uint8_t> samples;
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            samples.push_back(x < 4 ? 255 : x < 6 ? 0 : 128);
-        }
+    for (int k = 0; k < 64; ++k) {
+        samples.push_back(k % 8 < 4 ? 255 : k % 8 < 6 ? 0 : 128);
     }
-    CGImageRef picture = redPicture();
-    CGImageRef mask = makeGreyImage(samples, 8, 8);
-    CGImageRef masked = CGImageCreateWithMask(picture, mask);
-    CGImageRelease(picture);
-    CGImageRelease(mask);
-    ASSERT_NE(masked, nullptr);
-    EXPECT_EQ(CGImageGetWidth(masked), 8u);
-    EXPECT_EQ(CGImageGetAlphaInfo(masked), kCGImageAlphaPremultipliedFirst);
-
     Canvas canvas(8, 8, {0, 255, 0});
-    drawOverGreen(canvas, masked);
+    drawMaskedOverGreen(canvas, samples, 8);
     for (size_t y = 0; y < 8; ++y) {
-        EXPECT_TRUE(near(canvas.at(1, y), {255, 0, 0}, 0)) << "row " << y;
-        EXPECT_TRUE(near(canvas.at(5, y), {0, 255, 0}, 0)) << "row " << y;
-        EXPECT_TRUE(near(canvas.at(7, y), {128, 127, 0}, 2)) << "row " << y;
+        expectPixels(canvas, {{1, y, kRed}, {5, y, kGreen}});
+        expectPixels(canvas, {{7, y, {128, 127, 0}}}, 2);
     }
-    CGImageRelease(masked);
-}
 
-TEST(CGImageMask, SmallerMaskIsStretchedToThePicture) {
-    // 2 x 2 mask: top row white, bottom row black; it covers 4 x 4 picture pixels each.
-    CGImageRef picture = redPicture();
-    CGImageRef mask = makeGreyImage({255, 255, 0, 0}, 2, 2);
-    CGImageRef masked = CGImageCreateWithMask(picture, mask);
-    CGImageRelease(mask);
-    CGImageRelease(picture);
-    ASSERT_NE(masked, nullptr);
-    Canvas canvas(8, 8, {0, 255, 0});
-    drawOverGreen(canvas, masked);
+    // A smaller mask is stretched: 2 x 2, top row white, bottom row black, covers 4 x 4
+    // picture pixels each.
+    Canvas stretched(8, 8, {0, 255, 0});
+    drawMaskedOverGreen(stretched, {255, 255, 0, 0}, 2);
     for (size_t x = 0; x < 8; ++x) {
-        EXPECT_TRUE(near(canvas.at(x, 0), {255, 0, 0}, 0)) << "x " << x;
-        EXPECT_TRUE(near(canvas.at(x, 3), {255, 0, 0}, 0)) << "x " << x;
-        EXPECT_TRUE(near(canvas.at(x, 4), {0, 255, 0}, 0)) << "x " << x;
-        EXPECT_TRUE(near(canvas.at(x, 7), {0, 255, 0}, 0)) << "x " << x;
+        expectPixels(stretched, {{x, 0, kRed}, {x, 3, kRed}, {x, 4, kGreen}, {x, 7, kGreen}});
     }
-    CGImageRelease(masked);
 }
 
 TEST(CGImageMask, GreyBitmapContextTurnsAColourMaskIntoSamples) {
     // The branding mask arrives as a colour JPEG of another size; the launcher draws it into a
     // grey bitmap of the picture's size and masks with that.
-    CGImageRef colourMask = makeRGBImage({0xFFFFFF, 0x000000, 0xFFFFFF, 0x000000}, 2, 2);
+    Owned<CGImageRef> colourMask = makeRGBImage({0xFFFFFF, 0x000000, 0xFFFFFF, 0x000000}, 2, 2);
     std::vector<uint8_t> samples(8 * 8, 77);
-    CGColorSpaceRef grey = CGColorSpaceCreateDeviceGray();
-    CGContextRef context =
-        CGBitmapContextCreate(samples.data(), 8, 8, 8, 8, grey, kCGImageAlphaNone);
-    ASSERT_NE(context, nullptr);
+    Owned<CGContextRef> context = CGBitmapContextCreate(
+        samples.data(), 8, 8, 8, 8, Owned<CGColorSpaceRef>(CGColorSpaceCreateDeviceGray()),
+        kCGImageAlphaNone);
+    ASSERT_NE(context.get(), nullptr);
     CGContextDrawImage(context, CGRectMake(0, 0, 8, 8), colourMask);
-    CGContextRelease(context);
-    CGImageRelease(colourMask);
     EXPECT_EQ(samples[0], 255);
     EXPECT_EQ(samples[3], 255);
     EXPECT_EQ(samples[4], 0);
     EXPECT_EQ(samples[7 * 8 + 7], 0);
-
-    CGImageRef mask = makeGreyImage(samples, 8, 8);
-    CGImageRef picture = redPicture();
-    CGImageRef masked = CGImageCreateWithMask(picture, mask);
-    ASSERT_NE(masked, nullptr);
     Canvas canvas(8, 8, {0, 255, 0});
-    drawOverGreen(canvas, masked);
-    EXPECT_TRUE(near(canvas.at(0, 0), {255, 0, 0}, 0));
-    EXPECT_TRUE(near(canvas.at(7, 7), {0, 255, 0}, 0));
-    CGImageRelease(masked);
-    CGImageRelease(picture);
-    CGImageRelease(mask);
-    CGColorSpaceRelease(grey);
-}
+    drawMaskedOverGreen(canvas, samples, 8);
+    expectPixels(canvas, {{0, 0, kRed}, {7, 7, kGreen}});
 
-TEST(CGImageMask, RefusesMasksThatAreNotGrey) {
-    CGImageRef picture = redPicture();
-    CGImageRef colour = makeRGBImage(std::vector<uint32_t>(4, 0xFFFFFF), 2, 2);
-    EXPECT_EQ(CGImageCreateWithMask(picture, colour), nullptr);
+    // Masks that are not grey are refused.
+    Owned<CGImageRef> picture = redPicture();
+    EXPECT_EQ(CGImageCreateWithMask(picture, colourMask), nullptr);
     EXPECT_EQ(CGImageCreateWithMask(picture, nullptr), nullptr);
-    EXPECT_EQ(CGImageCreateWithMask(nullptr, colour), nullptr);
-    CGImageRelease(colour);
-    CGImageRelease(picture);
+    EXPECT_EQ(CGImageCreateWithMask(nullptr, colourMask), nullptr);
 }

@@ -2,14 +2,22 @@
 // from literal pixels.
 #pragma once
 
+#include "CFTestHelpers.h"
+
 #include <CoreGraphics/CoreGraphics.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <ostream>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace CGTest {
+
+using CFTest::Owned;
 
 constexpr CGBitmapInfo kXRGB = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst;
 
@@ -18,6 +26,16 @@ struct RGB {
     int green;
     int blue;
 };
+
+inline std::ostream& operator<<(std::ostream& out, RGB c) {
+    return out << "(" << c.red << ", " << c.green << ", " << c.blue << ")";
+}
+
+constexpr RGB kRed{255, 0, 0};
+constexpr RGB kGreen{0, 255, 0};
+constexpr RGB kBlue{0, 0, 255};
+constexpr RGB kWhite{255, 255, 255};
+constexpr RGB kBlack{0, 0, 0};
 
 // An XRGB bitmap context over memory of its own, filled with one colour.
 class Canvas {
@@ -57,6 +75,22 @@ private:
 inline bool near(RGB a, RGB b, int tolerance = 2) {
     return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
            std::abs(a.blue - b.blue) <= tolerance;
+}
+
+// A pixel a test expects, x and y counted from the top left of memory.
+struct Pixel {
+    size_t x;
+    size_t y;
+    RGB colour;
+};
+
+inline void expectPixels(const Canvas& canvas, std::initializer_list<Pixel> expected,
+                         int tolerance = 0) {
+    for (const Pixel& e : expected) {
+        RGB actual = canvas.at(e.x, e.y);
+        EXPECT_TRUE(near(actual, e.colour, tolerance))
+            << "pixel (" << e.x << ", " << e.y << ") is " << actual << ", expected " << e.colour;
+    }
 }
 
 inline void releaseMalloced(void*, const void* data, size_t) {

@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
 
 using namespace CGTest;
 
 namespace {
 
-// The box around the dark pixels of a canvas, and how many there are.
+// The box around the pixels of a canvas darker than the threshold, and how many there are.
 struct Ink {
     int count = 0;
     int left = 1 << 30;
@@ -35,28 +35,27 @@ Ink inkOf(const Canvas& canvas, int threshold = 128) {
     return ink;
 }
 
-// A flipped context as views get it: origin at the top left, y downward.
-void flip(Canvas& canvas) {
-    CGContextTranslateCTM(canvas.context(), 0, static_cast<CGFloat>(canvas.height()));
-    CGContextScaleCTM(canvas.context(), 1, -1);
-}
-
-void showLabel(CGContextRef c, CGFloat x, CGFloat y, const char* text) {
-    CGContextShowTextAtPoint(c, x, y, text, std::strlen(text));
+// Selects the font and shows the text at (x, y) in the current drawing mode and colours.
+CGContextRef show(Canvas& canvas, const char* font, CGFloat size, const std::string& text,
+                  CGFloat x = 10, CGFloat y = 10) {
+    CGContextSelectFont(canvas.context(), font, size, kCGEncodingMacRoman);
+    CGContextShowTextAtPoint(canvas.context(), x, y, text.data(), text.size());
+    return canvas.context();
 }
 
 } // namespace
 
 TEST(CGText, ButtonLabelLandsOnItsBaselineInAFlippedView) {
-    // As a button writes its label: text matrix (1, -1), Helvetica 15, black, baseline at y 30.
+    // As a button writes its label in a flipped view: text matrix (1, -1), Helvetica 15,
+    // black, baseline at y 30.
     Canvas canvas(200, 50);
-    flip(canvas);
     CGContextRef c = canvas.context();
+    CGContextTranslateCTM(c, 0, 50);
+    CGContextScaleCTM(c, 1, -1);
     CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
-    CGContextSelectFont(c, "Helvetica", 15, kCGEncodingMacRoman);
     CGContextSetTextDrawingMode(c, kCGTextFill);
     CGContextSetRGBFillColor(c, 0, 0, 0, 1);
-    showLabel(c, 20, 30, "Play Game");
+    show(canvas, "Helvetica", 15, "Play Game", 20, 30);
 
     Ink ink = inkOf(canvas);
     EXPECT_GT(ink.count, 60);
@@ -69,21 +68,16 @@ TEST(CGText, ButtonLabelLandsOnItsBaselineInAFlippedView) {
     EXPECT_LE(ink.bottom, 35);
     EXPECT_GT(ink.right, 70);
     EXPECT_LT(ink.right, 100);
-
-    // The text position moved to the end of the text, and a second label continues there.
+    // The text position moved to the end of the text, where a second label would continue.
     CGPoint end = CGContextGetTextPosition(c);
     EXPECT_NEAR(end.x, ink.right + 1, 3);
     EXPECT_EQ(end.y, 30);
-    CGContextSetTextMatrix(c, CGAffineTransformIdentity);
-    EXPECT_TRUE(CGAffineTransformIsIdentity(CGContextGetTextMatrix(c)));
 }
 
 TEST(CGText, UnflippedTextStandsOnItsBaselineWithTheFillColour) {
     Canvas canvas(120, 40);
-    CGContextRef c = canvas.context();
-    CGContextSelectFont(c, "Helvetica", 20, kCGEncodingMacRoman);
-    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
-    showLabel(c, 10, 10, "HH");
+    CGContextSetRGBFillColor(canvas.context(), 1, 0, 0, 1);
+    show(canvas, "Helvetica", 20, "HH");
     // Baseline at y 10 from the bottom: memory row 29 is the lowest row of ink.
     Ink ink = inkOf(canvas, 200);
     EXPECT_GT(ink.count, 40);
@@ -94,7 +88,7 @@ TEST(CGText, UnflippedTextStandsOnItsBaselineWithTheFillColour) {
     // Stems of an H are solid red at this size: the text is not blurred.
     bool solidRed = false;
     for (size_t x = 10; x < 40; ++x) {
-        solidRed = solidRed || near(canvas.at(x, 22), {255, 0, 0}, 8);
+        solidRed = solidRed || near(canvas.at(x, 22), kRed, 8);
     }
     EXPECT_TRUE(solidRed);
 }
@@ -103,11 +97,9 @@ TEST(CGText, MacRomanBytesAreDecoded) {
     // 0x8E is e with an acute accent in MacRoman; as Latin-1 it would be a control character
     // with no glyph at all.
     Canvas accented(60, 40);
-    CGContextSelectFont(accented.context(), "Helvetica", 24, kCGEncodingMacRoman);
-    showLabel(accented.context(), 10, 10, "\x8E");
     Canvas plain(60, 40);
-    CGContextSelectFont(plain.context(), "Helvetica", 24, kCGEncodingMacRoman);
-    showLabel(plain.context(), 10, 10, "e");
+    show(accented, "Helvetica", 24, "\x8E");
+    show(plain, "Helvetica", 24, "e");
     Ink withAccent = inkOf(accented);
     Ink without = inkOf(plain);
     EXPECT_GT(without.count, 20);
@@ -115,50 +107,37 @@ TEST(CGText, MacRomanBytesAreDecoded) {
     EXPECT_LT(withAccent.top, without.top) << "the accent stands above the letter";
     EXPECT_NEAR(CGContextGetTextPosition(accented.context()).x,
                 CGContextGetTextPosition(plain.context()).x, 1);
-
     // A NUL byte is one more character, not the end of the text.
     Canvas withNul(60, 40);
-    CGContextSelectFont(withNul.context(), "Helvetica", 24, kCGEncodingMacRoman);
-    CGContextShowTextAtPoint(withNul.context(), 10, 10, "e\0e", 3);
+    show(withNul, "Helvetica", 24, std::string("e\0e", 3));
     EXPECT_GT(inkOf(withNul).count, without.count * 3 / 2);
 }
 
 TEST(CGText, NothingIsDrawnWithoutAFontOrWhenInvisible) {
     Canvas canvas(100, 30);
     CGContextRef c = canvas.context();
-    showLabel(c, 5, 10, "Hidden");
+    CGContextShowTextAtPoint(c, 5, 10, "Hidden", 6);
     EXPECT_EQ(inkOf(canvas).count, 0);
-    CGContextSelectFont(c, "Helvetica-Bold", 15, kCGEncodingMacRoman);
     CGContextSetTextDrawingMode(c, kCGTextInvisible);
-    showLabel(c, 5, 10, "Hidden");
+    show(canvas, "Helvetica-Bold", 15, "Hidden", 5, 10);
     EXPECT_EQ(inkOf(canvas).count, 0);
     EXPECT_GT(CGContextGetTextPosition(c).x, 30) << "invisible text still advances";
     CGContextSelectFont(c, "Helvetica", 15, kCGEncodingFontSpecific);
     CGContextSetTextDrawingMode(c, kCGTextFill);
-    showLabel(c, 5, 10, "Hidden");
+    CGContextShowTextAtPoint(c, 5, 10, "Hidden", 6);
     EXPECT_EQ(inkOf(canvas).count, 0);
     CGContextShowTextAtPoint(c, 5, 10, nullptr, 4);
     CGContextShowTextAtPoint(nullptr, 5, 10, "x", 1);
-}
-
-TEST(CGText, TextMatrixIsNotPartOfTheGraphicsState) {
-    Canvas canvas(10, 10);
-    CGContextRef c = canvas.context();
-    CGContextSaveGState(c);
-    CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
-    CGContextRestoreGState(c);
-    EXPECT_EQ(CGContextGetTextMatrix(c).d, -1);
 }
 
 TEST(CGText, StrokeAndClipModesUseTheGlyphOutlines) {
     // Stroked text takes the stroke colour and leaves the fill colour unused.
     Canvas stroked(80, 40);
     CGContextRef c = stroked.context();
-    CGContextSelectFont(c, "Helvetica", 28, kCGEncodingMacRoman);
     CGContextSetRGBFillColor(c, 0, 0, 1, 1);
     CGContextSetRGBStrokeColor(c, 1, 0, 0, 1);
     CGContextSetTextDrawingMode(c, kCGTextStroke);
-    showLabel(c, 10, 10, "O");
+    show(stroked, "Helvetica", 28, "O");
     int red = 0;
     int blue = 0;
     for (size_t y = 0; y < stroked.height(); ++y) {
@@ -172,18 +151,15 @@ TEST(CGText, StrokeAndClipModesUseTheGlyphOutlines) {
     EXPECT_EQ(blue, 0);
     // The inside of the O stays white: an outline, not a filled shape.
     Ink ring = inkOf(stroked, 200);
-    RGB centre = stroked.at(static_cast<size_t>((ring.left + ring.right) / 2),
-                            static_cast<size_t>((ring.top + ring.bottom) / 2));
-    EXPECT_TRUE(near(centre, {255, 255, 255}, 0));
+    expectPixels(stroked, {{static_cast<size_t>((ring.left + ring.right) / 2),
+                            static_cast<size_t>((ring.top + ring.bottom) / 2), kWhite}});
 
     // Clipping to the text limits later painting to the glyphs.
     Canvas clipped(80, 40);
-    c = clipped.context();
-    CGContextSelectFont(c, "Helvetica", 28, kCGEncodingMacRoman);
-    CGContextSetTextDrawingMode(c, kCGTextClip);
-    showLabel(c, 10, 10, "I");
+    CGContextSetTextDrawingMode(clipped.context(), kCGTextClip);
+    show(clipped, "Helvetica", 28, "I");
     EXPECT_EQ(inkOf(clipped).count, 0) << "clipping alone paints nothing";
-    CGContextFillRect(c, CGRectMake(0, 0, 80, 40));
+    CGContextFillRect(clipped.context(), CGRectMake(0, 0, 80, 40));
     Ink bar = inkOf(clipped);
     EXPECT_GT(bar.count, 30);
     EXPECT_LT(bar.right - bar.left, 6) << "only the stem of the I";

@@ -1,147 +1,111 @@
-#include <CoreFoundation/CoreFoundation.h>
-#include <CoreServices/CoreServices.h>
-#include <MacPlatformTesting.h>
+#include "CFTestHelpers.h"
 
-#include "TestSupport.h"
+#include <CoreServices/CoreServices.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <unistd.h>
 
-using TestSupport::TempDir;
-
-namespace {
-
-std::string pathOf(CFURLRef url) {
-    char buffer[4096];
-    if (!CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buffer),
-                                          sizeof buffer)) {
-        return "<no path>";
-    }
-    return buffer;
-}
-
-std::string resourcesPath() {
-    CFURLRef url = CFBundleCopyResourcesDirectoryURL(CFBundleGetMainBundle());
-    std::string path = pathOf(url);
-    CFRelease(url);
-    return path;
-}
-
-struct MainBundleReset {
-    ~MainBundleReset() { MacPlatformTestSetMainBundlePath(nullptr); }
-};
-
-} // namespace
+using namespace CFTest;
 
 TEST(CFType, RetainReleaseCountsAndConstantsLiveForever) {
-    CFStringRef s = CFStringCreateWithCString(nullptr, "abc", kCFStringEncodingUTF8);
+    CFStringRef s = cfString("abc");
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(CFGetRetainCount(s), 1);
     EXPECT_EQ(CFRetain(s), s);
     EXPECT_EQ(CFGetRetainCount(s), 2);
     CFRelease(s);
     EXPECT_EQ(CFGetRetainCount(s), 1);
     EXPECT_TRUE(CFEqual(s, CFSTR("abc")));
-    EXPECT_EQ(CFGetTypeID(s), CFStringGetTypeID());
     CFRelease(s);
 
+    // The same literal is one object, and releasing it more than it was retained keeps it.
     CFStringRef constant = CFSTR("constant");
     EXPECT_EQ(constant, CFSTR("constant"));
     CFRelease(constant);
     CFRelease(constant);
     EXPECT_EQ(CFStringGetLength(CFSTR("constant")), 8);
+
+    // Every kind of object reports its own type.
+    int one = 1;
+    Owned<CFTypeRef> objects[] = {
+        CFNumberCreate(nullptr, kCFNumberIntType, &one),
+        CFDataCreate(nullptr, nullptr, 0),
+        CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks),
+        CFDictionaryCreate(nullptr, nullptr, nullptr, 0, nullptr, nullptr),
+        CFDateCreate(nullptr, 0),
+        CFURLCreateWithFileSystemPath(nullptr, CFSTR("/"), kCFURLPOSIXPathStyle, true),
+    };
+    const std::pair<CFTypeRef, CFTypeID> kTypes[] = {
+        {CFSTR("s"), CFStringGetTypeID()},
+        {objects[0], CFNumberGetTypeID()},
+        {objects[1], CFDataGetTypeID()},
+        {objects[2], CFArrayGetTypeID()},
+        {objects[3], CFDictionaryGetTypeID()},
+        {objects[4], CFDateGetTypeID()},
+        {objects[5], CFURLGetTypeID()},
+        {kCFBooleanTrue, CFBooleanGetTypeID()},
+        {CFBundleGetMainBundle(), CFBundleGetTypeID()},
+    };
+    for (size_t k = 0; k < std::size(kTypes); ++k) {
+        EXPECT_EQ(CFGetTypeID(kTypes[k].first), kTypes[k].second) << "object " << k;
+        for (size_t other = 0; other < k; ++other) {
+            EXPECT_NE(kTypes[k].second, kTypes[other].second) << k << " and " << other;
+        }
+    }
 }
 
 TEST(CFString, EncodingsRoundTripAndRefuseWhatTheyCannotHold) {
     // "é" is 0x8E in MacRoman, and the string stores it as UTF-8.
-    CFStringRef roman = CFStringCreateWithCString(nullptr, "caf\x8E", kCFStringEncodingMacRoman);
-    ASSERT_NE(roman, nullptr);
+    Owned<CFStringRef> roman =
+        CFStringCreateWithCString(nullptr, "caf\x8E", kCFStringEncodingMacRoman);
+    ASSERT_NE(roman.get(), nullptr);
     EXPECT_EQ(CFStringGetLength(roman), 4);
     char buffer[16];
     ASSERT_TRUE(CFStringGetCString(roman, buffer, sizeof buffer, kCFStringEncodingUTF8));
     EXPECT_STREQ(buffer, "caf\xC3\xA9");
-    ASSERT_TRUE(CFStringGetCString(roman, buffer, sizeof buffer, kCFStringEncodingMacRoman));
-    EXPECT_STREQ(buffer, "caf\x8E");
     EXPECT_FALSE(CFStringGetCString(roman, buffer, sizeof buffer, kCFStringEncodingASCII));
     // Exactly the text and its terminator fit; one byte less does not.
     EXPECT_TRUE(CFStringGetCString(roman, buffer, 5, kCFStringEncodingMacRoman));
+    EXPECT_STREQ(buffer, "caf\x8E");
     EXPECT_FALSE(CFStringGetCString(roman, buffer, 4, kCFStringEncodingMacRoman));
-    CFRelease(roman);
 
     EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xC3(", kCFStringEncodingUTF8), nullptr);
     EXPECT_EQ(CFStringCreateWithCString(nullptr, "\x80", kCFStringEncodingASCII), nullptr);
 
     // A character outside the Basic Multilingual Plane counts two UTF-16 units.
-    CFStringRef wide =
-        CFStringCreateWithCString(nullptr, "a\xF0\x9F\x8E\xAE", kCFStringEncodingUTF8);
-    ASSERT_NE(wide, nullptr);
+    Owned<CFStringRef> wide = cfString("a\xF0\x9F\x8E\xAE");
+    ASSERT_NE(wide.get(), nullptr);
     EXPECT_EQ(CFStringGetLength(wide), 3);
     EXPECT_EQ(CFStringGetCharacterAtIndex(wide, 1), 0xD83C);
     EXPECT_FALSE(CFStringGetCString(wide, buffer, sizeof buffer, kCFStringEncodingMacRoman));
-    CFRelease(wide);
 }
 
 TEST(CFURL, FilePathsResolveAgainstTheirBase) {
-    CFURLRef url =
+    Owned<CFURLRef> url =
         CFURLCreateWithFileSystemPath(nullptr, CFSTR("/a/b/../c/"), kCFURLPOSIXPathStyle, true);
-    ASSERT_NE(url, nullptr);
+    ASSERT_NE(url.get(), nullptr);
     EXPECT_EQ(pathOf(url), "/a/c");
     EXPECT_TRUE(CFURLHasDirectoryPath(url));
     char small[4];
     EXPECT_FALSE(
         CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(small), sizeof small));
 
-    CFURLRef child = CFURLCreateCopyAppendingPathComponent(nullptr, url, CFSTR("d.txt"), false);
+    Owned<CFURLRef> child =
+        CFURLCreateCopyAppendingPathComponent(nullptr, url, CFSTR("d.txt"), false);
     EXPECT_EQ(pathOf(child), "/a/c/d.txt");
-    CFStringRef last = CFURLCopyLastPathComponent(child);
-    EXPECT_TRUE(CFEqual(last, CFSTR("d.txt")));
-    CFRelease(last);
-    CFRelease(child);
+    EXPECT_TRUE(CFEqual(Owned<CFStringRef>(CFURLCopyLastPathComponent(child)), CFSTR("d.txt")));
 
-    CFURLRef relative = CFURLCreateWithFileSystemPathRelativeToBase(
+    Owned<CFURLRef> relative = CFURLCreateWithFileSystemPathRelativeToBase(
         nullptr, CFSTR("x/y"), kCFURLPOSIXPathStyle, false, url);
     char buffer[64];
     ASSERT_TRUE(CFURLGetFileSystemRepresentation(relative, false, reinterpret_cast<UInt8*>(buffer),
                                                  sizeof buffer));
     EXPECT_STREQ(buffer, "x/y");
-    CFURLRef absolute = CFURLCopyAbsoluteURL(relative);
+    Owned<CFURLRef> absolute = CFURLCopyAbsoluteURL(relative);
     EXPECT_EQ(pathOf(absolute), "/a/c/x/y");
-    CFStringRef path = CFURLCopyFileSystemPath(absolute, kCFURLPOSIXPathStyle);
-    EXPECT_TRUE(CFEqual(path, CFSTR("/a/c/x/y")));
-    CFRelease(path);
-    CFRelease(absolute);
-    CFRelease(relative);
-    CFRelease(url);
-}
-
-TEST(CFBundle, MainBundleOfTheTestProgramIsItsFolder) {
-    MainBundleReset reset;
-    MacPlatformTestSetMainBundlePath(nullptr);
-    CFURLRef url = CFBundleCopyBundleURL(CFBundleGetMainBundle());
-    char exe[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-    std::string folder(exe);
-    folder = folder.substr(0, folder.find_last_of('/'));
-    EXPECT_EQ(pathOf(url), folder);
-    CFRelease(url);
-}
-
-TEST(CFBundle, ResourcesFolderFollowsTheBundleLayout) {
-    MainBundleReset reset;
-    TempDir dir;
-    TestSupport::makeDirectories(dir / "Game.app/Contents/Resources");
-    MacPlatformTestSetMainBundlePath((dir / "Game.app").c_str());
-    EXPECT_EQ(resourcesPath(), dir / "Game.app/Contents/Resources");
-
-    TestSupport::makeDirectories(dir / "Old/Resources");
-    MacPlatformTestSetMainBundlePath((dir / "Old").c_str());
-    EXPECT_EQ(resourcesPath(), dir / "Old/Resources");
-
-    TestSupport::makeDirectories(dir / "Flat");
-    MacPlatformTestSetMainBundlePath((dir / "Flat").c_str());
-    EXPECT_EQ(resourcesPath(), dir / "Flat");
+    EXPECT_TRUE(CFEqual(Owned<CFStringRef>(CFURLCopyFileSystemPath(absolute, kCFURLPOSIXPathStyle)),
+                        CFSTR("/a/c/x/y")));
 }
 
 TEST(Microseconds, MonotonicAndOverridable) {
@@ -149,13 +113,10 @@ TEST(Microseconds, MonotonicAndOverridable) {
     Microseconds(&a);
     usleep(2000);
     Microseconds(&b);
-    UInt64 first = (UInt64(a.hi) << 32) | a.lo;
-    UInt64 second = (UInt64(b.hi) << 32) | b.lo;
-    EXPECT_GE(second - first, 2000u);
-
+    EXPECT_GE(((UInt64(b.hi) << 32) | b.lo) - ((UInt64(a.hi) << 32) | a.lo), 2000u);
     MacPlatformTestSetMicroseconds(true, 0x123456789ULL);
     Microseconds(&a);
+    MacPlatformTestSetMicroseconds(false, 0);
     EXPECT_EQ(a.hi, 0x1u);
     EXPECT_EQ(a.lo, 0x23456789u);
-    MacPlatformTestSetMicroseconds(false, 0);
 }

@@ -1,5 +1,6 @@
 #include <CoreServices/CoreServices.h>
 
+#include "CFTestHelpers.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -69,17 +70,11 @@ TEST(FSRef, PathsRoundTripThroughReferencesAndURLs) {
     EXPECT_EQ(pathOf(ref), app + "/Contents");
 
     // URLs and references convert both ways.
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, bytes(app),
-                                                           static_cast<CFIndex>(app.size()), true);
+    CFTest::Owned<CFURLRef> url = CFTest::fileURL(app, true);
     ASSERT_TRUE(CFURLGetFSRef(url, &ref));
     EXPECT_EQ(pathOf(ref), app);
-    CFURLRef back = CFURLCreateFromFSRef(nullptr, &ref);
-    EXPECT_TRUE(CFEqual(back, url));
-    CFRelease(back);
-    CFRelease(url);
-    url = CFURLCreateFromFileSystemRepresentation(nullptr, bytes(dir / "none"), 100, false);
-    EXPECT_FALSE(CFURLGetFSRef(url, &ref));
-    CFRelease(url);
+    EXPECT_TRUE(CFEqual(CFTest::Owned<CFURLRef>(CFURLCreateFromFSRef(nullptr, &ref)), url));
+    EXPECT_FALSE(CFURLGetFSRef(CFTest::Owned<CFURLRef>(CFTest::fileURL(dir / "none")), &ref));
     EXPECT_FALSE(CFURLGetFSRef(nullptr, &ref));
 }
 

@@ -44,8 +44,7 @@ void expectWellFormed(const StyledText& styled) {
     ASSERT_EQ(at, styled.text.size());
 }
 
-// Text in a code page as word processors write it: bytes above 0x7F as \'hh escapes, the rest
-// as they are, with the three special characters escaped (a Shift-JIS trail byte can be '\').
+// Text in a code page with every byte written as a \'hh escape.
 std::string escapedIn(const char* codePage, const std::string& utf8) {
     iconv_t converter = iconv_open(codePage, "UTF-8");
     EXPECT_NE(converter, iconv_t(-1)) << codePage;
@@ -59,40 +58,19 @@ std::string escapedIn(const char* codePage, const std::string& utf8) {
     bytes.resize(bytes.size() - outLeft);
     std::string rtf;
     for (unsigned char b : bytes) {
-        if (b >= 0x80) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\'%02x", b);
-            rtf += hex;
-        } else {
-            if (b == '\\' || b == '{' || b == '}') {
-                rtf += '\\';
-            }
-            rtf += static_cast<char>(b);
-        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\'%02x", b);
+        rtf += hex;
     }
     return rtf;
 }
 
 std::vector<std::string> wordsOf(const std::string& text) {
+    std::istringstream in(text);
     std::vector<std::string> words;
-    std::string word;
-    auto endWord = [&] {
-        if (!word.empty()) {
-            words.push_back(word);
-        }
-        word.clear();
-    };
-    for (size_t k = 0; k < text.size(); ++k) {
-        if (text[k] == ' ' || text[k] == '\t' || text[k] == '\n') {
-            endWord();
-        } else if (text.compare(k, 3, "\u2028") == 0) {
-            endWord();
-            k += 2;
-        } else {
-            word += text[k];
-        }
+    for (std::string word; in >> word;) {
+        words.push_back(word);
     }
-    endWord();
     return words;
 }
 
@@ -192,70 +170,54 @@ TEST(RTFReader, DestinationsAreSkipped) {
               "link1.\titem");
 }
 
-TEST(RTFReader, UnbalancedBracesAreTolerated) {
-    RTFReadResult r = readRTF("{\\rtf1 {\\b a}}} b}");
-    EXPECT_EQ(r.document.text, "a b");
-    EXPECT_EQ(r.repairs, unsigned(kRTFRepairUnmatchedClose));
+TEST(RTFReader, DamagedInputIsRepairedAndSaysHow) {
+    const std::string deep(100000, '{');
+    const std::string limit(kRTFMaxGroupDepth - 1, '{');
+    const struct {
+        std::string rtf;
+        std::string text;
+        unsigned repairs;
+    } kCases[] = {
+        {"{\\rtf1 {\\b a}}} b}", "a b", kRTFRepairUnmatchedClose},
+        {"{\\rtf1 x{\\b a", "xa", kRTFRepairUnclosedGroup},
+        // What follows the closing brace that is only white space or NULs is no extra brace.
+        {"{\\rtf1 ok}\r\n\0"s, "ok", 0},
+        // Exactly at the depth limit nothing is flattened.
+        {"{\\rtf1 " + limit + "x" + std::string(limit.size(), '}') + "}", "x", 0},
+        {"{\\rtf1 " + deep + "x", "x", kRTFRepairTooDeep | kRTFRepairUnclosedGroup},
+        {"{\\rtf1 a\\bin999 xyz}", "a", kRTFRepairTruncated | kRTFRepairUnclosedGroup},
+        {"{\\rtf1 a\\bin99999999999999999999 xyz}", "a",
+         kRTFRepairTruncated | kRTFRepairUnclosedGroup},
+        {"{\\rtf1 a\\bin-5 b\\bin0 c}", "abc", 0},
+        {"{\\rtf1 a\\", "a", kRTFRepairTruncated | kRTFRepairUnclosedGroup},
+        {"{\\rtf1 a\\'e", "a", kRTFRepairTruncated | kRTFRepairUnclosedGroup},
+        {"{\\rtf1 a\\'zzb\\'4x}", "azzbx", kRTFRepairBadEscape},
+        // Twenty-digit parameters saturate instead of overflowing.
+        {"{\\rtf1 \\u99999999999999999999?z\\u-99999999999999999999?w}", "\ufffdz\ufffdw", 0},
+        {"{\\rtf1 {\\uc99999999999999999999 \\u233 abc}d}", "\u00e9d", 0},
+        {"{\\rtf1 \\uc-3 \\u233 x}", "\u00e9x", 0},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.rtf.substr(0, 60));
+        RTFReadResult r = readRTF(c.rtf);
+        EXPECT_EQ(r.status, RTFStatus::ok);
+        EXPECT_EQ(r.document.text, c.text);
+        EXPECT_EQ(r.repairs, c.repairs);
+    }
 
-    r = readRTF("{\\rtf1 x{\\b a");
-    EXPECT_EQ(r.document.text, "xa");
+    // Styles survive the repairs: the open group's bold, and the bold of a group flattened
+    // below the depth limit, end where the group ends.
+    RTFReadResult r = readRTF("{\\rtf1 x{\\b a");
     EXPECT_EQ(r.document.runs, (std::vector<StyleRun>{{0, 1, kPlain}, {1, 2, kBold}}));
-    EXPECT_EQ(r.repairs, unsigned(kRTFRepairUnclosedGroup));
-
-    // What follows the closing brace that is only white space or NULs is not an extra brace.
-    r = readRTF("{\\rtf1 ok}\r\n\0"s);
-    EXPECT_EQ(r.document.text, "ok");
-    EXPECT_EQ(r.repairs, 0u);
-    EXPECT_NE(describeRTFRepairs(kRTFRepairUnmatchedClose | kRTFRepairTooDeep).find("'}'"),
-              std::string::npos);
-    EXPECT_EQ(describeRTFRepairs(0), "");
-}
-
-TEST(RTFReader, DeepNestingIsFlattenedNotRecursed) {
-    const size_t depth = 100000;
-    std::string rtf =
-        "{\\rtf1 " + std::string(depth, '{') + "\\b x" + std::string(depth, '}') + "y}";
-    RTFReadResult r = readRTF(rtf);
+    r = readRTF("{\\rtf1 " + deep + "\\b x" + std::string(deep.size(), '}') + "y}");
     EXPECT_EQ(r.document.text, "xy");
     EXPECT_EQ(r.document.runs, (std::vector<StyleRun>{{0, 1, kBold}, {1, 2, kPlain}}));
     EXPECT_EQ(r.repairs, unsigned(kRTFRepairTooDeep));
-
-    // Exactly at the limit nothing is flattened.
-    rtf = "{\\rtf1 " + std::string(kRTFMaxGroupDepth - 1, '{') + "x" +
-          std::string(kRTFMaxGroupDepth - 1, '}') + "}";
-    EXPECT_EQ(readRTF(rtf).repairs, 0u);
-
-    r = readRTF("{\\rtf1 " + std::string(depth, '{') + "x");
-    EXPECT_EQ(r.document.text, "x");
-    EXPECT_EQ(r.repairs, unsigned(kRTFRepairTooDeep | kRTFRepairUnclosedGroup));
-}
-
-TEST(RTFReader, TruncatedAndOversizedInput) {
-    RTFReadResult r = readRTF("{\\rtf1 a\\bin999 xyz}");
-    EXPECT_EQ(r.document.text, "a");
-    EXPECT_TRUE(r.repairs & kRTFRepairTruncated);
-    r = readRTF("{\\rtf1 a\\bin99999999999999999999 xyz}");
-    EXPECT_EQ(r.document.text, "a");
-    EXPECT_TRUE(r.repairs & kRTFRepairTruncated);
-    EXPECT_EQ(textOf("{\\rtf1 a\\bin-5 b\\bin0 c}"), "abc");
-
-    // Twenty-digit parameters saturate instead of overflowing.
     r = readRTF("{\\rtf1 \\b99999999999999999999 x\\b0 y}");
     EXPECT_EQ(r.document.runs, (std::vector<StyleRun>{{0, 1, kBold}, {1, 2, kPlain}}));
-    EXPECT_EQ(textOf("{\\rtf1 \\u99999999999999999999?z\\u-99999999999999999999?w}"),
-              "\ufffdz\ufffdw");
-    EXPECT_EQ(textOf("{\\rtf1 {\\uc99999999999999999999 \\u233 abc}d}"), "\u00e9d");
-    EXPECT_EQ(textOf("{\\rtf1 \\uc-3 \\u233 x}"), "\u00e9x");
-
-    r = readRTF("{\\rtf1 a\\");
-    EXPECT_EQ(r.document.text, "a");
-    EXPECT_TRUE(r.repairs & kRTFRepairTruncated);
-    r = readRTF("{\\rtf1 a\\'e");
-    EXPECT_EQ(r.document.text, "a");
-    EXPECT_TRUE(r.repairs & kRTFRepairTruncated);
-    r = readRTF("{\\rtf1 a\\'zzb\\'4x}");
-    EXPECT_EQ(r.document.text, "azzbx");
-    EXPECT_EQ(r.repairs, unsigned(kRTFRepairBadEscape));
+    EXPECT_NE(describeRTFRepairs(kRTFRepairUnmatchedClose | kRTFRepairTooDeep).find("'}'"),
+              std::string::npos);
+    EXPECT_EQ(describeRTFRepairs(0), "");
 }
 
 TEST(RTFReader, NonRTFIsReportedAsSuch) {
@@ -392,56 +354,37 @@ TEST(RTFReader, WordProcessorListsTablesAndHeadings) {
     EXPECT_EQ(r.document.runs[2].style.font, -1);
 }
 
-// Licences written in Markdown and turned into RTF by pandoc read back word for word.
-TEST(RTFReader, PandocLicencesReadWordForWord) {
-    const std::vector<std::string> kLicences = {
+// A licence written in Markdown and turned into RTF by pandoc reads back word for word.
+TEST(RTFReader, PandocLicenceReadsWordForWord) {
+    const std::string kLicence =
         "# Licence agreement\n\nPlease read this **licence** before you *play*.\n\n"
         "- Install it on your computers.\n- Do not sell it.\n\n"
-        "| Term | Meaning |\n|---|---|\n| Game | The software |\n\n1. First clause.\n",
-        "# Lizenzvertrag\n\nBitte lesen Sie diese **Lizenz** gr\u00fcndlich.\n\n"
-        "- Sie d\u00fcrfen das Spiel installieren.\n- Nicht verkaufen.\n",
-        "# Contrat de licence\n\nVeuillez lire ce contrat avant de *jouer* \u00e0 ce jeu.\n",
-        "# Umowa licencyjna\n\nPrzeczytaj uwa\u017cnie t\u0119 umow\u0119.\n\n- Zak\u0142adka "
-        "\u017c\u00f3\u0142w.\n",
-        "# \u041b\u0438\u0446\u0435\u043d\u0437\u0438\u043e\u043d\u043d\u043e\u0435 "
-        "\u0441\u043e\u0433\u043b\u0430\u0448\u0435\u043d\u0438\u0435\n\n\u041f\u0440\u043e"
-        "\u0447\u0442\u0438\u0442\u0435 **\u0432\u043d\u0438\u043c\u0430\u0442\u0435\u043b\u044c"
-        "\u043d\u043e** \u044d\u0442\u043e \u0441\u043e\u0433\u043b\u0430\u0448\u0435\u043d\u0438"
-        "\u0435.\n\n| \u0421\u0440\u043e\u043a | \u0413\u043e\u0434 |\n|---|---|\n| 1 | 2 |\n",
-        "# \u0386\u03b4\u03b5\u03b9\u03b1 \u03c7\u03c1\u03ae\u03c3\u03b7\u03c2\n\n\u0394\u03b9"
-        "\u03b1\u03b2\u03ac\u03c3\u03c4\u03b5 \u03c0\u03c1\u03bf\u03c3\u03b5\u03ba\u03c4\u03b9"
-        "\u03ba\u03ac \u03c4\u03bf\u03c5\u03c2 \u03cc\u03c1\u03bf\u03c5\u03c2.\n",
-        "# Lisans s\u00f6zle\u015fmesi\n\nL\u00fctfen bu s\u00f6zle\u015fmeyi dikkatle "
-        "okuyun.\n\n- \u0130ade yoktur.\n",
-        "# \u30bd\u30d5\u30c8\u30a6\u30a7\u30a2\u4f7f\u7528\u8a31\u8afe\u5951\u7d04\u66f8\n\n"
-        "\u672c\u5951\u7d04\u3092\u3088\u304f\u304a\u8aad\u307f\u304f\u3060\u3055\u3044\u3002"
-        "\n\n- \u8ca9\u58f2\u3057\u306a\u3044\u3053\u3068\u3002\n",
-        "# \u8f6f\u4ef6\u8bb8\u53ef\u534f\u8bae\n\n\u8bf7\u4ed4\u7ec6\u9605\u8bfb\u672c\u534f"
-        "\u8bae\u3002\n",
-    };
+        "| Term | Meaning |\n|---|---|\n| Game | The software |\n\n1. First clause.\n\n"
+        "## Lizenz gr\u00fcndlich, \u00e0 ce jeu, \u017c\u00f3\u0142w\n\n"
+        "- \u041f\u0440\u043e\u0447\u0442\u0438\u0442\u0435 **\u0432\u043d\u0438\u043c"
+        "\u0430\u0442\u0435\u043b\u044c\u043d\u043e** \u0386\u03b4\u03b5\u03b9\u03b1 "
+        "\u0130\u0131\u011e\u011f.\n"
+        "- \u672c\u5951\u7d04\u3092\u3088\u304f\u304a\u8aad\u307f\u304f\u3060\u3055"
+        "\u3044\u3002 \u8f6f\u4ef6\u8bb8\u53ef\u534f\u8bae\u3002\n";
     TestSupport::TempDir dir;
-    for (size_t k = 0; k < kLicences.size(); ++k) {
-        std::string markdown = dir / ("licence" + std::to_string(k) + ".md");
-        std::string rtf = dir / ("licence" + std::to_string(k) + ".rtf");
-        TestSupport::writeFile(markdown, kLicences[k]);
-        // Smart punctuation off: the source's quotes and dashes stay what they are.
-        std::string command = "HOME='" + dir.path() + "' pandoc -s -f markdown-smart -t rtf '" +
-                              markdown + "' -o '" + rtf + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0) << "pandoc is installed by scripts/install-deps";
+    TestSupport::writeFile(dir / "licence.md", kLicence);
+    // Smart punctuation off: the source's quotes and dashes stay what they are.
+    std::string command = "HOME='" + dir.path() + "' pandoc -s -f markdown-smart -t rtf '" +
+                          (dir / "licence.md") + "' -o '" + (dir / "licence.rtf") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "pandoc is installed by scripts/install-deps";
 
-        // The source's words without Markdown's marks; pandoc writes list items with a bullet.
-        std::vector<std::string> expected;
-        for (std::string word : wordsOf(kLicences[k])) {
-            if (word == "-") {
-                word = "\u2022";
-            } else if (word == "#" || word.find_first_not_of("|-") == std::string::npos) {
-                continue;
-            }
-            std::erase(word, '*');
-            expected.push_back(word);
+    // The source's words without Markdown's marks; pandoc writes list items with a bullet.
+    std::vector<std::string> expected;
+    for (std::string word : wordsOf(kLicence)) {
+        if (word == "-") {
+            word = "\u2022";
+        } else if (word.find_first_not_of("#|-") == std::string::npos) {
+            continue;
         }
-        RTFReadResult read = readRTF(TestSupport::readFile(rtf));
-        EXPECT_EQ(read.repairs, 0u);
-        EXPECT_EQ(wordsOf(read.document.text), expected) << kLicences[k];
+        std::erase(word, '*');
+        expected.push_back(word);
     }
+    RTFReadResult read = readRTF(TestSupport::readFile(dir / "licence.rtf"));
+    EXPECT_EQ(read.repairs, 0u);
+    EXPECT_EQ(wordsOf(read.document.text), expected);
 }

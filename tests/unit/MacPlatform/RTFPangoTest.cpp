@@ -11,39 +11,6 @@ using namespace MacPlatform;
 
 namespace {
 
-// A layout on the process's shared Cairo font map, which needs no display. A font map of its
-// own would leave fontconfig state behind that leak checkers report.
-class Layout {
-public:
-    explicit Layout(const char* font = "DejaVu Sans 12") {
-        m_context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-        m_layout = pango_layout_new(m_context);
-        PangoFontDescription* description = pango_font_description_from_string(font);
-        pango_layout_set_font_description(m_layout, description);
-        pango_font_description_free(description);
-    }
-    ~Layout() {
-        g_object_unref(m_layout);
-        g_object_unref(m_context);
-    }
-    Layout(const Layout&) = delete;
-    Layout& operator=(const Layout&) = delete;
-
-    PangoLayout* get() { return m_layout; }
-
-    void setStyledText(const StyledText& styled) {
-        std::string text = textForShaping(styled);
-        pango_layout_set_text(m_layout, text.data(), static_cast<int>(text.size()));
-        PangoAttrList* attributes = createPangoAttributes(styled);
-        pango_layout_set_attributes(m_layout, attributes);
-        pango_attr_list_unref(attributes);
-    }
-
-private:
-    PangoContext* m_context;
-    PangoLayout* m_layout;
-};
-
 struct ShapedRun {
     std::string text;
     PangoWeight weight;
@@ -54,45 +21,76 @@ struct ShapedRun {
     int width;
 };
 
-// The glyph runs of the layout's first line with the font Pango chose for each.
-std::vector<ShapedRun> shapedRuns(PangoLayout* layout) {
+struct Shaped {
+    // The glyph runs of the first line, with the font Pango chose for each.
     std::vector<ShapedRun> runs;
-    const char* text = pango_layout_get_text(layout);
+    // Whether each line starts a paragraph.
+    std::vector<bool> paragraphStarts;
+    int firstLineWidth = 0;
+};
+
+// The styled text laid out as a text view lays it out, on the process's shared Cairo font map,
+// which needs no display (a font map of its own would leave fontconfig state behind that leak
+// checkers report).
+Shaped shape(const StyledText& styled, const char* font = "DejaVu Sans 12") {
+    PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
+    PangoLayout* layout = pango_layout_new(context);
+    PangoFontDescription* description = pango_font_description_from_string(font);
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
+    std::string text = textForShaping(styled);
+    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    PangoAttrList* attributes = createPangoAttributes(styled);
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+
+    Shaped shaped;
+    for (int k = 0; k < pango_layout_get_line_count(layout); ++k) {
+        shaped.paragraphStarts.push_back(
+            pango_layout_line_is_paragraph_start(pango_layout_get_line_readonly(layout, k)));
+    }
     PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+    PangoRectangle extents;
+    pango_layout_line_get_pixel_extents(line, nullptr, &extents);
+    shaped.firstLineWidth = extents.width;
     for (GSList* item = line->runs; item; item = item->next) {
         auto* run = static_cast<PangoGlyphItem*>(item->data);
-        PangoFontDescription* font = pango_font_describe(run->item->analysis.font);
+        PangoFontDescription* used = pango_font_describe(run->item->analysis.font);
         bool underlined = false;
         for (GSList* a = run->item->analysis.extra_attrs; a; a = a->next) {
             auto* attribute = static_cast<PangoAttribute*>(a->data);
-            if (attribute->klass->type == PANGO_ATTR_UNDERLINE &&
-                reinterpret_cast<PangoAttrInt*>(attribute)->value != PANGO_UNDERLINE_NONE) {
-                underlined = true;
-            }
+            underlined = underlined || (attribute->klass->type == PANGO_ATTR_UNDERLINE &&
+                                        reinterpret_cast<PangoAttrInt*>(attribute)->value !=
+                                            PANGO_UNDERLINE_NONE);
         }
         std::vector<PangoGlyph> glyphs;
         for (int g = 0; g < run->glyphs->num_glyphs; ++g) {
             glyphs.push_back(run->glyphs->glyphs[g].glyph);
         }
-        runs.push_back({std::string(text + run->item->offset, run->item->length),
-                        pango_font_description_get_weight(font),
-                        pango_font_description_get_style(font), underlined,
-                        pango_font_description_get_family(font), glyphs,
-                        pango_glyph_string_get_width(run->glyphs)});
-        pango_font_description_free(font);
+        shaped.runs.push_back({text.substr(static_cast<size_t>(run->item->offset),
+                                           static_cast<size_t>(run->item->length)),
+                               pango_font_description_get_weight(used),
+                               pango_font_description_get_style(used), underlined,
+                               pango_font_description_get_family(used), glyphs,
+                               pango_glyph_string_get_width(run->glyphs)});
+        pango_font_description_free(used);
     }
-    return runs;
+    g_object_unref(layout);
+    g_object_unref(context);
+    return shaped;
+}
+
+Shaped shapeRTF(const std::string& rtf, const char* font = "DejaVu Sans 12") {
+    RTFReadResult r = readRTF(rtf);
+    EXPECT_EQ(r.status, RTFStatus::ok) << rtf;
+    return shape(r.document, font);
 }
 
 } // namespace
 
 TEST(RTFPango, StylesReachTheShapedRuns) {
-    RTFReadResult r = readRTF("{\\rtf1 plain {\\b bold}{\\i \\'e9t\\'e9}{\\ul under}}");
-    ASSERT_EQ(r.status, RTFStatus::ok);
-    Layout layout;
-    layout.setStyledText(r.document);
-
-    std::vector<ShapedRun> runs = shapedRuns(layout.get());
+    std::vector<ShapedRun> runs =
+        shapeRTF("{\\rtf1 plain {\\b bold}{\\i \\'e9t\\'e9}{\\ul under}}").runs;
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs[0].text, "plain ");
     EXPECT_EQ(runs[0].weight, PANGO_WEIGHT_NORMAL);
@@ -109,56 +107,38 @@ TEST(RTFPango, StylesReachTheShapedRuns) {
 }
 
 TEST(RTFPango, LineBreaksStayInTheirParagraph) {
-    RTFReadResult r = readRTF("{\\rtf1 one\\line two\\par three}");
-    Layout layout;
-    layout.setStyledText(r.document);
-    ASSERT_EQ(pango_layout_get_line_count(layout.get()), 3);
-    EXPECT_TRUE(pango_layout_line_is_paragraph_start(pango_layout_get_line(layout.get(), 0)));
-    EXPECT_FALSE(pango_layout_line_is_paragraph_start(pango_layout_get_line(layout.get(), 1)));
-    EXPECT_TRUE(pango_layout_line_is_paragraph_start(pango_layout_get_line(layout.get(), 2)));
-
+    Shaped broken = shapeRTF("{\\rtf1 one\\line two\\par three}");
+    EXPECT_EQ(broken.paragraphStarts, (std::vector<bool>{true, false, true}));
     // The separator draws nothing: the broken line is as wide as its text alone.
-    Layout alone;
-    pango_layout_set_text(alone.get(), "one", -1);
-    PangoRectangle withBreak;
-    PangoRectangle without;
-    pango_layout_line_get_pixel_extents(pango_layout_get_line(layout.get(), 0), nullptr,
-                                        &withBreak);
-    pango_layout_line_get_pixel_extents(pango_layout_get_line(alone.get(), 0), nullptr, &without);
-    EXPECT_EQ(withBreak.width, without.width);
+    EXPECT_EQ(broken.firstLineWidth, shape(StyledText{"one", {}, {}}).firstLineWidth);
 }
 
 TEST(RTFPango, CapitalsAndFontsAreAppliedWhenShaped) {
-    auto shape = [](const std::string& rtf) {
-        // A default face that is not fontconfig's own fallback, to tell the two apart.
-        Layout layout("Nimbus Sans 12");
-        layout.setStyledText(readRTF(rtf).document);
-        return shapedRuns(layout.get());
-    };
-    std::vector<ShapedRun> capitals = shape("{\\rtf1 LIMITED}");
+    // A default face that is not fontconfig's own fallback, to tell the two apart.
+    auto runsOf = [](const std::string& rtf) { return shapeRTF(rtf, "Nimbus Sans 12").runs; };
+    std::vector<ShapedRun> capitals = runsOf("{\\rtf1 LIMITED}");
     ASSERT_EQ(capitals.size(), 1u);
-    std::vector<ShapedRun> caps = shape("{\\rtf1 {\\caps Limited}}");
+    std::vector<ShapedRun> caps = runsOf("{\\rtf1 {\\caps Limited}}");
     ASSERT_EQ(caps.size(), 1u);
     EXPECT_EQ(caps[0].glyphs, capitals[0].glyphs);
     // Small capitals: the capital as it is, the rest as capitals of a smaller size.
-    std::vector<ShapedRun> small = shape("{\\rtf1 {\\scaps Limited}}");
     std::vector<PangoGlyph> glyphs;
     int width = 0;
-    for (const ShapedRun& run : small) {
+    for (const ShapedRun& run : runsOf("{\\rtf1 {\\scaps Limited}}")) {
         glyphs.insert(glyphs.end(), run.glyphs.begin(), run.glyphs.end());
         width += run.width;
     }
     EXPECT_EQ(glyphs, capitals[0].glyphs);
     EXPECT_LT(width, capitals[0].width);
     // Greek capitals drop the tonos.
-    EXPECT_EQ(shape("{\\rtf1 {\\caps \\u902?\\u948?\\u949?\\u953?\\u945?}}")[0].glyphs,
-              shape("{\\rtf1 \\u913?\\u916?\\u917?\\u921?\\u913?}")[0].glyphs);
+    EXPECT_EQ(runsOf("{\\rtf1 {\\caps \\u902?\\u948?\\u949?\\u953?\\u945?}}")[0].glyphs,
+              runsOf("{\\rtf1 \\u913?\\u916?\\u917?\\u921?\\u913?}")[0].glyphs);
 
     // A named font that fontconfig has a metric-compatible face for draws in that face; an
     // unknown one, and the picture fonts whose characters are Unicode now, in the default face.
-    std::vector<ShapedRun> runs = shape("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}"
-                                        "{\\f1 No Such Face;}{\\f2\\fcharset2 Symbol;}}"
-                                        "\\f0 serif \\f1 unknown \\f2 \\'b7}");
+    std::vector<ShapedRun> runs = runsOf("{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}"
+                                         "{\\f1 No Such Face;}{\\f2\\fcharset2 Symbol;}}"
+                                         "\\f0 serif \\f1 unknown \\f2 \\'b7}");
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_TRUE(runs[0].family == "Liberation Serif" || runs[0].family == "Nimbus Roman")
         << runs[0].family;

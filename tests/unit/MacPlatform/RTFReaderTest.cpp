@@ -192,6 +192,9 @@ TEST(RTFReader, DamagedInputIsRepairedAndSaysHow) {
         {"{\\rtf1 a\\", "a", kRTFRepairTruncated | kRTFRepairUnclosedGroup},
         {"{\\rtf1 a\\'e", "a", kRTFRepairTruncated | kRTFRepairUnclosedGroup},
         {"{\\rtf1 a\\'zzb\\'4x}", "azzbx", kRTFRepairBadEscape},
+        // Exactly at the end of the input: the binary data fits, the escape's digits are bad.
+        {"{\\rtf1 a\\bin3 xyz", "a", kRTFRepairUnclosedGroup},
+        {"{\\rtf1 a\\'zz", "azz", kRTFRepairBadEscape | kRTFRepairUnclosedGroup},
         // Twenty-digit parameters saturate instead of overflowing.
         {"{\\rtf1 \\u99999999999999999999?z\\u-99999999999999999999?w}", "\ufffdz\ufffdw", 0},
         {"{\\rtf1 {\\uc99999999999999999999 \\u233 abc}d}", "\u00e9d", 0},

@@ -20,13 +20,10 @@ TEST(TextUtils, CopyCStringToPascalKeepsAtMost255BytesAndWorksInPlace) {
     EXPECT_EQ(textOf(pascal), "Error Launching Game");
 
     // A length of 256 would wrap the length byte to 0.
-    std::string longText = std::string(255, 'a') + "bc";
+    std::string longText = std::string(255, 'a') + "b";
     CopyCStringToPascal(longText.c_str(), pascal);
     EXPECT_EQ(pascal[0], 255);
     EXPECT_EQ(textOf(pascal), std::string(255, 'a'));
-
-    CopyCStringToPascal(std::string(255, 'z').c_str(), pascal);
-    EXPECT_EQ(textOf(pascal), std::string(255, 'z'));
 
     // In place: a forward byte copy would smear the first character over the rest.
     std::strcpy(reinterpret_cast<char*>(pascal), "abcdef");

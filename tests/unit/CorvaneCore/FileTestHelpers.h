@@ -1,5 +1,6 @@
-// Fixtures for the stream tests: a temporary working directory and data directory, both put
-// back when the test ends, and small helpers for reading a whole CFile.
+// Fixtures for the stream and file tests: a temporary working directory and data directory, both
+// put back when the test ends, small helpers for reading a whole CFile, and a child process in
+// which permission bits bind root as they bind any user.
 #pragma once
 
 #include "CorvaneCore/File.h"
@@ -7,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace FileTestHelpers {
 
@@ -61,6 +66,28 @@ inline std::string readWhole(const char* name, unsigned mode = CFILE_READ) {
         return "<cannot open>";
     }
     return readRest(file);
+}
+
+// For a forked child (EXPECT_EXIT): runs the check in the folder given and leaves with status 0
+// when it returns no failure, else prints the failure and leaves with status 1. As an ordinary
+// user, root's power to write past permission bits is dropped first (others have none).
+template <typename Check>
+[[noreturn]] void exitWithCheck(std::string const& folder, bool asOrdinaryUser, Check check) {
+    bool dropped = !asOrdinaryUser || geteuid() != 0;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (!dropped && syscall(SYS_capget, &header, data) == 0) {
+        data[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        data[0].permitted &= ~(1u << CAP_DAC_OVERRIDE);
+        dropped = syscall(SYS_capset, &header, data) == 0;
+    }
+    std::string failure = !dropped                     ? "cannot drop CAP_DAC_OVERRIDE"
+                          : chdir(folder.c_str()) != 0 ? "cannot enter " + folder
+                                                       : check();
+    if (!failure.empty()) {
+        std::fprintf(stderr, "%s\n", failure.c_str());
+    }
+    _exit(failure.empty() ? 0 : 1);
 }
 
 } // namespace FileTestHelpers

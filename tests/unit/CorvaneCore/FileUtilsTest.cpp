@@ -1,5 +1,6 @@
 #include "CorvaneCore/FileUtils.h"
 
+#include "FileTestHelpers.h"
 #include "TestSupport.h"
 
 #include <MacPlatformTesting.h>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using TestSupport::TempDir;
@@ -165,80 +165,33 @@ TEST(FileUtils, CreatesMissingDirectoriesInsideExistingOnesOfAnyCase) {
     EXPECT_FALSE(CreateDirectoryRecursive((dir / "file/sub").c_str()));
 }
 
-namespace {
-
-// The check behind DoesFileHaveReadOnlyAttribute is access(W_OK), which always succeeds for
-// the superuser; the scenario therefore runs as an ordinary user when the tests run as root.
-bool readOnlyRoundTrip(std::string const& name, std::string& failure) {
-    SetFileReadOnlyAttribute(name.c_str(), true);
-    if ((modeOf(name) & 0222) != 0 || !DoesFileHaveReadOnlyAttribute(name.c_str())) {
-        failure = "not read-only after setting it";
-        return false;
-    }
-    // Found through the case-insensitive lookup too.
-    std::string upper = name;
-    for (char& c : upper) {
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    }
-    if (!DoesFileHaveReadOnlyAttribute(upper.c_str())) {
-        failure = "not found under another case";
-        return false;
-    }
-    SetFileReadOnlyAttribute(upper.c_str(), false);
-    if ((modeOf(name) & 0222) != 0222 || DoesFileHaveReadOnlyAttribute(name.c_str())) {
-        failure = "still read-only after clearing it";
-        return false;
-    }
-    return true;
-}
-
-void runAsOrdinaryUser(TempDir const& dir);
-
-} // namespace
-
 TEST(FileUtils, ReadOnlyAttributeRoundTrip) {
     TempDir dir;
     TestSupport::writeFile(dir / "file.txt", "x");
     chmod((dir / "file.txt").c_str(), 0640);
     EXPECT_FALSE(DoesFileHaveReadOnlyAttribute((dir / "missing.txt").c_str()));
     SetFileReadOnlyAttribute((dir / "missing.txt").c_str(), true);
-
-    CurrentDirectory inside(dir.path());
-    if (geteuid() != 0) {
-        std::string failure;
-        EXPECT_TRUE(readOnlyRoundTrip("file.txt", failure)) << failure;
-    } else {
-        runAsOrdinaryUser(dir);
-    }
+    // The check behind DoesFileHaveReadOnlyAttribute is access(W_OK), which root passes on any
+    // file; the child checks as an ordinary user would, by a relative name in other case too.
+    auto roundTrip = []() -> std::string {
+        SetFileReadOnlyAttribute("file.txt", true);
+        if ((modeOf("file.txt") & 0222) != 0 || !DoesFileHaveReadOnlyAttribute("file.txt")) {
+            return "not read-only after setting it";
+        }
+        if (!DoesFileHaveReadOnlyAttribute("FILE.TXT")) {
+            return "not found under another case";
+        }
+        SetFileReadOnlyAttribute("FILE.TXT", false);
+        if ((modeOf("file.txt") & 0222) != 0222 || DoesFileHaveReadOnlyAttribute("file.txt")) {
+            return "still read-only after clearing it";
+        }
+        return "";
+    };
+    EXPECT_EXIT(FileTestHelpers::exitWithCheck(dir.path(), true, roundTrip),
+                ::testing::ExitedWithCode(0), "");
     // Only the write bits change: 0640 went to 0440 and back to 0662.
     EXPECT_EQ(modeOf(dir / "file.txt"), 0662u);
 }
-
-namespace {
-
-void runAsOrdinaryUser(TempDir const& dir) {
-    ASSERT_EQ(chown(dir.path().c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chown((dir / "file.txt").c_str(), 65534, 65534), 0);
-    pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) {
-            _exit(2);
-        }
-        std::string failure;
-        bool ok = readOnlyRoundTrip("file.txt", failure);
-        if (!ok) {
-            std::fprintf(stderr, "%s\n", failure.c_str());
-        }
-        _exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-} // namespace
 
 TEST(FileUtils, TickCountRoundsMicrosecondsToTheNearestMillisecond) {
     MacPlatformTestSetMicroseconds(true, 1499);
@@ -251,59 +204,47 @@ TEST(FileUtils, TickCountRoundsMicrosecondsToTheNearestMillisecond) {
     MacPlatformTestSetMicroseconds(false, 0);
 }
 
-// The main bundle and GetProgramPath's cache are process-wide, so every scenario that changes
+// The main bundle and GetProgramPath's cache are process-wide, so the scenario that changes
 // them runs in a child of its own, which leaves with _exit so that nothing of it outlives it.
-TEST(FileUtils, ProgramPathIsTheBundlesResourcesDirectory) {
-    TempDir dir;
-    std::string bundle = dir / "Game.app";
-    TestSupport::makeDirectories(bundle + "/Contents/Resources");
-    std::string macos = dir / "Plain/Contents/MacOS";
-    TestSupport::makeDirectories(macos + "/Resources");
-    EXPECT_EXIT(
-        {
-            MacPlatformTestSetMainBundlePath(bundle.c_str());
-            char path[PATH_NAME_BUFFER_SIZE];
-            bool ok = FindProgramPathUncached(path, sizeof(path)) &&
-                      std::string(path) == bundle + "/Contents/Resources";
-            // Too small a buffer fails instead of writing past it.
-            char tiny[8];
-            ok = ok && !FindProgramPathUncached(tiny, sizeof(tiny)) &&
-                 !FindProgramPathUncached(tiny, 0);
-            // A program whose bundle is its own MacOS folder with a Resources folder inside.
-            MacPlatformTestSetMainBundlePath(macos.c_str());
-            ok = ok && FindProgramPathUncached(path, sizeof(path)) &&
-                 std::string(path) == dir / "Plain";
-            _exit(ok ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-TEST(FileUtils, ProgramPathIsCachedForTheProcess) {
+TEST(FileUtils, ProgramPathIsTheBundlesResourcesDirectoryCachedForTheProcess) {
     TempDir dir;
     std::string first = dir / "First.app";
-    std::string second = dir / "Second.app";
+    std::string macos = dir / "Plain/Contents/MacOS";
     TestSupport::makeDirectories(first + "/Contents/Resources/");
-    TestSupport::makeDirectories(second + "/Contents/Resources");
-    EXPECT_EXIT(
-        {
-            MacPlatformTestSetMainBundlePath(first.c_str());
-            char path[PATH_NAME_BUFFER_SIZE];
-            bool ok = GetProgramPath(path, sizeof(path)) &&
-                      std::string(path) == first + "/Contents/Resources";
-            MacPlatformTestSetMainBundlePath(second.c_str());
-            ok = ok && GetProgramPath(path, sizeof(path)) &&
-                 std::string(path) == first + "/Contents/Resources";
-            // A short buffer receives the cut text, always terminated.
-            char shortBuffer[5];
-            ok = ok && GetProgramPath(shortBuffer, sizeof(shortBuffer)) &&
-                 std::string(shortBuffer) == first.substr(0, 4);
-            ok = ok && SetCurrentDirectoryToProgramDirectory() == 0;
-            char cwd[PATH_MAX];
-            ok =
-                ok && getcwd(cwd, sizeof(cwd)) && std::string(cwd) == first + "/Contents/Resources";
-            _exit(ok ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
+    TestSupport::makeDirectories(macos + "/Resources");
+    auto scenario = [&]() -> std::string {
+        char path[PATH_NAME_BUFFER_SIZE];
+        char tiny[8];
+        // A program whose bundle is its own MacOS folder with a Resources folder inside.
+        MacPlatformTestSetMainBundlePath(macos.c_str());
+        if (!FindProgramPathUncached(path, sizeof(path)) || path != dir / "Plain") {
+            return "MacOS folder bundle";
+        }
+        MacPlatformTestSetMainBundlePath(first.c_str());
+        // Too small a buffer fails instead of writing past it.
+        if (FindProgramPathUncached(tiny, sizeof(tiny)) || FindProgramPathUncached(tiny, 0)) {
+            return "too small a buffer";
+        }
+        if (!GetProgramPath(path, sizeof(path)) || path != first + "/Contents/Resources") {
+            return std::string("first lookup: ") + path;
+        }
+        MacPlatformTestSetMainBundlePath(macos.c_str());
+        if (!GetProgramPath(path, sizeof(path)) || path != first + "/Contents/Resources") {
+            return std::string("not cached: ") + path;
+        }
+        // A short buffer receives the cut text, always terminated.
+        if (!GetProgramPath(tiny, 5) || tiny != first.substr(0, 4)) {
+            return "short buffer";
+        }
+        char cwd[PATH_MAX];
+        if (SetCurrentDirectoryToProgramDirectory() != 0 || !getcwd(cwd, sizeof(cwd)) ||
+            cwd != first + "/Contents/Resources") {
+            return "current directory";
+        }
+        return "";
+    };
+    EXPECT_EXIT(FileTestHelpers::exitWithCheck(dir.path(), false, scenario),
+                ::testing::ExitedWithCode(0), "");
 }
 
 TEST(FileUtils, SystemMessageIsOneConsoleLine) {
@@ -311,10 +252,4 @@ TEST(FileUtils, SystemMessageIsOneConsoleLine) {
     ShowSystemMessage("Bad Zip file", "Unable to open");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "SYSTEM MESSAGE: Bad Zip file ... Unable to open\n");
-
-    std::uint16_t date = 0x1234;
-    std::uint16_t time = 0x5678;
-    GetCurrentDosFileDateAndTime(&date, &time);
-    EXPECT_EQ(date, 0x1234);
-    EXPECT_EQ(time, 0x5678);
 }

@@ -113,10 +113,8 @@ TEST(ZipArchiveTree, DeepestArchiveOnThePathAnswers) {
     EXPECT_EQ(tree.FindZipArchiveContainingPath("A/B/X/c.png", root), b->m_pZipArchive);
     EXPECT_EQ(tree.FindZipArchiveContainingPath("a/top.txt", root), root->m_pZipArchive);
 
-    EXPECT_EQ(readAll(StreamPtr(tree.OpenAFileWithinArchive("A/b/X/C.PNG", CFILE_READ)).get()),
-              "deep");
-    EXPECT_EQ(readAll(StreamPtr(tree.OpenAFileWithinArchive("a/top.txt", CFILE_READ)).get()),
-              "top");
+    EXPECT_EQ(memberText(tree, "A/b/X/C.PNG", CFILE_READ), "deep");
+    EXPECT_EQ(memberText(tree, "a/top.txt", CFILE_READ), "top");
     // The deepest archive of a root is the only one asked in that root.
     EXPECT_EQ(tree.OpenAFileWithinArchive("a/b/top.txt", CFILE_READ), nullptr);
 }
@@ -131,10 +129,8 @@ TEST(ZipArchiveTree, LaterRootsComeFirst) {
     ASSERT_TRUE(
         second->MountZipArchive(mountable(dir, "2.zip", {{"shared.txt", "second"}}).c_str(), 0));
 
-    EXPECT_EQ(readAll(StreamPtr(tree.OpenAFileWithinArchive("shared.txt", CFILE_READ)).get()),
-              "second");
-    EXPECT_EQ(readAll(StreamPtr(tree.OpenAFileWithinArchive("only1.txt", CFILE_READ)).get()),
-              "one");
+    EXPECT_EQ(memberText(tree, "shared.txt", CFILE_READ), "second");
+    EXPECT_EQ(memberText(tree, "only1.txt", CFILE_READ), "one");
     EXPECT_EQ(tree.OpenAFileWithinArchive("neither.txt", CFILE_READ), nullptr);
 }
 

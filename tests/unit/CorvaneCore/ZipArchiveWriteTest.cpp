@@ -14,30 +14,6 @@ namespace {
 
 constexpr CWriteOption kWritable = 1;
 
-// Rewrites the member through a write-enabled archive and closes the stream (which commits).
-void rewrite(std::string const& path, char const* name, std::string const& content) {
-    CZipArchive archive;
-    ASSERT_TRUE(archive.OpenArchive(path.c_str(), kWritable, "", false, 0));
-    StreamPtr stream(archive.OpenAFileWithinArchive(name, CFILE_READ | CFILE_WRITE));
-    ASSERT_NE(stream, nullptr) << name;
-    EXPECT_EQ(stream->GetLength(), 0u);
-    EXPECT_EQ(stream->Write(content.data(), static_cast<unsigned>(content.size())), content.size());
-    EXPECT_TRUE(archive.IsModified());
-    stream.reset();
-    EXPECT_FALSE(archive.IsModified());
-}
-
-std::map<std::string, std::string> readEverything(std::string const& path) {
-    std::map<std::string, std::string> members;
-    CZipArchive archive;
-    EXPECT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0)) << path;
-    for (unsigned i = 0; i < archive.GetNumEntries(); ++i) {
-        char const* name = archive.GetEntry(i)->m_pName;
-        members[name] = readAll(StreamPtr(archive.OpenAFileWithinArchive(name, 0)).get());
-    }
-    return members;
-}
-
 std::string writeArchive(TestSupport::TempDir const& dir, std::vector<Member> const& members) {
     std::string path = dir / "a.zip";
     TestSupport::writeFile(path, buildArchive(members));
@@ -145,32 +121,7 @@ TEST(ZipRewrite, ReadersOpenedDuringARewriteKeepWorking) {
     writer.reset();
     EXPECT_EQ(readAll(reader.get()), "bbbb");
     reader.reset();
-    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("a", 0)).get()), "AAAAAAAA");
-}
-
-TEST(ZipRewrite, ArchivesOfOtherToolsStayValid) {
-    TestSupport::TempDir dir;
-    std::string folder = dir / "content";
-    TestSupport::writeFile(folder + "/Art/Logo.PNG", std::string(3000, '\x89'));
-    TestSupport::writeFile(folder + "/Art/small.txt", "small");
-    TestSupport::writeFile(folder + "/readme.txt", "read me");
-    std::string const fromPython = dir / "python.zip";
-    std::string const fromZip = dir / "infozip.zip";
-    ASSERT_TRUE(zipFolderWithPython(folder, fromPython));
-    ASSERT_TRUE(zipFolderWithInfoZip(folder, fromZip));
-
-    for (std::string const& path : {fromPython, fromZip}) {
-        SCOPED_TRACE(path);
-        // Info-ZIP's extra fields differ between local and central headers; the rewrite drops
-        // the central ones and still finds every member's data.
-        rewrite(path, "art/logo.png", "a much smaller logo");
-        auto members = readEverything(path);
-        EXPECT_EQ(members["Art/Logo.PNG"], "a much smaller logo");
-        EXPECT_EQ(members["Art/small.txt"], "small");
-        EXPECT_EQ(members["readme.txt"], "read me");
-        EXPECT_TRUE(unzipTestPasses(path));
-        EXPECT_TRUE(pythonTestzipPasses(path));
-    }
+    EXPECT_EQ(memberText(archive, "a"), "AAAAAAAA");
 }
 
 TEST(ZipAppend, AppendedMemberReadsBack) {
@@ -200,12 +151,9 @@ TEST(ZipAppend, AppendedMemberReadsBack) {
     ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
     EXPECT_EQ(archive.GetEndSignature(), 0x06055643u);
     EXPECT_EQ(archive.GetNumEntries(), 22u);
-    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("added/new.txt", 0)).get()),
-              "fResh");
-    EXPECT_EQ(readAll(StreamPtr(archive.OpenAFileWithinArchive("second", 0)).get()), "22");
-    EXPECT_EQ(
-        readAll(StreamPtr(archive.OpenAFileWithinArchive("member-with-a-long-name-7", 0)).get()),
-        "7");
+    EXPECT_EQ(memberText(archive, "added/new.txt"), "fResh");
+    EXPECT_EQ(memberText(archive, "second"), "22");
+    EXPECT_EQ(memberText(archive, "member-with-a-long-name-7"), "7");
 }
 
 TEST(ZipAppend, RefusedAppendsLeaveTheFileAlone) {
@@ -234,7 +182,5 @@ TEST(ZipAppend, RefusedAppendsLeaveTheFileAlone) {
     longest.reset();
     CZipArchive archive;
     ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
-    EXPECT_EQ(
-        readAll(StreamPtr(archive.OpenAFileWithinArchive(std::string(1024, 'N').c_str(), 0)).get()),
-        "L");
+    EXPECT_EQ(memberText(archive, std::string(1024, 'N').c_str()), "L");
 }

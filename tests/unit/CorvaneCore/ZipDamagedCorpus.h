@@ -28,18 +28,6 @@ damagedArchives(std::string const& branding = std::string(300, 'b'),
     std::string const whole = buildArchive(members);
     std::size_t const end = whole.size() - 22;
     std::size_t const directory = get32(whole, end + 16);
-    auto with32 = [&](std::size_t at, std::uint32_t value) {
-        std::string bytes = whole;
-        std::string encoded;
-        put32(encoded, value);
-        return bytes.replace(at, 4, encoded);
-    };
-    auto with16 = [&](std::size_t at, std::uint32_t value) {
-        std::string bytes = whole;
-        std::string encoded;
-        put16(encoded, value);
-        return bytes.replace(at, 2, encoded);
-    };
     Layout alternative;
     alternative.endSignature = ALTERNATIVE_END_SIGNATURE;
     Layout walkOnly;
@@ -53,21 +41,24 @@ damagedArchives(std::string const& branding = std::string(300, 'b'),
          CZipError::TruncatedDirectory},
         {"cut inside the end record", whole.substr(0, end + 3), CZipError::TruncatedDirectory},
         {"not a zip archive", std::string(600, 'x'), CZipError::NoDirectory},
-        {"directory offset beyond the file", with32(end + 16, 0x7FFFFFF0),
+        {"directory offset beyond the file", withField(whole, end + 16, 4, 0x7FFFFFF0),
          CZipError::DirectoryOutsideFile},
-        {"directory offset inside a member", with32(end + 16, 40), CZipError::DamagedDirectory},
-        {"name length beyond the file", with16(directory + 28, 0xFFFF),
+        {"directory offset inside a member", withField(whole, end + 16, 4, 40),
+         CZipError::DamagedDirectory},
+        {"name length beyond the file", withField(whole, directory + 28, 2, 0xFFFF),
          CZipError::TruncatedDirectory},
-        {"comment length beyond the file", with16(directory + 32, 0xFFFF),
+        {"comment length beyond the file", withField(whole, directory + 32, 2, 0xFFFF),
          CZipError::TruncatedDirectory},
-        {"second directory entry damaged", with32(directory + 46 + 12, 0x02014c50),
+        {"second directory entry damaged", withField(whole, directory + 46 + 12, 4, 0x02014c50),
          CZipError::DamagedDirectory},
         {"directory without end record, followed by junk", noEnd + std::string(40, '\0'),
          CZipError::DamagedDirectory},
-        {"more members counted than the directory holds", with16(end + 10, 9), CZipError::None},
-        {"fewer members counted than the directory holds", with16(end + 10, 1), CZipError::None},
+        {"more members counted than the directory holds", withField(whole, end + 10, 2, 9),
+         CZipError::None},
+        {"fewer members counted than the directory holds", withField(whole, end + 10, 2, 1),
+         CZipError::None},
         {"alternative end signature", buildArchive(members, alternative), CZipError::None},
-        {"wrong CRC-32", with32(directory + 16, 0), CZipError::None},
+        {"wrong CRC-32", withField(whole, directory + 16, 4, 0), CZipError::None},
     };
 }
 

@@ -1,19 +1,23 @@
 // Helpers of the zip tests: archives assembled byte by byte (so that tests can damage any
-// field), members read back whole, and the external tools that write archives of their own.
+// field), members read back whole and rewritten, and the external tools that write and check
+// archives of their own.
 #pragma once
 
 #include "CorvaneCore/CRC32.h"
 #include "CorvaneCore/FileBuf.h"
+#include "CorvaneCore/ZipArchive.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace ZipTest {
@@ -42,27 +46,34 @@ struct Layout {
     std::int64_t directoryOffset = -1;
 };
 
-inline void put16(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-inline void put32(std::string& out, std::uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
+// Appends each (width, value) field least significant byte first, as zip records store them.
+inline void putFields(std::string& out,
+                      std::initializer_list<std::pair<int, std::uint32_t>> fields) {
+    for (auto const& [width, value] : fields) {
+        for (int i = 0; i < width; ++i) {
+            out += static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    }
 }
 
 inline std::uint32_t get32(std::string const& bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    }
+    return value;
 }
 
-inline std::uint32_t crcOf(std::string const& data) {
-    std::vector<unsigned char> bytes(data.begin(), data.end());
-    return static_cast<std::uint32_t>(
-        FinishCRC32(UpdateCRC32(InitCRC32(), bytes.data(), bytes.size())));
+// The bytes with the field of the given width at `at` replaced by value.
+inline std::string withField(std::string bytes, std::size_t at, int width, std::uint32_t value) {
+    std::string encoded;
+    putFields(encoded, {{width, value}});
+    return bytes.replace(at, width, encoded);
+}
+
+inline std::uint32_t crcOf(std::string data) {
+    auto* bytes = reinterpret_cast<unsigned char*>(data.data());
+    return static_cast<std::uint32_t>(FinishCRC32(UpdateCRC32(InitCRC32(), bytes, data.size())));
 }
 
 // A zip archive of the members, in the order given, with a central directory and (unless the
@@ -70,57 +81,63 @@ inline std::uint32_t crcOf(std::string const& data) {
 inline std::string buildArchive(std::vector<Member> const& members, Layout const& layout = {}) {
     std::string out = layout.leading;
     std::vector<std::uint32_t> offsets;
+    auto size = [](std::string const& text) { return static_cast<std::uint32_t>(text.size()); };
     for (Member const& m : members) {
-        offsets.push_back(static_cast<std::uint32_t>(out.size()));
-        put32(out, 0x04034b50);
-        put16(out, 10);
-        put16(out, 0);
-        put16(out, m.method);
-        put16(out, 0);
-        put16(out, 0);
-        put32(out, crcOf(m.data));
-        put32(out, static_cast<std::uint32_t>(m.data.size()));
-        put32(out, static_cast<std::uint32_t>(m.data.size()));
-        put16(out, static_cast<std::uint32_t>(m.name.size()));
-        put16(out, static_cast<std::uint32_t>(m.localExtra.size()));
+        offsets.push_back(size(out));
+        // Signature, version, flags, method, time, date, CRC, both sizes, name and extra lengths.
+        putFields(out, {{4, 0x04034b50},
+                        {2, 10},
+                        {2, 0},
+                        {2, m.method},
+                        {2, 0},
+                        {2, 0},
+                        {4, crcOf(m.data)},
+                        {4, size(m.data)},
+                        {4, size(m.data)},
+                        {2, size(m.name)},
+                        {2, size(m.localExtra)}});
         out += m.name + m.localExtra + m.data;
     }
-    auto const directoryOffset = static_cast<std::uint32_t>(out.size());
+    std::uint32_t const directoryOffset = size(out);
     for (std::size_t n = 0; n < members.size(); ++n) {
         std::size_t const i = layout.reverseDirectory ? members.size() - 1 - n : n;
         Member const& m = members[i];
-        put32(out, 0x02014b50);
-        put16(out, 20);
-        put16(out, 10);
-        put16(out, 0);
-        put16(out, m.method);
-        put16(out, 0);
-        put16(out, 0);
-        put32(out, crcOf(m.data));
-        put32(out, static_cast<std::uint32_t>(m.data.size()));
-        put32(out, static_cast<std::uint32_t>(m.data.size()));
-        put16(out, static_cast<std::uint32_t>(m.name.size()));
-        put16(out, static_cast<std::uint32_t>(m.centralExtra.size()));
-        put16(out, static_cast<std::uint32_t>(m.comment.size()));
-        put16(out, 0);
-        put16(out, 0);
-        put32(out, 0);
-        put32(out, offsets[i]);
+        // As the local header, with the versions made by and needed, the comment length, the
+        // disk number, both attributes and the local header's offset.
+        putFields(out, {{4, 0x02014b50},
+                        {2, 20},
+                        {2, 10},
+                        {2, 0},
+                        {2, m.method},
+                        {2, 0},
+                        {2, 0},
+                        {4, crcOf(m.data)},
+                        {4, size(m.data)},
+                        {4, size(m.data)},
+                        {2, size(m.name)},
+                        {2, size(m.centralExtra)},
+                        {2, size(m.comment)},
+                        {2, 0},
+                        {2, 0},
+                        {4, 0},
+                        {4, offsets[i]}});
         out += m.name + m.centralExtra + m.comment;
     }
     if (layout.writeEnd) {
-        auto const directorySize = static_cast<std::uint32_t>(out.size()) - directoryOffset;
         auto const total = static_cast<std::uint32_t>(layout.totalEntries >= 0 ? layout.totalEntries
                                                                                : members.size());
-        put32(out, layout.endSignature);
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, total);
-        put16(out, total);
-        put32(out, directorySize);
-        put32(out, layout.directoryOffset >= 0 ? static_cast<std::uint32_t>(layout.directoryOffset)
-                                               : directoryOffset);
-        put16(out, 0);
+        auto const offset = layout.directoryOffset >= 0
+                                ? static_cast<std::uint32_t>(layout.directoryOffset)
+                                : directoryOffset;
+        // Signature, both disk numbers, both entry counts, directory size and offset, comment.
+        putFields(out, {{4, layout.endSignature},
+                        {2, 0},
+                        {2, 0},
+                        {2, total},
+                        {2, total},
+                        {4, size(out) - directoryOffset},
+                        {4, offset},
+                        {2, 0}});
     }
     return out;
 }
@@ -141,6 +158,37 @@ struct StreamDeleter {
 };
 using StreamPtr = std::unique_ptr<CFileBuf, StreamDeleter>;
 
+// The member opened by name in an archive or an archive tree and read whole, or "<null>" when
+// it does not open.
+template <typename Archive>
+std::string memberText(Archive& archive, char const* name, unsigned mode = 0) {
+    return readAll(StreamPtr(archive.OpenAFileWithinArchive(name, mode)).get());
+}
+
+// Rewrites the member through a write-enabled archive and closes the stream (which commits).
+inline void rewrite(std::string const& path, char const* name, std::string const& content) {
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 1, "", false, 0));
+    StreamPtr stream(archive.OpenAFileWithinArchive(name, CFILE_READ | CFILE_WRITE));
+    ASSERT_NE(stream, nullptr) << name;
+    EXPECT_EQ(stream->GetLength(), 0u);
+    EXPECT_EQ(stream->Write(content.data(), static_cast<unsigned>(content.size())), content.size());
+    EXPECT_TRUE(archive.IsModified());
+    stream.reset();
+    EXPECT_FALSE(archive.IsModified());
+}
+
+// Every member of the archive by its name in the archive.
+inline std::map<std::string, std::string> readEverything(std::string const& path) {
+    std::map<std::string, std::string> members;
+    CZipArchive archive;
+    EXPECT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0)) << path;
+    for (unsigned i = 0; i < archive.GetNumEntries(); ++i) {
+        members[archive.GetEntry(i)->m_pName] = memberText(archive, archive.GetEntry(i)->m_pName);
+    }
+    return members;
+}
+
 // Runs a shell command and returns its exit status (-1 when it did not exit normally).
 inline int run(std::string const& command) {
     int status = std::system(command.c_str());
@@ -157,44 +205,16 @@ inline bool requireTool(char const* path) {
     return true;
 }
 
-inline std::string const& python() {
-    static std::string const path = "/usr/bin/python3";
-    return path;
+inline std::string python() {
+    return "/usr/bin/python3";
 }
 
 inline std::string quote(std::string const& text) {
     std::string out = "'";
     for (char c : text) {
-        if (c == '\'') {
-            out += "'\\''";
-        } else {
-            out += c;
-        }
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return out + "'";
-}
-
-// Python's zipfile: every file and folder under folder, stored, names relative to it.
-inline bool zipFolderWithPython(std::string const& folder, std::string const& archive) {
-    if (!requireTool(python().c_str())) {
-        return false;
-    }
-    static char const* const script = R"(
-import os, sys, zipfile
-source, target = sys.argv[1], sys.argv[2]
-with zipfile.ZipFile(target, 'w', zipfile.ZIP_STORED) as z:
-    for root, dirs, files in os.walk(source):
-        dirs.sort()
-        relative = os.path.relpath(root, source)
-        if relative != '.':
-            z.write(root, relative + '/')
-        for name in sorted(files):
-            z.write(os.path.join(root, name), name if relative == '.' else relative + '/' + name)
-)";
-    int status =
-        run(python() + " -c " + quote(script) + " " + quote(folder) + " " + quote(archive));
-    EXPECT_EQ(status, 0) << "python zipfile could not write " << archive;
-    return status == 0;
 }
 
 // Info-ZIP's zip with compression off (its default extra fields included).
@@ -209,21 +229,17 @@ inline bool zipFolderWithInfoZip(std::string const& folder, std::string const& a
 
 // Whether unzip -t finds every member intact (it checks each CRC).
 inline bool unzipTestPasses(std::string const& archive) {
-    if (!requireTool("/usr/bin/unzip")) {
-        return false;
-    }
-    return run("/usr/bin/unzip -tq " + quote(archive) + " > /dev/null") == 0;
+    return requireTool("/usr/bin/unzip") &&
+           run("/usr/bin/unzip -tq " + quote(archive) + " > /dev/null") == 0;
 }
 
 // Whether Python's zipfile.testzip() finds every member intact.
 inline bool pythonTestzipPasses(std::string const& archive) {
-    if (!requireTool(python().c_str())) {
-        return false;
-    }
     static char const* const script =
         "import sys, zipfile\n"
         "sys.exit(0 if zipfile.ZipFile(sys.argv[1]).testzip() is None else 1)\n";
-    return run(python() + " -c " + quote(script) + " " + quote(archive)) == 0;
+    return requireTool(python().c_str()) &&
+           run(python() + " -c " + quote(script) + " " + quote(archive)) == 0;
 }
 
 } // namespace ZipTest

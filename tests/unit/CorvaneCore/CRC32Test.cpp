@@ -25,9 +25,6 @@ TEST(CRC32, KnownValues) {
     EXPECT_EQ(crcOf({}), 0UL);
     EXPECT_EQ(crcOf({'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xCBF43926UL);
     EXPECT_EQ(crcOf({'a', 'b', 'c'}), 0x352441C2UL);
-    EXPECT_EQ(crc_32_tab[0], 0UL);
-    EXPECT_EQ(crc_32_tab[1], 0x77073096UL);
-    EXPECT_EQ(crc_32_tab[255], 0x2D02EF8DUL);
 }
 
 TEST(CRC32, FastPathMatchesTableWalkInAnyNumberOfPieces) {

@@ -60,6 +60,13 @@ inline std::string readRest(CFile& file) {
     }
 }
 
+// Opens the file with the mode, writes the text and closes it: whether all of that worked.
+inline bool writeThrough(const char* name, unsigned mode, const std::string& text) {
+    CFile file;
+    return file.Open(name, mode) &&
+           file.Write(text.data(), static_cast<unsigned>(text.size())) == text.size();
+}
+
 inline std::string readWhole(const char* name, unsigned mode = CFILE_READ) {
     CFile file;
     if (!file.Open(name, mode)) {

@@ -128,19 +128,14 @@ TEST(FileUtils, SplitsAndJoinsPathTexts) {
     EXPECT_EQ(StripFileNameFromPathName(bare), bare);
     EXPECT_STREQ(bare, "");
 
-    char joined[64] = "dir";
-    char* name = AppendFileNameToDirectoryName(joined, "f");
-    EXPECT_STREQ(joined, "dir/f");
-    EXPECT_EQ(name, joined + 4);
-    char slashed[64] = "dir/";
-    AppendFileNameToDirectoryName(slashed, "f");
-    EXPECT_STREQ(slashed, "dir/f");
-    char backslashed[64] = "dir\\";
-    AppendFileNameToDirectoryName(backslashed, "f");
-    EXPECT_STREQ(backslashed, "dir\\f");
-    char empty[64] = "";
-    AppendFileNameToDirectoryName(empty, "f");
-    EXPECT_STREQ(empty, "f");
+    for (auto [directory, joined] :
+         {std::pair{"dir", "dir/f"}, {"dir/", "dir/f"}, {"dir\\", "dir\\f"}, {"", "f"}}) {
+        char buffer[64];
+        std::strcpy(buffer, directory);
+        char* name = AppendFileNameToDirectoryName(buffer, "f");
+        EXPECT_STREQ(buffer, joined) << directory;
+        EXPECT_EQ(name, buffer + std::strlen(joined) - 1) << directory;
+    }
 
     char output[64];
     char* inOutput = MakePathName(output, "base", "name.zip");

@@ -30,26 +30,15 @@ TEST(LocalizedText, QueueHoldsTheFiveTranslatableStringsInOrder) {
     EXPECT_STREQ(DaysAbreviationString.GetEnglishText(), "d");
 }
 
-TEST(LocalizedText, EditorStringsAndDelimiters) {
-    EXPECT_STREQ(OpeningZipFilesStatusMessage.GetCharPtr(),
-                 "Opening Zip Files and Retreiving File Lists");
-    EXPECT_STREQ(UnableToOpenZipFileMessage.GetCharPtr(),
-                 "Unable to open zip file %s %s . May be damaged file.");
-    EXPECT_STREQ(UnableToOpenZipFileMessageTitle.GetCharPtr(), "Bad Zip file");
-    EXPECT_STREQ(DoneOpeningZipsMessage.GetCharPtr(),
-                 "Done Opening Zip Files and Retreiving File Lists");
+TEST(LocalizedText, EditorStringsStayOutOfTheQueueAndDelimiterLengthsAreMeasured) {
     EXPECT_STREQ(NoZipsFoundMessage.GetCharPtr(), "No zip files found");
     for (std::uint32_t i = 0; i < pForceAddStrings->GetCount(); ++i) {
         EXPECT_NE((*pForceAddStrings)[i].m_pString, &NoZipsFoundMessage);
     }
-
-    EXPECT_STREQ(ENGLISH_STRING_DELIMITER, "ENGLISH: ");
-    EXPECT_STREQ(LOCALIZED_STRING_DELIMITER, "LOCALIZED: ");
-    EXPECT_STREQ(END_LOCALIZATION_LINE_STRING_DELIMITER, "[END]");
-    EXPECT_STREQ(ANNOTATION_FORMAT_STRING, " (%s)");
     EXPECT_EQ(ENGLISH_STRING_DELIMITER_LENGTH, 9u);
     EXPECT_EQ(LOCALIZED_STRING_DELIMITER_LENGTH, 11u);
     EXPECT_EQ(END_LOCALIZATION_LINE_STRING_DELIMITER_LENGTH, 5u);
+    // The annotation format's length leaves out its "%s".
     EXPECT_EQ(ANNOTATION_FORMAT_STRING_LENGTH, 3u);
     EXPECT_EQ(LocalizedText.GetTable(), nullptr);
 }
@@ -109,7 +98,6 @@ TEST(CLocalizedText, RemoveTablesDestroysTheTable) {
     table[1].m_Translation = "Nein";
     holder.SetTable(table, 2);
     EXPECT_EQ(holder.GetCount(), 2u);
-    EXPECT_STREQ(holder.GetTable()[1].m_Translation.GetCharPtr(), "Nein");
     // The sanitizer build checks that the entries and their strings are freed.
     holder.RemoveTables();
     EXPECT_EQ(holder.GetTable(), nullptr);

@@ -56,7 +56,8 @@ TEST(MemFileBuf, PositionsBeyondTheEnd) {
 }
 
 TEST(MemFileBuf, ReadLineEndsLinesAtCRLFOrEitherAlone) {
-    const char content[] = {'a', '\r', '\n', 'b', '\r', 'c', '\n', '\n'};
+    // LF CR is two line ends, not a pair.
+    const char content[] = {'a', '\r', '\n', 'b', '\r', 'c', '\n', '\n', 'x', '\n', '\r', 'y'};
     auto* bytes = new unsigned char[sizeof content];
     std::memcpy(bytes, content, sizeof content);
     CMemFileBuf stream(bytes, sizeof content);
@@ -65,17 +66,7 @@ TEST(MemFileBuf, ReadLineEndsLinesAtCRLFOrEitherAlone) {
     while (stream.ReadLine(&line)) {
         lines.emplace_back(line.GetCharPtr());
     }
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", ""}));
-    EXPECT_STREQ(line.GetCharPtr(), "");
-
-    CMemFileBuf other;
-    other.Write("x\n\ry", 4);
-    other.SeekAbsolute(0);
-    lines.clear();
-    while (other.ReadLine(&line)) {
-        lines.emplace_back(line.GetCharPtr());
-    }
-    EXPECT_EQ(lines, (std::vector<std::string>{"x", "", "y"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "", "x", "", "y"}));
 }
 
 TEST(MemFileBuf, VirtualReadAndDetachBufferHandOutTheStorage) {

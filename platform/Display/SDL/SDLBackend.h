@@ -2,6 +2,8 @@
 // keys, the cursor, the wait and its wake. SDLBackend.cpp puts them in the table.
 #pragma once
 
+#include <poll.h>
+
 #include "Display/DisplayBackend.h"
 
 #include <SDL2/SDL.h>
@@ -73,8 +75,12 @@ bool convertController(const SDL_Event& event, Event* out);
 // A key event made earlier and not handed out yet: whether there is one, and taking it.
 bool hasPendingControllerEvent();
 bool pendingControllerEvent(Event* out);
-// The wait's time limit, shortened while controllers must be read or looked for.
-int controllerWaitLimit(int timeoutMs);
+// What the wait sleeps on besides the display while controllers are read: up to `room`
+// descriptors into `entries`, their number returned; `timeoutMs` is shortened for what cannot
+// be watched. After the wait, controllerWatchesWoke empties those that woke it and tells
+// whether any did (SDL's queue must then be pumped).
+int controllerWatches(pollfd* entries, int room, int& timeoutMs);
+bool controllerWatchesWoke(const pollfd* entries, int count);
 
 // Cursor.
 bool setCursor(CursorShape shape);

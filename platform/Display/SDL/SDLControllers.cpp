@@ -8,7 +8,14 @@
 
 #include <Carbon/MacPlatformControllers.h>
 
+#include <fcntl.h>
+#include <linux/netlink.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -23,10 +30,17 @@ namespace {
 constexpr Sint16 kStickPushed = 16000;
 constexpr Sint16 kStickReleased = 8000;
 
-// While a controller is open, SDL reads it only when its queue is pumped: the wait wakes this
-// often to do so. Without one, it looks for newly plugged controllers this often.
+// SDL reads controllers, and looks for newly plugged ones, only when its queue is pumped. The
+// wait sleeps on descriptors that become readable when there is something to read: udev's
+// announcements and /dev/input for plugging, each open controller's device node for its input
+// (opened read-only a second time, only to wake; SDL reads its own). What cannot be watched
+// that way (a node that cannot be opened, a controller without one such as SDL's virtual
+// ones, no udev socket and no /dev/input) falls back on waking this often.
 constexpr int kReadIntervalMs = 16;
 constexpr int kPlugIntervalMs = 1000;
+// udev's multicast group on the kernel's device-event socket: udev announces a device there
+// once it has set it up, and that announcement is what SDL's udev monitor waits for.
+constexpr unsigned kUdevAnnouncements = 2;
 
 bool g_up = false;
 int g_shownWindows = 0;
@@ -35,6 +49,11 @@ bool g_startFailed = false;
 std::map<SDL_JoystickID, SDL_GameController*> g_open;
 // Where each controller's stick points: -1, 0 or 1 on each axis.
 std::map<SDL_JoystickID, std::pair<int, int>> g_stick;
+// Our read-only descriptor of each open controller's device node; -1 when it has none.
+std::map<SDL_JoystickID, int> g_nodes;
+// udev's announcements and the /dev/input folder; -1 where they cannot be watched.
+int g_udevWatch = -1;
+int g_folderWatch = -1;
 // Key events made beyond the one a single SDL event returns (a stick swung from one side to
 // the other lets go of one arrow and pushes another).
 std::deque<Event> g_pending;
@@ -78,6 +97,18 @@ void open(int deviceIndex) {
         return;
     }
     g_open[id] = controller;
+    const char* node = SDL_GameControllerPath(controller);
+    g_nodes[id] = node ? ::open(node, O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+}
+
+void closeNode(SDL_JoystickID id) {
+    auto found = g_nodes.find(id);
+    if (found != g_nodes.end()) {
+        if (found->second >= 0) {
+            ::close(found->second);
+        }
+        g_nodes.erase(found);
+    }
 }
 
 void close(SDL_JoystickID id) {
@@ -86,7 +117,54 @@ void close(SDL_JoystickID id) {
         SDL_GameControllerClose(found->second);
         g_open.erase(found);
     }
+    closeNode(id);
     g_stick.erase(id);
+}
+
+int watchUdev() {
+    int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_nl address{};
+    address.nl_family = AF_NETLINK;
+    address.nl_groups = kUdevAnnouncements;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Without udev, SDL watches /dev/input itself.
+int watchInputFolder() {
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd >= 0 &&
+        inotify_add_watch(fd, "/dev/input", IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVE) < 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+void closeWatch(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+// Reads what made `fd` readable, since only SDL acts on it; false when the descriptor has
+// failed for good (a device node after its controller was unplugged).
+bool drain(int fd) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            continue;
+        }
+        return got < 0 && (errno == EAGAIN || errno == EINTR);
+    }
 }
 
 void setReading(bool reading) {
@@ -98,6 +176,8 @@ void setReading(bool reading) {
             return;
         }
         g_up = true;
+        g_udevWatch = watchUdev();
+        g_folderWatch = watchInputFolder();
         for (int i = 0; i < SDL_NumJoysticks(); ++i) {
             open(i);
         }
@@ -106,6 +186,8 @@ void setReading(bool reading) {
             close(g_open.begin()->first);
         }
         g_pending.clear();
+        closeWatch(g_udevWatch);
+        closeWatch(g_folderWatch);
         release(SDL_INIT_GAMECONTROLLER);
         g_up = false;
         // What the controllers sent before is not the hidden launcher's to act on later.
@@ -230,12 +312,54 @@ bool convertController(const SDL_Event& event, Event* out) {
     }
 }
 
-int controllerWaitLimit(int timeoutMs) {
+int controllerWatches(pollfd* entries, int room, int& timeoutMs) {
     if (!g_up) {
-        return timeoutMs;
+        return 0;
     }
-    int limit = g_open.empty() ? kPlugIntervalMs : kReadIntervalMs;
-    return timeoutMs < 0 ? limit : std::min(timeoutMs, limit);
+    int count = 0;
+    auto add = [&](int fd) {
+        if (fd < 0 || count == room) {
+            return false;
+        }
+        entries[count++] = {fd, POLLIN, 0};
+        return true;
+    };
+    int limit = -1;
+    bool udev = add(g_udevWatch);
+    bool folder = add(g_folderWatch);
+    if (!udev && !folder) {
+        limit = kPlugIntervalMs;
+    }
+    for (const auto& [id, fd] : g_nodes) {
+        if (!add(fd)) {
+            limit = kReadIntervalMs;
+        }
+    }
+    if (limit >= 0) {
+        timeoutMs = timeoutMs < 0 ? limit : std::min(timeoutMs, limit);
+    }
+    return count;
+}
+
+bool controllerWatchesWoke(const pollfd* entries, int count) {
+    bool woke = false;
+    for (int i = 0; i < count; ++i) {
+        if (entries[i].revents == 0) {
+            continue;
+        }
+        woke = true;
+        if (entries[i].revents & (POLLERR | POLLHUP | POLLNVAL) || !drain(entries[i].fd)) {
+            // A node whose controller went: SDL reports the unplugging, which closes it; until
+            // then it must not wake the wait over and over.
+            for (auto& [id, fd] : g_nodes) {
+                if (fd == entries[i].fd) {
+                    ::close(fd);
+                    fd = -1;
+                }
+            }
+        }
+    }
+    return woke;
 }
 
 } // namespace MacPlatform::Display::SDL

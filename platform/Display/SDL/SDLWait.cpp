@@ -31,6 +31,9 @@ std::mutex& sdlMutex() {
     return mutex;
 }
 
+// Plugging, and up to eight controllers' device nodes; more than that are read on a period.
+constexpr int kMaxControllerWatches = 10;
+
 Uint32 g_wakeEventType = 0;
 std::atomic<int> g_displayConnection{-1};
 
@@ -97,26 +100,28 @@ bool waitForEvent(int timeoutMs) {
     if (hasPendingControllerEvent()) {
         return true;
     }
-    timeoutMs = controllerWaitLimit(timeoutMs);
     int connection = g_displayConnection.load();
     int wakeFd = wakeDescriptor();
     if (connection < 0 || wakeFd < 0) {
-        // Without an event to fill, SDL leaves what it found in the queue.
+        // Without an event to fill, SDL leaves what it found in the queue. This wait pumps
+        // SDL's queue, controllers included, every millisecond.
         return SDL_WaitEventTimeout(nullptr, timeoutMs) != 0;
     }
     // After a pump everything Xlib had read is in SDL's queue and every request is sent;
     // what the server sends later makes the connection readable.
     SDL_PumpEvents();
-    pollfd entries[2] = {{wakeFd, POLLIN, 0}, {connection, POLLIN, 0}};
+    pollfd entries[2 + kMaxControllerWatches] = {{wakeFd, POLLIN, 0}, {connection, POLLIN, 0}};
+    int watches = controllerWatches(entries + 2, kMaxControllerWatches, timeoutMs);
     if (!queued()) {
-        poll(entries, 2, timeoutMs);
+        poll(entries, static_cast<nfds_t>(2 + watches), timeoutMs);
     }
     bool woken = false;
     std::uint64_t count;
     while (read(wakeFd, &count, sizeof count) > 0) {
         woken = true;
     }
-    if (entries[1].revents != 0) {
+    bool controllers = controllerWatchesWoke(entries + 2, watches);
+    if (entries[1].revents != 0 || controllers) {
         SDL_PumpEvents();
     }
     return woken || queued();

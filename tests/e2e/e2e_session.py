@@ -450,11 +450,6 @@ class Session:
     def same_pictures(self, first, second):
         return png_pixels.same_pixels(first, second)
 
-    def describe_difference(self, first, second):
-        count, box = png_pixels.differing_pixels(png_pixels.read_png(first),
-                                                 png_pixels.read_png(second))
-        return f"{count} pixels differ, within {box}" if count else "no pixel differs"
-
     # --- the end ------------------------------------------------------------------------------
 
     def close(self):

@@ -116,22 +116,3 @@ def read_png(path):
         else:
             rows.append(bytes(line))
     return Picture(width, height, rows)
-
-
-def differing_pixels(first, second):
-    """The number of pixels that differ between two pictures of the same size, and the box
-    (left, top, right, bottom; right and bottom exclusive) around them, or None when equal."""
-    if (first.width, first.height) != (second.width, second.height):
-        raise ValueError(f"pictures of different sizes: {first.width} x {first.height} and "
-                         f"{second.width} x {second.height}")
-    count = 0
-    left, top, right, bottom = first.width, first.height, 0, 0
-    for y, (a, b) in enumerate(zip(first.rows, second.rows)):
-        if a == b:
-            continue
-        for x in range(first.width):
-            if a[3 * x:3 * x + 3] != b[3 * x:3 * x + 3]:
-                count += 1
-                left, right = min(left, x), max(right, x + 1)
-                top, bottom = min(top, y), max(bottom, y + 1)
-    return count, (None if count == 0 else (left, top, right, bottom))

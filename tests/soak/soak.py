@@ -2,16 +2,13 @@
 
 Each cycle clicks "Play Game", waits for the demo game's window (the game runs in tour mode,
 starts its helper and ends by itself after DEMO_GAME_TOUR_SECONDS), waits for the launcher's
-window to come back and for the game and its helper to be gone. After cycle 10 (the baseline,
-once the caches and pools have settled) and after the last one, the launcher's open file
-descriptors and resident memory are read from /proc. At the end no game or helper may run
-and the launcher may have no zombie child.
+window to come back and for the game and its helper to be gone; the launcher may have no zombie
+child. After cycle 10 (the baseline, once the caches and pools have settled) and after the last
+one, the launcher's open file descriptors and resident memory are read from /proc. At the end
+no game or helper may run.
 
 Targets: descriptor growth 0, VmRSS growth under 1 MB (1024 kB). Exit status 0 when all are
 met, 1 when one is missed or a cycle fails, 77 when Xvfb or xdotool is missing.
-
-The X server, a private copy of the bundle, the launcher's private home and configuration and
-the clean-up come from the end-to-end tests' session (tests/e2e/e2e_session.py).
 """
 
 import os
@@ -54,41 +51,27 @@ def soak(session):
     launcher, window = session.start_at_start_page(
         DEMO_GAME_TOUR_SECONDS=str(session.options.tour_seconds))
     time.sleep(SETTLE)
-    start_fds, start_rss = proc_figures(launcher.pid)
-    print(f"start page: {start_fds} fds, VmRSS {start_rss} kB", flush=True)
-    baseline = None
+    print("start page: %d fds, VmRSS %d kB" % proc_figures(launcher.pid), flush=True)
     started = time.monotonic()
     for number in range(1, cycles + 1):
         session.play_once(launcher, window, f"cycle {number}")
         time.sleep(SETTLE)
         zombies = zombie_children(launcher.pid)
         check(not zombies, f"cycle {number}: zombie children of the launcher: {zombies}")
-        if number == BASELINE_CYCLE or number == cycles or number % 25 == 0:
+        if number in (BASELINE_CYCLE, cycles) or number % 25 == 0:
             fds, rss = proc_figures(launcher.pid)
             print(f"cycle {number}: {fds} fds, VmRSS {rss} kB "
                   f"({time.monotonic() - started:.0f} s)", flush=True)
             if number == BASELINE_CYCLE:
-                baseline = (fds, rss)
-    end_fds, end_rss = proc_figures(launcher.pid)
+                baseline_fds, baseline_rss = fds, rss
+    fd_growth, rss_growth = fds - baseline_fds, rss - baseline_rss
     leftovers = session.game_pids()
-    zombies = zombie_children(launcher.pid)
-    fd_growth = end_fds - baseline[0]
-    rss_growth = end_rss - baseline[1]
-    print(f"after cycle {BASELINE_CYCLE}: {baseline[0]} fds, VmRSS {baseline[1]} kB")
-    print(f"after cycle {cycles}: {end_fds} fds, VmRSS {end_rss} kB")
-    print(f"fd growth {fd_growth} (target 0), VmRSS growth {rss_growth} kB "
-          f"(target under {RSS_LIMIT_KB} kB)")
-    print(f"game or helper processes left: {len(leftovers)}, zombie children of the launcher: "
-          f"{len(zombies)}")
-    missed = []
-    if fd_growth != 0:
-        missed.append(f"fd growth {fd_growth}")
-    if rss_growth >= RSS_LIMIT_KB:
-        missed.append(f"VmRSS growth {rss_growth} kB")
-    if leftovers:
-        missed.append(f"processes left: {session.describe(leftovers)}")
-    if zombies:
-        missed.append(f"zombies: {zombies}")
+    print(f"fd growth {fd_growth} (target 0), VmRSS growth {rss_growth} kB (target under "
+          f"{RSS_LIMIT_KB} kB), game or helper processes left: {len(leftovers)}")
+    missed = [text for failed, text in (
+        (fd_growth != 0, f"fd growth {fd_growth}"),
+        (rss_growth >= RSS_LIMIT_KB, f"VmRSS growth {rss_growth} kB"),
+        (leftovers, f"processes left: {session.describe(leftovers)}")) if failed]
     session.press(window, "ctrl+q")
     status = launcher.wait_exit()
     if status != 0:

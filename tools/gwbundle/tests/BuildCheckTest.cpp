@@ -69,77 +69,55 @@ TEST_F(GwbundleBuildCheck, BuiltBundleHoldsWhatTheLauncherReads) {
 TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
     struct Breakage {
         const char* what;
-        std::function<void(const std::string& bundle)> breakIt;
+        std::string file; // inside the bundle
+        // The file's new bytes from its old ones, written to a new file (mode 0644); null:
+        // the file is removed.
+        std::function<std::string(const std::string&)> edit;
         const char* expectedLine; // the start of the one failure line
     };
-    const std::string res = "/Contents/Resources/";
-    std::vector<Breakage> breakages = {
-        {"missing required file",
-         [&](const std::string& b) { std::filesystem::remove(b + res + "Tessaly.dat"); },
+    auto becomes = [](const std::string& bytes) {
+        return [=](const std::string&) { return bytes; };
+    };
+    auto replaced = [](const std::string& from, const std::string& to) {
+        return [=](const std::string& text) {
+            return std::string(text).replace(text.find(from), from.size(), to);
+        };
+    };
+    std::string error;
+    TestSupport::writeFile(dir / "brand.jpg", makeJpeg(8, 8));
+    ASSERT_TRUE(gwbundle::packArchive(dir / "maskless.dat", {{"Branding.jpg", dir / "brand.jpg"}},
+                                      nullptr, error))
+        << error;
+    const std::string res = "Contents/Resources/";
+    const Breakage breakages[] = {
+        {"missing required file", res + "Tessaly.dat", nullptr,
          "Contents/Resources/Tessaly.dat: missing or unreadable"},
-        {"missing key",
-         [&](const std::string& b) {
-             std::string text = TestSupport::readFile(b + res + "RAW_002.wdt");
-             TestSupport::writeFile(b + res + "RAW_002.wdt", text.substr(text.find('\n') + 1));
-         },
+        {"missing key", res + "RAW_002.wdt",
+         [](const std::string& text) { return text.substr(text.find('\n') + 1); },
          "Contents/Resources/RAW_002.wdt: no 'Application ID=' line"},
-        {"malformed value",
-         [&](const std::string& b) {
-             TestSupport::writeFile(b + res + "RAW_002.wdt",
-                                    "Application ID=12a\nApplication Name=D\n"
-                                    "Application Exec Path=Demo.app\nDeveloper Channel ID=7\n"
-                                    "App Version String=1\nApplication Price=0\n");
-         },
+        {"malformed value", res + "RAW_002.wdt",
+         replaced("Application ID=1234", "Application ID=12a"),
          "Contents/Resources/RAW_002.wdt: Application ID= is '12a', not a whole number"},
-        {"non-executable game",
-         [&](const std::string& b) {
-             chmod((b + "/.Game/Demo.app/Contents/MacOS/demo-game").c_str(), 0644);
-         },
+        {"non-executable game", ".Game/Demo.app/Contents/MacOS/demo-game",
+         [](const std::string& bytes) { return bytes; },
          "Contents/Resources/RAW_002.wdt: Application Exec Path=Demo.app does not name a game"},
-        {"corrupt JPEG",
-         [&](const std::string& b) {
-             std::string bytes = TestSupport::readFile(b + res + "button_hover.jpg");
-             TestSupport::writeFile(b + res + "button_hover.jpg", bytes.substr(0, 200));
-         },
+        {"corrupt JPEG", res + "button_hover.jpg",
+         [](const std::string& bytes) { return bytes.substr(0, 200); },
          "Contents/Resources/button_hover.jpg: is not a JPEG picture the launcher can decode"},
-        {"Channel.dat without its mask",
-         [&](const std::string& b) {
-             std::string error;
-             TestSupport::writeFile(b + "/brand.jpg", makeJpeg(8, 8));
-             ASSERT_TRUE(gwbundle::packArchive(
-                 b + res + "Channel.dat", {{"Branding.jpg", b + "/brand.jpg"}}, nullptr, error))
-                 << error;
-         },
+        {"Channel.dat without its mask", res + "Channel.dat",
+         becomes(TestSupport::readFile(dir / "maskless.dat")),
          "Contents/Resources/Channel.dat: has no member BrandingMask.jpg"},
-        {"plug-in missing an export",
-         [&](const std::string& b) {
-             std::filesystem::copy_file(GWBUNDLE_PLUGIN_MISSING_EXPORT, b + res + "Pellucid.dylib",
-                                        std::filesystem::copy_options::overwrite_existing);
-         },
+        {"plug-in missing an export", res + "Pellucid.dylib",
+         becomes(TestSupport::readFile(GWBUNDLE_PLUGIN_MISSING_EXPORT)),
          "Contents/Resources/Pellucid.dylib: does not export kxdll_SetTrackingMetadata"},
-        {"plug-in that is no library",
-         [&](const std::string& b) {
-             TestSupport::writeFile(b + res + "Pellucid.dylib", "not a shared object");
-         },
+        {"plug-in that is no library", res + "Pellucid.dylib", becomes("not a shared object"),
          "Contents/Resources/Pellucid.dylib: cannot be loaded"},
-        {"broken nib",
-         [&](const std::string& b) {
-             std::string nib = TestSupport::launcherNib("Demo Game");
-             nib.replace(nib.find("<integer>720</integer>"), 22, "<string>wide</string>");
-             TestSupport::writeFile(b + res + "main.nib", nib);
-         },
+        {"broken nib", res + "main.nib",
+         replaced("<integer>720</integer>", "<string>wide</string>"),
          "Contents/Resources/main.nib: does not parse: Objects.MainWindow.Width"},
-        {"nib without the agreement's text view",
-         [&](const std::string& b) {
-             std::string nib = TestSupport::launcherNib("Demo Game");
-             nib.replace(nib.find("MTXT"), 4, "TEXT");
-             TestSupport::writeFile(b + res + "main.nib", nib);
-         },
+        {"nib without the agreement's text view", res + "main.nib", replaced("MTXT", "TEXT"),
          "Contents/Resources/main.nib: EULAWindow has no TextView with ControlID MTXT / 0"},
-        {"empty agreement",
-         [&](const std::string& b) {
-             TestSupport::writeFile(b + res + "EULA.rtf", "{\\rtf1\\ansi {\\fonttbl x}}");
-         },
+        {"empty agreement", res + "EULA.rtf", becomes("{\\rtf1\\ansi {\\fonttbl x}}"),
          "Contents/Resources/EULA.rtf: shows no text"},
     };
     for (const Breakage& breakage : breakages) {
@@ -149,7 +127,12 @@ TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
         std::filesystem::copy(bundle, broken,
                               std::filesystem::copy_options::recursive |
                                   std::filesystem::copy_options::copy_symlinks);
-        breakage.breakIt(broken);
+        const std::string path = broken + "/" + breakage.file;
+        std::string bytes = TestSupport::readFile(path);
+        std::filesystem::remove(path);
+        if (breakage.edit) {
+            TestSupport::writeFile(path, breakage.edit(bytes));
+        }
         gwbundle::CheckReport report = gwbundle::checkBundle(broken);
         ASSERT_EQ(report.failures().size(), 1u) << testing::PrintToString(report.failures());
         EXPECT_EQ(report.failures()[0].rfind(breakage.expectedLine, 0), 0u) << report.failures()[0];

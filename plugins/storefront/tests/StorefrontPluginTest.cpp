@@ -100,6 +100,10 @@ TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
 TEST_F(StorefrontPlugin, LeavesOutTheLaunchersOwnGame) {
     LoadedPlugin& plugin = open(6, 103);
     EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 5);
+    // Game 3 has the launcher's id 103: the grid goes from Game 2 to Game 4.
+    pressKey(plugin, MacKey::kRightArrow, 0x1D);
+    pressKey(plugin, MacKey::kRightArrow, 0x1D);
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 4");
 }
 
 TEST_F(StorefrontPlugin, HoverLightsTheCardUnderThePointerAndFadesBack) {

@@ -26,35 +26,31 @@ struct SeenAlert {
     int modalSessions = 0;
 };
 
+SInt16 respond(const MacPlatformTestAlert* alert, void* userData);
+
+// Answers every alert while it exists, noting what it saw.
 struct Responder {
     std::vector<SeenAlert> seen;
     SInt16 answer = kAlertStdAlertOKButton;
+    Responder() { MacPlatformTestSetAlertResponder(respond, this); }
+    ~Responder() { MacPlatformTestSetAlertResponder(nullptr, nullptr); }
 };
 
 SInt16 respond(const MacPlatformTestAlert* alert, void* userData) {
     auto* responder = static_cast<Responder*>(userData);
-    SeenAlert seen;
-    seen.type = alert->alertType;
-    seen.message = alert->message;
-    seen.explanation = alert->explanation;
+    SeenAlert seen{alert->alertType,
+                   alert->message,
+                   alert->explanation,
+                   {},
+                   alert->defaultButton,
+                   alert->cancelButton,
+                   MacPlatform::EventLoop::modalSessionCount()};
     for (const char* button : alert->buttons) {
         seen.buttons.push_back(button ? std::optional<std::string>(button) : std::nullopt);
     }
-    seen.defaultButton = alert->defaultButton;
-    seen.cancelButton = alert->cancelButton;
-    seen.modalSessions = MacPlatform::EventLoop::modalSessionCount();
     responder->seen.push_back(seen);
     return responder->answer;
 }
-
-// Installs the responder for one test and removes it again.
-class ResponderScope {
-public:
-    explicit ResponderScope(Responder& responder) {
-        MacPlatformTestSetAlertResponder(respond, &responder);
-    }
-    ~ResponderScope() { MacPlatformTestSetAlertResponder(nullptr, nullptr); }
-};
 
 // Takes the display away from the test process for one test, as on a headless machine.
 class NoDisplay {
@@ -93,7 +89,6 @@ std::vector<unsigned char> pascal(const std::string& text) {
 
 TEST(Alert, StandardAlertShowsPascalTextsAndReturnsTheButtonHit) {
     Responder responder;
-    ResponderScope scope(responder);
     auto message = pascal("Game File Missing");
     auto explanation = pascal("/Apps/X.app/Contents/Resources/Tessaly.dat");
     SInt16 hit = 0;
@@ -134,7 +129,6 @@ TEST(Alert, StandardAlertShowsPascalTextsAndReturnsTheButtonHit) {
 
 TEST(Alert, RefusesAlertsItCannotShowWithoutShowingThem) {
     Responder responder;
-    ResponderScope scope(responder);
     auto message = pascal("Message");
     SInt16 hit = 99;
     EXPECT_EQ(StandardAlert(kAlertStopAlert, nullptr, nullptr, nullptr, &hit), paramErr);
@@ -165,7 +159,6 @@ TEST(Alert, RefusesAlertsItCannotShowWithoutShowingThem) {
 
 TEST(Alert, CreatedAlertsRunOnceWithTheirButtons) {
     Responder responder;
-    ResponderScope scope(responder);
     DialogRef alert = nullptr;
     ASSERT_EQ(CreateStandardAlert(kAlertStopAlert,
                                   CFSTR("Sorry, we only support Mac OS X 10.3 or later"), nullptr,

@@ -71,6 +71,11 @@ const EventTypeSpec kLifecycle[] = {{kEventClassHIObject, kEventHIObjectConstruc
                                     {kEventClassHIObject, kEventHIObjectInitialize},
                                     {kEventClassHIObject, kEventHIObjectDestruct}};
 
+// An object's whole life through both classes, from construction to destruction.
+const std::vector<std::string> kWholeLife{
+    "base:construct",        "derived:construct",         "derived:initialize(derived)",
+    "base:initialize(base)", "derived:destruct(derived)", "base:destruct(base)"};
+
 class HIObjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -113,10 +118,7 @@ TEST_F(HIObjectTest, LifecycleRunsThroughTheClassChainWithEachClassData) {
     EXPECT_EQ(HIObjectUnregisterClass(m_base), hiObjectClassHasInstancesErr);
 
     CFRelease(object);
-    std::vector<std::string> expected{
-        "base:construct",        "derived:construct",         "derived:initialize(derived)",
-        "base:initialize(base)", "derived:destruct(derived)", "base:destruct(base)"};
-    EXPECT_EQ(m_journal.lines, expected);
+    EXPECT_EQ(m_journal.lines, kWholeLife);
 }
 
 TEST_F(HIObjectTest, FailuresUndoWhatWasConstructed) {
@@ -124,17 +126,14 @@ TEST_F(HIObjectTest, FailuresUndoWhatWasConstructed) {
     m_journal.initializeResult = memFullErr;
     EXPECT_EQ(HIObjectCreate(CFSTR("test.hiobject.derived"), nullptr, &object), memFullErr);
     EXPECT_EQ(object, nullptr);
-    std::vector<std::string> expected{
-        "base:construct",        "derived:construct",         "derived:initialize(derived)",
-        "base:initialize(base)", "derived:destruct(derived)", "base:destruct(base)"};
-    EXPECT_EQ(m_journal.lines, expected);
+    EXPECT_EQ(m_journal.lines, kWholeLife) << "undone in the order of a release";
 
     m_journal.lines.clear();
     m_journal.initializeResult = noErr;
     m_journal.constructResult = paramErr;
     EXPECT_EQ(HIObjectCreate(CFSTR("test.hiobject.derived"), nullptr, &object), paramErr);
-    expected = {"base:construct", "derived:construct", "base:destruct(base)"};
-    EXPECT_EQ(m_journal.lines, expected);
+    EXPECT_EQ(m_journal.lines, (std::vector<std::string>{"base:construct", "derived:construct",
+                                                         "base:destruct(base)"}));
 
     EXPECT_EQ(HIObjectCreate(CFSTR("test.hiobject.missing"), nullptr, &object), paramErr);
     EXPECT_EQ(HIObjectRegisterSubclass(CFSTR("test.hiobject.base"), nullptr, 0, classHandler<kBase>,

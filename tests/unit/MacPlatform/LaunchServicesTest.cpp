@@ -124,8 +124,7 @@ TEST_F(LaunchServicesTest, OpensExecutablesAndFindsRunningOnes) {
     // An application that runs already is brought forward, not started twice.
     ProcessSerialNumber again{0, 0};
     ASSERT_EQ(noErr, open(program, &again));
-    EXPECT_EQ((std::pair{first.lowLongOfPSN, first.highLongOfPSN}),
-              (std::pair{again.lowLongOfPSN, again.highLongOfPSN}));
+    EXPECT_EQ(words(first), words(again));
 
     ProcessSerialNumber second{0, 0};
     ASSERT_EQ(noErr, open(program, &second, kLSLaunchNewInstance));

@@ -98,12 +98,9 @@ protected:
     Window clientWindow(pid_t pid, const std::string& machine) {
         Window window = XCreateSimpleWindow(m_display, m_root, 0, 0, 10, 10, 0, 0, 0);
         setList(window, "_NET_WM_PID", XA_CARDINAL, {pid});
-        XTextProperty text{};
-        text.value = reinterpret_cast<unsigned char*>(const_cast<char*>(machine.c_str()));
-        text.encoding = XA_STRING;
-        text.format = 8;
-        text.nitems = machine.size();
-        XSetWMClientMachine(m_display, window, &text);
+        XChangeProperty(m_display, window, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(machine.data()),
+                        static_cast<int>(machine.size()));
         XSync(m_display, False);
         return window;
     }

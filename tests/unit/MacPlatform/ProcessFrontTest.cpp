@@ -29,10 +29,6 @@ OSStatus recordFront() {
 
 const MacPlatform::ProcessWindowOperations kRecordingWindows = {recordVisibility, recordFront};
 
-bool same(const ProcessSerialNumber& a, const ProcessSerialNumber& b) {
-    return a.highLongOfPSN == b.highLongOfPSN && a.lowLongOfPSN == b.lowLongOfPSN;
-}
-
 class ProcessFrontTest : public SleeperFixture {
 protected:
     void SetUp() override {
@@ -67,17 +63,18 @@ TEST_F(ProcessFrontTest, FrontProcessIsRecordedWhileItLives) {
 
     ASSERT_EQ(noErr, SetFrontProcess(&child));
     ASSERT_EQ(noErr, GetFrontProcess(&front));
-    EXPECT_TRUE(same(child, front));
+    EXPECT_EQ(words(child), words(front));
 
     ProcessSerialNumber gone{child.highLongOfPSN + 1, child.lowLongOfPSN};
     EXPECT_EQ(procNotFound, SetFrontProcess(&gone));
     ASSERT_EQ(noErr, GetFrontProcess(&front));
-    EXPECT_TRUE(same(child, front)) << "a failed SetFrontProcess must not change the front";
+    EXPECT_EQ(words(child), words(front)) << "a failed SetFrontProcess must not change the front";
 
     kill(pid, SIGKILL);
     ASSERT_EQ(pid, waitpid(pid, nullptr, 0));
     ASSERT_EQ(noErr, GetFrontProcess(&front));
-    EXPECT_TRUE(same(m_self, front)) << "after the front process ends this process is in front";
+    EXPECT_EQ(words(m_self), words(front))
+        << "after the front process ends this process is in front";
 
     EXPECT_EQ(paramErr, GetFrontProcess(nullptr));
     EXPECT_EQ(paramErr, SetFrontProcess(nullptr));

@@ -7,6 +7,7 @@
 #include "ProcessFixture.h"
 
 #include <string>
+#include <utility>
 
 namespace ProcessTesting {
 
@@ -36,6 +37,11 @@ protected:
         return psn;
     }
 };
+
+// A serial number as one comparable value: its high and low words.
+inline std::pair<UInt32, UInt32> words(const ProcessSerialNumber& psn) {
+    return {psn.highLongOfPSN, psn.lowLongOfPSN};
+}
 
 inline std::string pascalText(const unsigned char* text) {
     return std::string(reinterpret_cast<const char*>(text + 1), text[0]);

@@ -136,83 +136,73 @@ TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
 }
 
 TEST(NibModel, DamagedNibsSayWhereAndWhy) {
-    EXPECT_EQ(errorOf("not a property list"), "nib: not a property list");
-    EXPECT_EQ(errorOf(""), "nib: not a property list");
-    EXPECT_EQ(errorOf(plist("<array/>")), "nib: expected a dictionary");
-    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>Title</key><string>A\0B</string>"s))),
-              "nib: a NUL byte in an XML property list");
-    EXPECT_EQ(errorOf(plist("<dict><key>Objects</key><dict/></dict>")), "nib.NibFormat: missing");
-    EXPECT_EQ(errorOf(plist("<dict><key>NibFormat</key><integer>2</integer>"
-                            "<key>Objects</key><dict/></dict>")),
-              "nib.NibFormat: format 2 is not supported (expected 1)");
-    EXPECT_EQ(errorOf(plist("<dict><key>NibFormat</key><integer>1</integer></dict>")),
-              "nib.Objects: missing");
-
-    EXPECT_EQ(errorOf(nibWithObjects("<key>Main</key><dict><key>Class</key><string>Panel</string>"
-                                     "</dict>")),
-              "Objects.Main.Class: unknown object class \"Panel\" (MenuBar, Window)");
-    EXPECT_EQ(errorOf(nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>"
-                                     "<key>Width</key><integer>720</integer></dict>")),
-              "Objects.W.Height: missing");
-    EXPECT_EQ(errorOf(nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>"
-                                     "<key>Width</key><real>720.5</real><key>Height</key>"
-                                     "<integer>1</integer></dict>")),
-              "Objects.W.Width: expected an integer from 1 to 16384");
-    EXPECT_EQ(errorOf(nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>"
-                                     "<key>Width</key><integer>0</integer><key>Height</key>"
-                                     "<integer>1</integer></dict>")),
-              "Objects.W.Width: expected an integer from 1 to 16384");
-    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>Attributes</key><array><string>sparkly"
-                                                 "</string></array>"))),
-              "Objects.W.Attributes[0]: unknown window attribute \"sparkly\"");
-    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>WindowClass</key><string>sheet</string>"))),
-              "Objects.W.WindowClass: unknown window class \"sheet\" (document, movableModal, "
-              "plain)");
-    EXPECT_EQ(errorOf(nibWithObjects(window("W", "<key>Title</key><integer>3</integer>"))),
-              "Objects.W.Title: expected a string");
-
-    std::string button = "<dict><key>Class</key><string>PushButton</string>" + frame(0, 0, 10, 10) +
-                         "<key>Title</key><string>OK</string>";
-    EXPECT_EQ(errorOf(nibWithObjects(
-                  window("W", "<key>Views</key><array>" + button +
-                                  "<key>Command</key><string>ok </string></dict></array>"))),
-              "Objects.W.Views[0].Command: expected four ASCII characters, got \"ok \"");
-    EXPECT_EQ(errorOf(nibWithObjects(
-                  window("W", "<key>Views</key><array>" + button + "</dict></array>"))),
-              "Objects.W.Views[0].Command: missing");
-    EXPECT_EQ(errorOf(nibWithObjects(window(
-                  "W", "<key>Views</key><array>" + button +
-                           "<key>Command</key><string>ok  </string><key>Subviews</key><array/>"
-                           "</dict></array>"))),
-              "Objects.W.Views[0].Subviews: only a ScrollView holds subviews");
-    EXPECT_EQ(errorOf(nibWithObjects(window(
-                  "W", "<key>Views</key><array><dict><key>Class</key><string>TextView</string>"
-                       "<key>Frame</key><dict><key>X</key><integer>0</integer><key>Y</key>"
-                       "<integer>0</integer><key>Width</key><integer>-1</integer><key>Height"
-                       "</key><integer>1</integer></dict></dict></array>"))),
-              "Objects.W.Views[0].Frame.Width: expected an integer from 0 to 16384");
-    EXPECT_EQ(errorOf(nibWithObjects(window(
-                  "W", "<key>Views</key><array><dict><key>Class</key><string>TextView</string>" +
-                           frame(-16385, 0, 1, 1) + "</dict></array>"))),
-              "Objects.W.Views[0].Frame.X: expected an integer from -16384 to 16384");
-
-    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>Key"
-                                             "</key><string>qq</string></dict>"))),
-              "Objects.MenuBar.Menus[0].Items[0].Key: expected one printable character");
-    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>"
-                                             "Modifiers</key><array><string>shift</string>"
-                                             "</array></dict>"))),
-              "Objects.MenuBar.Menus[0].Items[0].Modifiers: modifiers without a Key");
-    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Title</key><string>Q</string><key>Key"
-                                             "</key><string>q</string><key>Modifiers</key>"
-                                             "<array><string>control</string></array></dict>"))),
-              "Objects.MenuBar.Menus[0].Items[0].Modifiers[0]: unknown modifier \"control\" "
-              "(shift or option)");
-    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<dict><key>Command</key><string>quit</string>"
-                                             "</dict>"))),
-              "Objects.MenuBar.Menus[0].Items[0].Title: missing");
-    EXPECT_EQ(errorOf(nibWithObjects(menuBar("<string>Quit</string>"))),
-              "Objects.MenuBar.Menus[0].Items[0]: expected a dictionary");
+    auto entry = [](const std::string& key, const std::string& type, const std::string& value) {
+        return "<key>" + key + "</key><" + type + ">" + value + "</" + type + ">";
+    };
+    auto bareWindow = [](const std::string& body) {
+        return nibWithObjects("<key>W</key><dict><key>Class</key><string>Window</string>" + body +
+                              "</dict>");
+    };
+    auto views = [](const std::string& body) {
+        return nibWithObjects(window("W", "<key>Views</key><array>" + body + "</array>"));
+    };
+    auto item = [](const std::string& body) {
+        return nibWithObjects(
+            menuBar("<dict><key>Title</key><string>Q</string>" + body + "</dict>"));
+    };
+    const std::string button = "<dict><key>Class</key><string>PushButton</string>" +
+                               frame(0, 0, 10, 10) + entry("Title", "string", "OK");
+    const std::string textView = "<dict><key>Class</key><string>TextView</string>";
+    const std::string objectsW = "Objects.W.", items = "Objects.MenuBar.Menus[0].Items[0]";
+    const struct {
+        std::string bytes;
+        std::string error;
+    } damaged[] = {
+        {"not a property list", "nib: not a property list"},
+        {"", "nib: not a property list"},
+        {plist("<array/>"), "nib: expected a dictionary"},
+        {nibWithObjects(window("W", "<key>Title</key><string>A\0B</string>"s)),
+         "nib: a NUL byte in an XML property list"},
+        {plist("<dict><key>Objects</key><dict/></dict>"), "nib.NibFormat: missing"},
+        {plist("<dict>" + entry("NibFormat", "integer", "2") + "<key>Objects</key><dict/></dict>"),
+         "nib.NibFormat: format 2 is not supported (expected 1)"},
+        {plist("<dict>" + entry("NibFormat", "integer", "1") + "</dict>"), "nib.Objects: missing"},
+        {nibWithObjects("<key>Main</key><dict>" + entry("Class", "string", "Panel") + "</dict>"),
+         "Objects.Main.Class: unknown object class \"Panel\" (MenuBar, Window)"},
+        {bareWindow(entry("Width", "integer", "720")), objectsW + "Height: missing"},
+        {bareWindow(entry("Width", "real", "720.5") + entry("Height", "integer", "1")),
+         objectsW + "Width: expected an integer from 1 to 16384"},
+        {bareWindow(entry("Width", "integer", "0") + entry("Height", "integer", "1")),
+         objectsW + "Width: expected an integer from 1 to 16384"},
+        {nibWithObjects(window("W", entry("Attributes", "array", "<string>sparkly</string>"))),
+         objectsW + "Attributes[0]: unknown window attribute \"sparkly\""},
+        {nibWithObjects(window("W", entry("WindowClass", "string", "sheet"))),
+         objectsW + "WindowClass: unknown window class \"sheet\" (document, movableModal, plain)"},
+        {nibWithObjects(window("W", entry("Title", "integer", "3"))),
+         objectsW + "Title: expected a string"},
+        {views(button + entry("Command", "string", "ok ") + "</dict>"),
+         objectsW + "Views[0].Command: expected four ASCII characters, got \"ok \""},
+        {views(button + "</dict>"), objectsW + "Views[0].Command: missing"},
+        {views(button + entry("Command", "string", "ok  ") + "<key>Subviews</key><array/></dict>"),
+         objectsW + "Views[0].Subviews: only a ScrollView holds subviews"},
+        {views(textView + frame(0, 0, -1, 1) + "</dict>"),
+         objectsW + "Views[0].Frame.Width: expected an integer from 0 to 16384"},
+        {views(textView + frame(-16385, 0, 1, 1) + "</dict>"),
+         objectsW + "Views[0].Frame.X: expected an integer from -16384 to 16384"},
+        {item(entry("Key", "string", "qq")), items + ".Key: expected one printable character"},
+        {item(entry("Modifiers", "array", "<string>shift</string>")),
+         items + ".Modifiers: modifiers without a Key"},
+        {item(entry("Key", "string", "q") +
+              entry("Modifiers", "array", "<string>control</string>")),
+         items + ".Modifiers[0]: unknown modifier \"control\" (shift or option)"},
+        {nibWithObjects(menuBar("<dict>" + entry("Command", "string", "quit") + "</dict>")),
+         items + ".Title: missing"},
+        {nibWithObjects(menuBar("<string>Quit</string>")), items + ": expected a dictionary"},
+    };
+    for (const auto& [bytes, error] : damaged) {
+        SCOPED_TRACE(error);
+        EXPECT_EQ(errorOf(bytes), error);
+    }
 }
 
 TEST(NibModel, RefusesNestingBeyondTheLimitAndOversizedFiles) {

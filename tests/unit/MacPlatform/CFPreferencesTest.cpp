@@ -183,6 +183,18 @@ TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCa
                                      kCFPreferencesCurrentHost),
               nullptr);
     ASSERT_TRUE(sync(domain));
+
+    // A damaged file reads as empty and is replaced on the next write.
+    for (const char* damage :
+         {"<plist><dict><key>mine</key><integer>1</integer>", "", "<plist><array/></plist>"}) {
+        TestSupport::writeFile(path, damage);
+        ASSERT_TRUE(sync(domain)) << damage;
+        EXPECT_EQ(getInt(domain, "mine"), -1) << damage;
+    }
+    setInt(domain, "new", 2);
+    ASSERT_TRUE(sync(domain));
+    EXPECT_EQ(entriesIn(path), 1);
+    EXPECT_EQ(getInt(domain, "new"), 2);
 }
 
 TEST_F(CFPreferencesTest, ApplicationDomainsAndAFailedWriteThatKeepsChangesPending) {
@@ -212,23 +224,6 @@ TEST_F(CFPreferencesTest, ApplicationDomainsAndAFailedWriteThatKeepsChangesPendi
     ASSERT_EQ(mkdir((m_config / "not-a-folder").c_str(), 0700), 0);
     EXPECT_TRUE(sync(CFSTR("com.example.blocked")));
     EXPECT_TRUE(TestSupport::pathExists(m_config / "not-a-folder/Preferences/ByHost"));
-}
-
-TEST_F(CFPreferencesTest, DamagedFileReadsAsEmptyAndIsReplacedOnTheNextWrite) {
-    CFStringRef domain = CFSTR("com.example.damaged");
-    setInt(domain, "old", 1);
-    ASSERT_TRUE(sync(domain));
-    std::string path = fileOf("com.example.damaged");
-    for (const char* damage : {"<plist><dict><key>old</key><integer>1</integer>", "\x00\x01garbage",
-                               "<plist><array/></plist>"}) {
-        TestSupport::writeFile(path, damage);
-        ASSERT_TRUE(sync(domain)) << damage;
-        EXPECT_EQ(getInt(domain, "old"), -1) << damage;
-    }
-    setInt(domain, "new", 2);
-    ASSERT_TRUE(sync(domain));
-    EXPECT_EQ(entriesIn(path), 1);
-    EXPECT_EQ(getInt(domain, "new"), 2);
 }
 
 TEST_F(CFPreferencesTest, ConcurrentAndKilledWritersLoseNothingAndLeaveAFileThatParses) {

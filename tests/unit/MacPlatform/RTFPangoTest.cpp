@@ -131,8 +131,8 @@ TEST(RTFPango, CapitalsAndFontsAreAppliedWhenShaped) {
     EXPECT_EQ(glyphs, capitals[0].glyphs);
     EXPECT_LT(width, capitals[0].width);
     // Greek capitals drop the tonos.
-    EXPECT_EQ(runsOf("{\\rtf1 {\\caps \\u902?\\u948?\\u949?\\u953?\\u945?}}")[0].glyphs,
-              runsOf("{\\rtf1 \\u913?\\u916?\\u917?\\u921?\\u913?}")[0].glyphs);
+    EXPECT_EQ(runsOf("{\\rtf1 {\\caps \\u902?\\u948?\\u949?\\u953?\\u945?\\u972?}}")[0].glyphs,
+              runsOf("{\\rtf1 \\u913?\\u916?\\u917?\\u921?\\u913?\\u927?}")[0].glyphs);
 
     // A named font that fontconfig has a metric-compatible face for draws in that face; an
     // unknown one, and the picture fonts whose characters are Unicode now, in the default face.

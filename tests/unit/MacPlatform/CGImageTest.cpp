@@ -158,15 +158,10 @@ TEST(CGImage, RefusesWhatItCannotDescribe) {
 }
 
 TEST(CGDataProvider, CFDataAndFilesProvideTheirBytes) {
-    const UInt8 text[] = {1, 2, 3, 4, 5};
-    CFDataRef data = CFDataCreate(nullptr, text, sizeof text);
-    CGDataProviderRef provider = CGDataProviderCreateWithCFData(data);
-    ASSERT_NE(provider, nullptr);
-    CFDataRef copy = CGDataProviderCopyData(provider);
-    EXPECT_TRUE(CFEqual(copy, data));
-    CFRelease(data);
-    CFRelease(copy);
-    CGDataProviderRelease(provider);
+    Owned<CFDataRef> data = CFTest::cfData("\1\2\3\4\5");
+    Owned<CGDataProviderRef> provider = CGDataProviderCreateWithCFData(data);
+    ASSERT_NE(provider.get(), nullptr);
+    EXPECT_TRUE(CFEqual(Owned<CFDataRef>(CGDataProviderCopyData(provider)), data));
 
     EXPECT_EQ(CGDataProviderCreateWithFilename("/nonexistent/picture.jpg"), nullptr);
     // A device would never end; only regular files are read.

@@ -42,10 +42,9 @@ class Canvas {
 public:
     Canvas(size_t width, size_t height, RGB fill = {255, 255, 255})
         : m_width(width), m_height(height), m_pixels(width * height) {
-        CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
         m_context =
-            CGBitmapContextCreate(m_pixels.data(), width, height, 8, width * 4, space, kXRGB);
-        CGColorSpaceRelease(space);
+            CGBitmapContextCreate(m_pixels.data(), width, height, 8, width * 4,
+                                  Owned<CGColorSpaceRef>(CGColorSpaceCreateDeviceRGB()), kXRGB);
         uint32_t word = static_cast<uint32_t>(fill.red << 16 | fill.green << 8 | fill.blue);
         for (uint32_t& pixel : m_pixels) {
             pixel = word;
@@ -103,29 +102,23 @@ inline CGImageRef makeImage(const std::vector<uint8_t>& bytes, size_t width, siz
                             CGBitmapInfo info, bool interpolate = false) {
     void* copy = std::malloc(bytes.size());
     std::memcpy(copy, bytes.data(), bytes.size());
-    CGDataProviderRef provider =
+    Owned<CGDataProviderRef> provider =
         CGDataProviderCreateWithData(nullptr, copy, bytes.size(), releaseMalloced);
-    CGImageRef image = CGImageCreate(width, height, 8, bitsPerPixel, bytesPerRow, space, info,
-                                     provider, nullptr, interpolate, kCGRenderingIntentDefault);
-    CGDataProviderRelease(provider);
-    return image;
+    return CGImageCreate(width, height, 8, bitsPerPixel, bytesPerRow, space, info, provider,
+                         nullptr, interpolate, kCGRenderingIntentDefault);
 }
 
 inline CGImageRef makeGreyImage(const std::vector<uint8_t>& samples, size_t width, size_t height) {
-    CGColorSpaceRef grey = CGColorSpaceCreateDeviceGray();
-    CGImageRef image = makeImage(samples, width, height, 8, width, grey, kCGImageAlphaNone);
-    CGColorSpaceRelease(grey);
-    return image;
+    return makeImage(samples, width, height, 8, width,
+                     Owned<CGColorSpaceRef>(CGColorSpaceCreateDeviceGray()), kCGImageAlphaNone);
 }
 
 // Rows top first, each pixel 0xRRGGBB.
 inline CGImageRef makeRGBImage(const std::vector<uint32_t>& pixels, size_t width, size_t height) {
     std::vector<uint8_t> bytes(pixels.size() * 4);
     std::memcpy(bytes.data(), pixels.data(), bytes.size());
-    CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-    CGImageRef image = makeImage(bytes, width, height, 32, width * 4, rgb, kXRGB);
-    CGColorSpaceRelease(rgb);
-    return image;
+    return makeImage(bytes, width, height, 32, width * 4,
+                     Owned<CGColorSpaceRef>(CGColorSpaceCreateDeviceRGB()), kXRGB);
 }
 
 } // namespace CGTest

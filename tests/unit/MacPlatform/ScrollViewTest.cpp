@@ -84,7 +84,7 @@ protected:
     TXNObject m_txn = nullptr;
 };
 
-TEST_F(ScrollViewTest, TextFillsTheScrollViewButForTheBar) {
+TEST_F(ScrollViewTest, TextFillsItButForTheBarAndScrollsUpToItsEnds) {
     HIViewRef refused = m_scroll;
     EXPECT_EQ(HIScrollViewCreate(0, &refused), paramErr);
     EXPECT_EQ(refused, nullptr);
@@ -99,21 +99,7 @@ TEST_F(ScrollViewTest, TextFillsTheScrollViewButForTheBar) {
     EXPECT_EQ(key(0x79), noErr);
     EXPECT_EQ(textRect().origin.y, 0);
 
-    // A text view filled before it was put in the scroll view is laid out at its first draw.
-    HIViewRef filled = nullptr;
-    ASSERT_EQ(HITextViewCreate(nullptr, 0, 0, &filled), noErr);
-    ASSERT_EQ(TXNSetData(HITextViewGetTXNObject(filled), kTXNTextData, "early", 5, kTXNStartOffset,
-                         kTXNEndOffset),
-              noErr);
-    ASSERT_EQ(HIViewAddSubview(m_scroll, filled), noErr);
-    HIViewSetVisible(filled, true);
-    RunCurrentEventLoop(0);
-    HIViewGetFrame(filled, &frame);
-    EXPECT_EQ(frame.size.height, 100);
-    CFRelease(filled);
-}
-
-TEST_F(ScrollViewTest, WheelAndPageKeysScrollLongTextUpToItsEnds) {
+    // A long text scrolls.
     fillWithLines(40);
     RunCurrentEventLoop(0);
     std::vector<UInt32> top = pixels();
@@ -149,6 +135,19 @@ TEST_F(ScrollViewTest, WheelAndPageKeysScrollLongTextUpToItsEnds) {
     EXPECT_EQ(textRect().origin.y, 0);
     RunCurrentEventLoop(0);
     EXPECT_EQ(pixels(), top);
+
+    // A text view filled before it was put in the scroll view is laid out at its first draw.
+    HIViewRef filled = nullptr;
+    ASSERT_EQ(HITextViewCreate(nullptr, 0, 0, &filled), noErr);
+    ASSERT_EQ(TXNSetData(HITextViewGetTXNObject(filled), kTXNTextData, "early", 5, kTXNStartOffset,
+                         kTXNEndOffset),
+              noErr);
+    ASSERT_EQ(HIViewAddSubview(m_scroll, filled), noErr);
+    HIViewSetVisible(filled, true);
+    RunCurrentEventLoop(0);
+    HIViewGetFrame(filled, &frame);
+    EXPECT_EQ(frame.size.height, 100);
+    CFRelease(filled);
 
     // A hidden scroll view leaves the keys to others.
     HIViewSetVisible(m_scroll, false);

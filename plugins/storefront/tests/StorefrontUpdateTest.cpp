@@ -137,6 +137,7 @@ TEST_F(StorefrontUpdate, ANewerLocalCatalogueIsInstalledOnceBetweenTwoFrames) {
     ASSERT_EQ(KX_EnterMenuSession(1, 720, 540), 0);
     KX_DrawNextFrameIntoBuffer(frame.data(), 2880, 4, 1);
     EXPECT_TRUE(g_bIsAnUpdatePending);
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
 
     // The next frame carries the update out: markers gone, plug-in loaded again, frame drawn.
     std::fill(frame.begin(), frame.end(), 0u);

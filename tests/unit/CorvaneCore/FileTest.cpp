@@ -261,7 +261,7 @@ TEST_F(FileOpen, SetLengthCutsAndExtendsTheDiskFile) {
     EXPECT_EQ(readFile("s.bin"), std::string("0123ab\0\0", 8));
 }
 
-TEST_F(FileOpen, MoveBytesWithinFileShiftsTowardTheStartInPieces) {
+TEST_F(FileOpen, MoveBytesWithinFileShiftsTowardTheStartInPiecesOnDiskAndInMemory) {
     const std::string original = patterned(200000);
     writeFile("m.bin", original);
     CFile file;
@@ -285,10 +285,8 @@ TEST_F(FileOpen, MoveBytesWithinFileShiftsTowardTheStartInPieces) {
     ASSERT_TRUE(file.Open("m.bin", CFILE_WRITE | CFILE_READ));
     EXPECT_FALSE(file.MoveBytesWithinFile(0, 150000, 60000));
     EXPECT_FALSE(file.MoveBytesWithinFile(0, 0xFFFFFFF0UL, 0x100));
-}
 
-TEST(FileMemory, MoveBytesWithinFileWorksOnMemoryStreams) {
-    CFile file;
+    // Memory streams move their bytes too.
     ASSERT_TRUE(file.Open(new CMemFileBuf, CFILE_READ | CFILE_WRITE));
     file.Write("0123456789", 10);
     ASSERT_TRUE(file.MoveBytesWithinFile(2, 5, 5));

@@ -70,6 +70,17 @@ TEST(FileUtils, ResolvesPathsIgnoringCaseOnDisk) {
     EXPECT_TRUE(findFileCase(lower.data));
     EXPECT_EQ(std::string(lower.data), dir / "Data/Sub/File.TXT");
 
+    // A backslash is an ordinary character in a Linux file name: a path that exists as
+    // written is left alone.
+    TestSupport::writeFile(dir / "odd\\name", "x");
+    PathBuffer exact(dir / "odd\\name");
+    EXPECT_TRUE(findFileCase(exact.data));
+    EXPECT_EQ(std::string(exact.data), dir / "odd\\name");
+    // A component directly under the root is never resolved.
+    PathBuffer root("/TMP");
+    EXPECT_FALSE(searchForCase(root.data));
+    EXPECT_STREQ(root.data, "/TMP");
+
     // A failed resolution leaves the separators it passed as "/".
     PathBuffer missing(dir / "data\\nothere\\file.txt");
     EXPECT_FALSE(findFileCase(missing.data));
@@ -83,21 +94,6 @@ TEST(FileUtils, ResolvesPathsIgnoringCaseOnDisk) {
     PathBuffer single("data");
     EXPECT_TRUE(searchForCase(single.data));
     EXPECT_STREQ(single.data, "Data");
-}
-
-TEST(FileUtils, PathThatExistsAsWrittenIsLeftAlone) {
-    TempDir dir;
-    // A backslash is an ordinary character in a Linux file name.
-    TestSupport::writeFile(dir / "odd\\name", "x");
-    PathBuffer exact(dir / "odd\\name");
-    EXPECT_TRUE(findFileCase(exact.data));
-    EXPECT_EQ(std::string(exact.data), dir / "odd\\name");
-}
-
-TEST(FileUtils, ComponentDirectlyUnderTheRootIsNeverResolved) {
-    PathBuffer root("/TMP");
-    EXPECT_FALSE(searchForCase(root.data));
-    EXPECT_STREQ(root.data, "/TMP");
 }
 
 TEST(FileUtils, OverLongPathsAreRefused) {

@@ -66,13 +66,7 @@ TEST(CMemoryPool, BlocksStayWhilePiecesAreHandedOut) {
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST(CMemoryPoolArray, AbsurdSizesAreBounded) {
-    CMemoryPoolArray huge(0xFFFFFFFFu);
-    EXPECT_EQ(huge.GetLargestPooledSize(), CMemoryPoolArray::MAX_POOLED_SIZE);
-    EXPECT_EQ(huge.GetNumPools(), CMemoryPoolArray::MAX_POOLED_SIZE / 4 + 1);
-}
-
-TEST(CMemoryPoolArray, ProcessWideInstanceRoutesBySize) {
+TEST(CMemoryPoolArray, ProcessWideInstanceRoutesBySizeAndAbsurdSizesAreBounded) {
     CMemoryPoolArray* array = CMemoryPoolArray::Instance();
     ASSERT_NE(array, nullptr);
     EXPECT_EQ(CMemoryPoolArray::Instance(), array);
@@ -92,4 +86,8 @@ TEST(CMemoryPoolArray, ProcessWideInstanceRoutesBySize) {
     std::memset(large, 0, 600);
     array->Free(large, 600);
     array->Free(nullptr, 600);
+
+    CMemoryPoolArray huge(0xFFFFFFFFu);
+    EXPECT_EQ(huge.GetLargestPooledSize(), CMemoryPoolArray::MAX_POOLED_SIZE);
+    EXPECT_EQ(huge.GetNumPools(), CMemoryPoolArray::MAX_POOLED_SIZE / 4 + 1);
 }

@@ -33,15 +33,11 @@ TEST(CRand, SeedingIsRepeatableAndDrawsFollowTheR250Recurrence) {
     EXPECT_EQ(rand.Rand(), words[0]) << "seeding again starts the same sequence";
 }
 
-TEST(CRand, ConstructionSeedsFromTheClock) {
+TEST(CRand, ClockSeedAndEvenlySpreadRangeAndBitDraws) {
     MacPlatformTestSetMicroseconds(true, 1234567);
     CRand rand;
     MacPlatformTestSetMicroseconds(false, 0);
     EXPECT_EQ(rand.GetSeed(), 1235u);
-}
-
-TEST(CRand, RangeAndBitDrawsAreEvenlySpread) {
-    CRand rand;
     rand.Seed(99);
     constexpr int draws = 60000;
     std::vector<int> buckets(6);

@@ -19,7 +19,6 @@ TEST_F(HostTest, InitializeLoadsThePluginFromTheResourcesFolderAndCallsItInTable
     std::string out = captureStdout([&] { status = initializeDemo(); });
 
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(std::string(g_CorvaneTessalyPath), resources() + "/");
     EXPECT_EQ(out, "dlopen(\"" + pluginPath() + "\", RTLD_NOW): Successful\n");
     // Both version calls come once, before the initialisation, which receives the debug mode
     // widened to 32 bits and the host's version 6.
@@ -38,7 +37,6 @@ TEST_F(HostTest, ABundlePathWithNonAsciiCharactersStillLoads) {
     MacPlatformTestSetMainBundlePath(m_bundle.c_str());
     installPlugin("recording");
     captureStdout([&] { EXPECT_EQ(initializeDemo(), 0); });
-    EXPECT_EQ(std::string(g_CorvaneTessalyPath), resources() + "/");
     EXPECT_TRUE(pluginLoaded());
 }
 

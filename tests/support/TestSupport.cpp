@@ -143,62 +143,12 @@ std::string halvesJPEG(int width, int height, unsigned left, unsigned right, boo
     return encodeJPEG(pixels, width, height, grey);
 }
 
-namespace {
-
-std::string frame(int x, int y, int width, int height) {
-    return "<key>Frame</key><dict><key>X</key><integer>" + std::to_string(x) +
-           "</integer><key>Y</key><integer>" + std::to_string(y) +
-           "</integer><key>Width</key><integer>" + std::to_string(width) +
-           "</integer><key>Height</key><integer>" + std::to_string(height) + "</integer></dict>";
-}
-
-std::string pushButton(int x, const char* title, const char* command, const char* role) {
-    return "<dict><key>Class</key><string>PushButton</string>" + frame(x, 370, 100, 30) +
-           "<key>Title</key><string>" + title + "</string><key>Command</key><string>" + command +
-           "</string><key>" + role + "</key><true/></dict>";
-}
-
-std::string menuItem(const char* title, const char* command, const char* key) {
-    return std::string("<dict><key>Title</key><string>") + title +
-           "</string><key>Command</key><string>" + command + "</string><key>Key</key><string>" +
-           key + "</string></dict>";
-}
-
-} // namespace
-
 std::string launcherNib(const std::string& mainTitle) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<plist version=\"1.0\"><dict><key>NibFormat</key><integer>1</integer>"
-           "<key>Objects</key><dict>"
-           "<key>MenuBar</key><dict><key>Class</key><string>MenuBar</string>"
-           "<key>Menus</key><array><dict><key>Title</key><string>Game</string>"
-           "<key>Items</key><array>" +
-           menuItem("About", "abou", "i") + menuItem("Quit", "quit", "q") +
-           "</array></dict></array></dict>"
-           "<key>MainWindow</key><dict><key>Class</key><string>Window</string>"
-           "<key>Title</key><string>" +
-           mainTitle +
-           "</string><key>Width</key><integer>720</integer><key>Height</key><integer>540</integer>"
-           "<key>Attributes</key><array><string>closeBox</string>"
-           "<string>compositing</string></array></dict>"
-           "<key>EULAWindow</key><dict><key>Class</key><string>Window</string>"
-           "<key>Title</key><string>License Agreement</string>"
-           "<key>WindowClass</key><string>movableModal</string>"
-           "<key>Width</key><integer>560</integer><key>Height</key><integer>420</integer>"
-           "<key>Attributes</key><array><string>compositing</string>"
-           "<string>standardHandler</string></array>"
-           "<key>Views</key><array>"
-           "<dict><key>Class</key><string>ScrollView</string>" +
-           frame(20, 20, 520, 330) +
-           "<key>Subviews</key><array><dict><key>Class</key><string>TextView</string>" +
-           frame(0, 0, 520, 330) +
-           "<key>ControlID</key><dict><key>Signature</key><string>MTXT</string>"
-           "<key>ID</key><integer>0</integer></dict></dict></array></dict>"
-           "<dict><key>Class</key><string>StaticText</string>" +
-           frame(20, 352, 520, 14) +
-           "<key>Title</key><string>Please read the agreement.</string></dict>" +
-           pushButton(330, "Disagree", "not!", "Cancel") +
-           pushButton(440, "Agree", "ok  ", "Default") + "</array></dict></dict></dict></plist>\n";
+    const std::string path = GW_TEST_SUPPORT_DIR "/launcher-main.nib";
+    std::string nib = readFile(path);
+    std::size_t title = nib.find("@MAIN_TITLE@");
+    EXPECT_NE(title, std::string::npos) << "the test nib " << path << " is missing or damaged";
+    return title == std::string::npos ? nib : nib.replace(title, 12, mainTitle);
 }
 
 } // namespace TestSupport

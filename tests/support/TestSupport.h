@@ -43,10 +43,11 @@ std::string encodeJPEG(const std::vector<unsigned char>& pixels, int width, int 
 // grey, the low byte), so that drawing tests can tell pictures apart and see their orientation.
 std::string halvesJPEG(int width, int height, unsigned left, unsigned right, bool grey = false);
 
-// The launcher's main.nib as a publisher writes it: a menu bar with About ('abou', key i) and
-// Quit ('quit', key q), a 720 x 540 MainWindow (close box, compositing) with the given title,
-// and the 560 x 420 movable-modal EULAWindow "License Agreement" with the text view 'MTXT'/0
-// in a scroll view at (20, 20, 520 x 330), a static text under it and push buttons Disagree
+// The launcher's main.nib as a publisher writes it (tests/support/launcher-main.nib): a menu bar
+// with About ('abou', key i) and Quit ('quit', key q), a 720 x 540 MainWindow (close box,
+// compositing) with the given title, and the 560 x 420 movable-modal EULAWindow "License Agreement"
+// with the text view 'MTXT'/0 in a scroll view at (20, 20, 520 x 330), a static text under it and
+// push buttons Disagree
 // ('not!', cancel) at (330, 370) and Agree ('ok  ', default) at (440, 370), both 100 x 30.
 std::string launcherNib(const std::string& mainTitle = "Test Game");
 

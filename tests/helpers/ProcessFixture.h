@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -22,31 +23,25 @@ inline std::string helperPath(const char* name) {
     return std::string(GW_TEST_HELPERS_DIR) + "/" + name;
 }
 
-// The start time of a pid (field 22 of its stat line), or 0 when it does not exist.
-inline unsigned long long startTimeOf(pid_t pid) {
+// The fields of a pid's stat line from the third (its state) on; empty when it does not exist.
+inline std::vector<std::string> statFields(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     std::getline(in, line);
     std::size_t close = line.rfind(')');
-    if (close == std::string::npos) {
-        return 0;
-    }
-    std::istringstream fields(line.substr(close + 2));
-    std::string field;
-    for (int index = 3; index <= 22 && fields >> field; ++index) {
-        if (index == 22) {
-            return std::stoull(field);
-        }
-    }
-    return 0;
+    std::istringstream rest(close == std::string::npos ? "" : line.substr(close + 1));
+    return {std::istream_iterator<std::string>(rest), {}};
+}
+
+// The start time of a pid (field 22 of its stat line), or 0 when it does not exist.
+inline unsigned long long startTimeOf(pid_t pid) {
+    std::vector<std::string> fields = statFields(pid);
+    return fields.size() > 19 ? std::stoull(fields[19]) : 0;
 }
 
 inline char stateOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    std::size_t close = line.rfind(')');
-    return close == std::string::npos || close + 2 >= line.size() ? '\0' : line[close + 2];
+    std::vector<std::string> fields = statFields(pid);
+    return fields.empty() ? '\0' : fields[0][0];
 }
 
 // True when the process that had this start time no longer runs: gone, reused by another

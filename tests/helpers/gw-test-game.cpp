@@ -12,35 +12,18 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 
 namespace {
-
-std::string ResourcesFolder() {
-    char exe[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (length <= 0) {
-        return "";
-    }
-    std::string path(exe, static_cast<std::size_t>(length));
-    // .../Contents/MacOS/<program> -> .../Contents/Resources
-    for (int cut = 0; cut < 2; ++cut) {
-        std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos) {
-            return "";
-        }
-        path.resize(slash);
-    }
-    return path + "/Resources";
-}
 
 char g_ChildMarker[PATH_MAX];
 pid_t g_GamePID;
@@ -62,76 +45,57 @@ void ChildTerminationHandler(int) {
     }
 }
 
-// Starts a process that waits for a signal; returns its pid, or -1.
-pid_t StartWaiter() {
-    pid_t pid = fork();
-    if (pid == 0) {
-        WaitForSignal();
-    }
-    return pid;
-}
-
-bool WriteAll(int fd, const void* bytes, std::size_t size) {
-    return write(fd, bytes, size) == static_cast<ssize_t>(size);
-}
-
 } // namespace
 
 int main() {
-    std::string resources = ResourcesFolder();
+    std::error_code error;
+    // .../Contents/MacOS/<program> -> .../Contents/Resources
+    std::string resources =
+        (std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path() /
+         "Resources")
+            .string();
     std::ifstream behaviourFile(resources + "/behaviour");
-    if (resources.empty() || !behaviourFile) {
+    if (error || !behaviourFile) {
         std::fprintf(stderr, "gw-test-game: no behaviour file in %s\n", resources.c_str());
         return 2;
     }
-    bool quit = false, stubborn = false, child = false, grandchild = false;
-    std::string word;
-    while (behaviourFile >> word) {
-        quit |= word == "quit";
-        stubborn |= word == "stubborn";
-        child |= word == "child";
-        grandchild |= word == "grandchild";
-    }
+    std::set<std::string> words{std::istream_iterator<std::string>(behaviourFile), {}};
+    auto has = [&](const char* word) { return words.count(word) != 0; };
 
     // Children this game outlives must not stay behind as zombies.
     signal(SIGCHLD, SIG_IGN);
 
     std::ostringstream report;
     report << "game " << getpid() << "\n";
-    if (child) {
+    if (has("child")) {
         g_GamePID = getpid();
         std::snprintf(g_ChildMarker, sizeof g_ChildMarker, "%s/child-stopped-under-game",
                       resources.c_str());
         int pipeFDs[2];
-        if (pipe(pipeFDs) != 0) {
-            return 3;
-        }
-        pid_t childPID = fork();
+        pid_t childPID = pipe(pipeFDs) == 0 ? fork() : -1;
         if (childPID < 0) {
             return 3;
         }
         if (childPID == 0) {
-            close(pipeFDs[0]);
+            // The child tells the game its own child's pid (0: none) once it has one.
             signal(SIGCHLD, SIG_DFL);
-            pid_t grandchildPID = grandchild ? StartWaiter() : 0;
+            pid_t grandchildPID = has("grandchild") ? fork() : 0;
+            if (grandchildPID == 0 && has("grandchild")) {
+                WaitForSignal();
+            }
             signal(SIGTERM, ChildTerminationHandler);
-            bool sent = WriteAll(pipeFDs[1], &grandchildPID, sizeof grandchildPID);
-            close(pipeFDs[1]);
-            if (!sent) {
+            if (write(pipeFDs[1], &grandchildPID, sizeof grandchildPID) != sizeof grandchildPID) {
                 _exit(3);
             }
             WaitForSignal();
         }
-        close(pipeFDs[1]);
         pid_t grandchildPID = -1;
-        bool received = read(pipeFDs[0], &grandchildPID, sizeof grandchildPID) ==
-                        static_cast<ssize_t>(sizeof grandchildPID);
-        close(pipeFDs[0]);
-        report << "child " << childPID << "\n";
-        if (!received || grandchildPID < 0) {
+        if (read(pipeFDs[0], &grandchildPID, sizeof grandchildPID) != sizeof grandchildPID ||
+            grandchildPID < 0) {
             return 3;
         }
-        if (grandchild) {
+        report << "child " << childPID << "\n";
+        if (grandchildPID > 0) {
             report << "grandchild " << grandchildPID << "\n";
         }
     }
@@ -139,20 +103,18 @@ int main() {
     std::string pending = resources + "/pids.pending";
     {
         std::ofstream out(pending);
-        out << report.str();
-        if (!out.flush()) {
+        if (!(out << report.str()).flush()) {
             return 4;
         }
     }
     if (std::rename(pending.c_str(), (resources + "/pids").c_str()) != 0) {
         return 4;
     }
-
-    if (quit) {
+    if (has("quit")) {
         return 0;
     }
     // Ignored only now: the children above keep the default and end when asked.
-    if (stubborn) {
+    if (has("stubborn")) {
         signal(SIGTERM, SIG_IGN);
     }
     WaitForSignal();

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 using GameWrapperTest::ChildChecks;
@@ -27,6 +27,19 @@ GWData* loadFrom(const std::string& bundle, ChildChecks& checks) {
     GWData* data = new GWData;
     checks.check(data->LoadGameInfoDataFromResource(), "the game information loads");
     return data;
+}
+
+// Every getter's answer, "|" between them: revision, ID, name, exec path, channel, price,
+// build and name colours (hexadecimal), build x and y, branding x and y, tracking.
+std::string answers(GWData& data) {
+    std::ostringstream out;
+    out << data.GetGameFileRevisionString() << "|" << data.GetAppID() << "|" << data.GetAppName()
+        << "|" << data.GetAppExecPath() << "|" << data.GetChannelID() << "|" << data.GetAppPrice()
+        << std::hex << "|" << data.GetFontColorBuild() << "|" << data.GetFontColorAppName()
+        << std::dec << "|" << data.GetXPositionBuild() << "|" << data.GetYPositionBuild() << "|"
+        << data.GetXPositionBranding() << "|" << data.GetYPositionBranding() << "|"
+        << data.TrackChildProcesses();
+    return out.str();
 }
 
 } // namespace
@@ -83,133 +96,61 @@ TEST(GWDataLineSearch, LineEndsKeysValuesAndBufferSize) {
     EXPECT_EQ(untouched, 'u');
 }
 
-TEST(GWData, WithoutTheResourceEveryGetterGivesItsDefault) {
-    TempDir dir;
-    std::string without = GameWrapperTest::makeBundle(dir.path(), "Without");
-    std::string folder = GameWrapperTest::makeBundle(dir.path(), "Folder");
-    TestSupport::makeDirectories(GameWrapperTest::resourcesOf(folder) + "/RAW_002.wdt");
-    EXPECT_EXIT(
-        {
-            ChildChecks checks;
-            MacPlatformTestSetMainBundlePath(without.c_str());
-            GWData* absent = new GWData;
-            checks.check(!absent->LoadGameInfoDataFromResource(), "no resource: not loaded");
-            delete absent;
-            MacPlatformTestSetMainBundlePath(folder.c_str());
-            GWData data;
-            checks.check(!data.LoadGameInfoDataFromResource(), "a folder: not loaded");
-            checks.equal(std::string(data.GetGameFileRevisionString()), "", "revision");
-            checks.equal(data.GetAppID(), 0, "app id");
-            checks.equal(std::string(data.GetAppName()), "", "name");
-            checks.equal(std::string(data.GetAppExecPath()), "", "exec path");
-            checks.equal(data.GetChannelID(), 0, "channel");
-            checks.equal(data.GetAppPrice(), 0.0f, "price");
-            checks.equal(data.GetFontColorBuild(), 0xC3C3C3ul, "build colour");
-            checks.equal(data.GetFontColorAppName(), 0ul, "name colour");
-            checks.equal(data.GetXPositionBuild(), 450, "build x");
-            checks.equal(data.GetYPositionBuild(), 510, "build y");
-            checks.equal(data.GetXPositionBranding(), 9, "brand x");
-            checks.equal(data.GetYPositionBranding(), 22, "brand y");
-            checks.check(!data.TrackChildProcesses(), "tracking off");
-            checks.checkNoLeaks();
-            checks.finish();
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-TEST(GWData, EveryGetterReadsItsLine) {
-    TempDir dir;
-    std::string bundle = bundleWithGameInfo(dir, "Full",
-                                            "App Version String=Build 1.2.3 \r\n"
-                                            "Application ID=1234\r\n"
-                                            "Application Name=Demo Game\r\n"
-                                            "Application Exec Path=Demo.app/Contents/MacOS/demo\r\n"
-                                            "Developer Channel ID=77\r\n"
-                                            "Application Price=19.95\r\n"
-                                            "Font Color Build=0x00FF00\r\n"
-                                            "Font Color App Name=ff0000\r\n"
-                                            "Build X=12\r\n"
-                                            "Build Y=34\r\n"
-                                            "Brand X=-5\r\n"
-                                            "Brand Y=0\r\n"
-                                            "Track Child Processes=2");
-    EXPECT_EXIT(
-        {
-            ChildChecks checks;
-            GWData* data = loadFrom(bundle, checks);
-            checks.equal(std::string(data->GetGameFileRevisionString()), "Build 1.2.3 ",
-                         "revision keeps its trailing space");
-            checks.equal(data->GetAppID(), 1234, "app id");
-            checks.equal(std::string(data->GetAppName()), "Demo Game", "name");
-            checks.equal(std::string(data->GetAppExecPath()), "Demo.app/Contents/MacOS/demo",
-                         "exec path");
-            checks.equal(data->GetChannelID(), 77, "channel");
-            checks.equal(data->GetAppPrice(), 19.95f, "price");
-            checks.equal(data->GetFontColorBuild(), 0x00FF00ul, "build colour with 0x");
-            checks.equal(data->GetFontColorAppName(), 0xFF0000ul, "name colour in lower case");
-            checks.equal(data->GetXPositionBuild(), 12, "build x");
-            checks.equal(data->GetYPositionBuild(), 34, "build y");
-            checks.equal(data->GetXPositionBranding(), -5, "brand x");
-            checks.equal(data->GetYPositionBranding(), 0, "brand y");
-            checks.check(data->TrackChildProcesses(), "tracking 2 is on");
-            delete data;
-            checks.checkNoLeaks();
-            checks.finish();
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-TEST(GWData, ValuesThatDoNotParse) {
-    // An empty or non-hexadecimal colour is 0, not the default; numbers too large for their
-    // type saturate instead of overflowing.
+// Each row in a process of its own, as the getters keep what they find for the process's life.
+TEST(GWData, EveryGetterReadsItsLineOrGivesItsDefault) {
     struct Case {
-        const char* text;
-        unsigned long buildColor;
-        unsigned long nameColor;
-        bool track;
-        int appID;
+        const char* text; // null: a folder where the resource should be
+        std::string answers;
     } const cases[] = {
+        {nullptr, "|0|||0|0|c3c3c3|0|450|510|9|22|0"},
+        // The revision keeps its trailing space; colours read with 0x and in lower case.
+        {"App Version String=Build 1.2.3 \r\nApplication ID=1234\r\nApplication Name=Demo Game\r\n"
+         "Application Exec Path=Demo.app/Contents/MacOS/demo\r\nDeveloper Channel ID=77\r\n"
+         "Application Price=19.95\r\nFont Color Build=0x00FF00\r\nFont Color App Name=ff0000\r\n"
+         "Build X=12\r\nBuild Y=34\r\nBrand X=-5\r\nBrand Y=0\r\nTrack Child Processes=2",
+         "Build 1.2.3 |1234|Demo Game|Demo.app/Contents/MacOS/demo|77|19.95|ff00|ff0000|12|34|-5|"
+         "0|1"},
+        // An empty or non-hexadecimal colour is 0, not the default; numbers too large for their
+        // type saturate instead of overflowing.
         {"Font Color Build=\nFont Color App Name=0xFF0000\nTrack Child Processes=0\n"
-         "Application ID=99999999999\n",
-         0, 0xFF0000, false, 2147483647},
+         "Application ID=99999999999\nApplication Price=1e300\n",
+         "|2147483647|||0|inf|0|ff0000|450|510|9|22|0"},
         {"Font Color Build=zz\r\nFont Color App Name= \t+0Xff\r\nTrack Child Processes=no\r\n"
          "Application ID=-99999999999\r\n",
-         0, 0xFF, false, -2147483647 - 1},
+         "|-2147483648|||0|0|0|ff|450|510|9|22|0"},
         {"Font Color Build=123456789\nFont Color App Name=-1\nTrack Child Processes= 2\n"
          "Application ID=12abc\n",
-         0xFFFFFFFF, 0xFFFFFFFF, true, 12},
-        {"Font Color Build=- 5\nFont Color App Name=--5\nTrack Child Processes=-3\n", 0, 0, true,
-         0},
+         "|12|||0|0|ffffffff|ffffffff|450|510|9|22|1"},
+        {"Font Color Build=- 5\nFont Color App Name=--5\nTrack Child Processes=-3\n",
+         "|0|||0|0|0|0|450|510|9|22|1"},
     };
     TempDir dir;
+    std::string without = GameWrapperTest::makeBundle(dir.path(), "Without");
     int index = 0;
     for (const Case& c : cases) {
-        std::string bundle = bundleWithGameInfo(dir, "Case" + std::to_string(index++), c.text);
+        std::string name = "Case" + std::to_string(index++);
+        std::string bundle = c.text ? bundleWithGameInfo(dir, name, c.text)
+                                    : GameWrapperTest::makeBundle(dir.path(), name);
+        if (!c.text) {
+            TestSupport::makeDirectories(GameWrapperTest::resourcesOf(bundle) + "/RAW_002.wdt");
+        }
         EXPECT_EXIT(
             {
                 ChildChecks checks;
-                GWData* data = loadFrom(bundle, checks);
-                checks.equal(data->GetFontColorBuild(), c.buildColor, "build colour");
-                checks.equal(data->GetFontColorAppName(), c.nameColor, "name colour");
-                checks.equal(data->TrackChildProcesses(), c.track, "tracking");
-                checks.equal(data->GetAppID(), c.appID, "app id");
-                delete data;
+                MacPlatformTestSetMainBundlePath(without.c_str());
+                GWData* absent = new GWData;
+                checks.check(!absent->LoadGameInfoDataFromResource(), "no resource: not loaded");
+                delete absent;
+                MacPlatformTestSetMainBundlePath(bundle.c_str());
+                GWData data;
+                checks.equal(data.LoadGameInfoDataFromResource(), c.text != nullptr, "loaded");
+                checks.equal(answers(data), c.answers, "the getters");
+                checks.checkNoLeaks();
                 checks.finish();
             },
             ::testing::ExitedWithCode(0), "")
-            << c.text;
+            << (c.text ? c.text : "(a folder)");
     }
-    std::string price = bundleWithGameInfo(dir, "Price", "Application Price=1e300\n");
-    EXPECT_EXIT(
-        {
-            ChildChecks checks;
-            GWData* data = loadFrom(price, checks);
-            checks.check(std::isinf(data->GetAppPrice()) && data->GetAppPrice() > 0,
-                         "a price beyond float is infinite");
-            delete data;
-            checks.finish();
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 // The caches belong to the getters: a later object answers what the first found, except where
@@ -236,39 +177,18 @@ TEST(GWData, CachesOutliveTheObjectAndFollowTheirRules) {
     EXPECT_EXIT(
         {
             ChildChecks checks;
+            // Colours and tracking are decided once; a name once found; the other getters
+            // ask again while they hold 0, -1 or an empty text.
             GWData* a = loadFrom(first, checks);
-            checks.equal(a->GetXPositionBuild(), -1, "-1 is answered");
-            checks.equal(a->GetYPositionBuild(), 5, "y");
-            checks.equal(a->GetAppID(), 0, "id 0");
-            checks.equal(a->GetChannelID(), 0, "no channel");
-            checks.equal(a->GetAppPrice(), 0.0f, "no price");
-            checks.equal(std::string(a->GetAppName()), "Alpha", "name");
-            checks.equal(std::string(a->GetGameFileRevisionString()), "", "no revision");
-            checks.equal(a->GetFontColorBuild(), 0xC3C3C3ul, "colour computed once, default");
-            checks.equal(a->GetFontColorAppName(), 0ul, "name colour computed once");
-            checks.check(!a->TrackChildProcesses(), "tracking decided once");
+            checks.equal(answers(*a), std::string("|0|Alpha||0|0|c3c3c3|0|-1|5|9|22|0"), "first");
             delete a;
-
             GWData* b = loadFrom(second, checks);
-            checks.equal(b->GetXPositionBuild(), 300, "-1 was parsed again");
-            checks.equal(b->GetYPositionBuild(), 5, "a real position stays");
-            checks.equal(b->GetAppID(), 42, "id 0 was asked again");
-            checks.equal(b->GetChannelID(), 8, "channel asked again");
-            checks.equal(b->GetAppPrice(), 2.5f, "price asked again");
-            checks.equal(std::string(b->GetAppName()), "Alpha", "a found name stays");
-            checks.equal(std::string(b->GetGameFileRevisionString()), "v2",
-                         "an empty revision is asked again");
-            checks.equal(b->GetFontColorBuild(), 0xC3C3C3ul, "colour not asked again");
-            checks.equal(b->GetFontColorAppName(), 0ul, "name colour not asked again");
-            checks.check(!b->TrackChildProcesses(), "tracking not asked again");
+            checks.equal(answers(*b), std::string("v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"),
+                         "second: zero, -1 and empty asked again");
             delete b;
-
             GWData* c = loadFrom(third, checks);
-            checks.equal(c->GetXPositionBuild(), 300, "x now kept");
-            checks.equal(c->GetAppID(), 42, "id kept");
-            checks.equal(c->GetChannelID(), 8, "channel kept");
-            checks.equal(c->GetAppPrice(), 2.5f, "price kept");
-            checks.equal(std::string(c->GetGameFileRevisionString()), "v2", "revision kept");
+            checks.equal(answers(*c), std::string("v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"),
+                         "third: everything now kept");
             delete c;
             checks.checkNoLeaks();
             checks.finish();

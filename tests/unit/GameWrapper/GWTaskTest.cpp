@@ -1,11 +1,11 @@
-// The game task with real processes: a test game is copied into a bundle's ".Game" folder and
-// told what to do through a file in its own bundle, since a launched game gets no arguments.
+// The game task with real processes: a test game is copied into a bundle's
+// ".Game" folder and told what to do through a file in its own bundle, since a
+// launched game gets no arguments.
 #include "GWTask.h"
 #include "GWUtil.h"
 
-#include "MacPlatformTesting.h"
+#include "GameWrapperTestHelpers.h"
 #include "ProcessFixture.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -47,21 +48,13 @@ protected:
         ProcessFixture::TearDown();
     }
 
-    // Makes <bundle>/.Game/<relative> an application running the test game with the given
-    // behaviour words; returns its resources folder, where the game reports.
+    // Makes <bundle>/.Game/<relative> (or <gameFolder>/<relative>) an application
+    // running the test game with the given behaviour words; returns its resources
+    // folder, where it reports.
     std::string MakeGame(const std::string& behaviour, const std::string& relative = "Game.app",
                          const std::string& gameFolder = "") {
-        std::string app = (gameFolder.empty() ? mBundle + "/.Game" : gameFolder) + "/" + relative;
-        TestSupport::writeFile(app + "/Contents/Info.plist",
-                               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                               "<plist version=\"1.0\"><dict>"
-                               "<key>CFBundleExecutable</key><string>gw-test-game</string>"
-                               "</dict></plist>\n");
-        TestSupport::makeDirectories(app + "/Contents/MacOS");
-        std::filesystem::copy_file(ProcessTesting::helperPath("gw-test-game"),
-                                   app + "/Contents/MacOS/gw-test-game");
-        TestSupport::writeFile(app + "/Contents/Resources/behaviour", behaviour);
-        return app + "/Contents/Resources";
+        return GameWrapperTest::installTestGame(
+            (gameFolder.empty() ? mBundle + "/.Game" : gameFolder) + "/" + relative, behaviour);
     }
 
     // Starts the task's game and hands its pid to the fixture's clean-up.
@@ -74,8 +67,8 @@ protected:
         return status;
     }
 
-    // The pids the game reported, each handed to the fixture's clean-up; empty when the
-    // report did not come.
+    // The pids the game reported, each handed to the fixture's clean-up; empty
+    // when the report did not come.
     std::map<std::string, pid_t> ReadReport(const std::string& resources) {
         std::map<std::string, pid_t> pids;
         if (!waitFor([&] { return TestSupport::pathExists(resources + "/pids"); })) {
@@ -95,17 +88,6 @@ protected:
     std::string mBundle = mDir / "Test Launcher.app";
 };
 
-TEST_F(GWTaskTest, NeverLaunchedTaskIsIdleAndCleanUpStopsNothing) {
-    GWTask task("Game.app", true);
-    EXPECT_TRUE(IsIdle(task));
-    EXPECT_FALSE(task.IsRunning());
-    EXPECT_FALSE(task.IsChildRunning());
-    EXPECT_NE(task.KillChildren(), noErr);
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_TRUE(IsIdle(task));
-}
-
 TEST_F(GWTaskTest, LaunchOpensTheGameAsAnIndependentProcessAndCleanUpStopsIt) {
     std::string resources = MakeGame("run");
     GWTask task("Game.app", false);
@@ -124,73 +106,67 @@ TEST_F(GWTaskTest, LaunchOpensTheGameAsAnIndependentProcessAndCleanUpStopsIt) {
     EXPECT_TRUE(IsIdle(task));
     EXPECT_FALSE(task.IsRunning());
     EXPECT_TRUE(waitFor([&] { return hasEnded(first, firstStart); }));
-
-    // The same task plays again.
-    std::filesystem::remove(resources + "/pids");
-    ASSERT_EQ(Launch(task), noErr);
-    EXPECT_EQ(ReadReport(resources)["game"], task.GetProcessID());
-    EXPECT_TRUE(task.IsRunning());
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_FALSE(task.IsRunning());
 }
 
-TEST_F(GWTaskTest, GameThatQuitsByItselfIsNoLongerRunning) {
-    std::string resources = MakeGame("quit");
-    GWTask task("Game.app", false);
-    ASSERT_EQ(Launch(task), noErr);
-    EXPECT_EQ(ReadReport(resources).count("game"), 1u);
-    EXPECT_TRUE(waitFor([&] { return !task.IsRunning(); }));
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_TRUE(IsIdle(task));
-}
+TEST_F(GWTaskTest, GameThatQuitsByItselfOrIgnoresTheRequestToQuitIsGoneAfterCleanUp) {
+    std::string quitting = MakeGame("quit", "Quitting.app");
+    GWTask quits("Quitting.app", false);
+    ASSERT_EQ(Launch(quits), noErr);
+    EXPECT_EQ(ReadReport(quitting).count("game"), 1u);
+    EXPECT_TRUE(waitFor([&] { return !quits.IsRunning(); }));
+    EXPECT_TRUE(quits.CloseAndCleanUp());
+    EXPECT_TRUE(IsIdle(quits));
 
-TEST_F(GWTaskTest, GameIgnoringTheRequestToQuitIsGoneWhenCleanUpReturns) {
-    std::string resources = MakeGame("stubborn");
-    GWTask task("Game.app", false);
+    std::string stubborn = MakeGame("stubborn", "Stubborn.app");
+    GWTask task("Stubborn.app", false);
     ASSERT_EQ(Launch(task), noErr);
-    ASSERT_EQ(ReadReport(resources).count("game"), 1u);
+    ASSERT_EQ(ReadReport(stubborn).count("game"), 1u);
     pid_t game = task.GetProcessID();
     unsigned long long start = startTimeOf(game);
-
     EXPECT_TRUE(task.CloseAndCleanUp());
     EXPECT_TRUE(hasEnded(game, start));
     EXPECT_FALSE(task.IsRunning());
 }
 
-TEST_F(GWTaskTest, TrackedChildrenAreStoppedBeforeTheGameAndGrandchildrenAreLeftAlone) {
-    std::string resources = MakeGame("run child grandchild");
-    GWTask task("Game.app", true);
-    ASSERT_EQ(Launch(task), noErr);
-    std::map<std::string, pid_t> pids = ReadReport(resources);
-    ASSERT_EQ(pids.count("child"), 1u);
-    ASSERT_EQ(pids.count("grandchild"), 1u);
-    unsigned long long childStart = startTimeOf(pids["child"]);
-    EXPECT_TRUE(task.IsChildRunning());
+// A tracked game's children are stopped before the game (the child notes, as it
+// is asked to quit, whether the game was still its parent); grandchildren and
+// untracked children stay.
+TEST_F(GWTaskTest, TrackedChildrenAreStoppedBeforeTheGameOthersAreLeftAlone) {
+    for (bool tracked : {true, false}) {
+        SCOPED_TRACE(tracked ? "tracked" : "untracked");
+        std::string app = tracked ? "Tracked.app" : "Untracked.app";
+        std::string resources = MakeGame("run child grandchild", app);
+        GWTask task(app.c_str(), tracked);
+        ASSERT_EQ(Launch(task), noErr);
+        std::map<std::string, pid_t> pids = ReadReport(resources);
+        ASSERT_EQ(pids.count("child"), 1u);
+        ASSERT_EQ(pids.count("grandchild"), 1u);
+        unsigned long long childStart = startTimeOf(pids["child"]);
+        EXPECT_TRUE(task.IsChildRunning());
 
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_FALSE(task.IsRunning());
-    EXPECT_TRUE(waitFor([&] { return hasEnded(pids["child"], childStart); }));
-    // The child notes, as it is asked to quit, whether the game was still its parent.
-    EXPECT_TRUE(
-        waitFor([&] { return TestSupport::pathExists(resources + "/child-stopped-under-game"); }));
-    EXPECT_TRUE(IsAlive(pids["grandchild"]));
+        EXPECT_TRUE(task.CloseAndCleanUp());
+        EXPECT_FALSE(task.IsRunning());
+        std::string marker = resources + "/child-stopped-under-game";
+        if (tracked) {
+            EXPECT_TRUE(waitFor([&] { return hasEnded(pids["child"], childStart); }));
+            EXPECT_TRUE(waitFor([&] { return TestSupport::pathExists(marker); }));
+        } else {
+            EXPECT_TRUE(IsAlive(pids["child"]));
+            EXPECT_FALSE(TestSupport::pathExists(marker));
+        }
+        EXPECT_TRUE(IsAlive(pids["grandchild"]));
+    }
 }
 
-TEST_F(GWTaskTest, UntrackedChildrenKeepRunningAfterCleanUp) {
-    std::string resources = MakeGame("run child");
-    GWTask task("Game.app", false);
-    ASSERT_EQ(Launch(task), noErr);
-    std::map<std::string, pid_t> pids = ReadReport(resources);
-    ASSERT_EQ(pids.count("child"), 1u);
-    EXPECT_TRUE(task.IsChildRunning());
-
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_FALSE(task.IsRunning());
-    EXPECT_TRUE(IsAlive(pids["child"]));
-    EXPECT_FALSE(TestSupport::pathExists(resources + "/child-stopped-under-game"));
-}
-
+// A task that never launched, or whose game is missing, is idle, and its
+// clean-up stops nothing.
 TEST_F(GWTaskTest, MissingGameReturnsAnErrorAndLeavesTheTaskIdle) {
+    GWTask idle("Game.app", true);
+    EXPECT_FALSE(idle.IsChildRunning());
+    EXPECT_NE(idle.KillChildren(), noErr);
+    EXPECT_TRUE(idle.CloseAndCleanUp());
+    EXPECT_TRUE(IsIdle(idle));
+
     GWTask task("Game.app", false);
     EXPECT_NE(Launch(task), noErr);
     EXPECT_TRUE(IsIdle(task));
@@ -208,7 +184,8 @@ TEST_F(GWTaskTest, MissingGameReturnsAnErrorAndLeavesTheTaskIdle) {
 }
 
 TEST_F(GWTaskTest, ExecPathThatIsEmptyLeavesTheGameFolderOrIsTooLongLaunchesNothing) {
-    // A real game beside the bundle, which a path climbing out of ".Game" would reach.
+    // A real game beside the bundle, which a path climbing out of ".Game" would
+    // reach.
     std::string outside = MakeGame("run", "Outside.app", mDir.path());
     std::string inner = MakeGame("run", "Inner Folder/Game.app");
     for (const char* execPath :
@@ -251,56 +228,40 @@ TEST_F(GWTaskTest, GameBroughtToTheFrontIsTheFrontProcess) {
     }
 }
 
-// The bundle path is remembered for the life of the process, so each case runs in a fresh
-// process of its own.
+// The bundle path is remembered for the life of the process, so each case runs
+// in a fresh process of its own. A resources folder spelt in another mix of
+// case is cut the same way; a bundle in the root folder has "/".
 TEST(GWUtil, BundlePathIsTheFolderThatHoldsTheBundle) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempDir dir;
-    std::string first = dir / "Games/First.app";
-    TestSupport::makeDirectories(first + "/Contents/Resources");
-    TestSupport::makeDirectories(dir / "Other.app/Contents/Resources");
-    EXPECT_EXIT(
-        {
-            MacPlatformTestSetMainBundlePath(first.c_str());
-            char path[1024];
-            bool ok = GetBundlePath(path, sizeof path) && std::string(path) == dir / "Games";
-            // Remembered: another bundle later changes nothing; a short buffer gets a cut,
-            // terminated copy.
-            MacPlatformTestSetMainBundlePath((dir / "Other.app").c_str());
-            ok = ok && GetBundlePath(path, sizeof path) && std::string(path) == dir / "Games";
-            char shortBuffer[5];
-            ok = ok && GetBundlePath(shortBuffer, sizeof shortBuffer) &&
-                 std::string(shortBuffer) == (dir / "Games").substr(0, 4);
-            ChangeWorkingDirectoryToBundleStart();
-            char cwd[PATH_MAX];
-            ok = ok && getcwd(cwd, sizeof cwd) && std::string(cwd) == dir / "Games";
-            _exit(ok ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-
-    // A resources folder spelt in another mix of case is cut the same way.
-    std::string oddCase = dir / "Odd.app/contents/RESOURCES";
-    TestSupport::makeDirectories(oddCase);
-    EXPECT_EXIT(
-        {
-            MacPlatformTestSetMainBundlePath(oddCase.c_str());
-            char path[1024];
-            _exit(GetBundlePath(path, sizeof path) && std::string(path) == dir.path() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-
-    // A bundle in the root folder: its folder is "/" and becomes the working directory.
-    EXPECT_EXIT(
-        {
-            MacPlatformTestSetMainBundlePath("/gw-test-no-such-launcher.app");
-            char path[1024];
-            bool ok = GetBundlePath(path, sizeof path) && std::string(path) == "/";
-            ChangeWorkingDirectoryToBundleStart();
-            char cwd[PATH_MAX];
-            ok = ok && getcwd(cwd, sizeof cwd) && std::string(cwd) == "/";
-            _exit(ok ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
+    TestSupport::makeDirectories(dir / "Games/First.app/Contents/Resources");
+    TestSupport::makeDirectories(dir / "Odd.app/contents/RESOURCES");
+    const std::pair<std::string, std::string> cases[] = {
+        {dir / "Games/First.app", dir / "Games"},
+        {dir / "Odd.app/contents/RESOURCES", dir.path()},
+        {"/gw-test-no-such-launcher.app", "/"}};
+    for (const auto& [bundle, folder] : cases) {
+        EXPECT_EXIT(
+            {
+                GameWrapperTest::ChildChecks checks;
+                MacPlatformTestSetMainBundlePath(bundle.c_str());
+                char path[1024] = "";
+                checks.check(GetBundlePath(path, sizeof path), "the bundle path");
+                checks.equal(std::string(path), folder, "the bundle's folder");
+                // Remembered: another bundle later changes nothing; a short buffer
+                // gets a cut, terminated copy.
+                MacPlatformTestSetMainBundlePath((dir / "Odd.app").c_str());
+                char shortBuffer[5] = "";
+                checks.check(GetBundlePath(shortBuffer, sizeof shortBuffer), "a short buffer");
+                checks.equal(std::string(shortBuffer), folder.substr(0, 4), "cut to its size");
+                ChangeWorkingDirectoryToBundleStart();
+                char cwd[PATH_MAX] = "";
+                checks.equal(std::string(getcwd(cwd, sizeof cwd) ? cwd : ""), folder, "cwd");
+                checks.finish();
+            },
+            ::testing::ExitedWithCode(0), "")
+            << bundle;
+    }
 }
 
 } // namespace

@@ -6,13 +6,20 @@
 
 #include "TestSupport.h"
 
+#include "CorvaneCore/File.h"
+
 #include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define GW_TEST_HAS_LSAN 1
@@ -36,6 +43,48 @@ inline std::string makeBundle(const std::string& parent, const std::string& name
 
 inline std::string resourcesOf(const std::string& bundle) {
     return bundle + "/Contents/Resources";
+}
+
+// A zip archive of the members (name, bytes) made with the launcher's own zip writer, starting
+// from an archive that holds only its end record.
+inline void writeArchive(const std::string& path,
+                         const std::vector<std::pair<std::string, std::string>>& members) {
+    TestSupport::writeFile(path, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    for (const auto& [name, bytes] : members) {
+        CFile member;
+        ASSERT_TRUE(member.Open((path + ";" + name).c_str(), CFILE_CREATE | CFILE_WRITE))
+            << "cannot add " << name << " to " << path;
+        ASSERT_EQ(member.Write(bytes.data(), static_cast<unsigned>(bytes.size())), bytes.size());
+        member.Close();
+    }
+}
+
+// Makes app an application that runs the test game (tests/helpers/gw-test-game) with the
+// behaviour words that gw-test-game.cpp lists; returns its resources folder, where it reports.
+inline std::string installTestGame(const std::string& app, const std::string& behaviour) {
+    TestSupport::writeFile(app + "/Contents/Info.plist",
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
+                           "<dict><key>CFBundleExecutable</key><string>gw-test-game</string>"
+                           "</dict></plist>\n");
+    TestSupport::makeDirectories(app + "/Contents/MacOS");
+    std::error_code error;
+    std::filesystem::copy_file(std::string(GW_TEST_HELPERS_DIR) + "/gw-test-game",
+                               app + "/Contents/MacOS/gw-test-game", error);
+    EXPECT_FALSE(error) << "cannot copy the test game: " << error.message();
+    TestSupport::writeFile(app + "/Contents/Resources/behaviour", behaviour);
+    return app + "/Contents/Resources";
+}
+
+// Colours (0xRRGGBB) within a JPEG's rounding of each other.
+inline bool near(std::uint32_t actual, std::uint32_t expected, int tolerance = 8) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        int difference = static_cast<int>((actual >> shift) & 0xFF) -
+                         static_cast<int>((expected >> shift) & 0xFF);
+        if (std::abs(difference) > tolerance) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Collects the outcome of checks made in a forked child, where gtest's own assertions would be

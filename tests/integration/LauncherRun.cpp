@@ -26,14 +26,6 @@ void Tick(EventLoopTimerRef, void* script) {
     static_cast<LauncherScript*>(script)->tick();
 }
 
-OSStatus SendEvent(EventRef event, EventTargetRef target, OSStatus status) {
-    if (status == noErr) {
-        status = SendEventToEventTarget(event, target);
-    }
-    ReleaseEvent(event);
-    return status;
-}
-
 // The child: sets up the environment, runs the launcher and ends with its status.
 [[noreturn]] void RunChild(const LauncherTestBundle& bundle, const Script& script,
                            const RunOptions& options, const std::string& folder,
@@ -95,6 +87,14 @@ bool RunResult::checksPassed() const {
     return output.find("check failed:") == std::string::npos;
 }
 
+void expectOneTeardown(const RunResult& run) {
+    EXPECT_TRUE(run.exited) << run.output;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.checksPassed()) << run.output;
+    EXPECT_EQ(countLines(run.record, "kxdll_ShutDown"), 1) << run.record;
+    EXPECT_NE(run.output.find("end view=0 shutdown=1\n"), std::string::npos) << run.output;
+}
+
 RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
                       const RunOptions& options) {
     TestSupport::TempDir folder;
@@ -135,18 +135,30 @@ bool mainWindowShown() {
     return view && view->mWindow && IsWindowVisible(view->mWindow);
 }
 
-static OSStatus sendCommandTo(EventTargetRef target, UInt32 commandID) {
+OSStatus sendEvent(UInt32 eventClass, UInt32 kind, EventTargetRef target,
+                   std::initializer_list<EventParameter> parameters) {
     EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0,
-                                  kEventAttributeNone, &event);
-    if (status != noErr) {
-        return status;
+    OSStatus status = CreateEvent(nullptr, eventClass, kind, 0, kEventAttributeNone, &event);
+    for (const EventParameter& parameter : parameters) {
+        if (status == noErr) {
+            status = SetEventParameter(event, parameter.name, parameter.type, parameter.size,
+                                       parameter.data);
+        }
     }
+    if (status == noErr) {
+        status = SendEventToEventTarget(event, target);
+    }
+    if (event) {
+        ReleaseEvent(event);
+    }
+    return status;
+}
+
+static OSStatus sendCommandTo(EventTargetRef target, UInt32 commandID) {
     HICommand command{};
     command.commandID = commandID;
-    status =
-        SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof command, &command);
-    return SendEvent(event, target, status);
+    return sendEvent(kEventClassCommand, kEventCommandProcess, target,
+                     {{kEventParamDirectObject, typeHICommand, sizeof command, &command}});
 }
 
 OSStatus sendCommand(UInt32 commandID) {
@@ -158,50 +170,24 @@ OSStatus sendCommandToWindow(WindowRef window, UInt32 commandID) {
 }
 
 OSStatus sendMouse(WindowRef window, UInt32 kind, int x, int y) {
-    EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassMouse, kind, 0, kEventAttributeNone, &event);
-    if (status != noErr) {
-        return status;
-    }
     HIPoint where = {static_cast<CGFloat>(x), static_cast<CGFloat>(y)};
     EventMouseButton button = kEventMouseButtonPrimary;
-    status =
-        SetEventParameter(event, kEventParamWindowMouseLocation, typeHIPoint, sizeof where, &where);
-    if (status == noErr) {
-        status =
-            SetEventParameter(event, kEventParamMouseLocation, typeHIPoint, sizeof where, &where);
-    }
-    if (status == noErr) {
-        status = SetEventParameter(event, kEventParamMouseButton, typeMouseButton, sizeof button,
-                                   &button);
-    }
-    return SendEvent(event, GetWindowEventTarget(window), status);
+    return sendEvent(kEventClassMouse, kind, GetWindowEventTarget(window),
+                     {{kEventParamWindowMouseLocation, typeHIPoint, sizeof where, &where},
+                      {kEventParamMouseLocation, typeHIPoint, sizeof where, &where},
+                      {kEventParamMouseButton, typeMouseButton, sizeof button, &button}});
 }
 
 OSStatus sendKey(WindowRef window, UInt32 kind, char character) {
-    EventRef event = nullptr;
-    OSStatus status =
-        CreateEvent(nullptr, kEventClassKeyboard, kind, 0, kEventAttributeNone, &event);
-    if (status != noErr) {
-        return status;
-    }
     UInt32 keyCode = 0;
-    status = SetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, 1, &character);
-    if (status == noErr) {
-        status = SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
-    }
-    return SendEvent(event, GetWindowEventTarget(window), status);
+    return sendEvent(kEventClassKeyboard, kind, GetWindowEventTarget(window),
+                     {{kEventParamKeyMacCharCodes, typeChar, 1, &character},
+                      {kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode}});
 }
 
 OSStatus sendWindowEvent(WindowRef window, UInt32 kind) {
-    EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassWindow, kind, 0, kEventAttributeNone, &event);
-    if (status != noErr) {
-        return status;
-    }
-    status =
-        SetEventParameter(event, kEventParamDirectObject, typeWindowRef, sizeof window, &window);
-    return SendEvent(event, GetWindowEventTarget(window), status);
+    return sendEvent(kEventClassWindow, kind, GetWindowEventTarget(window),
+                     {{kEventParamDirectObject, typeWindowRef, sizeof window, &window}});
 }
 
 std::string currentRecord() {

@@ -12,6 +12,7 @@
 #include <Carbon/Carbon.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ struct RunResult {
 
 using Script = std::function<void(LauncherScript&)>;
 
+// What every way out of a shown launcher must leave: status 0, no failed check, the plug-in
+// shut down exactly once, the view object gone and the shutdown routine run.
+void expectOneTeardown(const RunResult& run);
+
 // Runs the launcher against the bundle in a child on the headless display; the child is
 // ended by a hang guard after half a minute.
 RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
@@ -80,6 +85,16 @@ bool promptShown();
 // The main window has been shown.
 bool mainWindowShown();
 
+// An event of the class and kind with the parameters, sent to target; the first failing
+// status, or the target's answer.
+struct EventParameter {
+    EventParamName name;
+    EventParamType type;
+    ByteCount size;
+    const void* data;
+};
+OSStatus sendEvent(UInt32 eventClass, UInt32 kind, EventTargetRef target,
+                   std::initializer_list<EventParameter> parameters);
 // A command as a menu choice sends it: to the application.
 OSStatus sendCommand(UInt32 commandID);
 // A command as a push button in the window sends it: to the window, then the application.

@@ -1,5 +1,5 @@
-// Start-up outcomes: each run is the launcher's whole start-up in a child process, ending with
-// the exit status the user's shell would see (-1 is 255).
+// Start-up outcomes: each run is the launcher's whole start-up in a child
+// process, ending with the exit status the user's shell would see (-1 is 255).
 #include "GameWrapperEULAEvent.h"
 #include "GameWrapperEvent.h"
 #include "LauncherRun.h"
@@ -78,68 +78,9 @@ TEST(LauncherStartup, ContentsPathAndFileTests) {
         << "a path longer than its buffer is refused, not cut";
 }
 
-TEST(LauncherStartup, SystemVersionBefore10_3IsRefusedWithAnAlert) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path());
-    RunResult old = runLauncher(bundle, quitOnceShown, {.systemVersion = 0x102F});
-    EXPECT_EQ(old.exitCode, 0);
-    EXPECT_EQ(old.output, alert("stop", "Sorry, we only support Mac OS X 10.3 or later") +
-                              "end view=0 shutdown=0\n");
-    EXPECT_EQ(old.record, "") << "the plug-in is never loaded";
-
-    RunResult oldest = runLauncher(bundle, quitOnceShown, {.systemVersion = 0x1030});
-    EXPECT_EQ(oldest.exitCode, 0);
-    EXPECT_EQ(oldest.output.find("alert ("), std::string::npos) << oldest.output;
-    EXPECT_EQ(countLines(oldest.record, "kxdll_Initialize 1234 \"Test Game\" 7 4.99 1 6"), 1)
-        << oldest.record;
-    EXPECT_EQ(countLines(oldest.record, "kxdll_ShutDown"), 1);
-    EXPECT_TRUE(oldest.checksPassed()) << oldest.output;
-}
-
-TEST(LauncherStartup, EachMissingFileHasItsAlertAndLineThenTheLauncherEnds) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path(), {.omit = {"Tessaly.dat", "Application.dat"}});
-    RunResult run = runLauncher(bundle, quitOnceShown);
-    EXPECT_TRUE(run.exited);
-    EXPECT_EQ(run.exitCode, 255);
-    std::string contents = bundle.contents();
-    EXPECT_EQ(run.output,
-              alert("plain", "Game File Missing", contents + "/Resources/Tessaly.dat") + contents +
-                  " GameFile Not present: Resources/Tessaly.dat\n" +
-                  alert("plain", "Game File Missing", contents + "/Resources/Application.dat") +
-                  contents +
-                  " GameFile Not present: Resources/Application.dat\n"
-                  "end view=0 shutdown=0\n");
-    EXPECT_EQ(run.record, "");
-}
-
-TEST(LauncherStartup, AnOverlongPathKeepsItsEndInTheAlert) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path());
-    // A Contents folder 600 characters deep that does not exist.
-    std::string executable = dir.path() + "/" + std::string(600, 'p') + "/MacOS/GameWrapper";
-    RunResult run = runLauncher(bundle, quitOnceShown, {.executablePath = executable});
-    EXPECT_EQ(run.exitCode, 255);
-    std::string full = dir.path() + "/" + std::string(600, 'p') + "/Resources/Tessaly.dat";
-    std::string expected =
-        alert("plain", "Game File Missing", "..." + full.substr(full.size() - 252));
-    EXPECT_NE(run.output.find(expected), std::string::npos) << run.output;
-}
-
-TEST(LauncherStartup, MissingGameInformationIsAnInternalErrorBeforeThePlugInLoads) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path(), {.eulaRTF = rtfAgreement(), .omit = {"RAW_002.wdt"}});
-    RunResult run = runLauncher(bundle, quitOnceShown);
-    EXPECT_EQ(run.exitCode, 255);
-    EXPECT_NE(run.output.find("MacPlatform alert (stop): The game cannot run due to an internal "
-                              "error - The game information (RAW_002.wdt) is missing"),
-              std::string::npos)
-        << run.output;
-    EXPECT_EQ(run.record, "");
-    EXPECT_NE(run.output.find("end view=0"), std::string::npos) << "the view object was freed";
-}
-
-TEST(LauncherStartup, AgreeingOnceLetsEveryLaterStartThroughForThatGameOnly) {
+// A later start without the prompt is the end-to-end test's part, and the
+// record kept per game is GWPref's.
+TEST(LauncherStartup, AgreeingShowsTheMainWindowAndStoresTheAgreement) {
     TempDir dir;
     LauncherTestBundle bundle(dir.path(), {.eulaRTF = rtfAgreement()});
     std::string config = dir / "config";
@@ -171,133 +112,124 @@ TEST(LauncherStartup, AgreeingOnceLetsEveryLaterStartThroughForThatGameOnly) {
     EXPECT_TRUE(agreed.checksPassed()) << agreed.output;
     EXPECT_EQ(countLines(agreed.record, "kxdll_Initialize 1234"), 1) << agreed.record;
     EXPECT_TRUE(hasPreferences(config));
-
-    Script noPrompt = [](LauncherScript& script) {
-        script.when([] { return promptShown() || mainWindowShown(); },
-                    [&script] {
-                        script.check(mainWindowShown(), "no prompt once agreed");
-                        sendCommand(kHICommandQuit);
-                    });
-    };
-    // A later start of the same game without the prompt is the end-to-end test's part.
-    LauncherTestBundle other(dir.path(),
-                             {.name = "Other",
-                              .gameInformation = "Application ID=99\nApplication Name=O\n",
-                              .eulaRTF = rtfAgreement()});
-    RunResult otherGame = runLauncher(other, noPrompt, {.configHome = config});
-    EXPECT_FALSE(otherGame.checksPassed()) << "another game asks for its own agreement";
-    EXPECT_EQ(otherGame.exitCode, 0);
-    EXPECT_EQ(otherGame.record, "") << "quitting the prompt ends the launcher";
 }
 
-TEST(LauncherStartup, DecliningOrQuittingThePromptEndsQuietlyAndStoresNothing) {
+// Start-ups that end by themselves, or when the script quits: the exit status,
+// the launcher's output (all of it, or the part given), the plug-in's calls
+// (none at all when the list is empty), and never an alert or stored
+// preferences that the case does not name.
+TEST(LauncherStartup, EachStartUpEndsWithItsStatusOutputAndCalls) {
     TempDir dir;
-    LauncherTestBundle bundle(dir.path(), {.eulaText = "Plain agreement text.\n"});
-    std::string config = dir / "config";
-    TestSupport::makeDirectories(config);
+    auto expectRun = [&](BundleOptions options, int exitCode, const std::string& output, bool whole,
+                         const std::vector<std::pair<std::string, int>>& calls, RunOptions run = {},
+                         const Script& script = quitOnceShown) {
+        SCOPED_TRACE(options.name);
+        LauncherTestBundle bundle(dir.path(), options);
+        run.configHome = dir / (options.name + "-config");
+        TestSupport::makeDirectories(run.configHome);
+        RunResult result = runLauncher(bundle, script, run);
+        EXPECT_TRUE(result.exited);
+        EXPECT_EQ(result.exitCode, exitCode);
+        if (whole) {
+            EXPECT_EQ(result.output, output);
+        } else {
+            EXPECT_NE(result.output.find(output), std::string::npos) << result.output;
+        }
+        if (output.find("alert (") == std::string::npos) {
+            EXPECT_EQ(result.output.find("alert ("), std::string::npos) << result.output;
+        }
+        EXPECT_TRUE(result.checksPassed()) << result.output;
+        if (calls.empty()) {
+            EXPECT_EQ(result.record, "");
+        }
+        for (const auto& [call, count] : calls) {
+            EXPECT_EQ(countLines(result.record, call), count) << call << " in\n" << result.record;
+        }
+        EXPECT_FALSE(hasPreferences(run.configHome));
+    };
+    const std::string ended = "end view=0 shutdown=0\n";
+    expectRun({.name = "Old"}, 0,
+              alert("stop", "Sorry, we only support Mac OS X 10.3 or later") + ended, true, {},
+              {.systemVersion = 0x102F});
+    expectRun({.name = "Oldest"}, 0, "end view=0 shutdown=1\n", false,
+              {{"kxdll_Initialize 1234 \"Test Game\" 7 4.99 1 6", 1}, {"kxdll_ShutDown", 1}},
+              {.systemVersion = 0x1030});
+
+    std::string contents = dir / "Missing.app/Contents";
+    expectRun({.name = "Missing", .omit = {"Tessaly.dat", "Application.dat"}}, 255,
+              alert("plain", "Game File Missing", contents + "/Resources/Tessaly.dat") + contents +
+                  " GameFile Not present: Resources/Tessaly.dat\n" +
+                  alert("plain", "Game File Missing", contents + "/Resources/Application.dat") +
+                  contents + " GameFile Not present: Resources/Application.dat\n" + ended,
+              true, {});
+    // A Contents folder 600 characters deep that does not exist: the alert keeps
+    // the path's end.
+    std::string deep = dir.path() + "/" + std::string(600, 'p');
+    std::string deepFile = deep + "/Resources/Tessaly.dat";
+    expectRun({.name = "Deep"}, 255,
+              alert("plain", "Game File Missing", "..." + deepFile.substr(deepFile.size() - 252)),
+              false, {}, {.executablePath = deep + "/MacOS/GameWrapper"});
+    expectRun({.name = "NoInformation", .eulaRTF = rtfAgreement(), .omit = {"RAW_002.wdt"}}, 255,
+              internalError("The game information (RAW_002.wdt) is missing from the game's "
+                            "resources or cannot be read.") +
+                  ended,
+              false, {});
+
+    // Declining or quitting the prompt of the text agreement ends quietly, with
+    // nothing started.
     for (UInt32 command : {UInt32('not!'), UInt32(kHICommandQuit)}) {
-        RunResult run = runLauncher(
-            bundle,
-            [command](LauncherScript& script) {
-                script.when(promptShown, [&script, command] {
-                    bool isRTF = true;
-                    script.check(GetEulaFileName(&isRTF) && !isRTF, "the text agreement");
-                    if (command == kHICommandQuit) {
-                        sendCommand(command);
-                    } else {
-                        sendCommandToWindow(FrontNonFloatingWindow(), command);
-                    }
-                });
-            },
-            {.configHome = config});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_TRUE(run.checksPassed()) << run.output;
-        EXPECT_EQ(run.output, "end view=0 shutdown=0\n") << "no alert, nothing started";
-        EXPECT_EQ(run.record, "");
-        EXPECT_FALSE(hasPreferences(config));
+        expectRun({.name = "Prompt" + std::to_string(command), .eulaText = "Agreement.\n"}, 0,
+                  ended, true, {}, {}, [command](LauncherScript& script) {
+                      script.when(promptShown, [&script, command] {
+                          bool isRTF = true;
+                          script.check(GetEulaFileName(&isRTF) && !isRTF, "the text agreement");
+                          if (command == kHICommandQuit) {
+                              sendCommand(command);
+                          } else {
+                              sendCommandToWindow(FrontNonFloatingWindow(), command);
+                          }
+                      });
+                  });
     }
-}
+    expectRun({.name = "NoAgreement"}, 0, "end view=0 shutdown=1\n", false, {{"kxdll_ShutDown", 1}},
+              {}, [](LauncherScript& script) {
+                  script.when([] { return promptShown() || mainWindowShown(); },
+                              [&script] {
+                                  script.check(mainWindowShown(), "no prompt without an agreement");
+                                  script.check(GetEulaFileName(nullptr) == nullptr,
+                                               "no file found");
+                                  sendCommand(kHICommandQuit);
+                              });
+              });
 
-TEST(LauncherStartup, WithoutAnAgreementFileThereIsNoPromptAndNothingIsStored) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path());
-    std::string config = dir / "config";
-    TestSupport::makeDirectories(config);
-    RunResult run = runLauncher(
-        bundle,
-        [](LauncherScript& script) {
-            script.when([] { return promptShown() || mainWindowShown(); },
-                        [&script] {
-                            script.check(mainWindowShown(), "no prompt without an agreement");
-                            script.check(GetEulaFileName(nullptr) == nullptr, "no file found");
-                            sendCommand(kHICommandQuit);
-                        });
-        },
-        {.configHome = config});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.checksPassed()) << run.output;
-    EXPECT_FALSE(hasPreferences(config));
-}
-
-TEST(LauncherStartup, PlugInFailuresAreReportedThenTheLauncherEnds) {
-    TempDir dir;
-    struct Case {
-        const char* plugin;
-        std::string console;
-        std::string explanation;
-    };
-    const std::string damaged = "Catalogue Tessaly/catalogue.dat is damaged";
-    const std::string missing =
-        "Could not link to 'kxdll_SetTrackingMetadata' function within the dll.";
-    std::vector<Case> cases = {
-        {"kxtest-failing-init.so", "KX_Initialize failed with error 3, " + damaged,
-         "Initialize Failed with: " + damaged},
-        {"kxtest-missing-tracking.so", "KX_Initialize failed with error 5, " + missing,
-         "Initialize Failed with: " + missing},
-    };
-    for (const Case& c : cases) {
-        LauncherTestBundle bundle(dir.path(),
-                                  {.name = c.plugin, .pluginPath = testPluginPath(c.plugin)});
-        RunResult run = runLauncher(bundle, quitOnceShown);
-        EXPECT_EQ(run.exitCode, 255) << c.plugin;
-        EXPECT_EQ(run.output.substr(run.output.find("KX_Initialize failed")),
-                  c.console + "\n" + internalError(c.explanation) + "end view=0 shutdown=0\n")
-            << run.output;
-        EXPECT_EQ(countLines(run.record, "kxdll_ShutDown"), 0) << "a failed plug-in is not called";
-    }
-
-    // The explanation of an alert holds 255 characters; a longer error text is cut there.
-    LauncherTestBundle bundle(
-        dir.path(), {.name = "Long", .pluginPath = testPluginPath("kxtest-failing-init.so")});
+    // A plug-in that fails is reported and never called again; the explanation of
+    // an alert holds 255 characters, and a longer error text is cut there.
+    std::string damaged = "Catalogue Tessaly/catalogue.dat is damaged";
+    std::string missing = "Could not link to 'kxdll_SetTrackingMetadata' function within the dll.";
     std::string longText(400, 'e');
-    RunResult run = runLauncher(
-        bundle, [&longText](LauncherScript&) { setenv("KXTEST_ERROR_TEXT", longText.c_str(), 1); });
-    EXPECT_EQ(run.exitCode, 255);
-    EXPECT_EQ(countLines(run.output, "KX_Initialize failed with error 3, " + longText), 1);
-    std::string explanation = "Initialize Failed with: " + longText;
-    EXPECT_NE(run.output.find(internalError(explanation.substr(0, 255))), std::string::npos)
-        << run.output;
+    expectRun({.name = "FailingInit", .pluginPath = testPluginPath("kxtest-failing-init.so")}, 255,
+              "KX_Initialize failed with error 3, " + damaged + "\n" +
+                  internalError("Initialize Failed with: " + damaged) + ended,
+              false, {{"kxdll_ShutDown", 0}});
+    expectRun(
+        {.name = "MissingTracking", .pluginPath = testPluginPath("kxtest-missing-tracking.so")},
+        255,
+        "KX_Initialize failed with error 5, " + missing + "\n" +
+            internalError("Initialize Failed with: " + missing) + ended,
+        false, {{"kxdll_ShutDown", 0}});
+    expectRun({.name = "LongError", .pluginPath = testPluginPath("kxtest-failing-init.so")}, 255,
+              "KX_Initialize failed with error 3, " + longText + "\n" +
+                  internalError(("Initialize Failed with: " + longText).substr(0, 255)),
+              false, {{"kxdll_ShutDown", 0}}, {},
+              [&longText](LauncherScript&) { setenv("KXTEST_ERROR_TEXT", longText.c_str(), 1); });
+    // The host ends the process without its library.
+    expectRun({.name = "NoPlugIn", .pluginPath = ""}, 1, "Pellucid.dylib FAILED", false, {});
 
-    LauncherTestBundle without(dir.path(), {.name = "Without", .pluginPath = ""});
-    RunResult none = runLauncher(without, quitOnceShown);
-    EXPECT_EQ(none.exitCode, 1) << "the host ends the process without its library";
-    EXPECT_NE(none.output.find("Pellucid.dylib FAILED"), std::string::npos) << none.output;
-}
-
-TEST(LauncherStartup, WithoutItsNibTheLauncherEndsWithTheNibStatus) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path(), {.omit = {"main.nib"}});
-    RunResult run = runLauncher(bundle, quitOnceShown);
-    EXPECT_TRUE(run.exited);
-    EXPECT_EQ(run.exitCode, fnfErr & 0xFF) << "the status of CreateNibReference, unchanged";
-    EXPECT_EQ(countLines(run.record, "kxdll_ShutDown"), 1) << "the loaded plug-in is shut down";
-    EXPECT_EQ(run.output.find("alert ("), std::string::npos) << run.output;
-
-    // The prompt needs the nib too: without it nothing is agreed and the launcher ends quietly.
-    LauncherTestBundle prompt(dir.path(),
-                              {.name = "Prompt", .eulaText = "Agreement.\n", .omit = {"main.nib"}});
-    RunResult quiet = runLauncher(prompt, quitOnceShown);
-    EXPECT_EQ(quiet.exitCode, 0);
-    EXPECT_EQ(quiet.output, "end view=0 shutdown=0\n");
-    EXPECT_EQ(quiet.record, "");
+    // Without its nib the launcher ends with the status of CreateNibReference,
+    // unchanged, once the loaded plug-in is shut down; the prompt needs the nib
+    // too, and without it nothing is agreed and the launcher ends quietly.
+    expectRun({.name = "NoNib", .omit = {"main.nib"}}, fnfErr & 0xFF, "", false,
+              {{"kxdll_ShutDown", 1}});
+    expectRun({.name = "NoNibPrompt", .eulaText = "Agreement.\n", .omit = {"main.nib"}}, 0, ended,
+              true, {});
 }

@@ -1,6 +1,6 @@
 #include "LauncherTestBundle.h"
 
-#include "CorvaneCore/File.h"
+#include "GameWrapperTestHelpers.h"
 
 #include <MacPlatformTesting.h>
 
@@ -18,23 +18,6 @@ std::string jpeg(int width, int height, unsigned left, unsigned right) {
     return TestSupport::halvesJPEG(width, height, left, right);
 }
 
-// Channel.dat: an archive of stored members written with the launcher's own zip writer,
-// starting from an archive that holds only its end record.
-void writeBrandingArchive(const std::string& path) {
-    TestSupport::writeFile(path, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
-    const std::pair<const char*, std::string> members[] = {
-        {"Branding.jpg", jpeg(64, 32, 0xE0A020, 0x2040C0)},
-        {"BrandingMask.jpg", jpeg(64, 32, 0xFFFFFF, 0x808080)},
-    };
-    for (const auto& [name, bytes] : members) {
-        CFile member;
-        ASSERT_TRUE(member.Open((path + ";" + name).c_str(), CFILE_CREATE | CFILE_WRITE))
-            << "cannot append " << name << " to " << path;
-        ASSERT_EQ(member.Write(bytes.data(), static_cast<unsigned>(bytes.size())), bytes.size());
-        member.Close();
-    }
-}
-
 } // namespace
 
 std::string testPluginPath(const std::string& fileName) {
@@ -45,13 +28,11 @@ std::string recordingPluginPath() {
     return testPluginPath(GW_TEST_RECORDING_PLUGIN);
 }
 
-std::string defaultGameInformation() {
-    return "Application ID=1234\n"
-           "Application Name=Test Game\n"
-           "Developer Channel ID=7\n"
-           "Application Price=4.99\n"
-           "App Version String=1.0.0\n"
-           "Application Exec Path=Game.app\n";
+std::string defaultGameInformation(const std::string& name, const std::string& revision) {
+    return "Application ID=1234\nApplication Name=" + name +
+           "\nDeveloper Channel ID=7\nApplication Price=4.99\nApp Version String=" + revision +
+           "\nApplication Exec Path=Game.app\nFont Color Build=FFFFFF\nBuild X=20\nBuild Y=500\n"
+           "Brand X=40\nBrand Y=60\n";
 }
 
 std::string defaultNib() {
@@ -78,7 +59,9 @@ LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOp
     put("Tessaly.dat", "tessaly data");
     put("Application.dat", "application data");
     if (wanted("Channel.dat")) {
-        writeBrandingArchive(res + "/Channel.dat");
+        GameWrapperTest::writeArchive(res + "/Channel.dat",
+                                      {{"Branding.jpg", jpeg(64, 32, 0xE0A020, 0x2040C0)},
+                                       {"BrandingMask.jpg", jpeg(64, 32, 0xFFFFFF, 0x808080)}});
     }
     put("RAW_002.wdt", options.gameInformation);
     put("main.nib", options.nib);
@@ -109,18 +92,7 @@ void LauncherTestBundle::useNoBundle() {
 }
 
 std::string LauncherTestBundle::installGame(const std::string& behaviour) const {
-    std::string app = mPath + "/.Game/Game.app";
-    TestSupport::writeFile(app + "/Contents/Info.plist",
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
-                           "<dict><key>CFBundleExecutable</key><string>gw-test-game</string>"
-                           "</dict></plist>\n");
-    TestSupport::makeDirectories(app + "/Contents/MacOS");
-    std::error_code error;
-    std::filesystem::copy_file(std::string(GW_TEST_HELPERS_DIR) + "/gw-test-game",
-                               app + "/Contents/MacOS/gw-test-game", error);
-    EXPECT_FALSE(error) << "cannot copy the test game: " << error.message();
-    TestSupport::writeFile(app + "/Contents/Resources/behaviour", behaviour);
-    return app + "/Contents/Resources";
+    return GameWrapperTest::installTestGame(mPath + "/.Game/Game.app", behaviour);
 }
 
 void LauncherTestBundle::installExecutable(const std::string& launcherPath,

@@ -16,9 +16,10 @@ std::string testPluginPath(const std::string& fileName);
 // The recording plug-in (plugins/testing): notes every call it receives in $KXTEST_RECORD_FILE.
 std::string recordingPluginPath();
 
-// Game information with application ID 1234, the name "Test Game", channel 7, price 4.99 and
-// a game at ".Game/Game.app".
-std::string defaultGameInformation();
+// Game information with application ID 1234, the name and revision, channel 7, price 4.99, a
+// game at ".Game/Game.app", a white build line at (20, 500) and the branding at (40, 60).
+std::string defaultGameInformation(const std::string& name = "Test Game",
+                                   const std::string& revision = "1.0.3");
 // main.nib: a menu bar with About ('abou', Ctrl+I) and Quit ('quit', Ctrl+Q), a 720 x 540 main
 // window with a close box, and the agreement window with the text view 'MTXT'/0 in a scroll
 // view and push buttons sending 'not!' and 'ok  '.

@@ -10,57 +10,28 @@
 #include "GameWrapperTestHelpers.h"
 #include "GameWrapperView.h"
 #include "KX_APIFunctionsMac.h"
-#include "LauncherTestBundle.h"
+#include "LauncherRun.h"
 
 #include <Carbon/Carbon.h>
 #include <MacPlatformTesting.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace ViewTest {
 
-// Game information with a revision, build-line colour and position of the test's choosing.
-inline std::string gameInformation(const std::string& name = "Test Game",
-                                   const std::string& revision = "1.0.3") {
-    return "Application ID=1234\n"
-           "Application Name=" +
-           name +
-           "\n"
-           "Developer Channel ID=7\n"
-           "Application Price=4.99\n"
-           "App Version String=" +
-           revision +
-           "\n"
-           "Application Exec Path=Game.app\n"
-           "Font Color Build=FFFFFF\n"
-           "Build X=20\n"
-           "Build Y=500\n"
-           "Brand X=40\n"
-           "Brand Y=60\n";
-}
-
-inline std::string recordingPlugin() {
-    return LauncherTest::testPluginPath("kxtest-recording.so");
-}
-
-inline LauncherTest::BundleOptions bundleOptions(const std::string& information) {
-    LauncherTest::BundleOptions options;
-    options.gameInformation = information;
-    options.pluginPath = recordingPlugin();
-    return options;
-}
-
 // The launcher's window with the controller's two views, in start-up's order: the plug-in
 // host first (the game-center view talks to it as soon as it exists), then window and views.
-// The bundle must hold the recording plug-in.
+// The bundle must hold the recording plug-in; its record goes to "<bundle>.record".
 class ViewScene {
 public:
-    explicit ViewScene(const LauncherTest::LauncherTestBundle& bundle) {
+    explicit ViewScene(const LauncherTest::LauncherTestBundle& bundle)
+        : record(bundle.path() + ".record") {
+        setenv("KXTEST_RECORD_FILE", record.c_str(), 1);
         bundle.makeMainBundle();
-        pluginStatus = KX_Initialize(1234, "Test Game", 7, 4.99f, 1);
+        KX_Initialize(1234, "Test Game", 7, 4.99f, 1);
         Rect bounds{40, 40, 40 + 540, 40 + 720};
         createStatus = CreateNewWindow(kDocumentWindowClass,
                                        kWindowCloseBoxAttribute | kWindowCompositingAttribute,
@@ -111,40 +82,67 @@ public:
         MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height);
     }
 
+    // The number of calls the plug-in recorded that start with prefix.
+    int calls(const std::string& prefix) const {
+        return LauncherTest::countLines(TestSupport::readFile(record), prefix);
+    }
+
     void click(int x, int y) {
         view->MainButtonsMouseMove(x, y);
         view->MainButtonsMouseDown(x, y);
         view->MainButtonsMouseUp(x, y);
     }
 
+    std::string record;
     WindowRef window = nullptr;
     HIViewRef content = nullptr;
     GameWrapperView* view = nullptr;
     OSStatus createStatus = noErr;
-    unsigned short pluginStatus = 0;
     std::vector<UInt32> pixels;
 };
 
-// Colours within a JPEG's rounding of each other.
-inline bool near(UInt32 actual, UInt32 expected, int tolerance = 8) {
-    for (int shift = 0; shift <= 16; shift += 8) {
-        int a = static_cast<int>((actual >> shift) & 0xFF);
-        int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (a - e > tolerance || e - a > tolerance) {
-            return false;
-        }
-    }
-    return true;
+using GameWrapperTest::ChildChecks;
+using GameWrapperTest::near;
+
+// A bundle's options with the game information given (see defaultGameInformation).
+inline std::string gameInformation(const std::string& name = "Test Game",
+                                   const std::string& revision = "1.0.3") {
+    return LauncherTest::defaultGameInformation(name, revision);
+}
+inline LauncherTest::BundleOptions bundleOptions(const std::string& information) {
+    return {.gameInformation = information};
 }
 
-// Lines of the recording plug-in's log that start with prefix.
-inline int countCalls(const std::string& logFile, const std::string& prefix) {
-    std::ifstream in(logFile);
-    int count = 0;
-    for (std::string line; std::getline(in, line);) {
-        count += line.compare(0, prefix.size(), prefix) == 0;
-    }
-    return count;
+// What action printed on standard output.
+template <typename Action> std::string printedBy(Action action) {
+    ::testing::internal::CaptureStdout();
+    action();
+    std::fflush(stdout);
+    return ::testing::internal::GetCapturedStdout();
+}
+
+// Runs body(scene, checks) in a forked child on a scene of the bundle; the run fails on a failed
+// check, and (with leakCheck) on memory that nothing points to once the scene is gone. A
+// nonzero clock freezes the test clock at that many microseconds before the scene is made.
+template <typename Body>
+void inScene(const LauncherTest::LauncherTestBundle& bundle, Body body, UInt64 clock = 0,
+             bool leakCheck = true) {
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            if (clock != 0) {
+                MacPlatformTestSetMicroseconds(true, clock);
+            }
+            {
+                ViewScene scene(bundle);
+                body(scene, checks);
+            }
+            if (leakCheck) {
+                checks.checkNoLeaks();
+            }
+            checks.finish();
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // The pictures LauncherTestBundle writes.

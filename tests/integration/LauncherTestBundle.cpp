@@ -12,13 +12,7 @@
 
 namespace LauncherTest {
 
-namespace {
-
-std::string jpeg(int width, int height, unsigned left, unsigned right) {
-    return TestSupport::halvesJPEG(width, height, left, right);
-}
-
-} // namespace
+using TestSupport::halvesJPEG;
 
 std::string testPluginPath(const std::string& fileName) {
     return std::string(GW_TEST_PLUGINS_DIR) + "/" + fileName;
@@ -33,10 +27,6 @@ std::string defaultGameInformation(const std::string& name, const std::string& r
            "\nDeveloper Channel ID=7\nApplication Price=4.99\nApp Version String=" + revision +
            "\nApplication Exec Path=Game.app\nFont Color Build=FFFFFF\nBuild X=20\nBuild Y=500\n"
            "Brand X=40\nBrand Y=60\n";
-}
-
-std::string defaultNib() {
-    return TestSupport::launcherNib();
 }
 
 LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOptions& options)
@@ -59,16 +49,16 @@ LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOp
     put("Tessaly.dat", "tessaly data");
     put("Application.dat", "application data");
     if (wanted("Channel.dat")) {
-        GameWrapperTest::writeArchive(res + "/Channel.dat",
-                                      {{"Branding.jpg", jpeg(64, 32, 0xE0A020, 0x2040C0)},
-                                       {"BrandingMask.jpg", jpeg(64, 32, 0xFFFFFF, 0x808080)}});
+        GameWrapperTest::writeArchive(
+            res + "/Channel.dat", {{"Branding.jpg", halvesJPEG(64, 32, 0xE0A020, 0x2040C0)},
+                                   {"BrandingMask.jpg", halvesJPEG(64, 32, 0xFFFFFF, 0x808080)}});
     }
     put("RAW_002.wdt", options.gameInformation);
     put("main.nib", options.nib);
-    put("Background.jpg", jpeg(720, 540, 0x203060, 0x203060));
-    put("button_normal.jpg", jpeg(110, 30, 0x808080, 0x808080));
-    put("button_hover.jpg", jpeg(110, 30, 0xE0E000, 0xE0E000));
-    put("button_pressed.jpg", jpeg(110, 30, 0xC00000, 0xC00000));
+    put("Background.jpg", halvesJPEG(720, 540, 0x203060, 0x203060));
+    put("button_normal.jpg", halvesJPEG(110, 30, 0x808080, 0x808080));
+    put("button_hover.jpg", halvesJPEG(110, 30, 0xE0E000, 0xE0E000));
+    put("button_pressed.jpg", halvesJPEG(110, 30, 0xC00000, 0xC00000));
     if (!options.eulaRTF.empty()) {
         put("EULA.rtf", options.eulaRTF);
     }

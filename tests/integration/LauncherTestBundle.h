@@ -20,15 +20,11 @@ std::string recordingPluginPath();
 // game at ".Game/Game.app", a white build line at (20, 500) and the branding at (40, 60).
 std::string defaultGameInformation(const std::string& name = "Test Game",
                                    const std::string& revision = "1.0.3");
-// main.nib: a menu bar with About ('abou', Ctrl+I) and Quit ('quit', Ctrl+Q), a 720 x 540 main
-// window with a close box, and the agreement window with the text view 'MTXT'/0 in a scroll
-// view and push buttons sending 'not!' and 'ok  '.
-std::string defaultNib();
 
 struct BundleOptions {
     std::string name = "Test Game";
     std::string gameInformation = defaultGameInformation();
-    std::string nib = defaultNib();
+    std::string nib = TestSupport::launcherNib();
     // Empty: no EULA.rtf.
     std::string eulaRTF = {};
     // Empty: no EULA.txt.

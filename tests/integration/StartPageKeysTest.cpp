@@ -55,17 +55,13 @@ void press(Key key, std::uint32_t modifiers = 0, std::uint8_t controllerButton =
     Headless::postEvent(event);
 }
 
-std::uint32_t shownPixel(int x, int y) {
+// The ring's light blue on the shown screen, as opposed to the page behind it.
+bool ringAt(int x) {
     auto state = Headless::windowState(windowID());
     if (!state || state->screen.empty()) {
-        return 0;
+        return false;
     }
-    return state->screen[static_cast<std::size_t>(y * state->screenWidth + x)];
-}
-
-// The ring's light blue, as opposed to the page behind it.
-bool ringAt(int x) {
-    std::uint32_t pixel = shownPixel(x, kRingY);
+    std::uint32_t pixel = state->screen[static_cast<std::size_t>(kRingY * state->screenWidth + x)];
     return (pixel & 0xFF) > 0xC0 && ((pixel >> 16) & 0xFF) < 0x80;
 }
 

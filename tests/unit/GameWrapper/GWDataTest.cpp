@@ -7,6 +7,8 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 using GameWrapperTest::ChildChecks;
 using TestSupport::TempDir;
@@ -156,40 +158,33 @@ TEST(GWData, EveryGetterReadsItsLineOrGivesItsDefault) {
 // The caches belong to the getters: a later object answers what the first found, except where
 // a getter is still waiting for a usable value.
 TEST(GWData, CachesOutliveTheObjectAndFollowTheirRules) {
+    // Colours and tracking are decided once and a name once found; the other getters ask again
+    // while they hold 0, -1 or an empty text.
+    const std::pair<const char*, std::string> rounds[] = {
+        {"Build X=-1\nBuild Y=5\nApplication ID=0\nApplication Name=Alpha\n",
+         "|0|Alpha||0|0|c3c3c3|0|-1|5|9|22|0"},
+        {"Build X=300\nBuild Y=7\nApplication ID=42\nDeveloper Channel ID=8\n"
+         "Application Price=2.5\nApplication Name=Beta\nApp Version String=v2\n"
+         "Font Color Build=111111\nFont Color App Name=222222\nTrack Child Processes=1\n",
+         "v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"},
+        {"Build X=9\nApplication ID=7\nDeveloper Channel ID=9\nApplication Price=3.5\n"
+         "App Version String=v3\n",
+         "v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"},
+    };
     TempDir dir;
-    std::string first = bundleWithGameInfo(
-        dir, "First", "Build X=-1\nBuild Y=5\nApplication ID=0\nApplication Name=Alpha\n");
-    std::string second = bundleWithGameInfo(dir, "Second",
-                                            "Build X=300\n"
-                                            "Build Y=7\n"
-                                            "Application ID=42\n"
-                                            "Developer Channel ID=8\n"
-                                            "Application Price=2.5\n"
-                                            "Application Name=Beta\n"
-                                            "App Version String=v2\n"
-                                            "Font Color Build=111111\n"
-                                            "Font Color App Name=222222\n"
-                                            "Track Child Processes=1\n");
-    std::string third = bundleWithGameInfo(
-        dir, "Third",
-        "Build X=9\nApplication ID=7\nDeveloper Channel ID=9\nApplication Price=3.5\n"
-        "App Version String=v3\n");
+    std::vector<std::string> bundles;
+    for (const auto& round : rounds) {
+        bundles.push_back(bundleWithGameInfo(dir, std::to_string(bundles.size()), round.first));
+    }
     EXPECT_EXIT(
         {
             ChildChecks checks;
-            // Colours and tracking are decided once; a name once found; the other getters
-            // ask again while they hold 0, -1 or an empty text.
-            GWData* a = loadFrom(first, checks);
-            checks.equal(answers(*a), std::string("|0|Alpha||0|0|c3c3c3|0|-1|5|9|22|0"), "first");
-            delete a;
-            GWData* b = loadFrom(second, checks);
-            checks.equal(answers(*b), std::string("v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"),
-                         "second: zero, -1 and empty asked again");
-            delete b;
-            GWData* c = loadFrom(third, checks);
-            checks.equal(answers(*c), std::string("v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"),
-                         "third: everything now kept");
-            delete c;
+            for (std::size_t i = 0; i < bundles.size(); ++i) {
+                GWData* data = loadFrom(bundles[i], checks);
+                checks.equal(answers(*data), rounds[i].second,
+                             ("round " + std::to_string(i + 1)).c_str());
+                delete data;
+            }
             checks.checkNoLeaks();
             checks.finish();
         },

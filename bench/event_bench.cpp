@@ -4,8 +4,10 @@
 // in C++, so the ratio shows what the Carbon bookkeeping adds.
 // Also the cost of an idle event loop that keeps the launcher's two timers (every 0.083 s and
 // every 0.5 s): the process's CPU share and its wake-ups per second, as counters, beside SDL's
-// own SDL_WaitEventTimeout keeping the same two periods with only its event subsystem up.
+// own SDL_WaitEventTimeout keeping the same two periods with only its event subsystem up; and
+// the same idle loop with a window shown, when game controllers are read (only with a display).
 #include <Carbon/CarbonEvents.h>
+#include <Carbon/MacWindows.h>
 
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -148,6 +151,35 @@ void idleLoopWithLauncherTimers(benchmark::State& state) {
     reportIdle(state, used, ticks);
 }
 
+// While a window is shown the loop also reads game controllers; with none plugged in and no
+// timer it must not wake at all.
+void idleLoopWithWindowShown(benchmark::State& state) {
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        state.SkipWithError("no display to show a window on");
+        return;
+    }
+    Rect bounds = {0, 0, 120, 160};
+    WindowRef window = nullptr;
+    if (CreateNewWindow(kDocumentWindowClass, kWindowStandardHandlerAttribute, &bounds, &window) !=
+        noErr) {
+        state.SkipWithError("no window");
+        return;
+    }
+    ShowWindow(window);
+    // Its first frame and the controllers' start, before anything is counted.
+    RunCurrentEventLoop(0.5);
+    ProcessUsage used{0, 0};
+    for (auto _ : state) {
+        ProcessUsage before = processUsage();
+        RunCurrentEventLoop(kIdleSeconds);
+        ProcessUsage after = processUsage();
+        used.cpu += after.cpu - before.cpu;
+        used.wakeups += after.wakeups - before.wakeups;
+    }
+    DisposeWindow(window);
+    reportIdle(state, used, 0);
+}
+
 void idleSDLWaitWithLauncherTimers(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -198,6 +230,9 @@ int main(int argc, char** argv) {
                                  sendEventToEventTarget);
     benchmark::RegisterBenchmark("SendEvent_5Handlers/peer_std_function_chain", stdFunctionChain);
     benchmark::RegisterBenchmark("EventLoopIdle/launcher_timers", idleLoopWithLauncherTimers)
+        ->Iterations(1)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("EventLoopIdle/window_shown_no_timers", idleLoopWithWindowShown)
         ->Iterations(1)
         ->UseRealTime();
     benchmark::RegisterBenchmark("EventLoopIdle/peer_SDL_WaitEventTimeout",

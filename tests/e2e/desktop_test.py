@@ -12,7 +12,6 @@ and ends with a status other than 0.
 
 import os
 import shutil
-import subprocess
 
 from agreement_test import preference_files
 from e2e_session import check, main
@@ -67,9 +66,8 @@ def test_desktop(session):
     icon_file = png_pixels.read_png(os.path.join(session.bundle, "Contents/Resources/Icon.png"))
     width, height = icon_file.width, icon_file.height
     # The first two numbers of _NET_WM_ICON are the width and height of its first picture.
-    icon = subprocess.run(["xprop", "-id", str(window), "-f", "_NET_WM_ICON", "32c",
-                           " = $0, $1", "_NET_WM_ICON"], env=session.x_env, capture_output=True,
-                          text=True).stdout.strip()
+    icon = session.run_x_tool("xprop", "-id", str(window), "-f", "_NET_WM_ICON", "32c",
+                              " = $0, $1", "_NET_WM_ICON").stdout.strip()
     check(icon.endswith(f" = {width}, {height}"),
           f"the main window's _NET_WM_ICON is not the bundle's icon: {icon}")
     session.close_with_window_manager(window)

@@ -277,12 +277,20 @@ class Session:
 
         poll("the window manager running", managing)
 
-    def wmctrl(self, *args, check_status=True):
-        result = subprocess.run(["wmctrl", *args], env=self.x_env, capture_output=True,
-                                text=True, timeout=WAIT)
+    def run_x_tool(self, *command, check_status=True):
+        """Runs a tool (xdotool, wmctrl, xprop, the screenshot tool) on the private display;
+        fails the test when it hangs or, with check_status, when it fails."""
+        try:
+            result = subprocess.run(command, env=self.x_env, capture_output=True, text=True,
+                                    timeout=WAIT)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"{' '.join(command)} hung")
         if check_status and result.returncode != 0:
-            raise TestFailure(f"wmctrl {' '.join(args)} failed: {result.stderr.strip()}")
+            raise TestFailure(f"{' '.join(command)} failed: {result.stderr.strip()}")
         return result
+
+    def wmctrl(self, *args, check_status=True):
+        return self.run_x_tool("wmctrl", *args, check_status=check_status)
 
     def close_with_window_manager(self, window):
         """What the close button of the window's title bar does."""
@@ -290,8 +298,7 @@ class Session:
 
     def window_property(self, window, name):
         """xprop's value of the window's property (the text after '=' or ':'), or None."""
-        result = subprocess.run(["xprop", "-id", str(window), name], env=self.x_env,
-                                capture_output=True, text=True, timeout=WAIT)
+        result = self.run_x_tool("xprop", "-id", str(window), name, check_status=False)
         line = result.stdout.strip()
         if result.returncode != 0 or "not found" in line or "no such atom" in line:
             return None
@@ -374,14 +381,7 @@ class Session:
     # --- X windows, input and pictures -------------------------------------------------------
 
     def xdotool(self, *args, check_status=True):
-        try:
-            result = subprocess.run(["xdotool", *args], env=self.x_env, capture_output=True,
-                                    text=True, timeout=WAIT)
-        except subprocess.TimeoutExpired:
-            raise TestFailure(f"xdotool {' '.join(args)} hung")
-        if check_status and result.returncode != 0:
-            raise TestFailure(f"xdotool {' '.join(args)} failed: {result.stderr.strip()}")
-        return result
+        return self.run_x_tool("xdotool", *args, check_status=check_status)
 
     def windows(self, *criteria, visible=True):
         """Ids of the windows that xdotool search finds with these criteria."""
@@ -416,12 +416,7 @@ class Session:
         return os.path.join(self.artifacts, f"{self.shots:02d}-{name}.png")
 
     def _capture(self, path, window=None):
-        command = [self.screenshot_tool, path] + ([str(window)] if window else [])
-        result = subprocess.run(command, env=self.x_env, capture_output=True, text=True,
-                                timeout=WAIT)
-        if result.returncode != 0:
-            raise TestFailure(f"screenshot {os.path.basename(path)} failed: "
-                              f"{result.stderr.strip()}")
+        self.run_x_tool(self.screenshot_tool, path, *([str(window)] if window else []))
 
     def screenshot(self, name, window=None):
         """Saves the window (or the whole screen) as NN-name.png in the artifacts; returns the

@@ -138,7 +138,8 @@ TEST_F(LaunchServicesTest, OpensExecutablesAndFindsRunningOnes) {
               linkTarget("/proc/" + std::to_string(third.lowLongOfPSN) + "/exe"));
 }
 
-TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrors) {
+TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrorsAndLeavesNoDescriptorBehind) {
+    int descriptors = openDescriptorCount();
     ProcessSerialNumber psn{7, 7};
     std::string text = m_dir / "notes.txt";
     TestSupport::writeFile(text, "not a program");
@@ -184,6 +185,7 @@ TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrors) {
     parameters.argv = argv;
     EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
     CFRelease(argv);
+    EXPECT_EQ(descriptors, openDescriptorCount());
 }
 
 TEST_F(LaunchServicesTest, ArgumentsAndEnvironmentReachTheProgram) {
@@ -211,9 +213,6 @@ TEST_F(LaunchServicesTest, ArgumentsAndEnvironmentReachTheProgram) {
 }
 
 TEST_F(LaunchServicesTest, NoDescriptorLeaksIntoTheCallerOrTheProgram) {
-    std::string garbage = m_dir / "garbage";
-    TestSupport::writeFile(garbage, "neither a script nor a program");
-    chmod(garbage.c_str(), 0755);
     // A descriptor the caller left inheritable must still not reach the program.
     int inheritable = ::open("/dev/null", O_RDONLY);
     ASSERT_GE(inheritable, 0);
@@ -230,19 +229,21 @@ TEST_F(LaunchServicesTest, NoDescriptorLeaksIntoTheCallerOrTheProgram) {
     ProcessSerialNumber psn{0, 0};
     ASSERT_EQ(noErr, open(helperPath("gw-test-sleeper"), &psn, kLSLaunchNewInstance));
     EXPECT_EQ(before + 1, openDescriptorCount());
-    ProcessSerialNumber failed{0, 0};
-    EXPECT_EQ(kLSExecutableIncorrectFormat, open(garbage, &failed));
-    EXPECT_EQ(kLSNotAnApplicationErr, open(m_dir.path(), &failed));
-    EXPECT_EQ(before + 1, openDescriptorCount());
     close(inheritable);
 
-    std::vector<std::string> descriptors;
-    for (const auto& entry :
-         fs::directory_iterator("/proc/" + std::to_string(psn.lowLongOfPSN) + "/fd")) {
-        descriptors.push_back(entry.path().filename().string());
-    }
-    std::sort(descriptors.begin(), descriptors.end());
-    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), descriptors);
+    auto descriptors = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry :
+             fs::directory_iterator("/proc/" + std::to_string(psn.lowLongOfPSN) + "/fd")) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    // The dynamic loader holds a library open for a moment while the program starts; a
+    // descriptor that leaked into it stays.
+    waitFor([&] { return descriptors().size() <= 3; });
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), descriptors());
 }
 
 } // namespace

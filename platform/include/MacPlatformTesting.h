@@ -34,9 +34,10 @@ void MacPlatformTestEndModalSession(void);
 // it, so that this path can be checked without a window.
 void MacPlatformTestUseDisplayWait(Boolean useDisplayWait);
 
-// What a window's content shows: its pixels row by row as 0x00RRGGBB, width times height of
-// them (a call without a buffer or with too small a one reports the size and fails with
-// paramErr), or written out as a PNG file.
+// What a window's content shows: its device pixels row by row as 0x00RRGGBB, width times
+// height of them (the content's size in points times the window's scale; a call without a
+// buffer or with too small a one reports the size and fails with paramErr), or written out as
+// a PNG file.
 typedef struct OpaqueWindowPtr* WindowRef;
 OSStatus MacPlatformTestCopyWindowPixels(WindowRef window, UInt32* buffer, ItemCount capacity,
                                          SInt32* outWidth, SInt32* outHeight);

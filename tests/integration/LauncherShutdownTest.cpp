@@ -1,6 +1,7 @@
 // The one teardown: Quit, the main window's close box, SIGTERM and the end of the loop each run
 // it once, also when they follow each other, and nothing that arrives afterwards touches the
 // destroyed view object or the unloaded plug-in.
+#include "GWTask.h"
 #include "GameWrapperEvent.h"
 #include "GameWrapperView.h"
 #include "LauncherRun.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -54,8 +56,7 @@ class LauncherShutdown : public ProcessTesting::ProcessFixture {};
 
 } // namespace
 
-// The signal only wakes the loop; its teardown runs from the loop, after the step. Stopping a
-// running game on the way out is the end-to-end tests' part.
+// The signal only wakes the loop; its teardown runs from the loop, after the step.
 TEST_F(LauncherShutdown, QuitCloseAndSigtermEachTearDownOnce) {
     TestSupport::TempDir dir;
     LauncherTestBundle bundle(dir.path());
@@ -65,6 +66,32 @@ TEST_F(LauncherShutdown, QuitCloseAndSigtermEachTearDownOnce) {
              [](WindowRef) { raise(SIGTERM); }}) {
         expectOneTeardown(runLauncher(bundle, closingWith(end)));
     }
+}
+
+// The demo game of the end-to-end tests ends with its launcher by itself; the test game does not.
+TEST_F(LauncherShutdown, TheTeardownStopsTheRunningGame) {
+    TestSupport::TempDir dir;
+    LauncherTestBundle bundle(dir.path());
+    bundle.installGame("run");
+    RunResult run = runLauncher(bundle, [](LauncherScript& script) {
+        script.when(mainWindowShown, [&script] {
+            GWTask* task = existingView()->GetGameTask();
+            script.check(task->StartOpenTask() == noErr, "the game starts");
+            std::printf("game %d\n", static_cast<int>(task->GetProcessID()));
+        });
+        script.when([] { return existingView()->GetGameTask()->IsRunning(); },
+                    [] { raise(SIGTERM); });
+    });
+    std::size_t at = run.output.find("game ");
+    ASSERT_NE(at, std::string::npos) << run.output;
+    pid_t game = std::stoi(run.output.substr(at + 5));
+    ASSERT_GT(game, 0);
+    track(game);
+    expectOneTeardown(run);
+    EXPECT_TRUE(ProcessTesting::waitFor([&] {
+        char state = ProcessTesting::stateOf(game);
+        return state == '\0' || state == 'Z' || state == 'X';
+    })) << "the game was stopped by the teardown";
 }
 
 #ifdef GW_LAUNCHER_PATH

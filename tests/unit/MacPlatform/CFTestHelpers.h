@@ -4,39 +4,20 @@
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
-#include <CoreGraphics/CoreGraphics.h>
 #include <MacPlatformTesting.h>
 
 #include <string>
 
 namespace CFTest {
 
-inline void release(CFTypeRef ref) {
-    CFRelease(ref);
-}
-inline void release(CGImageRef ref) {
-    CGImageRelease(ref);
-}
-inline void release(CGContextRef ref) {
-    CGContextRelease(ref);
-}
-inline void release(CGColorSpaceRef ref) {
-    CGColorSpaceRelease(ref);
-}
-inline void release(CGDataProviderRef ref) {
-    CGDataProviderRelease(ref);
-}
-inline void release(CGColorRef ref) {
-    CGColorRelease(ref);
-}
-
-// Owns one reference (of the Create or Copy rule) and releases it when it goes out of scope.
+// Owns one reference (of the Create or Copy rule) and releases it when it goes out of scope;
+// CoreGraphics objects are CoreFoundation objects, as on the Mac.
 template <typename T> class Owned {
 public:
     Owned(T ref = nullptr) : m_ref(ref) {}
     ~Owned() {
         if (m_ref) {
-            release(m_ref);
+            CFRelease(m_ref);
         }
     }
     Owned(const Owned&) = delete;

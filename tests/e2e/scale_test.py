@@ -3,6 +3,7 @@
 button, and the storefront, which lays its 720 x 540 frame out in points, gets its clicks in
 points: its "Back to game" button brings back the start page."""
 
+import os
 import re
 
 import e2e_session
@@ -44,6 +45,20 @@ def test_scale(session):
                              lambda path: session.same_pictures(path, start_page))
     session.press(window, "ctrl+q")
     launcher.wait_quit("Ctrl+Q")
+
+    # An alert before any other window (a file of the game missing) is centred on the scaled
+    # screen, its place reckoned in points like the screen's size.
+    session.use_private_bundle()
+    os.remove(os.path.join(session.bundle, "Contents", "Resources", "Channel.dat"))
+    launcher = session.start_launcher(MACPLATFORM_SCALE=str(SCALE))
+    alert = launcher.wait_for(lambda: launcher.windows(), "the missing file's alert")
+    geometry = session.xdotool("getwindowgeometry", str(alert)).stdout
+    place = re.search(r"Position: (\d+),(\d+).*Geometry: (\d+)x(\d+)", geometry, re.S)
+    screen_width = int(e2e_session.SCREEN.split("x")[0])
+    check(place and abs(int(place[1]) + int(place[3]) // 2 - screen_width // 2) <= 2,
+          f"the alert is not centred on the {screen_width} pixels wide screen: {geometry.strip()}")
+    session.press(alert, "Return")
+    launcher.wait_exit()
 
 
 if __name__ == "__main__":

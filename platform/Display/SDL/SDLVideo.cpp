@@ -434,6 +434,16 @@ bool screenSize(int* width, int* height) {
     if (!inUse() || SDL_GetDisplayBounds(0, &bounds) != 0) {
         return false;
     }
+    if (g_scale <= 0) {
+        // The scale is read from the first window's connection. Whoever asks for the screen
+        // before any window (an alert at start-up) places its window in points: a hidden
+        // window that is never shown settles the scale first, so that the alert lands in the
+        // middle of a scaled screen rather than at its edge.
+        if (NativeWindow* probe =
+                createWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1)) {
+            destroyWindow(probe);
+        }
+    }
     *width = toPoints(bounds.w);
     *height = toPoints(bounds.h);
     return true;

@@ -46,6 +46,14 @@ pid_t startThirdApplication(ProcessSerialNumber* psn) {
     return pid;
 }
 
+// Signals one process of the test's own. A scenario that failed before its game came up holds
+// no pid: kill() with 0 or -1 would signal the test runner's whole process group or every
+// process of the user.
+void signalOwn(pid_t pid, int signal) {
+    ASSERT_GT(pid, 0) << "no process to send signal " << signal << " to";
+    kill(pid, signal);
+}
+
 // Runs timer steps until the play state is reached; the game needs real time to come up or go.
 bool stepUntil(GameWrapperView* view, GameWrapperView::PlayState state) {
     return ProcessTesting::waitFor(
@@ -127,10 +135,10 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
             SetFrontProcess(&thirdPSN);
             view->SetWrapperVisibility(false);
             checks.check(inFront(&thirdPSN), "the third application stays in front");
-            kill(third, SIGKILL);
+            signalOwn(third, SIGKILL);
             waitpid(third, nullptr, 0);
 
-            kill(first, SIGTERM);
+            signalOwn(first, SIGTERM);
             checks.check(stepUntil(view, kPlayIdle), "the timer notices the game's end");
             checks.check(launcherVisible(view) && inFront(&view->mProcess),
                          "launcher shown again and in front");
@@ -141,7 +149,7 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
             checks.check(stepUntil(view, kPlayRunning), "a second round comes up");
             checks.check(task->GetProcessID() != first, "a new game process");
             ProcessSerialNumber game = task->GetProcessSerialNumber();
-            kill(task->GetProcessID(), SIGTERM);
+            signalOwn(task->GetProcessID(), SIGTERM);
             checks.check(loopUntil(view, kPlayIdle), "its end is acted on without the timer");
             checks.check(launcherVisible(view) && !task->HasProcess() && !task->IsRunning(),
                          "the launcher shown, the task cleaned up");

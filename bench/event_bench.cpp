@@ -132,11 +132,8 @@ void reportIdle(benchmark::State& state, ProcessUsage used, int ticks) {
     state.counters["ticks_per_s"] = ticks / elapsed;
 }
 
-void idleLoopWithLauncherTimers(benchmark::State& state) {
-    int ticks = 0;
-    EventLoopTimerRef timers[2] = {};
-    InstallEventLoopTimer(GetMainEventLoop(), 0.083, 0.083, countTick, &ticks, &timers[0]);
-    InstallEventLoopTimer(GetMainEventLoop(), 0.5, 0.5, countTick, &ticks, &timers[1]);
+// The CPU time and wake-ups of the benchmark's iterations, each an idle run of the loop.
+ProcessUsage idleUsage(benchmark::State& state) {
     ProcessUsage used{0, 0};
     for (auto _ : state) {
         ProcessUsage before = processUsage();
@@ -145,6 +142,15 @@ void idleLoopWithLauncherTimers(benchmark::State& state) {
         used.cpu += after.cpu - before.cpu;
         used.wakeups += after.wakeups - before.wakeups;
     }
+    return used;
+}
+
+void idleLoopWithLauncherTimers(benchmark::State& state) {
+    int ticks = 0;
+    EventLoopTimerRef timers[2] = {};
+    InstallEventLoopTimer(GetMainEventLoop(), 0.083, 0.083, countTick, &ticks, &timers[0]);
+    InstallEventLoopTimer(GetMainEventLoop(), 0.5, 0.5, countTick, &ticks, &timers[1]);
+    ProcessUsage used = idleUsage(state);
     for (EventLoopTimerRef timer : timers) {
         RemoveEventLoopTimer(timer);
     }
@@ -168,14 +174,7 @@ void idleLoopWithWindowShown(benchmark::State& state) {
     ShowWindow(window);
     // Its first frame and the controllers' start, before anything is counted.
     RunCurrentEventLoop(0.5);
-    ProcessUsage used{0, 0};
-    for (auto _ : state) {
-        ProcessUsage before = processUsage();
-        RunCurrentEventLoop(kIdleSeconds);
-        ProcessUsage after = processUsage();
-        used.cpu += after.cpu - before.cpu;
-        used.wakeups += after.wakeups - before.wakeups;
-    }
+    ProcessUsage used = idleUsage(state);
     DisposeWindow(window);
     reportIdle(state, used, 0);
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,18 @@ namespace {
 
 class FileOpen : public FileTestHelpers::InTempDirectory {};
 
-std::string patterned(size_t size) {
+// Random bytes of a small alphabet, so that they compress.
+std::string randomBytes(std::mt19937& random, size_t size) {
     std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    for (char& c : bytes) {
+        c = static_cast<char>(random() % 4);
     }
     return bytes;
+}
+
+unsigned long crcOf(std::string bytes) {
+    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+    return FinishCRC32(UpdateCRC32(InitCRC32(), data, bytes.size()));
 }
 
 } // namespace
@@ -37,21 +44,7 @@ TEST_F(FileOpen, UpdateModeKeepsTheFileAndCreateTruncatesIt) {
     writeFile("f.bin", "abcdef");
     EXPECT_TRUE(FileTestHelpers::writeThrough("f.bin", CFILE_WRITE, "XY"));
     EXPECT_EQ(readFile("f.bin"), "XYcdef");
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open("f.bin", CFILE_WRITE | CFILE_READ));
-        EXPECT_EQ(readRest(file), "XYcdef");
-        EXPECT_TRUE(file.SeekAbsolute(2));
-        EXPECT_EQ(file.Write("--", 2), 2u);
-        // Reading straight after writing must see the file, not a stale stdio buffer.
-        EXPECT_EQ(readRest(file), "ef");
-    }
-    EXPECT_EQ(readFile("f.bin"), "XY--ef");
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open("f.bin", CFILE_CREATE | CFILE_WRITE));
-        EXPECT_EQ(file.GetLength(), 0u);
-    }
+    EXPECT_TRUE(FileTestHelpers::writeThrough("f.bin", CFILE_CREATE | CFILE_WRITE, ""));
     EXPECT_EQ(readFile("f.bin"), "");
 
     CFile file;
@@ -62,60 +55,44 @@ TEST_F(FileOpen, UpdateModeKeepsTheFileAndCreateTruncatesIt) {
     EXPECT_FALSE(file.Open(static_cast<const char*>(nullptr), CFILE_READ));
     EXPECT_FALSE(file.Open("", CFILE_READ));
     EXPECT_FALSE(file.Open("f.bin", CFILE_READ | CFILE_NO_DISK_FILE));
-    EXPECT_FALSE(file.IsOpen());
+    // A closed file answers with values that say so.
+    char byte = 0;
+    EXPECT_EQ(file.GetPosition(), 0xFFFFFFFFu);
+    EXPECT_EQ(file.Read(&byte, 1), 0u);
+    EXPECT_EQ(file.Write(&byte, 1), 0u);
+    EXPECT_FALSE(file.SeekAbsolute(0));
+    EXPECT_FALSE(file.MoveBytesWithinFile(0, 1, 1));
 }
 
 TEST_F(FileOpen, PlainNamesLookInTheDataDirectoryFirstAndCreateOnlyThere) {
     writeFile("f.txt", "current");
-    EXPECT_EQ(readWhole("f.txt"), "current");
-
     writeFile("data/f.txt", "data");
     setDataDir("data");
     EXPECT_EQ(readWhole("f.txt"), "data");
     ASSERT_EQ(unlink("data/f.txt"), 0);
     EXPECT_EQ(readWhole("f.txt"), "current");
-
     EXPECT_TRUE(FileTestHelpers::writeThrough("g.txt", CFILE_CREATE | CFILE_WRITE, "new"));
     EXPECT_EQ(readFile("data/g.txt"), "new");
     EXPECT_FALSE(pathExists("g.txt"));
+    unsigned const create = CFILE_CREATE | CFILE_WRITE;
+    EXPECT_FALSE(FileTestHelpers::writeThrough("one/two/f.txt", create, "deep"));
+    EXPECT_TRUE(
+        FileTestHelpers::writeThrough("one/two/f.txt", create | CFILE_CREATE_DIRECTORIES, "deep"));
+    EXPECT_EQ(readFile("data/one/two/f.txt"), "deep");
 
-    // A data directory that already ends in a separator gets no second one.
-    setDataDir("data/");
-    EXPECT_EQ(readWhole("g.txt"), "new");
-}
-
-TEST_F(FileOpen, AbsoluteLookingNamesAreUsedExactlyAsGiven) {
-    setDataDir("data");
+    // Names that look absolute are used as given, for reading and creating.
     writeFile("data/\\x", "joined");
     writeFile("\\x", "as given");
     writeFile("data/c:y", "joined");
     writeFile("c:y", "as given");
-    writeFile("plain", "as given");
-
     EXPECT_EQ(readWhole("\\x"), "as given");
     EXPECT_EQ(readWhole("c:y"), "as given");
-    EXPECT_EQ(readWhole((m_dir / "plain").c_str()), "as given");
+    EXPECT_TRUE(FileTestHelpers::writeThrough((m_dir / "abs.txt").c_str(), create, "abs"));
+    EXPECT_EQ(readFile("abs.txt"), "abs");
 
-    // A create with an absolute name ignores the data directory too.
-    std::string absolute = m_dir / "abs.txt";
-    CFile file;
-    ASSERT_TRUE(file.Open(absolute.c_str(), CFILE_CREATE | CFILE_WRITE));
-    EXPECT_TRUE(file.m_OpenFlags & CFILE_NAME_AS_GIVEN);
-    file.Close();
-    EXPECT_TRUE(pathExists("abs.txt"));
-    EXPECT_FALSE(pathExists("data" + absolute));
-}
-
-TEST_F(FileOpen, CreateDirectoriesMakesMissingFoldersBelowTheDataDirectory) {
-    setDataDir("data");
-    TestSupport::makeDirectories("data");
-    unsigned const create = CFILE_CREATE | CFILE_WRITE;
-    EXPECT_FALSE(FileTestHelpers::writeThrough("one/two/f.txt", create, "deep"));
-    EXPECT_FALSE(pathExists("data/one"));
-    EXPECT_TRUE(
-        FileTestHelpers::writeThrough("one/two/f.txt", create | CFILE_CREATE_DIRECTORIES, "deep"));
-    EXPECT_EQ(readFile("data/one/two/f.txt"), "deep");
-    EXPECT_FALSE(pathExists("one"));
+    // A data directory that already ends in a separator gets no second one.
+    setDataDir("data/");
+    EXPECT_EQ(readWhole("g.txt"), "new");
 }
 
 TEST_F(FileOpen, NamesAndJoinedPathsOverTheLimitAreRefused) {
@@ -152,21 +129,6 @@ TEST_F(FileOpen, NamesAndJoinedPathsOverTheLimitAreRefused) {
     EXPECT_TRUE(pathExists(deep + "/" + near));
 }
 
-TEST_F(FileOpen, ClosedFileAnswersWithNotOpenValues) {
-    CFile file;
-    char byte = 0;
-    EXPECT_EQ(file.GetPosition(), 0xFFFFFFFFu);
-    EXPECT_EQ(file.GetLength(), 0u);
-    EXPECT_EQ(file.Read(&byte, 1), 0u);
-    EXPECT_EQ(file.Write(&byte, 1), 0u);
-    EXPECT_FALSE(file.SeekAbsolute(0));
-    EXPECT_FALSE(file.SeekRelative(0));
-    EXPECT_FALSE(file.MoveBytesWithinFile(0, 1, 1));
-    unsigned int value = 42;
-    file >> value;
-    EXPECT_EQ(value, 42u);
-}
-
 TEST_F(FileOpen, OpenFileCountFollowsStreamsHeld) {
     int before = CFile::m_CurNumFilesOpen;
     writeFile("a", "a");
@@ -175,8 +137,6 @@ TEST_F(FileOpen, OpenFileCountFollowsStreamsHeld) {
         CFile two;
         ASSERT_TRUE(one.Open("a", CFILE_READ));
         ASSERT_TRUE(two.Open("a", CFILE_READ));
-        EXPECT_EQ(CFile::m_CurNumFilesOpen, before + 2);
-        EXPECT_GE(CFile::m_MaxNumFilesOpen, before + 2);
         // Reopening replaces the stream rather than adding one.
         ASSERT_TRUE(one.Open("a", CFILE_READ));
         EXPECT_EQ(CFile::m_CurNumFilesOpen, before + 2);
@@ -191,13 +151,9 @@ TEST_F(FileOpen, StreamHandleNamesHandOverRegisteredStreamsOnly) {
     stream->Write("handed over", 11);
     stream->SeekAbsolute(0);
     std::uint32_t value = stream->RegisterHandle();
-    EXPECT_NE(value, 0u);
     EXPECT_EQ(stream->RegisterHandle(), value);
     char name[CFILEBUF_HANDLE_NAME_SIZE];
     CFileBuf::MakeHandleName(value, name);
-    ASSERT_EQ(std::string(name).size(), 20u);
-    EXPECT_EQ(CFileBuf::GetFileBufFromFileName(name), stream);
-
     // Digits may be written in either case.
     std::string lower = name;
     for (size_t i = 12; i < lower.size(); ++i) {
@@ -208,7 +164,6 @@ TEST_F(FileOpen, StreamHandleNamesHandOverRegisteredStreamsOnly) {
     {
         CFile file;
         ASSERT_TRUE(file.Open(name, CFILE_READ));
-        EXPECT_EQ(file.GetFileBuf(), stream);
         EXPECT_EQ(readRest(file), "handed over");
         // The handle is spent: a second file cannot take the same stream.
         CFile second;
@@ -219,102 +174,11 @@ TEST_F(FileOpen, StreamHandleNamesHandOverRegisteredStreamsOnly) {
     CFileBuf::MakeHandleName(gone->RegisterHandle(), name);
     delete gone;
     EXPECT_EQ(CFileBuf::GetFileBufFromFileName(name), nullptr);
-    EXPECT_EQ(CFileBuf::GetFileBufFromFileName("~CFileBuf 0xFFFFFFFF"), nullptr);
     EXPECT_EQ(CFileBuf::GetFileBufFromFileName(nullptr), nullptr);
 
     // Fewer than 8 digits: just an ordinary file name.
     writeFile("~CFileBuf 0x1234567", "disk");
-    EXPECT_EQ(CFileBuf::GetFileBufFromFileName("~CFileBuf 0x1234567"), nullptr);
     EXPECT_EQ(readWhole("~CFileBuf 0x1234567"), "disk");
-}
-
-TEST_F(FileOpen, ValuesAreWrittenAndReadLeastSignificantByteFirst) {
-    CFile file;
-    ASSERT_TRUE(file.Open("v.bin", CFILE_CREATE | CFILE_WRITE | CFILE_READ));
-    file << 0x01020304u << 0xA0B0C0D0E0F01020UL << -2L;
-    EXPECT_EQ(file.GetLength(), 12u);
-    file.SeekAbsolute(0);
-    unsigned int a = 0;
-    unsigned int b = 0;
-    long c = 0;
-    file >> a >> b >> c;
-    EXPECT_EQ(a, 0x01020304u);
-    EXPECT_EQ(b, 0xE0F01020u);
-    EXPECT_EQ(c, -2L);
-    // At the end there is nothing to read and the variable keeps its value.
-    file >> a;
-    EXPECT_EQ(a, 0x01020304u);
-    file.Close();
-    EXPECT_EQ(readFile("v.bin").substr(0, 4), std::string("\x04\x03\x02\x01", 4));
-}
-
-TEST_F(FileOpen, SetLengthCutsAndExtendsTheDiskFile) {
-    writeFile("s.bin", "0123456789");
-    CFile file;
-    ASSERT_TRUE(file.Open("s.bin", CFILE_WRITE));
-    file.SetLength(4);
-    EXPECT_EQ(file.GetLength(), 4u);
-    file.SeekAbsolute(4);
-    file.Write("ab", 2);
-    file.SetLength(8);
-    file.Close();
-    EXPECT_EQ(readFile("s.bin"), std::string("0123ab\0\0", 8));
-}
-
-TEST_F(FileOpen, MoveBytesWithinFileShiftsTowardTheStartInPiecesOnDiskAndInMemory) {
-    const std::string original = patterned(200000);
-    writeFile("m.bin", original);
-    CFile file;
-    ASSERT_TRUE(file.Open("m.bin", CFILE_WRITE | CFILE_READ));
-
-    EXPECT_FALSE(file.MoveBytesWithinFile(100, 10, 50));
-    EXPECT_TRUE(file.MoveBytesWithinFile(10, 10, 50));
-    EXPECT_TRUE(file.MoveBytesWithinFile(10, 20, 0));
-    file.Close();
-    EXPECT_EQ(readFile("m.bin"), original);
-
-    // Overlapping, more than three pieces of 0x10000.
-    ASSERT_TRUE(file.Open("m.bin", CFILE_WRITE | CFILE_READ));
-    ASSERT_TRUE(file.MoveBytesWithinFile(10, 5000, 195000));
-    file.Close();
-    std::string expected = original;
-    expected.replace(10, 195000, original.substr(5000, 195000));
-    EXPECT_EQ(readFile("m.bin"), expected);
-
-    // A range that runs past the end fails.
-    ASSERT_TRUE(file.Open("m.bin", CFILE_WRITE | CFILE_READ));
-    EXPECT_FALSE(file.MoveBytesWithinFile(0, 150000, 60000));
-    EXPECT_FALSE(file.MoveBytesWithinFile(0, 0xFFFFFFF0UL, 0x100));
-
-    // Memory streams move their bytes too.
-    ASSERT_TRUE(file.Open(new CMemFileBuf, CFILE_READ | CFILE_WRITE));
-    file.Write("0123456789", 10);
-    ASSERT_TRUE(file.MoveBytesWithinFile(2, 5, 5));
-    file.SeekAbsolute(0);
-    EXPECT_EQ(readRest(file), "0156789789");
-}
-
-TEST_F(FileOpen, CalculateCRC32MatchesTheStandardChecksum) {
-    CFile empty;
-    ASSERT_TRUE(empty.Open("e.bin", CFILE_CREATE | CFILE_WRITE | CFILE_READ));
-    EXPECT_EQ(empty.GetFileBuf()->CalculateCRC32(), 0UL);
-
-    writeFile("digits", "123456789");
-    CFile digits;
-    ASSERT_TRUE(digits.Open("digits", CFILE_READ));
-    EXPECT_EQ(digits.GetFileBuf()->CalculateCRC32(), 0xCBF43926UL);
-    EXPECT_EQ(digits.GetPosition(), 9u);
-
-    // Longer than one work buffer, checked against the checksum of the whole in one piece.
-    std::string bytes = patterned(150001);
-    writeFile("big", bytes);
-    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
-    CFile big;
-    ASSERT_TRUE(big.Open("big", CFILE_READ));
-    big.SeekAbsolute(77);
-    EXPECT_EQ(big.GetFileBuf()->CalculateCRC32(),
-              FinishCRC32(UpdateCRC32(InitCRC32(), data, bytes.size())));
-    EXPECT_EQ(big.GetPosition(), bytes.size());
 }
 
 TEST_F(FileOpen, ClearReadOnlyMakesAProtectedFileWritable) {
@@ -335,4 +199,105 @@ TEST_F(FileOpen, ClearReadOnlyMakesAProtectedFileWritable) {
     struct stat status;
     ASSERT_EQ(stat("ro.txt", &status), 0);
     EXPECT_EQ(status.st_mode & 0222, 0222u);
+}
+
+// Random writes, reads, seeks, moves, checksums and 32-bit values on a disk file, a memory stream
+// and a compressed file, each compared after every step with a std::string doing the same; the
+// stored file must hold the model's bytes once closed (the compressed one read back through
+// memory), and a disk file loaded into memory reads back the same.
+TEST_F(FileOpen, StreamsMatchAStringModel) {
+    std::mt19937 random(1234);
+    unsigned const readWrite = CFILE_CREATE | CFILE_WRITE | CFILE_READ;
+    for (char const* kind : {"disk", "memory", "compressed"}) {
+        SCOPED_TRACE(kind);
+        std::string const kindName = kind;
+        CFile file;
+        if (kindName == "memory") {
+            ASSERT_TRUE(file.Open(new CMemFileBuf, CFILE_READ | CFILE_WRITE));
+        } else {
+            ASSERT_TRUE(file.Open(kind, readWrite | (kindName == "disk" ? 0 : CFILE_COMPRESSED)));
+        }
+        std::string model;
+        std::size_t position = 0;
+        for (int step = 0; step < 1500; ++step) {
+            SCOPED_TRACE(step);
+            std::size_t const at = random() % (model.size() + 1);
+            switch (random() % 8) {
+            case 0: {
+                std::string bytes = randomBytes(random, step % 100 == 0 ? 70000 : random() % 300);
+                ASSERT_EQ(file.Write(bytes.data(), static_cast<unsigned>(bytes.size())),
+                          bytes.size());
+                model.replace(position, std::min(bytes.size(), model.size() - position), bytes);
+                position += bytes.size();
+                break;
+            }
+            case 1:
+                ASSERT_TRUE(file.SeekAbsolute(static_cast<int>(at)));
+                position = at;
+                break;
+            case 2:
+                ASSERT_TRUE(file.SeekRelative(static_cast<int>(at) - static_cast<int>(position)));
+                position = at;
+                break;
+            case 3: {
+                std::size_t const wanted = random() % 400;
+                std::string bytes(wanted, '\0');
+                bytes.resize(file.Read(bytes.data(), static_cast<unsigned>(wanted)));
+                ASSERT_EQ(bytes, model.substr(position, wanted));
+                position += bytes.size();
+                break;
+            }
+            case 4: {
+                // Toward the start, overlapping or not, in pieces when long.
+                std::size_t const count = random() % (model.size() - at + 1);
+                std::size_t const to = at == 0 ? 0 : random() % at;
+                ASSERT_TRUE(file.MoveBytesWithinFile(to, at, count));
+                model.replace(to, count, model.substr(at, count));
+                ASSERT_TRUE(file.SeekAbsolute(static_cast<int>(position)));
+                break;
+            }
+            case 5:
+                ASSERT_EQ(file.GetFileBuf()->CalculateCRC32(), crcOf(model));
+                position = model.size();
+                break;
+            case 6: {
+                std::uint32_t const value = random();
+                file << value;
+                std::string bytes;
+                for (int i = 0; i < 4; ++i) {
+                    bytes += static_cast<char>(value >> (8 * i));
+                }
+                model.replace(position, std::min<std::size_t>(4, model.size() - position), bytes);
+                position += 4;
+                ASSERT_TRUE(file.SeekAbsolute(static_cast<int>(position - 4)));
+                unsigned back = 0;
+                file >> back;
+                ASSERT_EQ(back, value);
+                break;
+            }
+            case 7:
+                if (kindName == "disk") {
+                    std::size_t const length = random() % (model.size() + 100);
+                    file.SetLength(length);
+                    model.resize(length);
+                    position = std::min(position, length);
+                    ASSERT_TRUE(file.SeekAbsolute(static_cast<int>(position)));
+                }
+                break;
+            }
+            ASSERT_EQ(file.GetLength(), model.size());
+            ASSERT_EQ(file.GetPosition(), position);
+        }
+        if (kindName == "memory") {
+            continue;
+        }
+        file.Close();
+        if (kindName == "disk") {
+            EXPECT_EQ(readFile("disk"), model);
+            EXPECT_EQ(readWhole("disk", CFILE_READ | CFILE_LOAD_INTO_MEMORY), model);
+        } else {
+            EXPECT_LT(readFile(kind).size(), model.size() / 2 + 100);
+            EXPECT_EQ(readWhole(kind, CFILE_COMPRESSED | CFILE_READ), model);
+        }
+    }
 }

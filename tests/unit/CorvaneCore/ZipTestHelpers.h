@@ -36,7 +36,7 @@ struct Member {
 
 struct Layout {
     // Bytes before the first member (a stub that no record walk can pass).
-    std::string leading;
+    std::string leading{};
     // Lists the members in the directory from the last to the first.
     bool reverseDirectory = false;
     std::uint32_t endSignature = 0x06054b50;

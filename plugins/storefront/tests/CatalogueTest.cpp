@@ -6,9 +6,6 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
-
 using namespace Storefront;
 
 TEST(Catalogue, ReadsHeaderGamesAndPrices) {
@@ -27,17 +24,14 @@ TEST(Catalogue, ReadsHeaderGamesAndPrices) {
                                             "description = Twice as good.\n",
                                             "test.txt");
     ASSERT_TRUE(result.catalogue) << result.error;
-    const Catalogue& catalogue = *result.catalogue;
-    EXPECT_EQ(catalogue.version, 12);
-    EXPECT_EQ(catalogue.heading, "More to play");
-    ASSERT_EQ(catalogue.entries.size(), 2u);
-    EXPECT_EQ(catalogue.entries[0].id, 7);
-    EXPECT_EQ(catalogue.entries[0].title, "Tide = Time");
-    EXPECT_EQ(formatPrice(catalogue.entries[0].priceInCents), "Free");
-    EXPECT_EQ(catalogue.entries[1].priceInCents, 1250);
-    EXPECT_EQ(formatPrice(catalogue.entries[1].priceInCents), "$12.50");
-    EXPECT_EQ(catalogue.entries[1].coverPath, "covers/second.jpg");
-    EXPECT_EQ(catalogue.entries[1].description, "Twice as good.");
+    std::string shown = std::to_string(result.catalogue->version) + " " + result.catalogue->heading;
+    for (const CatalogueEntry& entry : result.catalogue->entries) {
+        shown += "\n" + std::to_string(entry.id) + "|" + entry.title + "|" +
+                 formatPrice(entry.priceInCents) + "|" + entry.coverPath + "|" + entry.description;
+    }
+    EXPECT_EQ(shown, "12 More to play\n"
+                     "7|Tide = Time|Free||\n"
+                     "0|Second|$12.50|covers/second.jpg|Twice as good.");
 }
 
 TEST(Catalogue, DamageIsReportedWithFileAndLine) {
@@ -86,16 +80,6 @@ TEST(Catalogue, DamageIsReportedWithFileAndLine) {
               "c.txt is larger than 256 KB.");
 }
 
-TEST(Catalogue, TheDemoCatalogueIsValid) {
-    std::ifstream file(STOREFRONT_DEMO_CATALOGUE);
-    std::stringstream text;
-    text << file.rdbuf();
-    CatalogueResult result = parseCatalogue(text.str(), "demo");
-    ASSERT_TRUE(result.catalogue) << result.error;
-    EXPECT_GE(result.catalogue->entries.size(), 6u);
-    EXPECT_LE(result.catalogue->entries.size(), 8u);
-}
-
 TEST(Catalogue, LoadsOnlyWholeRegularFiles) {
     TestSupport::TempDir folder;
     EXPECT_EQ(loadCatalogue(folder / "none.txt", "n").error, "n could not be opened.");
@@ -106,8 +90,9 @@ TEST(Catalogue, LoadsOnlyWholeRegularFiles) {
     EXPECT_EQ(loadCatalogue(folder / "fifo.txt", "f").error, "f is not a file.");
     TestSupport::writeFile(folder / "big.txt", std::string(kMaxCatalogueBytes + 1, '#'));
     EXPECT_EQ(loadCatalogue(folder / "big.txt", "b").error, "b is larger than 256 KB.");
-    TestSupport::writeFile(folder / "good.txt", "catalogue-version = 3\n");
-    CatalogueResult good = loadCatalogue(folder / "good.txt", "g");
-    ASSERT_TRUE(good.catalogue) << good.error;
-    EXPECT_EQ(good.catalogue->version, 3);
+    // The demo bundle's catalogue fills the store's two rows of four, or nearly.
+    CatalogueResult demo = loadCatalogue(STOREFRONT_DEMO_CATALOGUE, "demo");
+    ASSERT_TRUE(demo.catalogue) << demo.error;
+    EXPECT_GE(demo.catalogue->entries.size(), 6u);
+    EXPECT_LE(demo.catalogue->entries.size(), 8u);
 }

@@ -1,5 +1,6 @@
 #include "PluginHarness.h"
 
+#include "StoreInput.h"
 #include "TestSupport.h"
 
 #include <dlfcn.h>
@@ -8,6 +9,8 @@
 #include <filesystem>
 
 namespace StorefrontTest {
+
+namespace MacKey = Storefront::MacKey;
 
 namespace {
 
@@ -71,23 +74,40 @@ void drawFrame(LoadedPlugin& plugin, Frame& frame, bool suspendUpdates, bool not
                                          suspendUpdates, notifyFailedUpdate);
 }
 
-void pressKey(LoadedPlugin& plugin, UInt32 keyCode, char character) {
-    EventHolder down(kEventClassKeyboard, kEventRawKeyDown);
-    SetEventParameter(down.event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
-    SetEventParameter(down.event, kEventParamKeyMacCharCodes, typeChar, 1, &character);
-    plugin.kxdll_HandleMacEvent(down.event);
-    // Key-ups reach the plug-in too; they must not act a second time.
-    EventHolder up(kEventClassKeyboard, kEventRawKeyUp);
-    SetEventParameter(up.event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
-    EXPECT_FALSE(plugin.kxdll_HandleMacEvent(up.event));
+std::string press(LoadedPlugin& plugin, const std::string& keys) {
+    const std::map<char, std::pair<UInt32, char>> codes = {
+        {'L', {MacKey::kLeftArrow, 0x1C}}, {'R', {MacKey::kRightArrow, 0x1D}},
+        {'D', {MacKey::kDownArrow, 0x1F}}, {'U', {MacKey::kUpArrow, 0x1E}},
+        {'E', {MacKey::kReturn, '\r'}},    {'X', {MacKey::kEscape, 0x1B}}};
+    std::string focus;
+    for (char key : keys) {
+        auto [keyCode, character] = codes.at(key);
+        EventHolder down(kEventClassKeyboard, kEventRawKeyDown);
+        SetEventParameter(down.event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
+        SetEventParameter(down.event, kEventParamKeyMacCharCodes, typeChar, 1, &character);
+        plugin.kxdll_HandleMacEvent(down.event);
+        // Key-ups reach the plug-in too; they must not act a second time.
+        EventHolder up(kEventClassKeyboard, kEventRawKeyUp);
+        SetEventParameter(up.event, kEventParamKeyCode, typeUInt32, sizeof keyCode, &keyCode);
+        EXPECT_FALSE(plugin.kxdll_HandleMacEvent(up.event));
+        focus += plugin.kxdll_GetValueAsString("FocusedGame") + std::string("|");
+    }
+    return focus;
 }
 
-void clickAt(LoadedPlugin& plugin, int x, int y) {
+void clickOn(LoadedPlugin& plugin, const Storefront::Box& box) {
+    clickOn(plugin, box, box);
+}
+
+void clickOn(LoadedPlugin& plugin, const Storefront::Box& box, const Storefront::Box& release) {
     EventMouseButton button = kEventMouseButtonPrimary;
-    plugin.kxdll_SetMousePosition(x, y);
+    plugin.kxdll_SetMousePosition(static_cast<int>(box.x + box.width / 2),
+                                  static_cast<int>(box.y + box.height / 2));
     EventHolder down(kEventClassMouse, kEventMouseDown);
     SetEventParameter(down.event, kEventParamMouseButton, typeMouseButton, sizeof button, &button);
     plugin.kxdll_HandleMacEvent(down.event);
+    plugin.kxdll_SetMousePosition(static_cast<int>(release.x + release.width / 2),
+                                  static_cast<int>(release.y + release.height / 2));
     EventHolder up(kEventClassMouse, kEventMouseUp);
     SetEventParameter(up.event, kEventParamMouseButton, typeMouseButton, sizeof button, &button);
     plugin.kxdll_HandleMacEvent(up.event);

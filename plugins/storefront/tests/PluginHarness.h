@@ -2,6 +2,8 @@
 // launcher's host opens it, with its entry points bound by name.
 #pragma once
 
+#include "StoreLayout.h"
+
 #include <kxdll.h>
 
 #include <gtest/gtest.h>
@@ -50,10 +52,14 @@ struct Frame {
 void drawFrame(LoadedPlugin& plugin, Frame& frame, bool suspendUpdates = false,
                bool notifyFailedUpdate = false);
 
-// Sends a key press (raw key down with its Mac key code and character) to the plug-in.
-void pressKey(LoadedPlugin& plugin, UInt32 keyCode, char character);
-// Moves the pointer to (x, y) and clicks there with the primary button: position, down, up.
-void clickAt(LoadedPlugin& plugin, int x, int y);
+// Presses the keys one after the other (raw key down with its Mac key code and character, then
+// key up): L, R, U and D are the arrows, E is Return and X is Esc. Returns the game focused after
+// each key, each followed by '|' ("" when the back button has the focus).
+std::string press(LoadedPlugin& plugin, const std::string& keys);
+// Clicks with the primary button: the pointer to the middle of `box`, down, to the middle of
+// `release` (by default the same box), up.
+void clickOn(LoadedPlugin& plugin, const Storefront::Box& box);
+void clickOn(LoadedPlugin& plugin, const Storefront::Box& box, const Storefront::Box& release);
 
 // A resources folder with a Storefront/catalogue.txt of the given text.
 void writeCatalogue(const std::string& resourcesFolder, const std::string& text,

@@ -2,7 +2,9 @@
 // publisher's, and the plug-in runs in a bundle with a store.conf that points at it.
 #include "CatalogueServer.h"
 #include "Fetcher.h"
+#include "OnlineLibraries.h"
 #include "PluginHarness.h"
+#include "Store.h"
 #include "StoreConfig.h"
 
 #include "TestSupport.h"
@@ -56,7 +58,12 @@ protected:
         drawFrame(plugin, frame);
     }
 
-    std::string status(LoadedPlugin& plugin) { return plugin.kxdll_GetValueAsString("StatusLine"); }
+    // What the store shows: "<catalogue version> <games>: <status line>".
+    static std::string shown(LoadedPlugin& plugin) {
+        return std::to_string(plugin.kxdll_GetValueAsInt("CatalogueVersion")) + " " +
+               std::to_string(plugin.kxdll_GetValueAsInt("GameCount")) + ": " +
+               plugin.kxdll_GetValueAsString("StatusLine");
+    }
 
     TestSupport::TempDir root;
     std::string resources;
@@ -66,63 +73,43 @@ protected:
 } // namespace
 
 TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline) {
+    // The first run, with nothing listening on the discard port: the bundle's own catalogue.
+    pointAt("http://127.0.0.1:9/catalogue.txt");
+    LoadedPlugin plugin(resources);
+    ASSERT_TRUE(plugin.loaded());
+    visit(plugin);
+    EXPECT_EQ(shown(plugin), "1 2: Offline: showing the games that came with this game.");
+
     CatalogueServer server(root / "site");
     TestSupport::writeFile(root / "site/catalogue.txt", catalogueText(3, 5));
     pointAt(server.url("catalogue.txt"));
-    LoadedPlugin plugin(resources);
-    ASSERT_TRUE(plugin.loaded());
-
     visit(plugin);
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 5);
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 3);
-    EXPECT_EQ(status(plugin), "");
+    EXPECT_EQ(shown(plugin), "5 3: ");
     EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(3, 5));
-
     // Next session: unchanged on the server, so it answers 304 and the kept copy is shown.
     visit(plugin);
     EXPECT_NE(server.log().find("GET /catalogue.txt 304"), std::string::npos) << server.log();
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 5);
-    EXPECT_EQ(status(plugin), "");
-
+    EXPECT_EQ(shown(plugin), "5 3: ");
     // Changed on the server: shown in the next session.
     TestSupport::writeFile(root / "site/catalogue.txt", catalogueText(4, 6));
     visit(plugin);
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 6);
+    EXPECT_EQ(shown(plugin), "6 4: ");
 
-    // A catalogue that does not parse, or is cut short, never replaces the kept one.
+    // A catalogue that does not parse, is cut short or fails never replaces the kept one.
+    const std::string offline = "6 4: Offline: showing the catalogue as of ";
     for (const char* rules : {"", "/catalogue.txt truncate\n", "/catalogue.txt status 500\n"}) {
         SCOPED_TRACE(rules);
         TestSupport::writeFile(root / "site/catalogue.txt",
                                *rules ? catalogueText(1, 9) : "catalogue-version = 9\n[game]\n");
         server.setRules(rules);
         visit(plugin);
-        EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 6);
         EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(4, 6));
-        EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue as of ", 0), 0u)
-            << status(plugin);
+        EXPECT_EQ(shown(plugin).rfind(offline, 0), 0u) << shown(plugin);
     }
-
     // The server gone: the kept copy with its offline line.
     server.stop();
     visit(plugin);
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 6);
-    EXPECT_EQ(status(plugin).rfind("Offline: showing the catalogue as of ", 0), 0u)
-        << status(plugin);
-}
-
-TEST_F(StorefrontOnline, TheFirstRunWithoutAServerShowsTheBundlesCatalogue) {
-    int port = 0;
-    {
-        CatalogueServer gone(root / "site");
-        port = gone.port();
-    }
-    pointAt("http://127.0.0.1:" + std::to_string(port) + "/catalogue.txt");
-    LoadedPlugin plugin(resources);
-    ASSERT_TRUE(plugin.loaded());
-    visit(plugin);
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("CatalogueVersion"), 1);
-    EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 2);
-    EXPECT_EQ(status(plugin), "Offline: showing the games that came with this game.");
+    EXPECT_EQ(shown(plugin).rfind(offline, 0), 0u) << shown(plugin);
 }
 
 TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
@@ -150,9 +137,7 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
     // Two rows of four are in view; the third row is not asked for until it scrolls in.
     EXPECT_NE(server.log().find("GET /store/c/1.jpg 200"), std::string::npos) << server.log();
     EXPECT_EQ(server.log().find("/c/9.jpg"), std::string::npos) << server.log();
-    for (int step = 0; step < 12; ++step) {
-        pressKey(plugin, 0x7D, 0x1F); // down arrow
-    }
+    press(plugin, std::string(12, 'D'));
     auto keptCovers = [&] {
         std::map<std::string, std::string> kept = filesUnder(cache + "covers");
         return std::count_if(kept.begin(), kept.end(),
@@ -173,6 +158,43 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
                            "c/1.jpg\n");
     visit(plugin);
     EXPECT_EQ(keptCovers(), 1);
+}
+
+// The libraries the store needs online are opened only when it goes online: a system without
+// them still gets a store, from the bundle's files, that says which one is missing.
+TEST_F(StorefrontOnline, AStoreThatCannotGoOnlineSaysWhichLibraryIsMissing) {
+    pointAt("http://127.0.0.1:9/catalogue.txt");
+    Storefront::StoreIdentity identity;
+    identity.applicationID = 1;
+
+    for (const char* soname : {Storefront::kCurlLibraryFile, Storefront::kSodiumLibraryFile}) {
+        SCOPED_TRACE(soname);
+        Storefront::openLibraryFromFileForTesting(soname, root / "absent.so");
+        Storefront::Store store(resources, identity);
+        Storefront::openLibraryFromFileForTesting(soname, "");
+        EXPECT_EQ(store.online(), nullptr);
+        EXPECT_EQ(store.content().games.size(), 2u);
+        EXPECT_NE(store.lastError().find(root / "absent.so"), std::string::npos)
+            << store.lastError();
+        EXPECT_EQ(store.statusLine(), std::string("Offline: ") + soname +
+                                          " could not be loaded; these are the games of this "
+                                          "bundle.");
+    }
+
+    // A library without the entry points is refused whole, before anything calls into it.
+    Storefront::openLibraryFromFileForTesting(Storefront::kCurlLibraryFile,
+                                              Storefront::kSodiumLibraryFile);
+    std::string error;
+    EXPECT_EQ(Storefront::curlLibrary(error), nullptr);
+    EXPECT_NE(error.find("has no curl_global_init"), std::string::npos) << error;
+    Storefront::openLibraryFromFileForTesting(Storefront::kCurlLibraryFile, "");
+
+    // With the libraries back, the same bundle's store goes online.
+    {
+        Storefront::Store store(resources, identity);
+        EXPECT_NE(store.online(), nullptr);
+        EXPECT_EQ(store.lastError(), "");
+    }
 }
 
 TEST(StorefrontFetch, AddressesRedirectsAndSizesAreLimited) {

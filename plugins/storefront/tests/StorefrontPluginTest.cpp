@@ -13,8 +13,8 @@
 
 using namespace StorefrontTest;
 using Storefront::Box;
+using Storefront::cardBox;
 namespace Layout = Storefront::Layout;
-namespace MacKey = Storefront::MacKey;
 
 namespace {
 
@@ -26,20 +26,14 @@ protected:
     LoadedPlugin& open(int games, int applicationID = 1) {
         writeCatalogue(resources.path(), catalogueText(games));
         loaded = std::make_unique<LoadedPlugin>(resources.path());
-        start(*loaded, applicationID);
-        return *loaded;
-    }
-
-    static void start(LoadedPlugin& plugin, int applicationID) {
-        ASSERT_TRUE(plugin.loaded());
-        plugin.kxdll_GetDLLVersionAsString();
-        plugin.kxdll_GetDLLVersionAsInt();
-        ASSERT_EQ(
+        LoadedPlugin& plugin = *loaded;
+        EXPECT_EQ(
             plugin.kxdll_Initialize(applicationID, "Demo Game", 7, 9.99f, 1, KXDLL_HOST_VERSION), 0)
             << plugin.kxdll_GetLastErrorInformation();
         plugin.kxdll_EnableWindowsMouseCursor(true);
-        ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0)
+        EXPECT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0)
             << plugin.kxdll_GetLastErrorInformation();
+        return plugin;
     }
 
     // Enough frames for every eased value to come to rest.
@@ -67,11 +61,10 @@ TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
 
     Frame first;
     drawFrame(plugin, first);
-    EXPECT_FALSE(first.allOneColour());
     EXPECT_EQ(plugin.kxdll_GetNumberOfRectsToUpdate(), 1);
     // Every card of the grid is painted: its middle is not the page's background.
     for (int index = 0; index < 6; ++index) {
-        Box card = Storefront::cardBox(index, 0);
+        Box card = cardBox(index, 0);
         EXPECT_NE(
             first.at(static_cast<int>(card.x + card.width / 2), static_cast<int>(card.y + 150)),
             first.at(5, 530))
@@ -101,16 +94,14 @@ TEST_F(StorefrontPlugin, LeavesOutTheLaunchersOwnGame) {
     LoadedPlugin& plugin = open(6, 103);
     EXPECT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 5);
     // Game 3 has the launcher's id 103: the grid goes from Game 2 to Game 4.
-    pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 4");
+    EXPECT_EQ(press(plugin, "RR"), "Game 2|Game 4|");
 }
 
-TEST_F(StorefrontPlugin, HoverLightsTheCardUnderThePointerAndFadesBack) {
+TEST_F(StorefrontPlugin, HoverLightsACardAndThePointerIsDrawnWhenTheCursorIsOff) {
     LoadedPlugin& plugin = open(6);
     Frame frame;
     settle(plugin, frame);
-    Box card = Storefront::cardBox(2, 0);
+    Box card = cardBox(2, 0);
     std::vector<std::uint32_t> before = regionOf(frame, card);
 
     plugin.kxdll_SetMousePosition(static_cast<int>(card.x + 20), static_cast<int>(card.y + 20));
@@ -119,92 +110,63 @@ TEST_F(StorefrontPlugin, HoverLightsTheCardUnderThePointerAndFadesBack) {
     std::vector<std::uint32_t> halfway = regionOf(frame, card);
     EXPECT_NE(halfway, before);
     settle(plugin, frame);
-    std::vector<std::uint32_t> lit = regionOf(frame, card);
-    EXPECT_NE(lit, halfway) << "the highlight eases in over several frames";
+    EXPECT_NE(regionOf(frame, card), halfway) << "the highlight eases in over several frames";
 
-    plugin.kxdll_SetMousePosition(5, 530);
+    plugin.kxdll_SetMousePosition(600, 300);
     settle(plugin, frame);
     EXPECT_EQ(regionOf(frame, card), before);
+    // Without the system's cursor the plug-in draws a pointer, and only where the pointer is.
+    plugin.kxdll_EnableWindowsMouseCursor(false);
+    Frame drawn;
+    settle(plugin, drawn);
+    EXPECT_NE(drawn.region(600, 300, 12, 20), frame.region(600, 300, 12, 20));
+    EXPECT_EQ(drawn.region(400, 300, 12, 20), frame.region(400, 300, 12, 20));
 }
 
-TEST_F(StorefrontPlugin, EscapeAndTheBackButtonEndTheSession) {
+TEST_F(StorefrontPlugin, ClicksOpenACardsDetailsAndEscOrTheBackButtonLeave) {
     LoadedPlugin& plugin = open(3);
-    Frame frame;
-    drawFrame(plugin, frame);
+    clickOn(plugin, cardBox(1, 0));
+    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 2");
+    Frame details, closed;
+    settle(plugin, details);
+    clickOn(plugin, Layout::kDetailsClose);
+    settle(plugin, closed);
+    EXPECT_NE(regionOf(details, Layout::kDetailsPanel), regionOf(closed, Layout::kDetailsPanel));
     EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
-    pressKey(plugin, MacKey::kEscape, 0x1B);
+    press(plugin, "X");
     EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 
-    // A new visit starts afresh.
+    // A new visit starts afresh. Pressed on the back button but released elsewhere: no click.
     ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
     EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
-    const Box& back = Layout::kBackButton;
-    int backX = static_cast<int>(back.x + back.width / 2);
-    int backY = static_cast<int>(back.y + back.height / 2);
-    // Pressed on the button but released elsewhere: no click.
-    EventRef down = nullptr;
-    ASSERT_EQ(CreateEvent(nullptr, kEventClassMouse, kEventMouseDown, 0, 0, &down), noErr);
-    plugin.kxdll_SetMousePosition(backX, backY);
-    plugin.kxdll_HandleMacEvent(down);
-    ReleaseEvent(down);
-    clickAt(plugin, 5, 530);
+    clickOn(plugin, Layout::kBackButton, Box{0, 520, 10, 10});
     EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
-    clickAt(plugin, backX, backY);
+    clickOn(plugin, Layout::kBackButton);
     EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 }
 
 TEST_F(StorefrontPlugin, KeyboardMovesFocusAndReturnOpensTheDetails) {
     LoadedPlugin& plugin = open(6);
     EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 1");
-    pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 2");
-    pressKey(plugin, MacKey::kDownArrow, 0x1F);
     // The second row is short: down from its missing place goes to its last game.
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 6");
-    pressKey(plugin, MacKey::kLeftArrow, 0x1C);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 5");
-    pressKey(plugin, MacKey::kUpArrow, 0x1E);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 1");
-    for (int i = 0; i < 3; ++i) {
-        pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    }
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 4");
+    EXPECT_EQ(press(plugin, "LRDLURRR"),
+              "Game 1|Game 2|Game 6|Game 5|Game 1|Game 2|Game 3|Game 4|");
 
     Frame frame;
     settle(plugin, frame);
     std::vector<std::uint32_t> grid = regionOf(frame, Layout::kDetailsPanel);
-    pressKey(plugin, MacKey::kReturn, '\r');
+    // Return opens the panel and Right shows the next game in it; Esc closes the panel.
+    EXPECT_EQ(press(plugin, "ER"), "Game 4|Game 5|");
     settle(plugin, frame);
     EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), grid);
-    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
-    // Right shows the next game in the panel; Esc closes the panel, then a second one leaves.
-    pressKey(plugin, MacKey::kRightArrow, 0x1D);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 5");
-    pressKey(plugin, MacKey::kEscape, 0x1B);
+    EXPECT_EQ(press(plugin, "XL"), "Game 5|Game 4|");
     EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
     // Closed again, with focus back on Game 4, the page is as it was before the panel.
-    pressKey(plugin, MacKey::kLeftArrow, 0x1C);
     settle(plugin, frame);
     EXPECT_EQ(regionOf(frame, Layout::kDetailsPanel), grid);
-    pressKey(plugin, MacKey::kUpArrow, 0x1E);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "");
-    pressKey(plugin, MacKey::kReturn, '\r');
+    // Up from the first row reaches the back button, where Return leaves.
+    EXPECT_EQ(press(plugin, "UE"), "||");
     EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
-}
-
-TEST_F(StorefrontPlugin, AClickOnACardOpensItsDetails) {
-    LoadedPlugin& plugin = open(3);
-    Box card = Storefront::cardBox(1, 0);
-    clickAt(plugin, static_cast<int>(card.x + 10), static_cast<int>(card.y + 10));
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 2");
-    Frame frame;
-    settle(plugin, frame);
-    Frame closed;
-    const Box& close = Layout::kDetailsClose;
-    clickAt(plugin, static_cast<int>(close.x + 5), static_cast<int>(close.y + 5));
-    settle(plugin, closed);
-    EXPECT_NE(regionOf(frame, Layout::kDetailsPanel), regionOf(closed, Layout::kDetailsPanel));
-    EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
 }
 
 TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
@@ -227,37 +189,18 @@ TEST_F(StorefrontPlugin, MoreGamesThanFitScrollWithTheWheelAndTheKeys) {
     settle(plugin, scrolled);
     EXPECT_NE(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
     // A click on the first card's place now opens the card scrolled under it, Game 5.
-    Box place = Storefront::cardBox(0, 0);
-    clickAt(plugin, static_cast<int>(place.x + 10), static_cast<int>(place.y + 10));
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 5");
-    pressKey(plugin, MacKey::kEscape, 0x1B);
+    clickOn(plugin, cardBox(0, 0));
+    EXPECT_EQ(press(plugin, "X"), "Game 5|");
 
     // Back to the top, the first frame's picture returns once focus is on Game 1 again.
     wheel(5);
-    for (int i = 0; i < 4; ++i) {
-        pressKey(plugin, MacKey::kLeftArrow, 0x1C);
-    }
+    EXPECT_EQ(press(plugin, "LLLL"), "Game 4|Game 3|Game 2|Game 1|");
     plugin.kxdll_SetMousePosition(-1, -1);
     settle(plugin, scrolled);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 1");
     EXPECT_EQ(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
 
     // Keys scroll too: down twice reaches the third row.
-    pressKey(plugin, MacKey::kDownArrow, 0x1F);
-    pressKey(plugin, MacKey::kDownArrow, 0x1F);
-    EXPECT_STREQ(plugin.kxdll_GetValueAsString("FocusedGame"), "Game 9");
+    EXPECT_EQ(press(plugin, "DD"), "Game 5|Game 9|");
     settle(plugin, scrolled);
     EXPECT_NE(regionOf(scrolled, Layout::kGridArea), regionOf(top, Layout::kGridArea));
-}
-
-TEST_F(StorefrontPlugin, DrawsItsOwnPointerWhenTheSystemCursorIsOff) {
-    LoadedPlugin& plugin = open(2);
-    plugin.kxdll_SetMousePosition(600, 300);
-    Frame withCursor;
-    settle(plugin, withCursor);
-    plugin.kxdll_EnableWindowsMouseCursor(false);
-    Frame drawn;
-    settle(plugin, drawn);
-    EXPECT_NE(drawn.region(600, 300, 12, 20), withCursor.region(600, 300, 12, 20));
-    EXPECT_EQ(drawn.region(400, 300, 12, 20), withCursor.region(400, 300, 12, 20));
 }

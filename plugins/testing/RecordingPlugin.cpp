@@ -58,7 +58,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #ifndef KXTEST_DEFAULT_INIT_STATUSES
@@ -86,12 +87,14 @@ struct PluginState {
 
 PluginState s_State;
 
-void record(const char* format, ...) {
+// The record file, or null when there is none.
+const char* recordPath() {
     const char* path = std::getenv("KXTEST_RECORD_FILE");
-    if (!path || !*path) {
-        return;
-    }
-    FILE* file = std::fopen(path, "a");
+    return path && *path ? path : nullptr;
+}
+
+void record(const char* format, ...) {
+    FILE* file = recordPath() ? std::fopen(recordPath(), "a") : nullptr;
     if (!file) {
         return;
     }
@@ -106,20 +109,14 @@ void record(const char* format, ...) {
 // How many lines of the record file begin with prefix: the calls of the run so far, in this
 // load and in earlier ones; fallback when there is no record file.
 uint32_t recordedCalls(const char* prefix, uint32_t fallback) {
-    const char* path = std::getenv("KXTEST_RECORD_FILE");
-    FILE* file = path && *path ? std::fopen(path, "r") : nullptr;
+    std::ifstream file(recordPath() ? recordPath() : "");
     if (!file) {
         return fallback;
     }
     uint32_t count = 0;
-    size_t prefixLength = std::strlen(prefix);
-    char line[2048];
-    while (std::fgets(line, sizeof line, file)) {
-        if (std::strncmp(line, prefix, prefixLength) == 0) {
-            ++count;
-        }
+    for (std::string line; std::getline(file, line);) {
+        count += line.rfind(prefix, 0) == 0 ? 1 : 0;
     }
-    std::fclose(file);
     return count;
 }
 
@@ -129,21 +126,19 @@ const char* setting(const char* name, const char* fallback) {
 }
 
 uint32_t numberSetting(const char* name, uint32_t fallback) {
-    const char* value = std::getenv(name);
-    return value && *value ? static_cast<uint32_t>(std::strtoul(value, nullptr, 10)) : fallback;
+    const char* value = setting(name, nullptr);
+    return value ? static_cast<uint32_t>(std::strtoul(value, nullptr, 10)) : fallback;
 }
 
 // The index-th entry of a comma-separated list of statuses, the last one repeating.
 kxdll_status statusAt(const char* list, uint32_t index) {
-    const char* cursor = list;
-    for (uint32_t skipped = 0; skipped < index; ++skipped) {
-        const char* comma = std::strchr(cursor, ',');
-        if (!comma) {
-            break;
-        }
-        cursor = comma + 1;
+    std::istringstream entries(list);
+    std::string entry;
+    std::string last;
+    for (uint32_t read = 0; read <= index && std::getline(entries, entry, ','); ++read) {
+        last = entry;
     }
-    return static_cast<kxdll_status>(std::strtoul(cursor, nullptr, 10));
+    return static_cast<kxdll_status>(std::strtoul(last.c_str(), nullptr, 10));
 }
 
 // A text argument as the record writes it: in quotes, or (null).
@@ -174,13 +169,12 @@ bool isEscapeKeyDown(EventRef event) {
     }
     char character = 0;
     UInt32 keyCode = 0;
-    bool escapeCharacter = GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr,
-                                             sizeof character, nullptr, &character) == noErr &&
-                           character == 27;
-    bool escapeKey = GetEventParameter(event, kEventParamKeyCode, typeUInt32, nullptr,
-                                       sizeof keyCode, nullptr, &keyCode) == noErr &&
-                     keyCode == 53;
-    return escapeCharacter || escapeKey;
+    // A parameter the event lacks leaves its 0.
+    GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr, sizeof character,
+                      nullptr, &character);
+    GetEventParameter(event, kEventParamKeyCode, typeUInt32, nullptr, sizeof keyCode, nullptr,
+                      &keyCode);
+    return character == 27 || keyCode == 53;
 }
 
 } // namespace

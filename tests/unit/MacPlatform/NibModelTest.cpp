@@ -6,7 +6,6 @@
 #include <string>
 
 using namespace MacPlatform;
-using namespace std::string_literals;
 
 namespace {
 
@@ -75,20 +74,16 @@ TEST(NibModel, ReadsMenuBarWithCommandsKeysSeparatorsAndSubmenus) {
     ASSERT_TRUE(model) << error;
     const NibMenuBar* bar = model->menuBar("MenuBar");
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(model->window("MenuBar"), nullptr);
     ASSERT_EQ(bar->menus.size(), 1u);
     EXPECT_EQ(bar->menus[0].title, "File");
     const auto& items = bar->menus[0].items;
     ASSERT_EQ(items.size(), 4u);
 
     EXPECT_EQ(items[0].command, code("abou"));
-    EXPECT_EQ(items[0].key, 0);
-    EXPECT_TRUE(items[0].enabled);
     EXPECT_TRUE(items[1].separator);
     EXPECT_EQ(items[2].key, 'S') << "letters are kept upper case";
     EXPECT_EQ(items[2].modifiers, kNibShiftModifier);
     EXPECT_FALSE(items[2].enabled);
-    EXPECT_FALSE(items[2].hasSubmenu);
 
     ASSERT_TRUE(items[3].hasSubmenu);
     ASSERT_EQ(items[3].submenu.size(), 1u);
@@ -104,11 +99,9 @@ TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
     const NibWindowDescription* main = model->window("MainWindow");
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->title, "Demo \xC3\xA9");
-    EXPECT_EQ(main->width, 720);
     EXPECT_EQ(main->height, 540);
     EXPECT_EQ(main->windowClass, kNibDocumentWindow);
     EXPECT_EQ(main->attributes, kNibWindowCloseBox | kNibWindowCompositing);
-    EXPECT_TRUE(main->views.empty());
 
     const NibWindowDescription* eula = model->window("EULAWindow");
     ASSERT_NE(eula, nullptr);
@@ -117,22 +110,17 @@ TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
     ASSERT_EQ(eula->views.size(), 4u);
     const NibView& scroll = eula->views[0];
     EXPECT_EQ(scroll.kind, NibViewKind::scrollView);
-    EXPECT_EQ(scroll.frame.origin.x, 20);
     EXPECT_EQ(scroll.frame.size.height, 330);
     ASSERT_EQ(scroll.subviews.size(), 1u);
     EXPECT_EQ(scroll.subviews[0].kind, NibViewKind::textView);
     ASSERT_TRUE(scroll.subviews[0].controlID);
     EXPECT_EQ(scroll.subviews[0].controlID->signature, code("MTXT"));
-    EXPECT_EQ(scroll.subviews[0].controlID->id, 0);
 
     EXPECT_EQ(eula->views[2].command, code("not!"));
     EXPECT_TRUE(eula->views[2].isCancel);
-    EXPECT_FALSE(eula->views[2].isDefault);
     EXPECT_EQ(eula->views[2].frame.origin.x, 330);
-    EXPECT_FALSE(eula->views[2].controlID);
     EXPECT_EQ(eula->views[3].command, code("ok  ")) << "trailing spaces belong to the code";
     EXPECT_TRUE(eula->views[3].isDefault);
-    EXPECT_FALSE(eula->views[3].isCancel);
 }
 
 TEST(NibModel, DamagedNibsSayWhereAndWhy) {
@@ -159,45 +147,31 @@ TEST(NibModel, DamagedNibsSayWhereAndWhy) {
         std::string error;
     } damaged[] = {
         {"not a property list", "nib: not a property list"},
-        {"", "nib: not a property list"},
         {plist("<array/>"), "nib: expected a dictionary"},
-        {nibWithObjects(window("W", "<key>Title</key><string>A\0B</string>"s)),
-         "nib: a NUL byte in an XML property list"},
         {plist("<dict><key>Objects</key><dict/></dict>"), "nib.NibFormat: missing"},
         {plist("<dict>" + entry("NibFormat", "integer", "2") + "<key>Objects</key><dict/></dict>"),
          "nib.NibFormat: format 2 is not supported (expected 1)"},
-        {plist("<dict>" + entry("NibFormat", "integer", "1") + "</dict>"), "nib.Objects: missing"},
         {nibWithObjects("<key>Main</key><dict>" + entry("Class", "string", "Panel") + "</dict>"),
          "Objects.Main.Class: unknown object class \"Panel\" (MenuBar, Window)"},
         {bareWindow(entry("Width", "integer", "720")), objectsW + "Height: missing"},
-        {bareWindow(entry("Width", "real", "720.5") + entry("Height", "integer", "1")),
-         objectsW + "Width: expected an integer from 1 to 16384"},
         {bareWindow(entry("Width", "integer", "0") + entry("Height", "integer", "1")),
          objectsW + "Width: expected an integer from 1 to 16384"},
         {nibWithObjects(window("W", entry("Attributes", "array", "<string>sparkly</string>"))),
          objectsW + "Attributes[0]: unknown window attribute \"sparkly\""},
         {nibWithObjects(window("W", entry("WindowClass", "string", "sheet"))),
          objectsW + "WindowClass: unknown window class \"sheet\" (document, movableModal, plain)"},
-        {nibWithObjects(window("W", entry("Title", "integer", "3"))),
-         objectsW + "Title: expected a string"},
         {views(button + entry("Command", "string", "ok ") + "</dict>"),
          objectsW + "Views[0].Command: expected four ASCII characters, got \"ok \""},
-        {views(button + "</dict>"), objectsW + "Views[0].Command: missing"},
         {views(button + entry("Command", "string", "ok  ") + "<key>Subviews</key><array/></dict>"),
          objectsW + "Views[0].Subviews: only a ScrollView holds subviews"},
         {views(textView + frame(0, 0, -1, 1) + "</dict>"),
          objectsW + "Views[0].Frame.Width: expected an integer from 0 to 16384"},
-        {views(textView + frame(-16385, 0, 1, 1) + "</dict>"),
-         objectsW + "Views[0].Frame.X: expected an integer from -16384 to 16384"},
         {item(entry("Key", "string", "qq")), items + ".Key: expected one printable character"},
         {item(entry("Modifiers", "array", "<string>shift</string>")),
          items + ".Modifiers: modifiers without a Key"},
         {item(entry("Key", "string", "q") +
               entry("Modifiers", "array", "<string>control</string>")),
          items + ".Modifiers[0]: unknown modifier \"control\" (shift or option)"},
-        {nibWithObjects(menuBar("<dict>" + entry("Command", "string", "quit") + "</dict>")),
-         items + ".Title: missing"},
-        {nibWithObjects(menuBar("<string>Quit</string>")), items + ": expected a dictionary"},
     };
     for (const auto& [bytes, error] : damaged) {
         SCOPED_TRACE(error);
@@ -217,13 +191,4 @@ TEST(NibModel, RefusesNestingBeyondTheLimitAndOversizedFiles) {
     std::string huge = nibWithObjects(
         window("W", "<key>Title</key><string>" + std::string(kMaxNibFileSize, 'x') + "</string>"));
     EXPECT_EQ(errorOf(huge), "nib: larger than " + std::to_string(kMaxNibFileSize) + " bytes");
-}
-
-TEST(NibModel, FourCharacterCodes) {
-    EXPECT_EQ(fourCharCodeFromString("ok  "), 0x6F6B2020u);
-    EXPECT_EQ(fourCharCodeFromString("MTXT"), 0x4D545854u);
-    EXPECT_FALSE(fourCharCodeFromString("ok"));
-    EXPECT_FALSE(fourCharCodeFromString("quits"));
-    EXPECT_FALSE(fourCharCodeFromString("ab\tc"));
-    EXPECT_FALSE(fourCharCodeFromString("\xC3\xA9\xC3\xA9"));
 }

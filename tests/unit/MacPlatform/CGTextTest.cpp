@@ -9,7 +9,8 @@ using namespace CGTest;
 
 namespace {
 
-// The box around the pixels of a canvas darker than the threshold, and how many there are.
+// The box around the pixels of a canvas that the predicate picks (dark ones by default), and
+// how many there are.
 struct Ink {
     int count = 0;
     int left = 1 << 30;
@@ -18,12 +19,15 @@ struct Ink {
     int bottom = -1;
 };
 
-Ink inkOf(const Canvas& canvas, int threshold = 128) {
+bool dark(RGB p) {
+    return (p.red + p.green + p.blue) / 3 < 128;
+}
+
+Ink inkOf(const Canvas& canvas, bool (*picked)(RGB) = dark) {
     Ink ink;
     for (int y = 0; y < static_cast<int>(canvas.height()); ++y) {
         for (int x = 0; x < static_cast<int>(canvas.width()); ++x) {
-            RGB p = canvas.at(static_cast<size_t>(x), static_cast<size_t>(y));
-            if ((p.red + p.green + p.blue) / 3 < threshold) {
+            if (picked(canvas.at(static_cast<size_t>(x), static_cast<size_t>(y)))) {
                 ++ink.count;
                 ink.left = std::min(ink.left, x);
                 ink.right = std::max(ink.right, x);
@@ -45,55 +49,34 @@ CGContextRef show(Canvas& canvas, const char* font, CGFloat size, const std::str
 
 } // namespace
 
-TEST(CGText, ButtonLabelLandsOnItsBaselineInAFlippedView) {
+TEST(CGText, ButtonLabelLandsOnItsBaselineInAFlippedViewInTheFillColour) {
     // As a button writes its label in a flipped view: text matrix (1, -1), Helvetica 15,
-    // black, baseline at y 30.
+    // baseline at y 30.
     Canvas canvas(200, 50);
     CGContextRef c = canvas.context();
     CGContextTranslateCTM(c, 0, 50);
     CGContextScaleCTM(c, 1, -1);
     CGContextSetTextMatrix(c, CGAffineTransformMakeScale(1, -1));
     CGContextSetTextDrawingMode(c, kCGTextFill);
-    CGContextSetRGBFillColor(c, 0, 0, 0, 1);
+    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
     show(canvas, "Helvetica", 15, "Play Game", 20, 30);
 
+    // Capitals of a 15-point Helvetica stand about 11 pixels tall; "y" descends about 3.
     Ink ink = inkOf(canvas);
     EXPECT_GT(ink.count, 60);
-    // Capitals of a 15-point Helvetica stand about 11 pixels tall; "y" descends about 3.
-    EXPECT_GE(ink.left, 19);
-    EXPECT_LE(ink.left, 22);
-    EXPECT_GE(ink.top, 17);
-    EXPECT_LE(ink.top, 21);
-    EXPECT_GE(ink.bottom, 31);
-    EXPECT_LE(ink.bottom, 35);
-    EXPECT_GT(ink.right, 70);
-    EXPECT_LT(ink.right, 100);
+    EXPECT_NEAR(ink.left, 20, 2);
+    EXPECT_NEAR(ink.top, 19, 2);
+    EXPECT_NEAR(ink.bottom, 33, 2);
+    EXPECT_NEAR(ink.right, 85, 15);
+    // In the fill colour, and not blurred: the stems are solid red.
+    EXPECT_GT(inkOf(canvas, [](RGB p) { return near(p, kRed, 8); }).count, 20);
     // The text position moved to the end of the text, where a second label would continue.
     CGPoint end = CGContextGetTextPosition(c);
     EXPECT_NEAR(end.x, ink.right + 1, 3);
     EXPECT_EQ(end.y, 30);
 }
 
-TEST(CGText, UnflippedTextStandsOnItsBaselineWithTheFillColour) {
-    Canvas canvas(120, 40);
-    CGContextSetRGBFillColor(canvas.context(), 1, 0, 0, 1);
-    show(canvas, "Helvetica", 20, "HH");
-    // Baseline at y 10 from the bottom: memory row 29 is the lowest row of ink.
-    Ink ink = inkOf(canvas, 200);
-    EXPECT_GT(ink.count, 40);
-    EXPECT_GE(ink.bottom, 28);
-    EXPECT_LE(ink.bottom, 29);
-    EXPECT_GE(ink.top, 13);
-    EXPECT_LE(ink.top, 16);
-    // Stems of an H are solid red at this size: the text is not blurred.
-    bool solidRed = false;
-    for (size_t x = 10; x < 40; ++x) {
-        solidRed = solidRed || near(canvas.at(x, 22), kRed, 8);
-    }
-    EXPECT_TRUE(solidRed);
-}
-
-TEST(CGText, MacRomanBytesAreDecoded) {
+TEST(CGText, MacRomanBytesAreDecodedAndStandOnTheBaseline) {
     // 0x8E is e with an acute accent in MacRoman; as Latin-1 it would be a control character
     // with no glyph at all.
     Canvas accented(60, 40);
@@ -103,6 +86,8 @@ TEST(CGText, MacRomanBytesAreDecoded) {
     Ink withAccent = inkOf(accented);
     Ink without = inkOf(plain);
     EXPECT_GT(without.count, 20);
+    // Unflipped, baseline at y 10 from the bottom: memory row 29 is the lowest row of ink.
+    EXPECT_NEAR(without.bottom, 29, 1);
     EXPECT_GT(withAccent.count, without.count);
     EXPECT_LT(withAccent.top, without.top) << "the accent stands above the letter";
     EXPECT_NEAR(CGContextGetTextPosition(accented.context()).x,
@@ -138,19 +123,10 @@ TEST(CGText, StrokeAndClipModesUseTheGlyphOutlines) {
     CGContextSetRGBStrokeColor(c, 1, 0, 0, 1);
     CGContextSetTextDrawingMode(c, kCGTextStroke);
     show(stroked, "Helvetica", 28, "O");
-    int red = 0;
-    int blue = 0;
-    for (size_t y = 0; y < stroked.height(); ++y) {
-        for (size_t x = 0; x < stroked.width(); ++x) {
-            RGB p = stroked.at(x, y);
-            red += p.red > 200 && p.green < 120 && p.blue < 120;
-            blue += p.blue > 200 && p.red < 120;
-        }
-    }
-    EXPECT_GT(red, 20);
-    EXPECT_EQ(blue, 0);
+    EXPECT_GT(inkOf(stroked, [](RGB p) { return p.red > 200 && p.green < 120; }).count, 20);
+    EXPECT_EQ(inkOf(stroked, [](RGB p) { return p.blue > 200 && p.red < 120; }).count, 0);
     // The inside of the O stays white: an outline, not a filled shape.
-    Ink ring = inkOf(stroked, 200);
+    Ink ring = inkOf(stroked, [](RGB p) { return (p.red + p.green + p.blue) / 3 < 200; });
     expectPixels(stroked, {{static_cast<size_t>((ring.left + ring.right) / 2),
                             static_cast<size_t>((ring.top + ring.bottom) / 2), kWhite}});
 

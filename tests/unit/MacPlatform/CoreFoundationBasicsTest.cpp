@@ -1,59 +1,10 @@
 #include "CFTestHelpers.h"
 
-#include <CoreServices/CoreServices.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
-#include <unistd.h>
 
 using namespace CFTest;
-
-TEST(CFType, RetainReleaseCountsAndConstantsLiveForever) {
-    CFStringRef s = cfString("abc");
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(CFRetain(s), s);
-    EXPECT_EQ(CFGetRetainCount(s), 2);
-    CFRelease(s);
-    EXPECT_EQ(CFGetRetainCount(s), 1);
-    EXPECT_TRUE(CFEqual(s, CFSTR("abc")));
-    CFRelease(s);
-
-    // The same literal is one object, and releasing it more than it was retained keeps it.
-    CFStringRef constant = CFSTR("constant");
-    EXPECT_EQ(constant, CFSTR("constant"));
-    CFRelease(constant);
-    CFRelease(constant);
-    EXPECT_EQ(CFStringGetLength(CFSTR("constant")), 8);
-
-    // Every kind of object reports its own type.
-    int one = 1;
-    Owned<CFTypeRef> objects[] = {
-        CFNumberCreate(nullptr, kCFNumberIntType, &one),
-        CFDataCreate(nullptr, nullptr, 0),
-        CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks),
-        CFDictionaryCreate(nullptr, nullptr, nullptr, 0, nullptr, nullptr),
-        CFDateCreate(nullptr, 0),
-        CFURLCreateWithFileSystemPath(nullptr, CFSTR("/"), kCFURLPOSIXPathStyle, true),
-    };
-    const std::pair<CFTypeRef, CFTypeID> kTypes[] = {
-        {CFSTR("s"), CFStringGetTypeID()},
-        {objects[0], CFNumberGetTypeID()},
-        {objects[1], CFDataGetTypeID()},
-        {objects[2], CFArrayGetTypeID()},
-        {objects[3], CFDictionaryGetTypeID()},
-        {objects[4], CFDateGetTypeID()},
-        {objects[5], CFURLGetTypeID()},
-        {kCFBooleanTrue, CFBooleanGetTypeID()},
-        {CFBundleGetMainBundle(), CFBundleGetTypeID()},
-    };
-    for (size_t k = 0; k < std::size(kTypes); ++k) {
-        EXPECT_EQ(CFGetTypeID(kTypes[k].first), kTypes[k].second) << "object " << k;
-        for (size_t other = 0; other < k; ++other) {
-            EXPECT_NE(kTypes[k].second, kTypes[other].second) << k << " and " << other;
-        }
-    }
-}
 
 TEST(CFString, EncodingsRoundTripAndRefuseWhatTheyCannotHold) {
     // "é" is 0x8E in MacRoman, and the string stores it as UTF-8.
@@ -79,6 +30,13 @@ TEST(CFString, EncodingsRoundTripAndRefuseWhatTheyCannotHold) {
     EXPECT_EQ(CFStringGetLength(wide), 3);
     EXPECT_EQ(CFStringGetCharacterAtIndex(wide, 1), 0xD83C);
     EXPECT_FALSE(CFStringGetCString(wide, buffer, sizeof buffer, kCFStringEncodingMacRoman));
+
+    // The same literal is one object, and releasing it more than it was retained keeps it.
+    CFStringRef constant = CFSTR("constant");
+    EXPECT_EQ(constant, CFSTR("constant"));
+    CFRelease(constant);
+    CFRelease(constant);
+    EXPECT_EQ(CFStringGetLength(CFSTR("constant")), 8);
 }
 
 TEST(CFURL, FilePathsResolveAgainstTheirBase) {
@@ -106,17 +64,4 @@ TEST(CFURL, FilePathsResolveAgainstTheirBase) {
     EXPECT_EQ(pathOf(absolute), "/a/c/x/y");
     EXPECT_TRUE(CFEqual(Owned<CFStringRef>(CFURLCopyFileSystemPath(absolute, kCFURLPOSIXPathStyle)),
                         CFSTR("/a/c/x/y")));
-}
-
-TEST(Microseconds, MonotonicAndOverridable) {
-    UnsignedWide a, b;
-    Microseconds(&a);
-    usleep(2000);
-    Microseconds(&b);
-    EXPECT_GE(((UInt64(b.hi) << 32) | b.lo) - ((UInt64(a.hi) << 32) | a.lo), 2000u);
-    MacPlatformTestSetMicroseconds(true, 0x123456789ULL);
-    Microseconds(&a);
-    MacPlatformTestSetMicroseconds(false, 0);
-    EXPECT_EQ(a.hi, 0x1u);
-    EXPECT_EQ(a.lo, 0x23456789u);
 }

@@ -86,9 +86,6 @@ TEST(CFURLAccess, ReadsWholeFilesAndTheirProperties) {
     EXPECT_EQ(CFDictionaryGetValue(properties, kCFURLFileExists), kCFBooleanTrue);
     EXPECT_EQ(number(kCFURLFileLength), 9);
     EXPECT_EQ(number(kCFURLFilePOSIXMode), 0640);
-    EXPECT_GT(CFDateGetAbsoluteTime(static_cast<CFDateRef>(
-                  CFDictionaryGetValue(properties, kCFURLFileLastModificationTime))),
-              0);
     CFRelease(properties);
     CFRelease(data);
 
@@ -99,17 +96,15 @@ TEST(CFURLAccess, ReadsWholeFilesAndTheirProperties) {
     EXPECT_EQ(CFDictionaryGetCount(properties), 1);
     CFRelease(properties);
     CFRelease(desired);
-    // The data alone.
-    EXPECT_TRUE(CFURLCreateDataAndPropertiesFromResource(
-        nullptr, CFTest::Owned<CFURLRef>(CFTest::fileURL(dir / "empty")), &data, nullptr, nullptr,
-        &error));
+    // An empty file is empty data.
+    ASSERT_EQ(read(dir / "empty"), 0);
     EXPECT_EQ(CFDataGetLength(data), 0);
     CFRelease(data);
+    CFRelease(properties);
 
     EXPECT_EQ(read(dir / "missing"), kCFURLResourceNotFoundError);
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(CFDictionaryGetValue(properties, kCFURLFileExists), kCFBooleanFalse);
-    EXPECT_EQ(CFDictionaryGetCount(properties), 1);
     CFRelease(properties);
 
     // A FIFO would block a plain open and a device would never end: only regular files.

@@ -13,9 +13,8 @@ namespace {
 
 struct ShapedRun {
     std::string text;
-    PangoWeight weight;
-    PangoStyle style;
-    bool underlined;
+    // "b", "i" and "u" for bold, italic and underlined.
+    std::string style;
     std::string family;
     std::vector<PangoGlyph> glyphs;
     int width;
@@ -56,12 +55,16 @@ Shaped shape(const StyledText& styled, const char* font = "DejaVu Sans 12") {
     for (GSList* item = line->runs; item; item = item->next) {
         auto* run = static_cast<PangoGlyphItem*>(item->data);
         PangoFontDescription* used = pango_font_describe(run->item->analysis.font);
-        bool underlined = false;
+        std::string style = pango_font_description_get_weight(used) >= PANGO_WEIGHT_BOLD ? "b" : "";
+        if (pango_font_description_get_style(used) != PANGO_STYLE_NORMAL) {
+            style += "i";
+        }
         for (GSList* a = run->item->analysis.extra_attrs; a; a = a->next) {
             auto* attribute = static_cast<PangoAttribute*>(a->data);
-            underlined = underlined || (attribute->klass->type == PANGO_ATTR_UNDERLINE &&
-                                        reinterpret_cast<PangoAttrInt*>(attribute)->value !=
-                                            PANGO_UNDERLINE_NONE);
+            if (attribute->klass->type == PANGO_ATTR_UNDERLINE &&
+                reinterpret_cast<PangoAttrInt*>(attribute)->value != PANGO_UNDERLINE_NONE) {
+                style += "u";
+            }
         }
         std::vector<PangoGlyph> glyphs;
         for (int g = 0; g < run->glyphs->num_glyphs; ++g) {
@@ -69,9 +72,7 @@ Shaped shape(const StyledText& styled, const char* font = "DejaVu Sans 12") {
         }
         shaped.runs.push_back({text.substr(static_cast<size_t>(run->item->offset),
                                            static_cast<size_t>(run->item->length)),
-                               pango_font_description_get_weight(used),
-                               pango_font_description_get_style(used), underlined,
-                               pango_font_description_get_family(used), glyphs,
+                               style, pango_font_description_get_family(used), glyphs,
                                pango_glyph_string_get_width(run->glyphs)});
         pango_font_description_free(used);
     }
@@ -89,21 +90,13 @@ Shaped shapeRTF(const std::string& rtf, const char* font = "DejaVu Sans 12") {
 } // namespace
 
 TEST(RTFPango, StylesReachTheShapedRuns) {
-    std::vector<ShapedRun> runs =
-        shapeRTF("{\\rtf1 plain {\\b bold}{\\i \\'e9t\\'e9}{\\ul under}}").runs;
-    ASSERT_EQ(runs.size(), 4u);
-    EXPECT_EQ(runs[0].text, "plain ");
-    EXPECT_EQ(runs[0].weight, PANGO_WEIGHT_NORMAL);
-    EXPECT_FALSE(runs[0].underlined);
-    EXPECT_EQ(runs[1].text, "bold");
-    EXPECT_EQ(runs[1].weight, PANGO_WEIGHT_BOLD);
-    // Byte offsets: the two-byte é must not shift the italic run.
-    EXPECT_EQ(runs[2].text, "\u00e9t\u00e9");
-    EXPECT_NE(runs[2].style, PANGO_STYLE_NORMAL);
-    EXPECT_EQ(runs[2].weight, PANGO_WEIGHT_NORMAL);
-    EXPECT_EQ(runs[3].text, "under");
-    EXPECT_TRUE(runs[3].underlined);
-    EXPECT_EQ(runs[3].style, PANGO_STYLE_NORMAL);
+    std::string runs;
+    for (const ShapedRun& run :
+         shapeRTF("{\\rtf1 plain {\\b bold}{\\i \\'e9t\\'e9}{\\ul under}}").runs) {
+        runs += "[" + run.text + "|" + run.style + "]";
+    }
+    // Byte offsets: the two-byte \u00e9 must not shift the italic run.
+    EXPECT_EQ(runs, "[plain |][bold|b][\u00e9t\u00e9|i][under|u]");
 }
 
 TEST(RTFPango, LineBreaksStayInTheirParagraph) {

@@ -12,7 +12,7 @@ import random
 import shutil
 import time
 
-from agreement_test import DECLINE_X, DECLINE_Y
+from desktop_test import DECLINE_X, DECLINE_Y
 from e2e_session import BUTTON_Y, OTHER_X, PLAY_X, TestFailure, main, poll
 
 WALKS = 5
@@ -23,29 +23,25 @@ SETTLE = 5.0
 TOUR_SECONDS = "600"
 
 
-def key(keys):
-    return lambda session, window: session.press(window, keys)
+def key(*keys):
+    return lambda session, window: session.press(window, *keys)
 
 
 def click(x, y):
     return lambda session, window: session.click(window, x, y)
 
 
-def typing(session, window):
-    session.press(window, "a")
-    session.xdotool("key", "--clearmodifiers", "b", "Left", "Down", "space", "Tab")
-
-
+TYPING = key("a", "b", "Left", "Down", "space", "Tab")
 CLOSE_BOX = ("the close button",
              lambda session, window: session.close_with_window_manager(window))
 # The launcher of the walk is the last one the session started.
 SIGTERM = ("SIGTERM", lambda session, window: session.launchers[-1].process.terminate())
 # What goes on in each state, and what ends the launcher from it (chosen now and then).
 GOING_ON = {
-    "agreement": [("typing", typing), ("Return", key("Return"))],
+    "agreement": [("typing", TYPING), ("Return", key("Return"))],
     "main": [("Play Game", click(PLAY_X, BUTTON_Y)),
              ("Other Games", click(OTHER_X, BUTTON_Y)), ("Escape", key("Escape")),
-             ("Return", key("Return")), ("typing", typing)],
+             ("Return", key("Return")), ("typing", TYPING)],
     "game": [("Escape in the game", key("Escape")), ("the game's close button", CLOSE_BOX[1])],
 }
 ENDING = {

@@ -9,20 +9,14 @@ from e2e_session import check, main
 
 
 def test_display_on_sdl(session):
-    program = os.environ.get("GW_DISPLAY_TESTS")
-    check(program and os.access(program, os.X_OK), f"no DisplayTests program at {program!r}")
-    env = dict(session.env, MACPLATFORM_DISPLAY="sdl")
-    output_path = os.path.join(session.artifacts, "DisplayTests.txt")
-    with open(output_path, "wb") as output:
-        status = subprocess.call([program], env=env, stdin=subprocess.DEVNULL, stdout=output,
-                                 stderr=subprocess.STDOUT, timeout=100)
-    with open(output_path, errors="replace") as output:
-        text = output.read()
-    ran = "[  PASSED  ]" in text and "SKIPPED" not in text
-    if status != 0 or not ran:
-        print(text[-4000:])
-    check(status == 0, f"DisplayTests on SDL ended with status {status}")
-    check(ran, "DisplayTests on SDL skipped tests or ran none")
+    ran = subprocess.run([os.environ["GW_DISPLAY_TESTS"]], stdin=subprocess.DEVNULL,
+                         env=dict(session.env, MACPLATFORM_DISPLAY="sdl"), capture_output=True,
+                         text=True, timeout=100)
+    with open(os.path.join(session.artifacts, "DisplayTests.txt"), "w") as output:
+        output.write(ran.stdout + ran.stderr)
+    check(ran.returncode == 0 and "[  PASSED  ]" in ran.stdout and "SKIPPED" not in ran.stdout,
+          f"DisplayTests on SDL ended with status {ran.returncode}, or skipped tests or ran "
+          f"none:\n{ran.stdout[-4000:]}{ran.stderr[-2000:]}")
 
 
 if __name__ == "__main__":

@@ -15,9 +15,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import png_pixels  # noqa: E402
-from e2e_session import (AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, PLAY_X, TestFailure,  # noqa: E402
-                         check, main)
+from e2e_session import (AWAY_X, AWAY_Y, BUTTON_Y, OTHER_X, check, main,  # noqa: E402
+                         pixels, same_pictures)
 
 # Everything is 20 to 50 times slower under memcheck.
 SLOW_WAIT = 180
@@ -27,39 +26,26 @@ def run(session, valgrind):
     launcher, window = session.start_at_start_page(valgrind, SLOW_WAIT,
                                                    DEMO_GAME_TOUR_SECONDS="3")
     session.move_mouse(window, AWAY_X, AWAY_Y)
+
+    def wait_until(what, wanted):
+        return session.wait_for_picture(what, what.replace(" ", "-"), window, wanted, SLOW_WAIT)
+
     # Under memcheck the window may stay blank for many seconds after it is shown: wait for
-    # the page's picture before taking it as the reference.
-    session.wait_for_picture("the start page drawn", "start-page-drawn", window,
-                             lambda path: png_pixels.read_png(path).distinct_colours() >= 8,
-                             SLOW_WAIT)
+    # the page's picture (more than 8 colours) before taking it as the reference.
+    wait_until("the start page drawn", lambda path: pixels(path).getcolors(8) is None)
     start_page = session.settled_screenshot("start-page", window, SLOW_WAIT)
     session.move_mouse(window, OTHER_X, BUTTON_Y)
     hover = session.settled_screenshot("hover-other-games", window, SLOW_WAIT)
-    print("start page shown", flush=True)
-
     session.click(window, OTHER_X, BUTTON_Y)
     # The storefront draws its covers with its first frame, which under memcheck takes
     # seconds of its own.
-    session.wait_for_picture("the storefront after a click on Other Games", "storefront", window,
-                             lambda path: not session.same_pictures(path, hover), SLOW_WAIT)
+    wait_until("the storefront", lambda path: not same_pictures(path, hover))
     time.sleep(session.options.storefront_seconds)
-    print(f"storefront shown for {session.options.storefront_seconds} s", flush=True)
     session.press(window, "Escape")
     session.move_mouse(window, AWAY_X, AWAY_Y)
-    session.wait_for_picture("the start page back from the storefront", "back-from-storefront",
-                             window, lambda path: session.same_pictures(path, start_page),
-                             SLOW_WAIT)
-
-    # Hover first and let the button show it, as a person would, so the button's hover
-    # drawing runs under memcheck too.
-    session.move_mouse(window, PLAY_X, BUTTON_Y)
-    session.wait_for_picture("Play Game hovered", "hover-play-game", window,
-                             lambda path: not session.same_pictures(path, start_page),
-                             SLOW_WAIT)
+    wait_until("the start page back", lambda path: same_pictures(path, start_page))
     session.play_once(launcher, window, "the game", SLOW_WAIT)
-    session.wait_for_picture("the start page back from the game", "back-from-game", window,
-                             lambda path: session.same_pictures(path, start_page), SLOW_WAIT)
-    print("the launcher is back; quitting", flush=True)
+    wait_until("the start page back from the game", lambda path: same_pictures(path, start_page))
     session.press(window, "ctrl+q")
     return launcher.wait_exit(SLOW_WAIT)
 
@@ -76,23 +62,16 @@ def launcher_memcheck(session):
     valgrind += [f"--suppressions={path}" for path in session.options.suppressions]
     try:
         status = run(session, valgrind)
-        print(f"the launcher under memcheck ended with status {status}")
-        with open(log_path, errors="replace") as handle:
-            text = handle.read()
-        for pattern in (r"ERROR SUMMARY: .*", r"definitely lost: .*", r"indirectly lost: .*",
-                        r"possibly lost: .*", r"still reachable: .*", r"suppressed: .*",
-                        r"All heap blocks were freed.*"):
-            # The last one: the launcher's own summary comes when it ends.
-            matches = re.findall(r"==\d+== +(" + pattern + ")", text)
-            if matches:
-                print(matches[-1].strip())
-        check(status == 0, f"memcheck found errors or definite leaks (see {log_path})"
-              if status == 1 else f"the launcher ended with status {status}")
-    except TestFailure:
+    finally:
+        # The launcher's own summary comes when it ends; on a failure, the log's end says why.
         if os.path.exists(log_path):
             with open(log_path, errors="replace") as handle:
-                print(f"--- the end of {log_path}:\n" + "".join(handle.readlines()[-60:]))
-        raise
+                text = handle.read()
+            summary = re.findall(r"==\d+== +((?:ERROR SUMMARY|definitely lost|indirectly lost|"
+                                 r"possibly lost|All heap blocks).*)", text)
+            print("\n".join(summary[-4:]) or "--- the end of the log:\n" + text[-4000:])
+    check(status == 0, f"memcheck found errors or definite leaks (see {log_path})"
+          if status == 1 else f"the launcher ended with status {status}")
 
 
 if __name__ == "__main__":

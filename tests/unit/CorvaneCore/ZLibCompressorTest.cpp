@@ -3,6 +3,7 @@
 #include "CorvaneCore/ZLibCompressor.h"
 #include "FileTestHelpers.h"
 #include "TestSupport.h"
+#include "ZipTestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +32,7 @@ const unsigned char* bytesOf(const std::string& text) {
 }
 
 std::string le32(unsigned value) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<char>(value >> (8 * i));
-    }
-    return bytes;
+    return ZipTest::le(4, value);
 }
 
 // A memory-backed file holding the bytes, positioned at the start.
@@ -132,22 +129,15 @@ TEST(ZLibCompressor, DamagedContainersReadAsNotDecompressible) {
 // Written and read back in FileOpen.StreamsMatchAStringModel.
 class CompressedFile : public FileTestHelpers::InTempDirectory {};
 
-TEST_F(CompressedFile, FilesThatAreNotContainersAreServedRaw) {
+TEST_F(CompressedFile, FilesThatAreNotContainersAreServedRawAndReopeningWritesTheFirst) {
     writeFile("plain.txt", "plain text");
     EXPECT_EQ(readWhole("plain.txt", CFILE_COMPRESSED | CFILE_READ), "plain text");
-
     // A damaged container is no container either: its bytes come back as they are.
     std::string damaged = container(std::string(3000, 'd'));
     damaged.resize(damaged.size() - 4);
     writeFile("damaged.dat", damaged);
-    CFile file;
-    ASSERT_TRUE(file.Open("damaged.dat", CFILE_COMPRESSED | CFILE_READ));
-    EXPECT_FALSE(file.GetFileBuf()->IsBuffered());
-    EXPECT_EQ(file.GetPosition(), 0u);
-    EXPECT_EQ(readRest(file), damaged);
-}
+    EXPECT_EQ(readWhole("damaged.dat", CFILE_COMPRESSED | CFILE_READ), damaged);
 
-TEST_F(CompressedFile, ReopeningWritesThePreviousContentUnderItsOwnName) {
     CFile file;
     ASSERT_TRUE(file.Open("first.dat", CFILE_COMPRESSED | CFILE_CREATE | CFILE_WRITE));
     file.Write("one", 3);

@@ -6,6 +6,7 @@
 #include "CorvaneCore/CRC32.h"
 #include "CorvaneCore/FileBuf.h"
 #include "CorvaneCore/ZipArchive.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -46,14 +47,13 @@ struct Layout {
     std::int64_t directoryOffset = -1;
 };
 
-// Appends each (width, value) field least significant byte first, as zip records store them.
-inline void putFields(std::string& out,
-                      std::initializer_list<std::pair<int, std::uint32_t>> fields) {
-    for (auto const& [width, value] : fields) {
-        for (int i = 0; i < width; ++i) {
-            out += static_cast<char>((value >> (8 * i)) & 0xFF);
-        }
+// The value in `width` bytes, least significant first, as zip records store their fields.
+inline std::string le(int width, std::uint32_t value) {
+    std::string out;
+    for (int i = 0; i < width; ++i) {
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
     }
+    return out;
 }
 
 inline std::uint32_t get32(std::string const& bytes, std::size_t at) {
@@ -66,9 +66,7 @@ inline std::uint32_t get32(std::string const& bytes, std::size_t at) {
 
 // The bytes with the field of the given width at `at` replaced by value.
 inline std::string withField(std::string bytes, std::size_t at, int width, std::uint32_t value) {
-    std::string encoded;
-    putFields(encoded, {{width, value}});
-    return bytes.replace(at, width, encoded);
+    return bytes.replace(at, width, le(width, value));
 }
 
 inline std::uint32_t crcOf(std::string data) {
@@ -85,18 +83,9 @@ inline std::string buildArchive(std::vector<Member> const& members, Layout const
     for (Member const& m : members) {
         offsets.push_back(size(out));
         // Signature, version, flags, method, time, date, CRC, both sizes, name and extra lengths.
-        putFields(out, {{4, 0x04034b50},
-                        {2, 10},
-                        {2, 0},
-                        {2, m.method},
-                        {2, 0},
-                        {2, 0},
-                        {4, crcOf(m.data)},
-                        {4, size(m.data)},
-                        {4, size(m.data)},
-                        {2, size(m.name)},
-                        {2, size(m.localExtra)}});
-        out += m.name + m.localExtra + m.data;
+        out += le(4, 0x04034b50) + le(2, 10) + le(2, 0) + le(2, m.method) + le(4, 0) +
+               le(4, crcOf(m.data)) + le(4, size(m.data)) + le(4, size(m.data)) +
+               le(2, size(m.name)) + le(2, size(m.localExtra)) + m.name + m.localExtra + m.data;
     }
     std::uint32_t const directoryOffset = size(out);
     for (std::size_t n = 0; n < members.size(); ++n) {
@@ -104,24 +93,10 @@ inline std::string buildArchive(std::vector<Member> const& members, Layout const
         Member const& m = members[i];
         // As the local header, with the versions made by and needed, the comment length, the
         // disk number, both attributes and the local header's offset.
-        putFields(out, {{4, 0x02014b50},
-                        {2, 20},
-                        {2, 10},
-                        {2, 0},
-                        {2, m.method},
-                        {2, 0},
-                        {2, 0},
-                        {4, crcOf(m.data)},
-                        {4, size(m.data)},
-                        {4, size(m.data)},
-                        {2, size(m.name)},
-                        {2, size(m.centralExtra)},
-                        {2, size(m.comment)},
-                        {2, 0},
-                        {2, 0},
-                        {4, 0},
-                        {4, offsets[i]}});
-        out += m.name + m.centralExtra + m.comment;
+        out += le(4, 0x02014b50) + le(2, 20) + le(2, 10) + le(2, 0) + le(2, m.method) + le(4, 0) +
+               le(4, crcOf(m.data)) + le(4, size(m.data)) + le(4, size(m.data)) +
+               le(2, size(m.name)) + le(2, size(m.centralExtra)) + le(2, size(m.comment)) +
+               le(4, 0) + le(4, 0) + le(4, offsets[i]) + m.name + m.centralExtra + m.comment;
     }
     if (layout.writeEnd) {
         auto const total = static_cast<std::uint32_t>(layout.totalEntries >= 0 ? layout.totalEntries
@@ -130,16 +105,16 @@ inline std::string buildArchive(std::vector<Member> const& members, Layout const
                                 ? static_cast<std::uint32_t>(layout.directoryOffset)
                                 : directoryOffset;
         // Signature, both disk numbers, both entry counts, directory size and offset, comment.
-        putFields(out, {{4, layout.endSignature},
-                        {2, 0},
-                        {2, 0},
-                        {2, total},
-                        {2, total},
-                        {4, size(out) - directoryOffset},
-                        {4, offset},
-                        {2, 0}});
+        out += le(4, layout.endSignature) + le(4, 0) + le(2, total) + le(2, total) +
+               le(4, size(out) - directoryOffset) + le(4, offset) + le(2, 0);
     }
     return out;
+}
+
+// Writes the archive of the members to the path and returns the path.
+inline std::string writeArchive(std::string const& path, std::vector<Member> const& members) {
+    TestSupport::writeFile(path, buildArchive(members));
+    return path;
 }
 
 // The whole member through the stream interface, or "<null>" when there is no stream.

@@ -62,8 +62,9 @@ inline void resetHostState() {
     g_DebugMode = 0;
 }
 
-// A bundle "Demo Game.app" whose resources folder holds the chosen test plug-in as
-// Pellucid.dylib; the plug-in records its calls into a file of the same temporary folder.
+// A bundle "Démo Game.app" (a blank and a non-ASCII letter in its path) whose resources folder
+// holds the chosen test plug-in as Pellucid.dylib; the plug-in records its calls into a file of the
+// same temporary folder.
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -72,7 +73,7 @@ protected:
                                  "KXTEST_UPDATE_AFTER_FRAME", "KXTEST_COMPLETE_AFTER_FRAMES"}) {
             unsetenv(name);
         }
-        m_bundle = m_temp / "Demo Game.app";
+        m_bundle = m_temp / "Démo Game.app";
         TestSupport::makeDirectories(resources());
         m_recordFile = m_temp / "calls.txt";
         setenv("KXTEST_RECORD_FILE", m_recordFile.c_str(), 1);

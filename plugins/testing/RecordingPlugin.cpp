@@ -151,15 +151,11 @@ void drawFrame(uint8_t* buffer, int32_t rowBytes) {
     for (int32_t y = 0; y < s_State.height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(buffer + static_cast<size_t>(y) * rowBytes);
         for (int32_t x = 0; x < s_State.width; ++x) {
-            row[x] =
-                static_cast<uint32_t>(x & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | blue;
+            bool pointer = x == s_State.mouseX && y == s_State.mouseY;
+            row[x] = pointer ? 0x00FFFFFF
+                             : static_cast<uint32_t>(x & 0xFF) << 16 |
+                                   static_cast<uint32_t>(y & 0xFF) << 8 | blue;
         }
-    }
-    if (s_State.mouseX >= 0 && s_State.mouseX < s_State.width && s_State.mouseY >= 0 &&
-        s_State.mouseY < s_State.height) {
-        auto* row =
-            reinterpret_cast<uint32_t*>(buffer + static_cast<size_t>(s_State.mouseY) * rowBytes);
-        row[s_State.mouseX] = 0x00FFFFFF;
     }
 }
 

@@ -42,7 +42,6 @@ public:
     std::string url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(m_port) + "/" + path;
     }
-    int port() const { return m_port; }
     // The requests answered so far, one "GET /path STATUS" line each.
     std::string log() const { return TestSupport::readFile(m_folder + "/.log"); }
     // Replaces the folder's .rules (see catalogue_server.py).

@@ -53,6 +53,30 @@ LoadedPlugin::~LoadedPlugin() {
     }
 }
 
+LoadedPlugin& PluginTest::load(int applicationID) {
+    loaded.reset();
+    loaded = std::make_unique<LoadedPlugin>(resources.path());
+    LoadedPlugin& plugin = *loaded;
+    EXPECT_EQ(plugin.kxdll_Initialize(applicationID, "Demo Game", 7, 9.99f, 1, KXDLL_HOST_VERSION),
+              0)
+        << plugin.kxdll_GetLastErrorInformation();
+    plugin.kxdll_EnableWindowsMouseCursor(true);
+    EXPECT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0)
+        << plugin.kxdll_GetLastErrorInformation();
+    return plugin;
+}
+
+void PluginTest::settle(LoadedPlugin& plugin, Frame& frame) {
+    for (int i = 0; i < 20; ++i) {
+        drawFrame(plugin, frame);
+    }
+}
+
+std::vector<std::uint32_t> PluginTest::regionOf(const Frame& frame, const Storefront::Box& box) {
+    return frame.region(static_cast<int>(box.x), static_cast<int>(box.y),
+                        static_cast<int>(box.width), static_cast<int>(box.height));
+}
+
 std::vector<std::uint32_t> Frame::region(int x, int y, int width, int height) const {
     std::vector<std::uint32_t> out;
     for (int row = y; row < y + height; ++row) {

@@ -4,12 +4,15 @@
 
 #include "StoreLayout.h"
 
+#include "TestSupport.h"
+
 #include <kxdll.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -70,5 +73,25 @@ std::string catalogueText(int count, int version = 1);
 // Every file under folder with its bytes, by relative path, leaving out the folders in skip.
 std::map<std::string, std::string> filesUnder(const std::string& folder,
                                               const std::set<std::string>& skip = {});
+
+// The storefront tests' fixture: a resources folder and the plug-in loaded from it.
+class PluginTest : public ::testing::Test {
+protected:
+    // Loads the plug-in from the resources folder (closing any earlier load), initialises it as
+    // the launcher does (application id, name, channel, price, debug mode 1, host version 6) and
+    // opens the 720 x 540 session.
+    LoadedPlugin& load(int applicationID = 1);
+    // load() beside a catalogue of `games` games.
+    LoadedPlugin& open(int games, int applicationID = 1) {
+        writeCatalogue(resources.path(), catalogueText(games));
+        return load(applicationID);
+    }
+    // Enough frames for every eased value to come to rest.
+    static void settle(LoadedPlugin& plugin, Frame& frame);
+    static std::vector<std::uint32_t> regionOf(const Frame& frame, const Storefront::Box& box);
+
+    TestSupport::TempDir resources;
+    std::unique_ptr<LoadedPlugin> loaded;
+};
 
 } // namespace StorefrontTest

@@ -9,32 +9,23 @@
 
 using namespace StorefrontTest;
 
+using StorefrontFiles = PluginTest;
+
 namespace {
 
-class StorefrontFiles : public ::testing::Test {
-protected:
-    void start(LoadedPlugin& plugin) {
-        ASSERT_TRUE(plugin.loaded());
-        ASSERT_EQ(plugin.kxdll_Initialize(1, "Demo Game", 7, 9.99f, 0, KXDLL_HOST_VERSION), 0);
-        ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
-    }
+// Draws one frame and answers what the host asks right after it.
+bool updateRequestedAfterAFrame(LoadedPlugin& plugin, bool suspend = false) {
+    Frame frame;
+    drawFrame(plugin, frame, suspend);
+    return plugin.kxdll_IsASystemUpdateRequired();
+}
 
-    // Draws one frame and answers what the host asks right after it.
-    bool updateRequestedAfterAFrame(LoadedPlugin& plugin, bool suspend = false) {
-        Frame frame;
-        drawFrame(plugin, frame, suspend);
-        return plugin.kxdll_IsASystemUpdateRequired();
+void writeUpdate(const std::string& resources, int version, bool withMarker) {
+    writeCatalogue(resources, catalogueText(2, version), "Update/Storefront");
+    if (withMarker) {
+        TestSupport::writeFile(resources + "/Update/Tessaly.red", "");
     }
-
-    void writeUpdate(int version, bool withMarker) {
-        writeCatalogue(resources.path(), catalogueText(2, version), "Update/Storefront");
-        if (withMarker) {
-            TestSupport::writeFile(resources / "Update/Tessaly.red", "");
-        }
-    }
-
-    TestSupport::TempDir resources;
-};
+}
 
 } // namespace
 
@@ -84,8 +75,7 @@ TEST_F(StorefrontFiles, CoversComeFromTheirJPEGsOrAreDrawn) {
                            TestSupport::halvesJPEG(300, 200, 0x404040, 0x404040));
     TestSupport::writeFile(resources / "Storefront/covers/b.jpg",
                            TestSupport::halvesJPEG(300, 200, 0x404040, 0x404040).substr(0, 200));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
+    LoadedPlugin& plugin = load();
     Frame frame;
     drawFrame(plugin, frame);
     // The picture's own grey, scaled to the card, fills the first cover.
@@ -107,21 +97,18 @@ TEST_F(StorefrontFiles, AsksForAnUpdateOnlyForANewerCompleteCatalogue) {
     writeCatalogue(resources.path(), catalogueText(3, 4));
     // Whether a plug-in loaded afresh asks for an update after its first frame.
     auto asksAfterAFrame = [&](bool suspend) {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
-        return updateRequestedAfterAFrame(plugin, suspend);
+        return updateRequestedAfterAFrame(load(), suspend);
     };
     EXPECT_FALSE(asksAfterAFrame(false)) << "no Update folder";
     // The host removes the markers before it installs an update: the reloaded plug-in must not
     // ask again even though the files were not moved.
-    writeUpdate(5, false);
+    writeUpdate(resources.path(), 5, false);
     EXPECT_FALSE(asksAfterAFrame(false)) << "newer but without its marker";
     {
-        LoadedPlugin plugin(resources.path());
-        start(plugin);
+        LoadedPlugin& plugin = load();
         EXPECT_FALSE(updateRequestedAfterAFrame(plugin));
         // The marker arrives during the session: a frame within a second of frames sees it.
-        writeUpdate(5, true);
+        writeUpdate(resources.path(), 5, true);
         EXPECT_FALSE(plugin.kxdll_IsASystemUpdateRequired()) << "only a frame looks";
         bool asked = false;
         for (int frame = 0; frame < 12 && !asked; ++frame) {
@@ -132,7 +119,7 @@ TEST_F(StorefrontFiles, AsksForAnUpdateOnlyForANewerCompleteCatalogue) {
         EXPECT_FALSE(updateRequestedAfterAFrame(plugin, true));
     }
     EXPECT_FALSE(asksAfterAFrame(true)) << "suspended from the first frame";
-    writeUpdate(4, true);
+    writeUpdate(resources.path(), 4, true);
     EXPECT_FALSE(asksAfterAFrame(false)) << "the same version";
     writeCatalogue(resources.path(), "catalogue-version = 9\n[game]\nprice = 1\n",
                    "Update/Storefront");
@@ -140,13 +127,9 @@ TEST_F(StorefrontFiles, AsksForAnUpdateOnlyForANewerCompleteCatalogue) {
 }
 
 TEST_F(StorefrontFiles, AFailedUpdateIsShownToTheUserForAWhile) {
-    writeCatalogue(resources.path(), catalogueText(3));
-    LoadedPlugin plugin(resources.path());
-    start(plugin);
+    LoadedPlugin& plugin = open(3);
     Frame plain;
-    for (int i = 0; i < 20; ++i) {
-        drawFrame(plugin, plain);
-    }
+    settle(plugin, plain);
     Frame told = plain;
     drawFrame(plugin, told, true, true);
     drawFrame(plugin, told, true, false);

@@ -16,43 +16,7 @@ using Storefront::Box;
 using Storefront::cardBox;
 namespace Layout = Storefront::Layout;
 
-namespace {
-
-class StorefrontPlugin : public ::testing::Test {
-protected:
-    // Loads the plug-in beside a catalogue of `games` games, initialises it as the launcher
-    // does (application id, name, channel, price, debug mode 1, host version 6) and opens the
-    // 720 x 540 session.
-    LoadedPlugin& open(int games, int applicationID = 1) {
-        writeCatalogue(resources.path(), catalogueText(games));
-        loaded = std::make_unique<LoadedPlugin>(resources.path());
-        LoadedPlugin& plugin = *loaded;
-        EXPECT_EQ(
-            plugin.kxdll_Initialize(applicationID, "Demo Game", 7, 9.99f, 1, KXDLL_HOST_VERSION), 0)
-            << plugin.kxdll_GetLastErrorInformation();
-        plugin.kxdll_EnableWindowsMouseCursor(true);
-        EXPECT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0)
-            << plugin.kxdll_GetLastErrorInformation();
-        return plugin;
-    }
-
-    // Enough frames for every eased value to come to rest.
-    static void settle(LoadedPlugin& plugin, Frame& frame) {
-        for (int i = 0; i < 20; ++i) {
-            drawFrame(plugin, frame);
-        }
-    }
-
-    static std::vector<std::uint32_t> regionOf(const Frame& frame, const Box& box) {
-        return frame.region(static_cast<int>(box.x), static_cast<int>(box.y),
-                            static_cast<int>(box.width), static_cast<int>(box.height));
-    }
-
-    TestSupport::TempDir resources;
-    std::unique_ptr<LoadedPlugin> loaded;
-};
-
-} // namespace
+using StorefrontPlugin = PluginTest;
 
 TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
     LoadedPlugin& plugin = open(6);
@@ -71,13 +35,9 @@ TEST_F(StorefrontPlugin, DrawsTheCatalogueAndKeepsMoving) {
             << "card " << index;
     }
 
+    // At rest only the banner still moves, and that is what the plug-in reports. (That it moves
+    // on its own is the storefront's end-to-end test's business.)
     Frame later = first;
-    for (int i = 0; i < 6; ++i) {
-        drawFrame(plugin, later);
-    }
-    EXPECT_NE(regionOf(first, Layout::kBanner), regionOf(later, Layout::kBanner));
-
-    // At rest only the banner still moves, and that is what the plug-in reports.
     settle(plugin, later);
     int32_t left = -1, top = -1, right = -1, bottom = -1;
     ASSERT_TRUE(plugin.kxdll_GetUpdateRect(0, &left, &top, &right, &bottom));

@@ -7,32 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
 
 using namespace GwbundleTest;
 
-namespace {
-
-// Builds the complete bundle of the test inputs once per test.
-class GwbundleBuildCheck : public ::testing::Test {
-protected:
-    void SetUp() override {
-        manifest = writeInputs(dir / "inputs");
-        bundle = dir / "Demo Game.app";
-        ToolResult result = runTool({"build", manifest, bundle});
-        ASSERT_EQ(result.exitStatus, 0) << result.output;
-        ASSERT_NE(result.output.find("all checks passed"), std::string::npos) << result.output;
-    }
-
-    std::string resources() const { return bundle + "/Contents/Resources"; }
-
-    TestSupport::TempDir dir;
-    std::string manifest;
-    std::string bundle;
-};
-
-} // namespace
+using GwbundleBuildCheck = BuiltBundle;
 
 TEST_F(GwbundleBuildCheck, BuiltBundleHoldsWhatTheLauncherReads) {
     EXPECT_EQ(TestSupport::readFile(resources() + "/RAW_002.wdt"),
@@ -67,21 +46,13 @@ TEST_F(GwbundleBuildCheck, BuiltBundleHoldsWhatTheLauncherReads) {
 }
 
 TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
+    // A file of the bundle rewritten (mode 0644) with its first `from` replaced by `to`, or with
+    // the bytes `to` when `from` is empty.
     struct Breakage {
-        const char* what;
         std::string file; // inside the bundle
-        // The file's new bytes from its old ones, written to a new file (mode 0644); null:
-        // the file is removed.
-        std::function<std::string(const std::string&)> edit;
+        std::string from;
+        std::string to;
         const char* expectedLine; // the start of the one failure line
-    };
-    auto becomes = [](const std::string& bytes) {
-        return [=](const std::string&) { return bytes; };
-    };
-    auto replaced = [](const std::string& from, const std::string& to) {
-        return [=](const std::string& text) {
-            return std::string(text).replace(text.find(from), from.size(), to);
-        };
     };
     std::string error;
     TestSupport::writeFile(dir / "brand.jpg", makeJpeg(8, 8));
@@ -90,36 +61,29 @@ TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
         << error;
     const std::string res = "Contents/Resources/";
     const Breakage breakages[] = {
-        {"missing key", res + "RAW_002.wdt",
-         [](const std::string& text) { return text.substr(text.find('\n') + 1); },
+        {res + "RAW_002.wdt", "Application ID=1234\n", "",
          "Contents/Resources/RAW_002.wdt: no 'Application ID=' line"},
-        {"malformed value", res + "RAW_002.wdt",
-         replaced("Application ID=1234", "Application ID=12a"),
+        {res + "RAW_002.wdt", "Application ID=1234", "Application ID=12a",
          "Contents/Resources/RAW_002.wdt: Application ID= is '12a', not a whole number"},
-        {"non-executable game", ".Game/Demo.app/Contents/MacOS/demo-game",
-         [](const std::string& bytes) { return bytes; },
+        {".Game/Demo.app/Contents/MacOS/demo-game", "exit", "exit",
          "Contents/Resources/RAW_002.wdt: Application Exec Path=Demo.app does not name a game"},
-        {"corrupt JPEG", res + "button_hover.jpg",
-         [](const std::string& bytes) { return bytes.substr(0, 200); },
+        {res + "button_hover.jpg", "", makeJpeg(64, 48).substr(0, 200),
          "Contents/Resources/button_hover.jpg: is not a JPEG picture the launcher can decode"},
-        {"Channel.dat without its mask", res + "Channel.dat",
-         becomes(TestSupport::readFile(dir / "maskless.dat")),
+        {res + "Channel.dat", "", TestSupport::readFile(dir / "maskless.dat"),
          "Contents/Resources/Channel.dat: has no member BrandingMask.jpg"},
-        {"plug-in missing an export", res + "Pellucid.dylib",
-         becomes(TestSupport::readFile(GWBUNDLE_PLUGIN_MISSING_EXPORT)),
+        {res + "Pellucid.dylib", "", TestSupport::readFile(GWBUNDLE_PLUGIN_MISSING_EXPORT),
          "Contents/Resources/Pellucid.dylib: does not export kxdll_SetTrackingMetadata"},
-        {"plug-in that is no library", res + "Pellucid.dylib", becomes("not a shared object"),
+        {res + "Pellucid.dylib", "", "not a shared object",
          "Contents/Resources/Pellucid.dylib: cannot be loaded"},
-        {"broken nib", res + "main.nib",
-         replaced("<integer>720</integer>", "<string>wide</string>"),
+        {res + "main.nib", "<integer>720</integer>", "<string>wide</string>",
          "Contents/Resources/main.nib: does not parse: Objects.MainWindow.Width"},
-        {"nib without the agreement's text view", res + "main.nib", replaced("MTXT", "TEXT"),
+        {res + "main.nib", "MTXT", "TEXT",
          "Contents/Resources/main.nib: EULAWindow has no TextView with ControlID MTXT / 0"},
-        {"empty agreement", res + "EULA.rtf", becomes("{\\rtf1\\ansi {\\fonttbl x}}"),
+        {res + "EULA.rtf", "", "{\\rtf1\\ansi {\\fonttbl x}}",
          "Contents/Resources/EULA.rtf: shows no text"},
     };
     for (const Breakage& breakage : breakages) {
-        SCOPED_TRACE(breakage.what);
+        SCOPED_TRACE(breakage.expectedLine);
         const std::string broken = dir / "broken.app";
         std::filesystem::remove_all(broken);
         std::filesystem::copy(bundle, broken,
@@ -128,9 +92,10 @@ TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
         const std::string path = broken + "/" + breakage.file;
         std::string bytes = TestSupport::readFile(path);
         std::filesystem::remove(path);
-        if (breakage.edit) {
-            TestSupport::writeFile(path, breakage.edit(bytes));
-        }
+        TestSupport::writeFile(path, breakage.from.empty()
+                                         ? breakage.to
+                                         : bytes.replace(bytes.find(breakage.from),
+                                                         breakage.from.size(), breakage.to));
         gwbundle::CheckReport report = gwbundle::checkBundle(broken);
         ASSERT_EQ(report.failures().size(), 1u) << testing::PrintToString(report.failures());
         EXPECT_EQ(report.failures()[0].rfind(breakage.expectedLine, 0), 0u) << report.failures()[0];

@@ -26,11 +26,6 @@ std::string makeJpeg(int width, int height) {
     return TestSupport::halvesJPEG(width, height, 0x2060A0, 0xE0C040);
 }
 
-void writeProgram(const std::string& path) {
-    TestSupport::writeFile(path, "#!/bin/sh\nexit 0\n");
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0) << path;
-}
-
 std::string writeInputs(const std::string& folder) {
     std::filesystem::copy(GWBUNDLE_TEST_INPUTS, folder, std::filesystem::copy_options::recursive);
     for (const char* name : {"background.jpg", "normal.jpg", "hover.jpg", "pressed.jpg"}) {
@@ -46,6 +41,14 @@ std::string writeInputs(const std::string& folder) {
                                          "Launcher = launcher\n"
                                          "MacPlatform = " GWBUNDLE_MACPLATFORM "\n");
     return manifest;
+}
+
+void BuiltBundle::SetUp() {
+    manifest = writeInputs(dir / "inputs");
+    bundle = dir / "Demo Game.app";
+    ToolResult result = runTool({"build", manifest, bundle});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    ASSERT_NE(result.output.find("all checks passed"), std::string::npos) << result.output;
 }
 
 ToolResult runTool(const std::vector<std::string>& arguments) {

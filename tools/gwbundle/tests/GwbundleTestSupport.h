@@ -4,6 +4,8 @@
 
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -11,9 +13,6 @@ namespace GwbundleTest {
 
 // A width x height JPEG of two colours.
 std::string makeJpeg(int width, int height);
-
-// Writes a shell script that exits with 0, executable.
-void writeProgram(const std::string& path);
 
 // Writes every input of a bundle under folder (inputs/ of this folder: the manifest, agreement,
 // game's .app, plug-in data and a launcher program; then the pictures, the nib and the complete
@@ -23,6 +22,17 @@ std::string writeInputs(const std::string& folder);
 struct ToolResult {
     int exitStatus = -1;
     std::string output; // standard output and standard error together
+};
+
+// Builds the complete bundle of the test inputs (writeInputs) once per test.
+class BuiltBundle : public ::testing::Test {
+protected:
+    void SetUp() override;
+    std::string resources() const { return bundle + "/Contents/Resources"; }
+
+    TestSupport::TempDir dir;
+    std::string manifest;
+    std::string bundle; // <dir>/Demo Game.app
 };
 
 // Runs the gwbundle of this build tree with the arguments (each quoted for the shell).

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -75,7 +76,7 @@ TEST(Catalogue, DamageIsReportedWithFileAndLine) {
     for (int i = 0; i <= static_cast<int>(kMaxCatalogueEntries); ++i) {
         many += "[game]\ntitle = G\nprice = 1\n";
     }
-    EXPECT_NE(parseCatalogue(many, "c.txt").error.find("more than 64 games"), std::string::npos);
+    EXPECT_THAT(parseCatalogue(many, "c.txt").error, testing::HasSubstr("more than 64 games"));
     EXPECT_EQ(parseCatalogue(std::string(kMaxCatalogueBytes + 1, '#'), "c.txt").error,
               "c.txt is larger than 256 KB.");
 }

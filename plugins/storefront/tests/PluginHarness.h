@@ -8,6 +8,7 @@
 
 #include <kxdll.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -145,8 +145,8 @@ TEST_F(StorefrontFiles, CallsOutsideTheContractAreRefusedWithAReason) {
     LoadedPlugin plugin(resources.path());
     ASSERT_TRUE(plugin.loaded());
     EXPECT_EQ(plugin.kxdll_Initialize(1, nullptr, 7, 0, 0, 5), 2);
-    EXPECT_NE(std::string(plugin.kxdll_GetLastErrorInformation()).find("version 5"),
-              std::string::npos);
+    EXPECT_THAT(std::string(plugin.kxdll_GetLastErrorInformation()),
+                testing::HasSubstr("version 5"));
     ASSERT_EQ(plugin.kxdll_Initialize(1, nullptr, 7, 0, 0, KXDLL_HOST_VERSION), 0);
 
     Frame frame;
@@ -155,8 +155,8 @@ TEST_F(StorefrontFiles, CallsOutsideTheContractAreRefusedWithAReason) {
     EXPECT_EQ(plugin.kxdll_GetNumberOfRectsToUpdate(), 0);
     EXPECT_EQ(plugin.kxdll_EnterMenuSession(2, 720, 540), 6);
     EXPECT_EQ(plugin.kxdll_EnterMenuSession(1, 640, 480), 7);
-    EXPECT_NE(std::string(plugin.kxdll_GetLastErrorInformation()).find("640 x 480"),
-              std::string::npos);
+    EXPECT_THAT(std::string(plugin.kxdll_GetLastErrorInformation()),
+                testing::HasSubstr("640 x 480"));
     ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
     plugin.kxdll_DrawNextFrameIntoBuffer(nullptr, 2880, 4, 1, 0, 0);
     plugin.kxdll_DrawNextFrameIntoBuffer(frame.pixels.data(), 100, 4, 1, 0, 0);

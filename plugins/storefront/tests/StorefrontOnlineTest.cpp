@@ -88,7 +88,7 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
     EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(3, 5));
     // Next session: unchanged on the server, so it answers 304 and the kept copy is shown.
     visit(plugin);
-    EXPECT_NE(server.log().find("GET /catalogue.txt 304"), std::string::npos) << server.log();
+    EXPECT_THAT(server.log(), testing::HasSubstr("GET /catalogue.txt 304"));
     EXPECT_EQ(shown(plugin), "5 3: ");
     // Changed on the server: shown in the next session.
     TestSupport::writeFile(root / "site/catalogue.txt", catalogueText(4, 6));
@@ -104,12 +104,12 @@ TEST_F(StorefrontOnline, TheServersCatalogueIsShownKeptRevalidatedAndUsedOffline
         server.setRules(rules);
         visit(plugin);
         EXPECT_EQ(TestSupport::readFile(cache + "catalogue.txt"), catalogueText(4, 6));
-        EXPECT_EQ(shown(plugin).rfind(offline, 0), 0u) << shown(plugin);
+        EXPECT_THAT(shown(plugin), testing::StartsWith(offline));
     }
     // The server gone: the kept copy with its offline line.
     server.stop();
     visit(plugin);
-    EXPECT_EQ(shown(plugin).rfind(offline, 0), 0u) << shown(plugin);
+    EXPECT_THAT(shown(plugin), testing::StartsWith(offline));
 }
 
 TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
@@ -135,8 +135,8 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
     ASSERT_EQ(plugin.kxdll_GetValueAsInt("GameCount"), 13);
     drawUntil(plugin, [&] { return server.log().find("/c/8.jpg") != std::string::npos; });
     // Two rows of four are in view; the third row is not asked for until it scrolls in.
-    EXPECT_NE(server.log().find("GET /store/c/1.jpg 200"), std::string::npos) << server.log();
-    EXPECT_EQ(server.log().find("/c/9.jpg"), std::string::npos) << server.log();
+    EXPECT_THAT(server.log(), testing::HasSubstr("GET /store/c/1.jpg 200"));
+    EXPECT_THAT(server.log(), testing::Not(testing::HasSubstr("/c/9.jpg")));
     press(plugin, std::string(12, 'D'));
     auto keptCovers = [&] {
         std::map<std::string, std::string> kept = filesUnder(cache + "covers");
@@ -145,7 +145,7 @@ TEST_F(StorefrontOnline, CoversAreFetchedAsTheyComeIntoViewAndStayInTheCache) {
     };
     // The server logs a request before it answers: wait for the copies, not the log.
     drawUntil(plugin, [&] { return keptCovers() == 13; });
-    EXPECT_NE(server.log().find("GET /store/c/12.jpg 200"), std::string::npos) << server.log();
+    EXPECT_THAT(server.log(), testing::HasSubstr("GET /store/c/12.jpg 200"));
 
     EXPECT_TRUE(filesUnder(root.path(), {"cache", "site"}) == before)
         << "a file outside the cache was written or changed";
@@ -173,8 +173,7 @@ TEST_F(StorefrontOnline, AStoreThatCannotGoOnlineSaysWhichLibraryIsMissing) {
         Storefront::openLibraryFromFileForTesting(soname, "");
         EXPECT_EQ(store.online(), nullptr);
         EXPECT_EQ(store.content().games.size(), 2u);
-        EXPECT_NE(store.lastError().find(root / "absent.so"), std::string::npos)
-            << store.lastError();
+        EXPECT_THAT(store.lastError(), testing::HasSubstr(root / "absent.so"));
         EXPECT_EQ(store.statusLine(), std::string("Offline: ") + soname +
                                           " could not be loaded; these are the games of this "
                                           "bundle.");
@@ -185,7 +184,7 @@ TEST_F(StorefrontOnline, AStoreThatCannotGoOnlineSaysWhichLibraryIsMissing) {
                                               Storefront::kSodiumLibraryFile);
     std::string error;
     EXPECT_EQ(Storefront::curlLibrary(error), nullptr);
-    EXPECT_NE(error.find("has no curl_global_init"), std::string::npos) << error;
+    EXPECT_THAT(error, testing::HasSubstr("has no curl_global_init"));
     Storefront::openLibraryFromFileForTesting(Storefront::kCurlLibraryFile, "");
 
     // With the libraries back, the same bundle's store goes online.
@@ -223,7 +222,7 @@ TEST(StorefrontFetch, AddressesRedirectsAndSizesAreLimited) {
         Storefront::FetchResult result = Storefront::Fetcher::perform(request);
         if (*c.why) {
             EXPECT_EQ(result.outcome, Storefront::FetchOutcome::Failed);
-            EXPECT_NE(result.message.find(c.why), std::string::npos) << result.message;
+            EXPECT_THAT(result.message, testing::HasSubstr(c.why));
         } else {
             EXPECT_EQ(result.outcome, Storefront::FetchOutcome::Fetched) << result.message;
         }

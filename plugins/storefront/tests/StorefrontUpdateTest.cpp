@@ -11,6 +11,7 @@
 
 #include <MacPlatformTesting.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sodium.h>
@@ -181,11 +182,11 @@ TEST_F(StorefrontUpdate, AnythingButTheAnnouncedSignedNewerBuildChangesNothing) 
 
         std::string state = runUntilSettled();
         if (c.refusal) {
-            EXPECT_EQ(state.rfind("refused: ", 0), 0u) << state;
-            EXPECT_NE(state.find(c.refusal), std::string::npos) << state;
+            EXPECT_THAT(state, testing::StartsWith("refused: "));
+            EXPECT_THAT(state, testing::HasSubstr(c.refusal));
         } else {
             EXPECT_EQ(state, "none");
-            EXPECT_EQ(server.log().find("storefront.tar.gz"), std::string::npos);
+            EXPECT_THAT(server.log(), testing::Not(testing::HasSubstr("storefront.tar.gz")));
         }
         EXPECT_FALSE(g_bUnrecoverableErrorMode);
         EXPECT_EQ(kxdll_GetDLLVersionAsInt(), 100);

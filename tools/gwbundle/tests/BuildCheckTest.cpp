@@ -4,6 +4,7 @@
 #include "GwbundleTestSupport.h"
 #include "ZipDamagedCorpus.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -41,7 +42,7 @@ TEST_F(GwbundleBuildCheck, BuiltBundleHoldsWhatTheLauncherReads) {
 
     ToolResult again = runTool({"build", manifest, bundle});
     EXPECT_EQ(again.exitStatus, 1);
-    EXPECT_NE(again.output.find("already exists: pass --force"), std::string::npos);
+    EXPECT_THAT(again.output, testing::HasSubstr("already exists: pass --force"));
     EXPECT_EQ(runTool({"build", "--force", manifest, bundle}).exitStatus, 0);
 }
 
@@ -98,8 +99,8 @@ TEST_F(GwbundleBuildCheck, EachBreakageGivesOneLineNamingTheFile) {
                                                          breakage.from.size(), breakage.to));
         gwbundle::CheckReport report = gwbundle::checkBundle(broken);
         ASSERT_EQ(report.failures().size(), 1u) << testing::PrintToString(report.failures());
-        EXPECT_EQ(report.failures()[0].rfind(breakage.expectedLine, 0), 0u) << report.failures()[0];
-        EXPECT_NE(report.failures()[0].find(". Fix: "), std::string::npos);
+        EXPECT_THAT(report.failures()[0], testing::StartsWith(breakage.expectedLine));
+        EXPECT_THAT(report.failures()[0], testing::HasSubstr(". Fix: "));
     }
 }
 
@@ -114,15 +115,14 @@ TEST_F(GwbundleBuildCheck, CheckCommandReportsAndSetsItsExitStatus) {
     ToolResult bad = runTool({"check", bundle});
     EXPECT_EQ(bad.exitStatus, 1);
     for (const char* name : removed) {
-        EXPECT_NE(bad.output.find(std::string("Contents/Resources/") + name + ": missing"),
-                  std::string::npos)
-            << bad.output;
+        EXPECT_THAT(bad.output,
+                    testing::HasSubstr(std::string("Contents/Resources/") + name + ": missing"));
     }
-    EXPECT_NE(bad.output.find("4 problems to fix"), std::string::npos);
+    EXPECT_THAT(bad.output, testing::HasSubstr("4 problems to fix"));
 
     ToolResult help = runTool({"keygen", "--help"});
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_EQ(help.output.rfind("usage: gwbundle keygen", 0), 0u) << help.output;
+    EXPECT_THAT(help.output, testing::StartsWith("usage: gwbundle keygen"));
     EXPECT_EQ(runTool({"frobnicate"}).exitStatus, 1);
     EXPECT_EQ(runTool({"check", dir / "nowhere.app"}).exitStatus, 1);
 }
@@ -197,6 +197,6 @@ TEST_F(GwbundleBuildCheck, ArchivesTheLauncherCannotReadGiveOneLineWithTheReason
                                      "Python's zipfile) refuse it: "
                                    : "Contents/Resources/Channel.dat: cannot be read as a zip "
                                      "archive: ";
-        EXPECT_EQ(lines[0].rfind(expected, 0), 0u) << lines[0];
+        EXPECT_THAT(lines[0], testing::StartsWith(expected));
     }
 }

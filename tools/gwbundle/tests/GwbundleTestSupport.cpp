@@ -1,5 +1,6 @@
 #include "GwbundleTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -48,7 +49,7 @@ void BuiltBundle::SetUp() {
     bundle = dir / "Demo Game.app";
     ToolResult result = runTool({"build", manifest, bundle});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
-    ASSERT_NE(result.output.find("all checks passed"), std::string::npos) << result.output;
+    ASSERT_THAT(result.output, testing::HasSubstr("all checks passed"));
 }
 
 ToolResult runTool(const std::vector<std::string>& arguments) {

@@ -3,6 +3,7 @@
 // hicolor theme at its size, and uninstall leaves the prefix exactly as it was.
 #include "GwbundleTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -84,9 +85,8 @@ TEST_F(GwbundleInstall, RefusesWithoutWritingAnything) {
     const std::set<std::string> before = everythingUnder(prefix);
     ToolResult blocked = runTool({"install", bundle, "--prefix", prefix});
     EXPECT_EQ(blocked.exitStatus, 1);
-    EXPECT_NE(blocked.output.find("exists and is not from an earlier gwbundle install"),
-              std::string::npos)
-        << blocked.output;
+    EXPECT_THAT(blocked.output,
+                testing::HasSubstr("exists and is not from an earlier gwbundle install"));
     EXPECT_EQ(everythingUnder(prefix), before);
     EXPECT_EQ(TestSupport::readFile(prefix + kIcon), "someone else's");
 }

@@ -2,6 +2,7 @@
 #include "GwbundleTestSupport.h"
 #include "Manifest.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using gwbundle::Manifest;
@@ -36,10 +37,10 @@ TEST(GwbundleManifest, ReadsKeysPathsAndComments) {
 
     std::string text;
     ASSERT_TRUE(gwbundle::makeGameInfoText(*manifest, text, error)) << error;
-    EXPECT_NE(text.find("Application Exec Path=N.app/Contents/MacOS/n\n"), std::string::npos);
-    EXPECT_NE(text.find("Font Color Build=0xABCDEF\nFont Color App Name=000000\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("Track Child Processes=0\n"), std::string::npos);
+    EXPECT_THAT(text, testing::HasSubstr("Application Exec Path=N.app/Contents/MacOS/n\n"));
+    EXPECT_THAT(text,
+                testing::HasSubstr("Font Color Build=0xABCDEF\nFont Color App Name=000000\n"));
+    EXPECT_THAT(text, testing::HasSubstr("Track Child Processes=0\n"));
 }
 
 TEST(GwbundleManifest, ErrorsNameTheLineAndTheKey) {
@@ -66,5 +67,5 @@ TEST(GwbundleManifest, ErrorsNameTheLineAndTheKey) {
         Manifest::parse(std::string(kRequired) + "Game Exec Path = ../escape\n", "/in", error);
     ASSERT_TRUE(manifest) << error;
     EXPECT_FALSE(gwbundle::makeGameInfoText(*manifest, text, error));
-    EXPECT_NE(error.find("not a path inside .Game"), std::string::npos) << error;
+    EXPECT_THAT(error, testing::HasSubstr("not a path inside .Game"));
 }

@@ -4,6 +4,7 @@
 
 #include "CorvaneCore/ZipArchive.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -75,12 +76,12 @@ TEST(GwbundlePack, RefusesBadMembersAndKeepsTheOldArchive) {
         arguments.insert(arguments.end(), c.files.begin(), c.files.end());
         ToolResult result = runTool(arguments);
         EXPECT_EQ(result.exitStatus, 1) << c.message;
-        EXPECT_NE(result.output.find(c.message), std::string::npos) << result.output;
+        EXPECT_THAT(result.output, testing::HasSubstr(c.message));
         EXPECT_EQ(TestSupport::readFile(archive), "the archive that was there before");
     }
     ToolResult noFiles = runTool({"pack", archive});
     EXPECT_EQ(noFiles.exitStatus, 1);
-    EXPECT_NE(noFiles.output.find("at least one file"), std::string::npos);
+    EXPECT_THAT(noFiles.output, testing::HasSubstr("at least one file"));
 }
 
 TEST(GwbundlePack, LargeInputsReportProgressUntilDone) {
@@ -89,8 +90,8 @@ TEST(GwbundlePack, LargeInputsReportProgressUntilDone) {
     const std::string archive = dir / "big.dat";
     ToolResult result = runTool({"pack", archive, dir / "big.bin"});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
-    EXPECT_NE(result.output.find("big.dat: 10%\n"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("big.dat: 100%\n"), std::string::npos) << result.output;
+    EXPECT_THAT(result.output, testing::HasSubstr("big.dat: 10%\n"));
+    EXPECT_THAT(result.output, testing::HasSubstr("big.dat: 100%\n"));
     EXPECT_EQ(runTool({"pack", "--quiet", archive, dir / "big.bin"}).output, "");
     EXPECT_TRUE(ZipTest::unzipTestPasses(archive));
 }

@@ -6,6 +6,7 @@
 #include "StoreConfig.h"
 #include "UpdateArchive.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -45,9 +46,8 @@ TEST(GwbundleStore, AKeyPairSignsAnUpdateTheStorefrontAccepts) {
     ToolResult signed_ = runTool({"sign-update", "--key", dir / "publisher.key", "--version", "7",
                                   dir / "build", dir / "storefront-7.tar.gz"});
     ASSERT_EQ(signed_.exitStatus, 0) << signed_.output;
-    EXPECT_NE(signed_.output.find("[update]\nversion = 7\nurl = storefront-7.tar.gz\n"),
-              std::string::npos)
-        << signed_.output;
+    EXPECT_THAT(signed_.output,
+                testing::HasSubstr("[update]\nversion = 7\nurl = storefront-7.tar.gz\n"));
     std::string archive = TestSupport::readFile(dir / "storefront-7.tar.gz");
     std::string signature = lineAfter(signed_.output, "signature = ");
     EXPECT_EQ(signature + "\n", TestSupport::readFile(dir / "storefront-7.tar.gz.sig"));
@@ -99,10 +99,9 @@ TEST(GwbundleStore, CheckReadsStoreConfAndFindsSecretKeys) {
         gwbundle::checkStoreConfig(gwbundle::BundlePaths(bundle), report);
         if (*c.problem) {
             ASSERT_EQ(report.failures().size(), 1u);
-            EXPECT_NE(report.failures()[0].find("Contents/Resources/Storefront/store.conf"),
-                      std::string::npos);
-            EXPECT_NE(report.failures()[0].find(c.problem), std::string::npos)
-                << report.failures()[0];
+            EXPECT_THAT(report.failures()[0],
+                        testing::HasSubstr("Contents/Resources/Storefront/store.conf"));
+            EXPECT_THAT(report.failures()[0], testing::HasSubstr(c.problem));
         } else {
             EXPECT_TRUE(report.passed());
             TestSupport::writeFile(bundle + "/Contents/Resources/Storefront/store.key", "x");

@@ -9,19 +9,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sys/stat.h>
 
 using namespace GwbundleTest;
 
 namespace {
 
+// The rest of the line that follows prefix in text, or "" when prefix is not there.
 std::string lineAfter(const std::string& text, const std::string& prefix) {
-    std::size_t at = text.find(prefix);
-    if (at == std::string::npos) {
-        return {};
-    }
-    at += prefix.size();
-    return text.substr(at, text.find('\n', at) - at);
+    std::smatch match;
+    return std::regex_search(text, match, std::regex(prefix + "(.*)")) ? match.str(1) : "";
 }
 
 } // namespace

@@ -186,13 +186,6 @@ TEST_F(StorefrontOnline, AStoreThatCannotGoOnlineSaysWhichLibraryIsMissing) {
     EXPECT_EQ(Storefront::curlLibrary(error), nullptr);
     EXPECT_THAT(error, testing::HasSubstr("has no curl_global_init"));
     Storefront::openLibraryFromFileForTesting(Storefront::kCurlLibraryFile, "");
-
-    // With the libraries back, the same bundle's store goes online.
-    {
-        Storefront::Store store(resources, identity);
-        EXPECT_NE(store.online(), nullptr);
-        EXPECT_EQ(store.lastError(), "");
-    }
 }
 
 TEST(StorefrontFetch, AddressesRedirectsAndSizesAreLimited) {

@@ -151,8 +151,7 @@ TEST_F(GwbundleBuildCheck, WarningsAndCrashingPluginsDoNotStopTheCheck) {
 #ifdef GWBUNDLE_BUILT_LAUNCHER
 TEST_F(GwbundleBuildCheck, ProgramsOfTheBuildTreeAreTheDefaults) {
     std::string text = TestSupport::readFile(manifest);
-    text = text.substr(0, text.find("Launcher = "));
-    TestSupport::writeFile(manifest, text);
+    TestSupport::writeFile(manifest, text.substr(0, text.find("Launcher = ")));
     ToolResult result = runTool({"build", "--force", manifest, bundle});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     EXPECT_EQ(TestSupport::readFile(bundle + "/Contents/MacOS/GameWrapper"),

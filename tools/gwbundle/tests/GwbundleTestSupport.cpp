@@ -1,5 +1,7 @@
 #include "GwbundleTestSupport.h"
 
+#include "ZipTestHelpers.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,18 +12,6 @@
 #include <vector>
 
 namespace GwbundleTest {
-
-namespace {
-
-std::string quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
-
-} // namespace
 
 std::string makeJpeg(int width, int height) {
     return TestSupport::halvesJPEG(width, height, 0x2060A0, 0xE0C040);
@@ -53,9 +43,9 @@ void BuiltBundle::SetUp() {
 }
 
 ToolResult runTool(const std::vector<std::string>& arguments) {
-    std::string command = quote(GWBUNDLE_TOOL);
+    std::string command = ZipTest::quote(GWBUNDLE_TOOL);
     for (const std::string& argument : arguments) {
-        command += " " + quote(argument);
+        command += " " + ZipTest::quote(argument);
     }
     command += " 2>&1";
     ToolResult result;

@@ -31,7 +31,7 @@ TEST_F(GwbundleBuildCheck, BuiltBundleHoldsWhatTheLauncherReads) {
               "Track Child Processes=1\n");
     gwbundle::BundleHandle handle(bundle);
     EXPECT_EQ(handle.infoString("CFBundleExecutable"), "GameWrapper");
-    EXPECT_EQ(handle.infoString("CFBundleIdentifier"), "com.example.demo-launcher");
+    EXPECT_EQ(handle.infoString("CFBundleIdentifier"), "com.example.demo-puzzle");
     EXPECT_EQ(handle.infoString("CFBundleName"), "Demo Game");
     EXPECT_EQ(handle.resourcePath("EULA", "rtf"), resources() + "/EULA.rtf");
     EXPECT_EQ(TestSupport::readFile(resources() + "/Tessaly/catalogue.txt"), "Other Game\n");

@@ -1,6 +1,7 @@
 // gwbundle install and uninstall of the built test bundle under a temporary prefix, as a
 // publisher runs them: the desktop entry passes desktop-file-validate, the icon lands in the
-// hicolor theme at its size, and uninstall leaves the prefix exactly as it was.
+// hicolor theme at its size, and uninstall leaves the prefix exactly as it was. The bundle's
+// identifier holds a 'z', the last letter the names of the installed files may use.
 #include "GwbundleTestSupport.h"
 
 #include <gmock/gmock.h>
@@ -23,7 +24,7 @@ std::set<std::string> everythingUnder(const std::string& folder) {
     return paths;
 }
 
-const char kIcon[] = "/share/icons/hicolor/64x64/apps/com.example.demo-launcher.png";
+const char kIcon[] = "/share/icons/hicolor/64x64/apps/com.example.demo-puzzle.png";
 
 } // namespace
 
@@ -39,7 +40,7 @@ TEST_F(GwbundleInstall, EntryIsValidIconHasItsSizeAndUninstallRestoresThePrefix)
 
     ToolResult install = runTool({"install", moved, "--prefix", prefix});
     ASSERT_EQ(install.exitStatus, 0) << install.output;
-    const std::string entry = prefix + "/share/applications/com.example.demo-launcher.desktop";
+    const std::string entry = prefix + "/share/applications/com.example.demo-puzzle.desktop";
     int status = std::system(
         ("desktop-file-validate '" + entry + "' > '" + dir / "validate.txt" + "' 2>&1").c_str());
     EXPECT_EQ(status, 0) << TestSupport::readFile(dir / "validate.txt");
@@ -51,10 +52,10 @@ TEST_F(GwbundleInstall, EntryIsValidIconHasItsSizeAndUninstallRestoresThePrefix)
               "Exec=\"" +
                   dir.path() +
                   "/Demo \\\\$Game's.app/Contents/MacOS/GameWrapper\"\n"
-                  "Icon=com.example.demo-launcher\n"
+                  "Icon=com.example.demo-puzzle\n"
                   "Terminal=false\n"
                   "Categories=Game;\n"
-                  "StartupWMClass=com.example.demo-launcher\n");
+                  "StartupWMClass=com.example.demo-puzzle\n");
     EXPECT_EQ(TestSupport::readFile(prefix + kIcon),
               TestSupport::readFile(moved + "/Contents/Resources/Icon.png"));
 
@@ -64,15 +65,14 @@ TEST_F(GwbundleInstall, EntryIsValidIconHasItsSizeAndUninstallRestoresThePrefix)
     EXPECT_EQ(uninstall.exitStatus, 0) << uninstall.output;
     EXPECT_EQ(everythingUnder(prefix), before);
     EXPECT_EQ(TestSupport::readFile(prefix + "/share/applications/other-game.desktop"), "kept");
-    EXPECT_EQ(runTool({"uninstall", "com.example.demo-launcher", "--prefix", prefix}).exitStatus,
-              1);
+    EXPECT_EQ(runTool({"uninstall", "com.example.demo-puzzle", "--prefix", prefix}).exitStatus, 1);
 
     // For this user, into a data folder that does not exist yet: the folders install made go too.
     const std::string data = dir / "xdg/data";
     setenv("XDG_DATA_HOME", data.c_str(), 1);
     ToolResult user = runTool({"install", moved});
     EXPECT_EQ(user.exitStatus, 0) << user.output;
-    EXPECT_TRUE(TestSupport::pathExists(data + "/applications/com.example.demo-launcher.desktop"));
+    EXPECT_TRUE(TestSupport::pathExists(data + "/applications/com.example.demo-puzzle.desktop"));
     EXPECT_EQ(runTool({"uninstall", moved, "--user"}).exitStatus, 0);
     unsetenv("XDG_DATA_HOME");
     EXPECT_FALSE(TestSupport::pathExists(dir / "xdg"));

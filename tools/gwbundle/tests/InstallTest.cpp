@@ -66,14 +66,16 @@ TEST_F(GwbundleInstall, EntryIsValidIconHasItsSizeAndUninstallRestoresThePrefix)
     EXPECT_EQ(everythingUnder(prefix), before);
     EXPECT_EQ(TestSupport::readFile(prefix + "/share/applications/other-game.desktop"), "kept");
     EXPECT_EQ(runTool({"uninstall", "com.example.demo-puzzle", "--prefix", prefix}).exitStatus, 1);
+}
 
-    // For this user, into a data folder that does not exist yet: the folders install made go too.
+// For this user, into a data folder that does not exist yet: the folders install made go too.
+TEST_F(GwbundleInstall, ForThisUserIntoADataFolderThatUninstallRemovesAgain) {
     const std::string data = dir / "xdg/data";
     setenv("XDG_DATA_HOME", data.c_str(), 1);
-    ToolResult user = runTool({"install", moved});
+    ToolResult user = runTool({"install", bundle});
     EXPECT_EQ(user.exitStatus, 0) << user.output;
     EXPECT_TRUE(TestSupport::pathExists(data + "/applications/com.example.demo-puzzle.desktop"));
-    EXPECT_EQ(runTool({"uninstall", moved, "--user"}).exitStatus, 0);
+    EXPECT_EQ(runTool({"uninstall", bundle, "--user"}).exitStatus, 0);
     unsetenv("XDG_DATA_HOME");
     EXPECT_FALSE(TestSupport::pathExists(dir / "xdg"));
 }

@@ -24,21 +24,32 @@ std::string lineAfter(const std::string& text, const std::string& prefix) {
 
 } // namespace
 
-TEST(GwbundleStore, AKeyPairSignsAnUpdateTheStorefrontAccepts) {
+TEST(GwbundleStore, KeygenMakesAPrivateKeyPairOnlyOutsideBundles) {
     TestSupport::TempDir dir;
     ToolResult keygen = runTool({"keygen", dir / "publisher"});
     ASSERT_EQ(keygen.exitStatus, 0) << keygen.output;
     struct stat secret {};
     ASSERT_EQ(stat((dir / "publisher.key").c_str(), &secret), 0);
     EXPECT_EQ(secret.st_mode & 0777, 0600u);
-    std::optional<Storefront::PublicKey> key =
-        Storefront::parsePublicKey(lineAfter(keygen.output, "public-key = "));
-    ASSERT_TRUE(key) << keygen.output;
+    EXPECT_TRUE(Storefront::parsePublicKey(lineAfter(keygen.output, "public-key = ")))
+        << keygen.output;
     // Never overwritten, never made inside a bundle.
     EXPECT_EQ(runTool({"keygen", dir / "publisher"}).exitStatus, 1);
     EXPECT_EQ(runTool({"keygen", dir / "Game.app/Contents/publisher"}).exitStatus, 1);
     EXPECT_FALSE(TestSupport::pathExists(dir / "Game.app"));
 
+    // Each key pair is a new one.
+    ToolResult other = runTool({"keygen", dir / "other"});
+    ASSERT_EQ(other.exitStatus, 0) << other.output;
+    EXPECT_NE(lineAfter(other.output, "public-key = "), lineAfter(keygen.output, "public-key = "));
+}
+
+TEST(GwbundleStore, AKeyPairSignsAnUpdateTheStorefrontAccepts) {
+    TestSupport::TempDir dir;
+    ToolResult keygen = runTool({"keygen", dir / "publisher"});
+    std::optional<Storefront::PublicKey> key =
+        Storefront::parsePublicKey(lineAfter(keygen.output, "public-key = "));
+    ASSERT_TRUE(key) << keygen.output;
     TestSupport::writeFile(dir / "build/Pellucid.dylib", "library bytes");
     TestSupport::writeFile(dir / "build/Storefront/covers/a.jpg", "cover bytes");
     ToolResult signed_ = runTool({"sign-update", "--key", dir / "publisher.key", "--version", "7",
@@ -56,11 +67,6 @@ TEST(GwbundleStore, AKeyPairSignsAnUpdateTheStorefrontAccepts) {
     std::string error;
     ASSERT_TRUE(Storefront::readUpdateArchive(archive, files, error)) << error;
     ASSERT_EQ(files.size(), 2u);
-
-    // Each key pair is a new one.
-    ToolResult other = runTool({"keygen", dir / "other"});
-    ASSERT_EQ(other.exitStatus, 0) << other.output;
-    EXPECT_NE(lineAfter(other.output, "public-key = "), lineAfter(keygen.output, "public-key = "));
 
     // A secret key, or a file the storefront does not own, is never packed.
     for (const char* stray : {"build/Storefront/publisher.key", "build/Tessaly.dat"}) {

@@ -40,8 +40,7 @@ void Tick(EventLoopTimerRef, void* script) {
     setvbuf(stdout, nullptr, _IONBF, 0);
 
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-    g_RecordFile = folder + "/record";
-    setenv("KXTEST_RECORD_FILE", g_RecordFile.c_str(), 1);
+    recordTo(folder + "/record");
     bundle.makeMainBundle();
     if (options.systemVersion != 0) {
         MacPlatformTestSetSystemVersion(true, options.systemVersion);
@@ -65,26 +64,12 @@ void Tick(EventLoopTimerRef, void* script) {
 
 } // namespace
 
-void LauncherScript::when(std::function<bool()> condition, std::function<void()> action) {
-    mSteps.push_back({std::move(condition), std::move(action)});
-}
-
-void LauncherScript::check(bool ok, const std::string& what) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed: %s\n", what.c_str());
-    }
-}
-
 void LauncherScript::tick() {
     if (mNext < mSteps.size() && mSteps[mNext].condition()) {
         // Advanced first: the action may run the event loop's end, and a step runs once.
         Step& step = mSteps[mNext++];
         step.action();
     }
-}
-
-bool RunResult::checksPassed() const {
-    return output.find("check failed:") == std::string::npos;
 }
 
 void expectOneTeardown(const RunResult& run) {
@@ -154,19 +139,12 @@ OSStatus sendEvent(UInt32 eventClass, UInt32 kind, EventTargetRef target,
     return status;
 }
 
-static OSStatus sendCommandTo(EventTargetRef target, UInt32 commandID) {
+OSStatus sendCommand(UInt32 commandID, WindowRef window) {
     HICommand command{};
     command.commandID = commandID;
-    return sendEvent(kEventClassCommand, kEventCommandProcess, target,
+    return sendEvent(kEventClassCommand, kEventCommandProcess,
+                     window ? GetWindowEventTarget(window) : GetApplicationEventTarget(),
                      {{kEventParamDirectObject, typeHICommand, sizeof command, &command}});
-}
-
-OSStatus sendCommand(UInt32 commandID) {
-    return sendCommandTo(GetApplicationEventTarget(), commandID);
-}
-
-OSStatus sendCommandToWindow(WindowRef window, UInt32 commandID) {
-    return sendCommandTo(GetWindowEventTarget(window), commandID);
 }
 
 OSStatus sendMouse(WindowRef window, UInt32 kind, int x, int y) {
@@ -190,8 +168,19 @@ OSStatus sendWindowEvent(WindowRef window, UInt32 kind) {
                      {{kEventParamDirectObject, typeWindowRef, sizeof window, &window}});
 }
 
+void recordTo(const std::string& file) {
+    g_RecordFile = file;
+    setenv("KXTEST_RECORD_FILE", file.c_str(), 1);
+}
+
 std::string currentRecord() {
     return TestSupport::readFile(g_RecordFile);
+}
+
+std::string recordedDuring(const std::function<void()>& action) {
+    std::size_t before = currentRecord().size();
+    action();
+    return currentRecord().substr(before);
 }
 
 int countLines(const std::string& text, const std::string& prefix) {

@@ -7,6 +7,7 @@
 // routing), so every run gets a process of its own.
 #pragma once
 
+#include "GameWrapperTestHelpers.h"
 #include "LauncherTestBundle.h"
 
 #include <Carbon/Carbon.h>
@@ -23,13 +24,13 @@ namespace LauncherTest {
 // The child's side of a run: steps, each waiting for its condition on the loop's timer ticks,
 // and the checks made along the way (a failed check is a line on standard error that fails the
 // run in the parent).
-class LauncherScript {
+class LauncherScript : public GameWrapperTest::ChildChecks {
 public:
     // Runs action once condition holds; steps run in the order they were added.
-    void when(std::function<bool()> condition, std::function<void()> action);
-    void check(bool ok, const std::string& what);
-
-    // Called by the timer; public for the timer callback only.
+    void when(std::function<bool()> condition, std::function<void()> action) {
+        mSteps.push_back({std::move(condition), std::move(action)});
+    }
+    // Called by the timer: runs the next step when its condition holds.
     void tick();
 
 private:
@@ -56,13 +57,12 @@ struct RunResult {
     int exitCode = -1;
     // Standard output and error in order: console lines, the platform's report line of each
     // alert ("MacPlatform alert (<type>): <message> - <explanation> [<buttons>] answered: ..."),
-    // failed checks ("check failed: ...") and at the end "end view=<0|1> shutdown=<0|1>" once
-    // the launcher returned.
+    // failed checks ("child check failed: ...") and at the end "end view=<0|1> shutdown=<0|1>"
+    // once the launcher returned.
     std::string output;
     // The recording plug-in's record of its calls.
     std::string record;
-    // True when no check of the script failed.
-    bool checksPassed() const;
+    bool checksPassed() const { return output.find("check failed:") == std::string::npos; }
 };
 
 using Script = std::function<void(LauncherScript&)>;
@@ -95,18 +95,21 @@ struct EventParameter {
 };
 OSStatus sendEvent(UInt32 eventClass, UInt32 kind, EventTargetRef target,
                    std::initializer_list<EventParameter> parameters);
-// A command as a menu choice sends it: to the application.
-OSStatus sendCommand(UInt32 commandID);
-// A command as a push button in the window sends it: to the window, then the application.
-OSStatus sendCommandToWindow(WindowRef window, UInt32 commandID);
+// A command as a menu choice sends it (to the application), or as a push button in the window
+// does (to the window, then the application).
+OSStatus sendCommand(UInt32 commandID, WindowRef window = nullptr);
 // A mouse event at the window-local position.
 OSStatus sendMouse(WindowRef window, UInt32 kind, int x, int y);
 OSStatus sendKey(WindowRef window, UInt32 kind, char character);
 // A window event without parameters (close, draw content, bounds changed).
 OSStatus sendWindowEvent(WindowRef window, UInt32 kind);
 
+// Has the recording plug-in note its calls in file, which currentRecord() reads.
+void recordTo(const std::string& file);
 // The plug-in's record so far (child side, from the run's record file).
 std::string currentRecord();
+// The lines the plug-in recorded while action ran.
+std::string recordedDuring(const std::function<void()>& action);
 // The number of lines of text that start with prefix.
 int countLines(const std::string& text, const std::string& prefix);
 

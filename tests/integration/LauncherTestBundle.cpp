@@ -85,18 +85,4 @@ std::string LauncherTestBundle::installGame(const std::string& behaviour) const 
     return GameWrapperTest::installTestGame(mPath + "/.Game/Game.app", behaviour);
 }
 
-void LauncherTestBundle::installExecutable(const std::string& launcherPath,
-                                           const std::string& platformLibrary) const {
-    namespace fs = std::filesystem;
-    TestSupport::makeDirectories(contents() + "/MacOS");
-    TestSupport::makeDirectories(contents() + "/Frameworks");
-    std::error_code error;
-    fs::copy_file(launcherPath, executablePath(), fs::copy_options::overwrite_existing, error);
-    EXPECT_FALSE(error) << "cannot copy the launcher: " << error.message();
-    fs::copy_file(platformLibrary,
-                  contents() + "/Frameworks/" + fs::path(platformLibrary).filename().string(),
-                  fs::copy_options::overwrite_existing, error);
-    EXPECT_FALSE(error) << "cannot copy the platform library: " << error.message();
-}
-
 } // namespace LauncherTest

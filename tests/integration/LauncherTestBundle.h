@@ -54,10 +54,6 @@ public:
     // behaviour words (see gw-test-game.cpp); returns the game's resources folder, where it
     // writes its report.
     std::string installGame(const std::string& behaviour) const;
-    // Copies the launcher executable into Contents/MacOS and the platform library into
-    // Contents/Frameworks, as a shipped bundle has them.
-    void installExecutable(const std::string& launcherPath,
-                           const std::string& platformLibrary) const;
 
 private:
     std::string mPath;

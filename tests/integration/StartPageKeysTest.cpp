@@ -7,9 +7,11 @@
 #include "GameWrapperView.h"
 #include "HIToolbox/Window.h"
 #include "LauncherRun.h"
+#include "ProcessFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 using namespace LauncherTest;
@@ -70,9 +72,12 @@ int presents() {
     return state ? state->presents : 0;
 }
 
+class StartPageKeys : public ProcessTesting::ProcessFixture {};
+
 } // namespace
 
-TEST(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
+// The game that Space starts is stopped by the teardown that Quit runs.
+TEST_F(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
     TestSupport::TempDir dir;
     LauncherTestBundle bundle(dir.path());
     bundle.installGame("run");
@@ -112,13 +117,21 @@ TEST(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
                [&s] {
                    GWTask* task = existingView()->GetGameTask();
                    s.check(task && existingView()->mLaunchError == noErr, "Space started the game");
+                   std::printf("game %d\n", task ? static_cast<int>(task->GetProcessID()) : 0);
                    sendCommand(kHICommandQuit);
                });
     });
     expectOneTeardown(run);
+    std::size_t at = run.output.find("game ");
+    pid_t game = at == std::string::npos ? 0 : std::stoi(run.output.substr(at + 5));
+    track(game);
+    EXPECT_TRUE(ProcessTesting::waitFor([&] {
+        char state = ProcessTesting::stateOf(game);
+        return state == '\0' || state == 'Z' || state == 'X';
+    })) << "the game was stopped by the teardown";
 }
 
-TEST(StartPageKeys, AControllerDrivesTheAgreementTheStartPageAndTheStorefront) {
+TEST_F(StartPageKeys, AControllerDrivesTheAgreementTheStartPageAndTheStorefront) {
     TestSupport::TempDir dir;
     BundleOptions options;
     options.eulaText = "Play fair.\n";

@@ -9,10 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <cstdio>
-#include <string>
 #include <vector>
 
 using LauncherTest::LauncherTestBundle;
@@ -35,17 +34,6 @@ bool inFront(const ProcessSerialNumber* psn) {
     return GetFrontProcess(&front) == noErr && SameProcess(&front, psn, &same) == noErr && same;
 }
 
-// A process that waits for a signal, as an application of its own.
-pid_t startThirdApplication(ProcessSerialNumber* psn) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        pause();
-        _exit(0);
-    }
-    GetProcessForPID(pid, psn);
-    return pid;
-}
-
 // Signals one process of the test's own. A scenario that failed before its game came up holds
 // no pid: kill() with 0 or -1 would signal the test runner's whole process group or every
 // process of the user.
@@ -54,36 +42,25 @@ void signalOwn(pid_t pid, int signal) {
     kill(pid, signal);
 }
 
-// Runs timer steps until the play state is reached; the game needs real time to come up or go.
-bool stepUntil(GameWrapperView* view, GameWrapperView::PlayState state) {
+// Runs timer steps, or the event loop alone, until the play state is reached; the game needs
+// real time to come up or go.
+bool until(GameWrapperView* view, GameWrapperView::PlayState state, bool timer = true) {
     return ProcessTesting::waitFor(
         [&] {
-            view->UpdateForPlayGameTimer();
+            if (timer) {
+                view->UpdateForPlayGameTimer();
+            } else {
+                RunCurrentEventLoop(0.05);
+            }
             return view->mPlayState == state;
         },
         15000);
 }
 
-// Runs the event loop until the play state is reached.
-bool loopUntil(GameWrapperView* view, GameWrapperView::PlayState state) {
-    return ProcessTesting::waitFor(
-        [&] {
-            RunCurrentEventLoop(0.05);
-            return view->mPlayState == state;
-        },
-        15000);
-}
-
-void sendTerminated(const ProcessSerialNumber& psn) {
-    LauncherTest::sendEvent(kEventClassApplication, kEventAppTerminated,
-                            GetApplicationEventTarget(),
-                            {{kEventParamProcessID, typeProcessSerialNumber, sizeof psn, &psn}});
-}
-
-// Each alert shown, as "stop: <message>|<explanation>" ("other: " for another type).
+// Each alert shown, as "<message>|<explanation>" (all of them stop alerts).
 SInt16 recordAlert(const MacPlatformTestAlert* alert, void* alerts) {
     static_cast<std::vector<std::string>*>(alerts)->push_back(
-        std::string(alert->alertType == kAlertStopAlert ? "stop: " : "other: ") +
+        std::string(alert->alertType == kAlertStopAlert ? "" : "not a stop alert: ") +
         (alert->message ? alert->message : "") + "|" +
         (alert->explanation ? alert->explanation : ""));
     return alert->defaultButton;
@@ -107,21 +84,18 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
             GWTask* task = view->GetGameTask();
             SetEventLoopTimerNextFireTime(view->mPlayGameTimer, kEventDurationForever);
             scene.click(kPlayX, kPlayY);
-            checks.equal(view->mPlayState, kPlayLaunching, "play state after the click");
-            checks.equal(view->mLaunchError, 0, "launch error");
+            checks.check(view->mPlayState == kPlayLaunching && view->mLaunchError == 0,
+                         "launching without an error");
             MacPlatformTestSetMicroseconds(true, 2000000);
             scene.click(kPlayX, kPlayY);
-            checks.equal(view->mLaunchStartTime.lo, 1000000u,
-                         "launch time after a press while launching");
-
-            checks.check(stepUntil(view, kPlayRunning), "the game comes up");
-            checks.check(task->IsFront(), "the game in front");
+            checks.equal(view->mLaunchStartTime.lo, 1000000u, "a press while launching: no time");
+            checks.check(until(view, kPlayRunning) && task->IsFront(), "the game up, in front");
             checks.equal(view->mLaunchStartTime.lo, 2000000u, "time taken again when up");
             pid_t first = task->GetProcessID();
             scene.click(kPlayX, kPlayY);
             view->UpdateForPlayGameTimer();
-            checks.equal(view->mPlayState, kPlayRunning, "state after a press while running");
-            checks.equal(task->GetProcessID(), first, "game after a press while running");
+            checks.check(view->mPlayState == kPlayRunning && task->GetProcessID() == first,
+                         "a press while running changes nothing");
 
             // Showing the launcher brings it to the front; hiding it hands the front to the
             // game, unless a third application took it meanwhile.
@@ -130,53 +104,58 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
             view->SetWrapperVisibility(false);
             checks.check(!launcherVisible(view) && task->IsFront(), "game in front again");
             view->SetWrapperVisibility(true);
-            ProcessSerialNumber thirdPSN;
-            pid_t third = startThirdApplication(&thirdPSN);
-            SetFrontProcess(&thirdPSN);
+            ProcessSerialNumber third;
+            pid_t thirdPid = fork();
+            if (thirdPid == 0) {
+                pause();
+                _exit(0);
+            }
+            GetProcessForPID(thirdPid, &third);
+            SetFrontProcess(&third);
             view->SetWrapperVisibility(false);
-            checks.check(inFront(&thirdPSN), "the third application stays in front");
-            signalOwn(third, SIGKILL);
-            waitpid(third, nullptr, 0);
+            checks.check(inFront(&third), "the third application stays in front");
+            signalOwn(thirdPid, SIGKILL);
+            waitpid(thirdPid, nullptr, 0);
 
             signalOwn(first, SIGTERM);
-            checks.check(stepUntil(view, kPlayIdle), "the timer notices the game's end");
-            checks.check(launcherVisible(view) && inFront(&view->mProcess),
-                         "launcher shown again and in front");
+            checks.check(until(view, kPlayIdle) && launcherVisible(view) &&
+                             inFront(&view->mProcess),
+                         "the timer notices the game's end: the launcher back in front");
 
             // A second round, whose end is acted on as the system reports it, once only:
             // neither a late word of the same end nor the timer shows the launcher again.
             scene.click(kPlayX, kPlayY);
-            checks.check(stepUntil(view, kPlayRunning), "a second round comes up");
-            checks.check(task->GetProcessID() != first, "a new game process");
+            checks.check(until(view, kPlayRunning) && task->GetProcessID() != first,
+                         "a second round comes up in a new game process");
             ProcessSerialNumber game = task->GetProcessSerialNumber();
             signalOwn(task->GetProcessID(), SIGTERM);
-            checks.check(loopUntil(view, kPlayIdle), "its end is acted on without the timer");
-            checks.check(launcherVisible(view) && !task->HasProcess() && !task->IsRunning(),
-                         "the launcher shown, the task cleaned up");
-            checks.check(alerts.empty(), "a game that was up ends without an alert");
+            checks.check(until(view, kPlayIdle, false) && launcherVisible(view) &&
+                             !task->HasProcess() && !task->IsRunning(),
+                         "its end acted on without the timer: launcher shown, task cleaned up");
             view->SetWrapperVisibility(false);
-            sendTerminated(game);
+            LauncherTest::sendEvent(
+                kEventClassApplication, kEventAppTerminated, GetApplicationEventTarget(),
+                {{kEventParamProcessID, typeProcessSerialNumber, sizeof game, &game}});
             view->UpdateForPlayGameTimer();
             RunCurrentEventLoop(0.1);
             checks.check(!launcherVisible(view) && view->mPlayState == kPlayIdle,
                          "nothing happens a second time");
             view->SetWrapperVisibility(true);
 
-            // A game that ends before it comes up: back at once, with an alert naming it.
+            // A game that ends before it comes up: back at once, with one alert naming it.
             TestSupport::writeFile(gameResources + "/behaviour", "quit");
             scene.click(kPlayX, kPlayY);
             checks.equal(view->mPlayState, kPlayLaunching, "launching the quitting game");
-            checks.check(loopUntil(view, kPlayIdle), "its end is acted on without the timer");
-            checks.check(launcherVisible(view) && !task->HasProcess(),
-                         "the launcher shown again, the task cleaned up");
-            checks.equal(alerts,
-                         std::vector<std::string>{
-                             "stop: Test Game ended as it was starting|The game ended 0.0 "
-                             "seconds after it was opened, before it came up."},
-                         "one alert");
+            checks.check(until(view, kPlayIdle, false) && launcherVisible(view) &&
+                             !task->HasProcess(),
+                         "its end acted on: the launcher shown again, the task cleaned up");
             view->UpdateForPlayGameTimer();
             RunCurrentEventLoop(0.1);
-            checks.equal(alerts.size(), size_t{1}, "still one alert");
+            checks.equal(alerts,
+                         std::vector<std::string>{"Test Game ended as it was starting|The game "
+                                                  "ended 0.0 seconds after it was opened, "
+                                                  "before it came up."},
+                         "one alert, for the quitting game alone");
             MacPlatformTestSetAlertResponder(nullptr, nullptr);
         },
         1000000, false);
@@ -192,31 +171,28 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
             std::vector<std::string> alerts;
             MacPlatformTestSetAlertResponder(recordAlert, &alerts);
             GameWrapperView* view = scene.view;
+            auto at = [&](UInt64 microseconds) {
+                MacPlatformTestSetMicroseconds(true, microseconds);
+                view->UpdateForPlayGameTimer();
+            };
             scene.click(kPlayX, kPlayY);
-            checks.equal(view->mPlayState, kPlayLaunching, "launching");
-            checks.check(view->mLaunchError != 0, "the launch call failed");
-            checks.check(!launcherVisible(view), "launcher hidden meanwhile");
-
-            MacPlatformTestSetMicroseconds(true, 2000000);
-            view->UpdateForPlayGameTimer();
+            checks.check(view->mPlayState == kPlayLaunching && view->mLaunchError != 0 &&
+                             !launcherVisible(view),
+                         "launching after a failed launch call, the launcher hidden");
+            at(2000000);
             scene.click(kPlayX, kPlayY);
             checks.equal(view->mLaunchStartTime.lo, 1000000u, "a second press does nothing");
-            MacPlatformTestSetMicroseconds(true, 6000000);
-            view->UpdateForPlayGameTimer();
-            checks.equal(view->mPlayState, kPlayLaunching,
+            at(6000000);
+            checks.check(view->mPlayState == kPlayLaunching && alerts.empty() &&
+                             !launcherVisible(view),
                          "exactly five seconds is not over the limit");
-            checks.check(alerts.empty() && !launcherVisible(view), "no alert yet");
-
-            MacPlatformTestSetMicroseconds(true, 6000001);
-            std::string out = printedBy([&] { view->UpdateForPlayGameTimer(); });
-            checks.check(out.find("Game could not start within set time\n") != std::string::npos,
-                         "console line");
-            checks.equal(view->mPlayState, kPlayIdle, "given up");
-            checks.check(launcherVisible(view), "launcher shown again");
+            at(6000001);
+            checks.check(view->mPlayState == kPlayIdle && launcherVisible(view),
+                         "given up, the launcher shown again");
             checks.equal(alerts,
                          std::vector<std::string>{
-                             "stop: Error Launching Game|The attempt to Launch the game failed "
-                             "with error: " +
+                             "Error Launching Game|The attempt to Launch the game failed with "
+                             "error: " +
                              std::to_string(view->mLaunchError)},
                          "one alert");
 
@@ -224,19 +200,16 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
             const UInt64 wrap = UInt64{1} << 32;
             MacPlatformTestSetMicroseconds(true, wrap - 500000);
             scene.click(kPlayX, kPlayY);
-            MacPlatformTestSetMicroseconds(true, wrap + 4000000);
-            view->UpdateForPlayGameTimer();
+            at(wrap + 4000000);
             checks.equal(view->mPlayState, kPlayLaunching, "4.5 s across the wrap: still waiting");
-            MacPlatformTestSetMicroseconds(true, wrap + 4600000);
-            view->UpdateForPlayGameTimer();
+            at(wrap + 4600000);
             checks.equal(view->mPlayState, kPlayIdle, "5.1 s across the wrap: given up");
             checks.equal(alerts.size(), size_t{2}, "its own alert");
 
             // Once shutdown has begun, a launch is never given up or touched.
             scene.click(kPlayX, kPlayY);
             view->mShuttingDown = true;
-            MacPlatformTestSetMicroseconds(true, wrap + 60000000);
-            view->UpdateForPlayGameTimer();
+            at(wrap + 60000000);
             checks.equal(view->mPlayState, kPlayLaunching, "no step after shutdown began");
             MacPlatformTestSetAlertResponder(nullptr, nullptr);
         },
@@ -249,11 +222,11 @@ TEST(ViewPlayGame, WithoutGameInformationNothingIsLaunched) {
     bundle.installGame("run");
     inScene(bundle, [](ViewScene& scene, ChildChecks& checks) {
         GameWrapperView* view = scene.view;
-        checks.equal(scene.createStatus, noErr, "the views still come up");
-        checks.check(view->GetGameTask() == nullptr, "no game task");
+        checks.check(scene.createStatus == noErr && view->GetGameTask() == nullptr,
+                     "the views come up, with no game task");
         scene.click(kPlayX, kPlayY);
         view->UpdateForPlayGameTimer();
-        checks.equal(view->mPlayState, kPlayIdle, "nothing launched");
-        checks.check(launcherVisible(view), "the launcher stays shown");
+        checks.check(view->mPlayState == kPlayIdle && launcherVisible(view),
+                     "nothing launched, the launcher stays shown");
     });
 }

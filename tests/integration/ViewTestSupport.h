@@ -3,7 +3,7 @@
 // start page and the recording plug-in's call log.
 //
 // The game information is cached for the whole process, so every scenario runs in a forked
-// child (EXPECT_EXIT with GameWrapperTest::ChildChecks) with the game information it needs.
+// child (GameWrapperTest::inChild) with the game information it needs.
 #pragma once
 
 #include "GWTask.h"
@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,8 @@ namespace ViewTest {
 // The bundle must hold the recording plug-in; its record goes to "<bundle>.record".
 class ViewScene {
 public:
-    explicit ViewScene(const LauncherTest::LauncherTestBundle& bundle)
-        : record(bundle.path() + ".record") {
-        setenv("KXTEST_RECORD_FILE", record.c_str(), 1);
+    explicit ViewScene(const LauncherTest::LauncherTestBundle& bundle) {
+        LauncherTest::recordTo(bundle.path() + ".record");
         bundle.makeMainBundle();
         KX_Initialize(1234, "Test Game", 7, 4.99f, 1);
         Rect bounds{40, 40, 40 + 540, 40 + 720};
@@ -38,10 +38,8 @@ public:
                                        &bounds, &window);
         view = GameWrapperView::GetInstance();
         view->mWindow = window;
-        HIViewRef root = HIViewGetRoot(window);
-        if (HIViewFindByID(root, kHIViewWindowContentID, &content) != noErr) {
-            content = root;
-        }
+        HIViewRef content = nullptr;
+        HIViewFindByID(HIViewGetRoot(window), kHIViewWindowContentID, &content);
         Rect port;
         GetWindowPortBounds(window, &port);
         createStatus = createStatus != noErr ? createStatus : view->CreateViews(content, &port);
@@ -71,20 +69,19 @@ public:
         draw();
     }
 
-    UInt32 pixel(int x, int y) {
-        readPixels();
-        return pixels[static_cast<size_t>(y) * 720 + static_cast<size_t>(x)];
-    }
-    void readPixels() {
-        pixels.assign(720 * 540, 0);
+    // The window's pixels, 0xRRGGBB, row by row.
+    std::vector<UInt32> pixels() {
+        std::vector<UInt32> all(720 * 540, 0);
         SInt32 width = 0;
         SInt32 height = 0;
-        MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &width, &height);
+        MacPlatformTestCopyWindowPixels(window, all.data(), all.size(), &width, &height);
+        return all;
     }
+    UInt32 pixel(int x, int y) { return pixels()[static_cast<size_t>(y) * 720 + x]; }
 
     // The number of calls the plug-in recorded that start with prefix.
     int calls(const std::string& prefix) const {
-        return LauncherTest::countLines(TestSupport::readFile(record), prefix);
+        return LauncherTest::countLines(LauncherTest::currentRecord(), prefix);
     }
 
     void click(int x, int y) {
@@ -93,33 +90,13 @@ public:
         view->MainButtonsMouseUp(x, y);
     }
 
-    std::string record;
     WindowRef window = nullptr;
-    HIViewRef content = nullptr;
     GameWrapperView* view = nullptr;
     OSStatus createStatus = noErr;
-    std::vector<UInt32> pixels;
 };
 
 using GameWrapperTest::ChildChecks;
 using GameWrapperTest::near;
-
-// A bundle's options with the game information given (see defaultGameInformation).
-inline std::string gameInformation(const std::string& name = "Test Game",
-                                   const std::string& revision = "1.0.3") {
-    return LauncherTest::defaultGameInformation(name, revision);
-}
-inline LauncherTest::BundleOptions bundleOptions(const std::string& information) {
-    return {.gameInformation = information};
-}
-
-// What action printed on standard output.
-template <typename Action> std::string printedBy(Action action) {
-    ::testing::internal::CaptureStdout();
-    action();
-    std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
-}
 
 // Runs body(scene, checks) in a forked child on a scene of the bundle; the run fails on a failed
 // check, and (with leakCheck) on memory that nothing points to once the scene is gone. A
@@ -127,22 +104,35 @@ template <typename Action> std::string printedBy(Action action) {
 template <typename Body>
 void inScene(const LauncherTest::LauncherTestBundle& bundle, Body body, UInt64 clock = 0,
              bool leakCheck = true) {
-    EXPECT_EXIT(
-        {
-            ChildChecks checks;
+    GameWrapperTest::inChild(
+        [&](ChildChecks& checks) {
             if (clock != 0) {
                 MacPlatformTestSetMicroseconds(true, clock);
             }
-            {
-                ViewScene scene(bundle);
-                body(scene, checks);
-            }
-            if (leakCheck) {
-                checks.checkNoLeaks();
-            }
-            checks.finish();
+            ViewScene scene(bundle);
+            body(scene, checks);
         },
-        ::testing::ExitedWithCode(0), "");
+        leakCheck);
+}
+
+// A pixel the page should show: its place, its colour (0xRRGGBB) and what it is.
+struct Probe {
+    int x;
+    int y;
+    UInt32 colour;
+    const char* what;
+};
+// Each probe's pixel within a JPEG's rounding of its colour.
+inline void checkPixels(ChildChecks& checks, ViewScene& scene,
+                        std::initializer_list<Probe> probes) {
+    std::vector<UInt32> pixels = scene.pixels();
+    for (const Probe& probe : probes) {
+        UInt32 actual = pixels[static_cast<size_t>(probe.y) * 720 + probe.x];
+        char line[160];
+        std::snprintf(line, sizeof line, "%s at (%d, %d): expected %06X, got %06X", probe.what,
+                      probe.x, probe.y, probe.colour, actual);
+        checks.check(near(actual, probe.colour), line);
+    }
 }
 
 // The pictures LauncherTestBundle writes.

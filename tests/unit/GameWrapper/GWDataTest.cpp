@@ -4,37 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 using GameWrapperTest::ChildChecks;
+using GameWrapperTest::inChild;
 using TestSupport::TempDir;
 
 namespace {
 
-// A bundle whose game information is the text; returns the bundle's path.
-std::string bundleWithGameInfo(const TempDir& dir, const std::string& name,
-                               const std::string& text) {
-    std::string bundle = GameWrapperTest::makeBundle(dir.path(), name);
-    TestSupport::writeFile(GameWrapperTest::resourcesOf(bundle) + "/RAW_002.wdt", text);
-    return bundle;
-}
-
-// A GWData loaded from the bundle; the caller deletes it.
-GWData* loadFrom(const std::string& bundle, ChildChecks& checks) {
+// Every getter's answer of the game information that the bundle holds, "|" between them:
+// revision, ID, name, exec path, channel, price, build and name colours (hexadecimal), build x
+// and y, branding x and y, tracking; "not loaded|" first when it does not load.
+std::string answers(const std::string& bundle) {
     MacPlatformTestSetMainBundlePath(bundle.c_str());
-    GWData* data = new GWData;
-    checks.check(data->LoadGameInfoDataFromResource(), "the game information loads");
-    return data;
-}
-
-// Every getter's answer, "|" between them: revision, ID, name, exec path, channel, price,
-// build and name colours (hexadecimal), build x and y, branding x and y, tracking.
-std::string answers(GWData& data) {
+    GWData data;
     std::ostringstream out;
+    if (!data.LoadGameInfoDataFromResource()) {
+        out << "not loaded|";
+    }
     out << data.GetGameFileRevisionString() << "|" << data.GetAppID() << "|" << data.GetAppName()
         << "|" << data.GetAppExecPath() << "|" << data.GetChannelID() << "|" << data.GetAppPrice()
         << std::hex << "|" << data.GetFontColorBuild() << "|" << data.GetFontColorAppName()
@@ -46,65 +36,22 @@ std::string answers(GWData& data) {
 
 } // namespace
 
-TEST(GWDataLineSearch, LineEndsKeysValuesAndBufferSize) {
-    std::string longValue;
-    for (int i = 0; i < 2000; ++i) {
-        longValue += static_cast<char>('a' + i % 26);
-    }
-    std::string longText = "Name=" + longValue + "\r\nNext=1";
-    struct Case {
-        const char* text;
-        const char* key;
-        long size;
-        long result; // -1: any number greater than 0
-        std::string value;
-    } const cases[] = {
-        // The carriage return goes only where a line feed follows; an unterminated last line
-        // answers the buffer size.
-        {"Build X=100\r\nBuild Y=200", "Build X=", 1024, 11, "100"},
-        {"Build X=100\r\nBuild Y=200", "Build Y=", 1024, 1024, "200"},
-        {"A=1\nB=2\r", "B=", 1024, 1024, "2\r"},
-        // Keys count only at a line start, byte for byte; the first of two lines wins.
-        {"Note: Build X=5\n", "Build X=", 1024, 0, ""},
-        {"build x=5\n", "Build X=", 1024, 0, ""},
-        {"XBuild X=5\nBuild X=6\n", "Build X=", 1024, -1, "6"},
-        {"Application Name=A\nApplication Name=B\n", "Application Name=", 1024, -1, "A"},
-        // An empty value is found; spaces belong to the value.
-        {"Font Color Build=\r\nOther=1\n", "Font Color Build=", 1024, -1, ""},
-        {"K= a b \nL=1", "K=", 1024, -1, " a b "},
-        {nullptr, "K=", 1024, 0, ""},
-        // Values are cut to the buffer, always terminated.
-        {longText.c_str(), "Name=", 1024, 5 + 1023, longValue.substr(0, 1023)},
-        {longText.c_str(), "Next=", 1024, 1024, "1"},
-        {"Key=abcdef\n", "Key=", 4, 7, "abc"},
-        {"Key=abcdef", "Key=", 4, 4, "abc"},
-    };
-    for (const Case& c : cases) {
-        // One byte beyond the largest buffer, so a missing terminator shows as a wrong value.
-        char output[1025];
-        std::memset(output, 'x', sizeof(output));
-        output[1024] = '\0';
-        long result = GWData::GetStringForLineStartingWith(output, c.size, c.text, c.key, '\n');
-        std::string label = std::string(c.key) + " in " + (c.text ? c.text : "(null)");
-        if (c.result == -1) {
-            EXPECT_GT(result, 0) << label;
-        } else {
-            EXPECT_EQ(result, c.result) << label;
-        }
-        EXPECT_EQ(std::string(output), c.value) << label;
-    }
-    char untouched = 'u';
-    EXPECT_EQ(GWData::GetStringForLineStartingWith(&untouched, 0, "Key=1", "Key=", '\n'), 0);
-    EXPECT_EQ(untouched, 'u');
-}
-
 // Each row in a process of its own, as the getters keep what they find for the process's life.
 TEST(GWData, EveryGetterReadsItsLineOrGivesItsDefault) {
-    struct Case {
-        const char* text; // null: a folder where the resource should be
-        std::string answers;
-    } const cases[] = {
-        {nullptr, "|0|||0|0|c3c3c3|0|450|510|9|22|0"},
+    std::string longName;
+    for (int i = 0; i < 2000; ++i) {
+        longName += static_cast<char>('a' + i % 26);
+    }
+    // Keys count only at a line's start, byte for byte, the first of two lines winning; a
+    // value is cut to the getter's buffer.
+    std::string keys = "Note: Build X=5\nbuild x=5\nXBuild X=1\nBuild X=6\nBuild X=7\n"
+                       "Application Name=" +
+                       longName + "\r\nFont Color Build=\r\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {keys.c_str(), "|0|" + longName.substr(0, 1023) + "||0|0|0|0|6|510|9|22|0"},
+        // No game information, or a folder where it should be: the defaults.
+        {nullptr, "not loaded||0|||0|0|c3c3c3|0|450|510|9|22|0"},
+        {"", "not loaded||0|||0|0|c3c3c3|0|450|510|9|22|0"},
         // The revision keeps its trailing space; colours read with 0x and in lower case.
         {"App Version String=Build 1.2.3 \r\nApplication ID=1234\r\nApplication Name=Demo Game\r\n"
          "Application Exec Path=Demo.app/Contents/MacOS/demo\r\nDeveloper Channel ID=77\r\n"
@@ -127,39 +74,23 @@ TEST(GWData, EveryGetterReadsItsLineOrGivesItsDefault) {
          "|0|||0|0|0|0|450|510|9|22|1"},
     };
     TempDir dir;
-    std::string without = GameWrapperTest::makeBundle(dir.path(), "Without");
     int index = 0;
-    for (const Case& c : cases) {
-        std::string name = "Case" + std::to_string(index++);
-        std::string bundle = c.text ? bundleWithGameInfo(dir, name, c.text)
-                                    : GameWrapperTest::makeBundle(dir.path(), name);
-        if (!c.text) {
-            TestSupport::makeDirectories(GameWrapperTest::resourcesOf(bundle) + "/RAW_002.wdt");
+    for (const auto& [text, expected] : cases) {
+        std::string bundle = GameWrapperTest::makeBundle(dir.path(), std::to_string(index++));
+        if (text && *text) {
+            TestSupport::writeFile(bundle + "/Contents/Resources/RAW_002.wdt", text);
+        } else if (text) {
+            TestSupport::makeDirectories(bundle + "/Contents/Resources/RAW_002.wdt");
         }
-        EXPECT_EXIT(
-            {
-                ChildChecks checks;
-                MacPlatformTestSetMainBundlePath(without.c_str());
-                GWData* absent = new GWData;
-                checks.check(!absent->LoadGameInfoDataFromResource(), "no resource: not loaded");
-                delete absent;
-                MacPlatformTestSetMainBundlePath(bundle.c_str());
-                GWData data;
-                checks.equal(data.LoadGameInfoDataFromResource(), c.text != nullptr, "loaded");
-                checks.equal(answers(data), c.answers, "the getters");
-                checks.checkNoLeaks();
-                checks.finish();
-            },
-            ::testing::ExitedWithCode(0), "")
-            << (c.text ? c.text : "(a folder)");
+        SCOPED_TRACE(text ? text : "(none)");
+        inChild([&](ChildChecks& checks) { checks.equal(answers(bundle), expected, "getters"); });
     }
 }
 
 // The caches belong to the getters: a later object answers what the first found, except where
-// a getter is still waiting for a usable value.
+// a getter is still waiting for a usable value. Colours and tracking are decided once and a
+// name once found; the other getters ask again while they hold 0, -1 or an empty text.
 TEST(GWData, CachesOutliveTheObjectAndFollowTheirRules) {
-    // Colours and tracking are decided once and a name once found; the other getters ask again
-    // while they hold 0, -1 or an empty text.
     const std::pair<const char*, std::string> rounds[] = {
         {"Build X=-1\nBuild Y=5\nApplication ID=0\nApplication Name=Alpha\n",
          "|0|Alpha||0|0|c3c3c3|0|-1|5|9|22|0"},
@@ -172,21 +103,13 @@ TEST(GWData, CachesOutliveTheObjectAndFollowTheirRules) {
          "v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"},
     };
     TempDir dir;
-    std::vector<std::string> bundles;
-    for (const auto& round : rounds) {
-        bundles.push_back(bundleWithGameInfo(dir, std::to_string(bundles.size()), round.first));
-    }
-    EXPECT_EXIT(
-        {
-            ChildChecks checks;
-            for (std::size_t i = 0; i < bundles.size(); ++i) {
-                GWData* data = loadFrom(bundles[i], checks);
-                checks.equal(answers(*data), rounds[i].second,
-                             ("round " + std::to_string(i + 1)).c_str());
-                delete data;
-            }
-            checks.checkNoLeaks();
-            checks.finish();
-        },
-        ::testing::ExitedWithCode(0), "");
+    inChild([&](ChildChecks& checks) {
+        int round = 0;
+        for (const auto& [text, expected] : rounds) {
+            std::string name = std::to_string(++round);
+            checks.equal(
+                answers(GameWrapperTest::makeBundle(dir.path(), name, {{"RAW_002.wdt", text}})),
+                expected, "round " + name);
+        }
+    });
 }

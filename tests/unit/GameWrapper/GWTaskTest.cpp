@@ -1,6 +1,5 @@
-// The game task with real processes: a test game is copied into a bundle's
-// ".Game" folder and told what to do through a file in its own bundle, since a
-// launched game gets no arguments.
+// The game task with real processes: a test game is copied into a bundle's ".Game" folder and
+// told what to do through a file in its own bundle, since a launched game gets no arguments.
 #include "GWTask.h"
 #include "GWUtil.h"
 
@@ -27,8 +26,8 @@ using ProcessTesting::waitFor;
 using TestSupport::TempDir;
 
 bool IsIdle(const GWTask& task) {
-    return task.GetProcessSerialNumber().highLongOfPSN == 0 &&
-           task.GetProcessSerialNumber().lowLongOfPSN == kNoProcess;
+    ProcessSerialNumber psn = task.GetProcessSerialNumber();
+    return psn.highLongOfPSN == 0 && psn.lowLongOfPSN == kNoProcess;
 }
 
 bool IsAlive(pid_t pid) {
@@ -42,36 +41,25 @@ protected:
         TestSupport::makeDirectories(mBundle + "/Contents/Resources");
         MacPlatformTestSetMainBundlePath(mBundle.c_str());
     }
-
     void TearDown() override {
         MacPlatformTestSetMainBundlePath(nullptr);
         ProcessFixture::TearDown();
     }
 
-    // Makes <bundle>/.Game/<relative> (or <gameFolder>/<relative>) an application
-    // running the test game with the given behaviour words; returns its resources
-    // folder, where it reports.
-    std::string MakeGame(const std::string& behaviour, const std::string& relative = "Game.app",
-                         const std::string& gameFolder = "") {
+    // Makes <bundle>/.Game/<app> (or <folder>/<app>) an application running the test game
+    // with the behaviour words; returns its resources folder, where it reports.
+    std::string MakeGame(const std::string& behaviour, const std::string& app = "Game.app",
+                         const std::string& folder = "") {
         return GameWrapperTest::installTestGame(
-            (gameFolder.empty() ? mBundle + "/.Game" : gameFolder) + "/" + relative, behaviour);
+            (folder.empty() ? mBundle + "/.Game" : folder) + "/" + app, behaviour);
     }
 
-    // Starts the task's game and hands its pid to the fixture's clean-up.
-    OSStatus Launch(GWTask& task) {
-        OSStatus status = task.StartOpenTask();
-        // A game that has already quit has no pid to read; its report names it.
-        if (status == noErr && task.GetProcessID() > 0) {
-            track(task.GetProcessID());
-        }
-        return status;
-    }
-
-    // The pids the game reported, each handed to the fixture's clean-up; empty
-    // when the report did not come.
-    std::map<std::string, pid_t> ReadReport(const std::string& resources) {
+    // Launches the task's game and returns the pids its report names by role, each handed to
+    // the fixture's clean-up; empty when the launch failed or the report did not come.
+    std::map<std::string, pid_t> Launch(GWTask& task, const std::string& resources) {
         std::map<std::string, pid_t> pids;
-        if (!waitFor([&] { return TestSupport::pathExists(resources + "/pids"); })) {
+        if (task.StartOpenTask() != noErr ||
+            !waitFor([&] { return TestSupport::pathExists(resources + "/pids"); })) {
             return pids;
         }
         std::istringstream lines(TestSupport::readFile(resources + "/pids"));
@@ -88,64 +76,52 @@ protected:
     std::string mBundle = mDir / "Test Launcher.app";
 };
 
-TEST_F(GWTaskTest, LaunchOpensTheGameAsAnIndependentProcessAndCleanUpStopsIt) {
-    std::string resources = MakeGame("run");
-    GWTask task("Game.app", false);
-    ASSERT_EQ(Launch(task), noErr);
-    EXPECT_FALSE(IsIdle(task));
-    std::map<std::string, pid_t> pids = ReadReport(resources);
-    ASSERT_EQ(pids.count("game"), 1u);
-    EXPECT_EQ(pids["game"], task.GetProcessID());
-    EXPECT_NE(MacPlatformGetParentPID(task.GetProcessID()), getpid());
-    EXPECT_TRUE(task.IsRunning());
-    EXPECT_FALSE(task.IsChildRunning());
-
-    pid_t first = task.GetProcessID();
-    unsigned long long firstStart = startTimeOf(first);
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_TRUE(IsIdle(task));
-    EXPECT_FALSE(task.IsRunning());
-    EXPECT_TRUE(waitFor([&] { return hasEnded(first, firstStart); }));
+// The game runs as a process of its own, comes to the front when asked (without a display the
+// platform keeps which process is in front) and is stopped by the clean-up, also when it
+// ignores the request to quit; after a game that quit by itself the clean-up finds it gone.
+TEST_F(GWTaskTest, TheGameRunsOnItsOwnComesToTheFrontAndCleanUpEndsIt) {
+    std::string display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    for (std::string behaviour : {"run", "stubborn", "quit"}) {
+        SCOPED_TRACE(behaviour);
+        std::string resources = MakeGame(behaviour, behaviour + ".app");
+        GWTask task((behaviour + ".app").c_str(), false);
+        pid_t game = Launch(task, resources)["game"];
+        ASSERT_GT(game, 0);
+        if (behaviour == "quit") {
+            EXPECT_TRUE(waitFor([&] { return !task.IsRunning(); }));
+        } else {
+            EXPECT_EQ(task.GetProcessID(), game);
+            EXPECT_NE(MacPlatformGetParentPID(game), getpid());
+            EXPECT_TRUE(task.IsRunning());
+            EXPECT_FALSE(task.IsChildRunning());
+            EXPECT_FALSE(task.IsFront());
+            EXPECT_TRUE(task.SetFrontProcess() && task.IsFront());
+        }
+        unsigned long long start = startTimeOf(game);
+        EXPECT_TRUE(task.CloseAndCleanUp());
+        EXPECT_TRUE(IsIdle(task));
+        EXPECT_FALSE(task.IsRunning() || task.IsFront() || task.SetFrontProcess());
+        EXPECT_TRUE(waitFor([&] { return hasEnded(game, start); }));
+    }
+    if (!display.empty()) {
+        setenv("DISPLAY", display.c_str(), 1);
+    }
 }
 
-TEST_F(GWTaskTest, GameThatQuitsByItselfOrIgnoresTheRequestToQuitIsGoneAfterCleanUp) {
-    std::string quitting = MakeGame("quit", "Quitting.app");
-    GWTask quits("Quitting.app", false);
-    ASSERT_EQ(Launch(quits), noErr);
-    EXPECT_EQ(ReadReport(quitting).count("game"), 1u);
-    EXPECT_TRUE(waitFor([&] { return !quits.IsRunning(); }));
-    EXPECT_TRUE(quits.CloseAndCleanUp());
-    EXPECT_TRUE(IsIdle(quits));
-
-    std::string stubborn = MakeGame("stubborn", "Stubborn.app");
-    GWTask task("Stubborn.app", false);
-    ASSERT_EQ(Launch(task), noErr);
-    ASSERT_EQ(ReadReport(stubborn).count("game"), 1u);
-    pid_t game = task.GetProcessID();
-    unsigned long long start = startTimeOf(game);
-    EXPECT_TRUE(task.CloseAndCleanUp());
-    EXPECT_TRUE(hasEnded(game, start));
-    EXPECT_FALSE(task.IsRunning());
-}
-
-// A tracked game's children are stopped before the game (the child notes, as it
-// is asked to quit, whether the game was still its parent); grandchildren and
-// untracked children stay.
+// A tracked game's children are stopped before the game (the child notes, as it is asked to
+// quit, whether the game was still its parent); grandchildren and untracked children stay.
 TEST_F(GWTaskTest, TrackedChildrenAreStoppedBeforeTheGameOthersAreLeftAlone) {
     for (bool tracked : {true, false}) {
         SCOPED_TRACE(tracked ? "tracked" : "untracked");
         std::string app = tracked ? "Tracked.app" : "Untracked.app";
         std::string resources = MakeGame("run child grandchild", app);
         GWTask task(app.c_str(), tracked);
-        ASSERT_EQ(Launch(task), noErr);
-        std::map<std::string, pid_t> pids = ReadReport(resources);
-        ASSERT_EQ(pids.count("child"), 1u);
-        ASSERT_EQ(pids.count("grandchild"), 1u);
+        std::map<std::string, pid_t> pids = Launch(task, resources);
+        ASSERT_TRUE(pids.count("child") && pids.count("grandchild"));
         unsigned long long childStart = startTimeOf(pids["child"]);
         EXPECT_TRUE(task.IsChildRunning());
-
         EXPECT_TRUE(task.CloseAndCleanUp());
-        EXPECT_FALSE(task.IsRunning());
         std::string marker = resources + "/child-stopped-under-game";
         if (tracked) {
             EXPECT_TRUE(waitFor([&] { return hasEnded(pids["child"], childStart); }));
@@ -158,79 +134,40 @@ TEST_F(GWTaskTest, TrackedChildrenAreStoppedBeforeTheGameOthersAreLeftAlone) {
     }
 }
 
-// A task that never launched, or whose game is missing, is idle, and its
-// clean-up stops nothing.
-TEST_F(GWTaskTest, MissingGameReturnsAnErrorAndLeavesTheTaskIdle) {
+// A missing game, or an exec path that is empty, leaves ".Game" or does not fit, launches
+// nothing and leaves the task idle; folders inside ".Game" are followed.
+TEST_F(GWTaskTest, OnlyAGameInsideTheGameFolderIsLaunched) {
     GWTask idle("Game.app", true);
     EXPECT_FALSE(idle.IsChildRunning());
     EXPECT_NE(idle.KillChildren(), noErr);
     EXPECT_TRUE(idle.CloseAndCleanUp());
-    EXPECT_TRUE(IsIdle(idle));
-
-    GWTask task("Game.app", false);
-    EXPECT_NE(Launch(task), noErr);
-    EXPECT_TRUE(IsIdle(task));
-    EXPECT_EQ(task.GetProcessID(), 0);
-    EXPECT_FALSE(task.IsRunning());
-
-    // After a game that ran, a missing one still leaves the task idle.
-    std::string resources = MakeGame("run");
-    ASSERT_EQ(Launch(task), noErr);
-    ASSERT_EQ(ReadReport(resources).count("game"), 1u);
-    task.CloseAndCleanUp();
-    std::filesystem::remove_all(mBundle + "/.Game");
-    EXPECT_NE(Launch(task), noErr);
-    EXPECT_TRUE(IsIdle(task));
-}
-
-TEST_F(GWTaskTest, ExecPathThatIsEmptyLeavesTheGameFolderOrIsTooLongLaunchesNothing) {
-    // A real game beside the bundle, which a path climbing out of ".Game" would
-    // reach.
+    // A real game beside the bundle, which a path climbing out of ".Game" would reach; room
+    // for 2047 characters of game path.
     std::string outside = MakeGame("run", "Outside.app", mDir.path());
-    std::string inner = MakeGame("run", "Inner Folder/Game.app");
-    for (const char* execPath :
-         {"", "../../Outside.app", "Inner Folder/../../../Outside.app", ".."}) {
-        GWTask task(execPath, false);
-        EXPECT_EQ(Launch(task), paramErr) << "exec path \"" << execPath << "\"";
-        EXPECT_TRUE(IsIdle(task));
+    std::string tooLong(2048 - (mBundle + "/.Game/").size(), 'a');
+    for (std::string execPath :
+         {std::string("Game.app"), std::string(), tooLong, std::string("../../Outside.app"),
+          std::string(".."), std::string("Inner Folder/../../../Outside.app")}) {
+        GWTask task(execPath.c_str(), false);
+        EXPECT_NE(task.StartOpenTask(), noErr) << execPath;
+        EXPECT_TRUE(IsIdle(task)) << execPath;
     }
-    // Room for 2047 characters of game path: one more is refused, not cut.
-    std::string tooLong((2048 - (mBundle + "/.Game/").size()), 'a');
-    GWTask longTask(tooLong.c_str(), false);
-    EXPECT_EQ(Launch(longTask), paramErr);
-    EXPECT_TRUE(IsIdle(longTask));
     EXPECT_FALSE(TestSupport::pathExists(outside + "/pids"));
 
-    // Folders in the exec path are followed as long as they stay inside.
+    std::string inner = MakeGame("run", "Inner Folder/Game.app");
     GWTask task("Inner Folder/Game.app", false);
-    ASSERT_EQ(Launch(task), noErr);
-    EXPECT_EQ(ReadReport(inner)["game"], task.GetProcessID());
+    pid_t game = Launch(task, inner)["game"];
+    EXPECT_TRUE(game > 0 && game == task.GetProcessID());
     task.CloseAndCleanUp();
+    // After a game that ran, a missing one still leaves the task idle.
+    std::filesystem::remove_all(mBundle + "/.Game");
+    EXPECT_NE(task.StartOpenTask(), noErr);
+    EXPECT_TRUE(IsIdle(task));
 }
 
-TEST_F(GWTaskTest, GameBroughtToTheFrontIsTheFrontProcess) {
-    // Without a display the platform itself keeps which process is in front.
-    const char* display = getenv("DISPLAY");
-    std::string savedDisplay = display ? display : "";
-    unsetenv("DISPLAY");
-    std::string resources = MakeGame("run");
-    GWTask task("Game.app", false);
-    ASSERT_EQ(Launch(task), noErr);
-    ASSERT_EQ(ReadReport(resources).count("game"), 1u);
-    EXPECT_FALSE(task.IsFront());
-    EXPECT_TRUE(task.SetFrontProcess());
-    EXPECT_TRUE(task.IsFront());
-    task.CloseAndCleanUp();
-    EXPECT_FALSE(task.IsFront());
-    EXPECT_FALSE(task.SetFrontProcess());
-    if (display) {
-        setenv("DISPLAY", savedDisplay.c_str(), 1);
-    }
-}
-
-// The bundle path is remembered for the life of the process, so each case runs
-// in a fresh process of its own. A resources folder spelt in another mix of
-// case is cut the same way; a bundle in the root folder has "/".
+// The bundle path is remembered for the life of the process, so each case runs in a process
+// of its own. A resources folder spelt in another mix of case is cut the same way; a bundle in
+// the root folder has "/"; a short buffer gets a cut, terminated copy.
 TEST(GWUtil, BundlePathIsTheFolderThatHoldsTheBundle) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempDir dir;
@@ -241,26 +178,22 @@ TEST(GWUtil, BundlePathIsTheFolderThatHoldsTheBundle) {
         {dir / "Odd.app/contents/RESOURCES", dir.path()},
         {"/gw-test-no-such-launcher.app", "/"}};
     for (const auto& [bundle, folder] : cases) {
-        EXPECT_EXIT(
-            {
-                GameWrapperTest::ChildChecks checks;
+        SCOPED_TRACE(bundle);
+        GameWrapperTest::inChild(
+            [&](GameWrapperTest::ChildChecks& checks) {
                 MacPlatformTestSetMainBundlePath(bundle.c_str());
                 char path[1024] = "";
                 checks.check(GetBundlePath(path, sizeof path), "the bundle path");
                 checks.equal(std::string(path), folder, "the bundle's folder");
-                // Remembered: another bundle later changes nothing; a short buffer
-                // gets a cut, terminated copy.
                 MacPlatformTestSetMainBundlePath((dir / "Odd.app").c_str());
                 char shortBuffer[5] = "";
                 checks.check(GetBundlePath(shortBuffer, sizeof shortBuffer), "a short buffer");
-                checks.equal(std::string(shortBuffer), folder.substr(0, 4), "cut to its size");
+                checks.equal(std::string(shortBuffer), folder.substr(0, 4), "remembered, cut");
                 ChangeWorkingDirectoryToBundleStart();
                 char cwd[PATH_MAX] = "";
                 checks.equal(std::string(getcwd(cwd, sizeof cwd) ? cwd : ""), folder, "cwd");
-                checks.finish();
             },
-            ::testing::ExitedWithCode(0), "")
-            << bundle;
+            false);
     }
 }
 

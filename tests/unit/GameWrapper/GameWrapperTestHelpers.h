@@ -34,15 +34,16 @@
 
 namespace GameWrapperTest {
 
-// Makes "<parent>/<name>.app/Contents/Resources" and returns the bundle's path.
-inline std::string makeBundle(const std::string& parent, const std::string& name = "Game") {
+// Makes "<parent>/<name>.app" with the resources (file name, bytes) in Contents/Resources and
+// returns the bundle's path.
+inline std::string makeBundle(const std::string& parent, const std::string& name,
+                              const std::vector<std::pair<std::string, std::string>>& files = {}) {
     std::string bundle = parent + "/" + name + ".app";
     TestSupport::makeDirectories(bundle + "/Contents/Resources");
+    for (const auto& [file, bytes] : files) {
+        TestSupport::writeFile(bundle + "/Contents/Resources/" + file, bytes);
+    }
     return bundle;
-}
-
-inline std::string resourcesOf(const std::string& bundle) {
-    return bundle + "/Contents/Resources";
 }
 
 // A zip archive of the members (name, bytes) made with the launcher's own zip writer, starting
@@ -88,41 +89,40 @@ inline bool near(std::uint32_t actual, std::uint32_t expected, int tolerance = 8
 }
 
 // Collects the outcome of checks made in a forked child, where gtest's own assertions would be
-// lost: each failure is written to standard error (which the parent shows) and finish() turns
-// the count into the exit status that EXPECT_EXIT(..., ExitedWithCode(0), "") expects.
+// lost: each failure is a line on standard error, which the parent shows.
 class ChildChecks {
 public:
-    void check(bool ok, const char* what) {
+    void check(bool ok, const std::string& what) {
         if (!ok) {
-            std::fprintf(stderr, "child check failed: %s\n", what);
+            std::fprintf(stderr, "child check failed: %s\n", what.c_str());
             ++m_failures;
         }
     }
     template <typename A, typename B>
-    void equal(const A& actual, const B& expected, const char* what) {
-        if (!(actual == expected)) {
-            std::fprintf(stderr, "child check failed: %s: expected %s, got %s\n", what,
-                         ::testing::PrintToString(expected).c_str(),
-                         ::testing::PrintToString(actual).c_str());
-            ++m_failures;
-        }
+    void equal(const A& actual, const B& expected, const std::string& what) {
+        check(actual == expected, what + ": expected " + ::testing::PrintToString(expected) +
+                                      ", got " + ::testing::PrintToString(actual));
     }
-    // Under the leak checker, memory that nothing points to any more counts as a failure.
-    void checkNoLeaks() {
-#ifdef GW_TEST_HAS_LSAN
-        check(__lsan_do_recoverable_leak_check() == 0, "no leaked memory");
-#endif
-    }
-    int failures() const {
-        return m_failures;
-    }
-    [[noreturn]] void finish() {
-        std::fflush(stderr);
-        _exit(m_failures == 0 ? 0 : 1);
-    }
+    int failures() const { return m_failures; }
 
 private:
     int m_failures = 0;
 };
+
+// Runs body(checks) in a forked child, which fails on a failed check and, under the leak
+// checker, on memory that nothing points to any more once body returned.
+template <typename Body> void inChild(Body body, [[maybe_unused]] bool leakCheck = true) {
+    EXPECT_EXIT(
+        {
+            ChildChecks checks;
+            body(checks);
+#ifdef GW_TEST_HAS_LSAN
+            checks.check(!leakCheck || __lsan_do_recoverable_leak_check() == 0, "leaked memory");
+#endif
+            std::fflush(stderr);
+            _exit(checks.failures() == 0 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
 
 } // namespace GameWrapperTest

@@ -2,6 +2,7 @@
 // plug-in (as positions, as events, or both) while the game center shows, and the agreement
 // prompt's commands nowhere. Each check sends its events synchronously inside one timer step,
 // so nothing the loop delivers in between gets mixed into the plug-in's record.
+#include "GameWrapperButton.h"
 #include "GameWrapperView.h"
 #include "LauncherRun.h"
 
@@ -43,7 +44,15 @@ void checkRoutingInBothViews(LauncherScript& s) {
             "the plug-in's calls on the start page");
     s.check(mainWindowShown(), "nor close the main window");
 
-    // A click on "Other Games" (x 583 to 693) opens the game center through its button.
+    // A press on "Play Game" while "Other Games" (x 583 to 693) keeps an earlier press: the
+    // window's handler releases the one, the hit test that follows presses the other.
+    sendMouse(window, kEventMouseDown, 600, 480);
+    sendMouse(window, kEventMouseUp, 10, 10);
+    sendMouse(window, kEventMouseDown, 500, 480);
+    s.check(view->mMainButtons[1]->mPressed && !view->mMainButtons[0]->mPressed,
+            "one press moves from button to button");
+    sendMouse(window, kEventMouseUp, 10, 10);
+    // A click on "Other Games" opens the game center through its button.
     heard = recordedDuring([&] {
         sendMouse(window, kEventMouseDown, 600, 480);
         sendMouse(window, kEventMouseUp, 600, 480);

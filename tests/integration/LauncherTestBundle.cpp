@@ -18,10 +18,6 @@ std::string testPluginPath(const std::string& fileName) {
     return std::string(GW_TEST_PLUGINS_DIR) + "/" + fileName;
 }
 
-std::string recordingPluginPath() {
-    return testPluginPath(GW_TEST_RECORDING_PLUGIN);
-}
-
 std::string defaultGameInformation(const std::string& name, const std::string& revision) {
     return "Application ID=1234\nApplication Name=" + name +
            "\nDeveloper Channel ID=7\nApplication Price=4.99\nApp Version String=" + revision +
@@ -42,7 +38,7 @@ LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOp
         return std::find(options.omit.begin(), options.omit.end(), file) == options.omit.end();
     };
     auto put = [&](const std::string& file, const std::string& bytes) {
-        if (wanted(file)) {
+        if (wanted(file) && !bytes.empty()) {
             TestSupport::writeFile(res + "/" + file, bytes);
         }
     };
@@ -54,17 +50,13 @@ LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOp
                                    {"BrandingMask.jpg", halvesJPEG(64, 32, 0xFFFFFF, 0x808080)}});
     }
     put("RAW_002.wdt", options.gameInformation);
-    put("main.nib", options.nib);
+    put("main.nib", TestSupport::launcherNib());
     put("Background.jpg", halvesJPEG(720, 540, 0x203060, 0x203060));
     put("button_normal.jpg", halvesJPEG(110, 30, 0x808080, 0x808080));
     put("button_hover.jpg", halvesJPEG(110, 30, 0xE0E000, 0xE0E000));
     put("button_pressed.jpg", halvesJPEG(110, 30, 0xC00000, 0xC00000));
-    if (!options.eulaRTF.empty()) {
-        put("EULA.rtf", options.eulaRTF);
-    }
-    if (!options.eulaText.empty()) {
-        put("EULA.txt", options.eulaText);
-    }
+    put("EULA.rtf", options.eulaRTF);
+    put("EULA.txt", options.eulaText);
     if (!options.pluginPath.empty() && wanted("Pellucid.dylib")) {
         std::error_code error;
         std::filesystem::copy_file(options.pluginPath, res + "/Pellucid.dylib", error);
@@ -75,10 +67,6 @@ LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOp
 
 void LauncherTestBundle::makeMainBundle() const {
     MacPlatformTestSetMainBundlePath(mPath.c_str());
-}
-
-void LauncherTestBundle::useNoBundle() {
-    MacPlatformTestSetMainBundlePath(nullptr);
 }
 
 std::string LauncherTestBundle::installGame(const std::string& behaviour) const {

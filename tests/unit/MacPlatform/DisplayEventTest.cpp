@@ -11,39 +11,9 @@ namespace {
 
 using namespace ControlTests;
 
-// Every event a handler saw, kept until the test has read it.
-struct Received {
-    std::vector<EventRef> events;
-    ~Received() {
-        for (EventRef event : events) {
-            ReleaseEvent(event);
-        }
-    }
-    std::vector<EventRef> ofKind(UInt32 eventClass, UInt32 kind) const {
-        std::vector<EventRef> found;
-        for (EventRef event : events) {
-            if (GetEventClass(event) == eventClass && GetEventKind(event) == kind) {
-                found.push_back(event);
-            }
-        }
-        return found;
-    }
-};
-
-OSStatus keep(EventHandlerCallRef, EventRef event, void* userData) {
-    static_cast<Received*>(userData)->events.push_back(RetainEvent(event));
-    return eventNotHandledErr;
-}
-
-template <typename T> T param(EventRef event, EventParamName name, EventParamType type) {
-    T value{};
-    EXPECT_EQ(GetEventParameter(event, name, type, nullptr, sizeof value, nullptr, &value), noErr)
-        << "parameter " << std::hex << name;
-    return value;
-}
-
-// A mouse or keyboard event as one line: its kind and the parameters it has, by name.
-std::string describe(EventRef event) {
+// An event as one line: its kind and the parameters it has, by name ("window" when it names
+// the window it reached).
+std::string describe(EventRef event, WindowRef window) {
     std::string line = std::to_string(GetEventKind(event));
     const struct {
         const char* label;
@@ -59,27 +29,43 @@ std::string describe(EventRef event) {
                   {"wheel", kEventParamMouseWheelDelta, typeSInt32},
                   {"key", kEventParamKeyCode, typeUInt32},
                   {"char", kEventParamKeyMacCharCodes, typeChar},
-                  {"mods", kEventParamKeyModifiers, typeUInt32}};
+                  {"mods", kEventParamKeyModifiers, typeUInt32},
+                  {"previous", kEventParamPreviousBounds, typeQDRectangle},
+                  {"current", kEventParamCurrentBounds, typeQDRectangle}};
     for (const auto& p : params) {
-        HIPoint point{};
-        SInt32 number = 0;
+        union {
+            HIPoint point;
+            Rect rect;
+            SInt32 number;
+        } value{};
         ByteCount size = 0;
-        bool isPoint = p.type == typeHIPoint;
-        if (GetEventParameter(event, p.name, p.type, nullptr,
-                              isPoint ? sizeof point : sizeof number, &size,
-                              isPoint ? static_cast<void*>(&point) : &number) != noErr) {
+        if (GetEventParameter(event, p.name, p.type, nullptr, sizeof value, &size, &value) !=
+            noErr) {
             continue;
         }
-        if (size == 1) {
-            number = static_cast<signed char>(number);
-        } else if (size == 2) {
-            number = static_cast<UInt16>(number);
+        line += std::string(" ") + p.label + "=";
+        if (p.type == typeHIPoint) {
+            line += std::to_string(int(value.point.x)) + "," + std::to_string(int(value.point.y));
+        } else if (p.type == typeQDRectangle) {
+            Edges e = edges(value.rect);
+            line += std::to_string(e[0]) + "," + std::to_string(e[1]) + "," + std::to_string(e[2]) +
+                    "," + std::to_string(e[3]);
+        } else {
+            line += std::to_string(size == 1   ? static_cast<signed char>(value.number)
+                                   : size == 2 ? static_cast<UInt16>(value.number)
+                                               : value.number);
         }
-        line += std::string(" ") + p.label + "=" +
-                (isPoint ? std::to_string(int(point.x)) + "," + std::to_string(int(point.y))
-                         : std::to_string(number));
     }
-    return line;
+    WindowRef named = nullptr;
+    GetEventParameter(event, kEventParamWindowRef, typeWindowRef, nullptr, sizeof named, nullptr,
+                      &named);
+    return line + (named == window ? " window" : "");
+}
+
+OSStatus record(EventHandlerCallRef, EventRef event, void* userData) {
+    auto* test = static_cast<std::pair<std::vector<std::string>, WindowRef>*>(userData);
+    test->first.push_back(describe(event, test->second));
+    return eventNotHandledErr;
 }
 
 class DisplayEventTest : public WindowFixture {
@@ -99,17 +85,9 @@ protected:
             {kEventClassWindow, kEventWindowBoundsChanged},
             {kEventClassWindow, kEventWindowDrawContent},
         };
-        InstallWindowEventHandler(m_window, keep, GetEventTypeCount(types), types, &m_received,
+        m_log.second = m_window;
+        InstallWindowEventHandler(m_window, record, GetEventTypeCount(types), types, &m_log,
                                   nullptr);
-    }
-    std::vector<std::string> log() const {
-        std::vector<std::string> lines;
-        for (EventRef event : m_received.events) {
-            if (GetEventClass(event) != kEventClassWindow) {
-                lines.push_back(describe(event));
-            }
-        }
-        return lines;
     }
     Event keyEvent(EventType type, int code, char character, UInt32 modifiers,
                    bool repeat = false) const {
@@ -121,7 +99,7 @@ protected:
                 .repeat = repeat};
     }
 
-    Received m_received;
+    std::pair<std::vector<std::string>, WindowRef> m_log;
 };
 
 TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
@@ -156,16 +134,13 @@ TEST_F(DisplayEventTest, MouseEventsCarryLocationsButtonsAndModifiers) {
     pump();
 
     // The window's content is at (40, 40) on the screen; shift and command are 0x300 (768).
-    EXPECT_EQ(log(),
-              (std::vector<std::string>{"1 at=12,7 global=52,47 button=1 clicks=2 chord=1 mods=768",
-                                        "2 at=12,7 global=52,47 button=2 clicks=2 chord=1 mods=768",
-                                        "5 at=40,50 global=80,90 delta=3,-4 mods=0",
-                                        "6 at=40,50 global=80,90 delta=3,-4 chord=1 mods=0",
-                                        "10 at=5,6 global=45,46 axis=1 wheel=3 mods=0",
-                                        "10 at=5,6 global=45,46 axis=0 wheel=-2 mods=0"}));
-    auto downs = m_received.ofKind(kEventClassMouse, kEventMouseDown);
-    ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(param<WindowRef>(downs[0], kEventParamWindowRef, typeWindowRef), m_window);
+    EXPECT_EQ(m_log.first, (std::vector<std::string>{
+                               "1 at=12,7 global=52,47 button=1 clicks=2 chord=1 mods=768 window",
+                               "2 at=12,7 global=52,47 button=2 clicks=2 chord=1 mods=768 window",
+                               "5 at=40,50 global=80,90 delta=3,-4 mods=0 window",
+                               "6 at=40,50 global=80,90 delta=3,-4 chord=1 mods=0 window",
+                               "10 at=5,6 global=45,46 axis=1 wheel=3 mods=0 window",
+                               "10 at=5,6 global=45,46 axis=0 wheel=-2 mods=0 window"}));
 }
 
 TEST_F(DisplayEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
@@ -184,7 +159,7 @@ TEST_F(DisplayEventTest, KeysCarryMacKeyCodesCharactersAndModifiers) {
     post(loose);
     pump();
 
-    EXPECT_EQ(log(),
+    EXPECT_EQ(m_log.first,
               (std::vector<std::string>{"1 key=0 char=97 mods=0", "2 key=0 char=65 mods=512",
                                         "3 key=0 char=97 mods=0", "1 key=123 char=28 mods=12288",
                                         "4 mods=1536", "1 key=53 char=27 mods=0"}));
@@ -194,22 +169,17 @@ TEST_F(DisplayEventTest, ResizeAndExposeReachTheWindow) {
     CGContextRef context = MacPlatform::Window::fromRef(m_window)->context();
     ASSERT_TRUE(MacPlatform::Display::Headless::resizeWindow(windowID(), 260, 140));
     pump();
-
-    auto changes = m_received.ofKind(kEventClassWindow, kEventWindowBoundsChanged);
-    ASSERT_FALSE(changes.empty());
-    Rect current = param<Rect>(changes.back(), kEventParamCurrentBounds, typeQDRectangle);
-    Rect previous = param<Rect>(changes.back(), kEventParamPreviousBounds, typeQDRectangle);
-    EXPECT_EQ(edges(current), (Edges{40, 40, 40 + 140, 40 + 260}));
-    EXPECT_EQ(edges(previous), (Edges{40, 40, 40 + 200, 40 + 300}));
-
-    // The same context now draws on the larger surface, and what the draw handler leaves in it
-    // is shown.
+    // The same context now draws on the larger surface, and what the draw handler leaves
+    // in it is shown.
     EXPECT_EQ(MacPlatform::Window::fromRef(m_window)->context(), context);
     CGContextSetRGBFillColor(context, 0, 0, 1, 1);
     CGContextFillRect(context, CGRectMake(250, 130, 10, 10));
     post({.type = EventType::WindowExposed, .windowID = windowID()});
     pump();
-    EXPECT_FALSE(m_received.ofKind(kEventClassWindow, kEventWindowDrawContent).empty());
+    // The bounds changed (27) with the resize, and the expose had the content drawn (2).
+    ASSERT_FALSE(m_log.first.empty());
+    EXPECT_EQ(m_log.first.front(), "27 previous=40,40,240,340 current=40,40,180,300");
+    EXPECT_EQ(m_log.first.back(), "2");
     auto shown = MacPlatform::Display::Headless::windowState(windowID());
     ASSERT_TRUE(shown.has_value());
     ASSERT_EQ(shown->screen.size(), 260u * 140u);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 using namespace ProcessTesting;
 
@@ -33,36 +34,34 @@ TEST_F(ProcessManagerTest, CurrentProcessCarriesStartTimeAndPid) {
     info.processInfoLength = sizeof info;
     info.processName = name;
     ASSERT_EQ(noErr, GetProcessInformation(&current, &info));
-    EXPECT_EQ(words(self), words(info.processNumber));
-    EXPECT_EQ(std::filesystem::read_symlink("/proc/self/exe").filename().string(),
-              pascalText(name));
-    EXPECT_EQ(0x4150504Cu, info.processType);
-    EXPECT_EQ(startTimeOf(getpid()) * 60 / sysconf(_SC_CLK_TCK), info.processLaunchDate);
+    EXPECT_EQ((std::tuple{words(info.processNumber), pascalText(name), info.processType,
+                          info.processLaunchDate, words(info.processLauncher)}),
+              (std::tuple{
+                  words(self), std::filesystem::read_symlink("/proc/self/exe").filename().string(),
+                  UInt32(0x4150504C), UInt32(startTimeOf(getpid()) * 60 / sysconf(_SC_CLK_TCK)),
+                  words(serialNumberOf(getppid()))}));
     EXPECT_GT(info.processSize, 0u);
-    EXPECT_EQ(words(serialNumberOf(getppid())), words(info.processLauncher));
 }
 
 TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
     TestSupport::TempDir dir;
-    std::string bundled = dir / "Space Game.app/Contents/MacOS/space-game";
-    std::string longName = dir / "a-program-with-a-name-of-forty-characters";
-    std::filesystem::create_directories(std::filesystem::path(bundled).parent_path());
-    for (const std::string& copy : {bundled, longName}) {
-        std::filesystem::copy_file(helperPath("gw-test-sleeper"), copy);
-    }
-    Str31 name = {};
-    ProcessInfoRec info{};
-    info.processInfoLength = sizeof info;
-    info.processName = name;
-
-    ProcessSerialNumber psn = serialNumberOf(startSleeper(bundled));
-    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
-    EXPECT_EQ("Space Game", pascalText(name));
-
-    psn = serialNumberOf(startSleeper(longName));
-    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
-    EXPECT_EQ(std::string("a-program-with-a-name-of-forty-characters").substr(0, 31),
-              pascalText(name));
+    auto start = [&](const std::string& path) {
+        std::filesystem::create_directories(std::filesystem::path(dir / path).parent_path());
+        std::filesystem::copy_file(helperPath("gw-test-sleeper"), dir / path);
+        return startSleeper(dir / path);
+    };
+    auto nameOf = [](ProcessSerialNumber psn) {
+        Str31 name = {};
+        ProcessInfoRec info{};
+        info.processInfoLength = sizeof info;
+        info.processName = name;
+        EXPECT_EQ(noErr, GetProcessInformation(&psn, &info));
+        return pascalText(name);
+    };
+    EXPECT_EQ(nameOf(serialNumberOf(start("Space Game.app/Contents/MacOS/space-game"))),
+              "Space Game");
+    ProcessSerialNumber psn = serialNumberOf(start("a-program-with-a-name-of-forty-characters"));
+    EXPECT_EQ(nameOf(psn), "a-program-with-a-name-of-forty-");
     CFStringRef whole = nullptr;
     ASSERT_EQ(noErr, CopyProcessName(&psn, &whole));
     EXPECT_EQ(41, CFStringGetLength(whole));
@@ -70,13 +69,10 @@ TEST_F(ProcessManagerTest, ApplicationNamesComeFromTheBundleOrTheFileName) {
 
     // The kernel's record puts the command name in parentheses; one that holds ") (" and
     // spaces must not shift the fields after it.
-    std::string odd = dir / "odd) 1 2 (x";
-    std::filesystem::copy_file(helperPath("gw-test-sleeper"), odd);
-    pid_t oddPid = startSleeper(odd);
+    pid_t oddPid = start("odd) 1 2 (x");
     psn = serialNumberOf(oddPid);
     EXPECT_EQ(static_cast<UInt32>(startTimeOf(oddPid)), psn.highLongOfPSN);
-    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
-    EXPECT_EQ("odd) 1 2 (x", pascalText(name));
+    EXPECT_EQ(nameOf(psn), "odd) 1 2 (x");
     EXPECT_EQ(getpid(), MacPlatformGetParentPID(oddPid));
 }
 

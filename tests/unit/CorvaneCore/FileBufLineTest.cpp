@@ -68,12 +68,10 @@ TEST(FileBufReadLine, OneChunkLeavesThePositionAtTheNextLine) {
     char buffer[16];
     // No line end within 4 characters: nothing consumed.
     EXPECT_FALSE(stream->ReadLineChunkIntoFixedSizeBuffer(buffer, 5));
-    EXPECT_EQ(stream->GetPosition(), 0u);
-    ASSERT_TRUE(stream->ReadLineChunkIntoFixedSizeBuffer(buffer, sizeof buffer));
-    EXPECT_STREQ(buffer, "abcdefgh");
-    EXPECT_EQ(stream->GetPosition(), 10u);
-    ASSERT_TRUE(stream->ReadLineChunkIntoFixedSizeBuffer(buffer, sizeof buffer));
-    EXPECT_STREQ(buffer, "ij");
-    EXPECT_FALSE(stream->ReadLineChunkIntoFixedSizeBuffer(buffer, sizeof buffer));
+    std::string read;
+    while (stream->ReadLineChunkIntoFixedSizeBuffer(buffer, sizeof buffer)) {
+        read += std::string(buffer) + "@" + std::to_string(stream->GetPosition()) + " ";
+    }
+    EXPECT_EQ(read, "abcdefgh@10 ij@12 ");
     EXPECT_FALSE(stream->ReadLine(buffer, sizeof buffer));
 }

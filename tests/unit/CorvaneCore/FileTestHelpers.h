@@ -51,13 +51,10 @@ private:
 inline std::string readRest(CFile& file) {
     std::string content;
     char buffer[4096];
-    for (;;) {
-        unsigned got = file.Read(buffer, sizeof buffer);
-        if (got == 0) {
-            return content;
-        }
+    for (unsigned got; (got = file.Read(buffer, sizeof buffer)) > 0;) {
         content.append(buffer, got);
     }
+    return content;
 }
 
 // Opens the file with the mode, writes the text and closes it: whether all of that worked.

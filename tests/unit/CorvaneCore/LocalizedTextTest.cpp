@@ -25,7 +25,7 @@ TEST(LocalizedText, QueueHoldsTheTranslatableStringsInOrderAndNoEmptyOnes) {
     EXPECT_EQ(pForceAddStrings->GetCount(), before);
 }
 
-TEST(CList, GrowsWithoutOverflow) {
+TEST(CList, GrowsWithoutOverflowAndTablesAreFreed) {
     CList<CStringAnnotationPair> list;
     CJString text("x");
     for (std::uint32_t i = 0; i < 22; ++i) {
@@ -34,15 +34,9 @@ TEST(CList, GrowsWithoutOverflow) {
     EXPECT_STREQ(list[21].m_pAnnotation, "odd");
     EXPECT_EQ(CListGrownCapacity(0xFFFFFFFEu, 0xF0000000u), 0xFFFFFFFFu);
     EXPECT_EQ(CListGrownCapacity(0xFFFFFFFFu, 0xFFFFFFFFu), 0xFFFFFFFFu);
-}
 
-TEST(CLocalizedText, RemoveTablesDestroysTheTable) {
     CLocalizedText holder;
-    auto* table = new CLocalizedString[2];
-    table[0].m_English = "Yes";
-    table[1].m_Translation = "Nein";
-    holder.SetTable(table, 2);
-    EXPECT_EQ(holder.GetCount(), 2u);
+    holder.SetTable(new CLocalizedString[2]{{"Yes", "Ja"}, {"No", "Nein"}}, 2);
     // The sanitizer build checks that the entries and their strings are freed.
     holder.RemoveTables();
     EXPECT_EQ(holder.GetTable(), nullptr);

@@ -17,14 +17,6 @@ namespace {
 
 constexpr CWriteOption kWritable = 1;
 
-std::string randomBytes(std::mt19937& random, std::size_t size) {
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(random());
-    }
-    return bytes;
-}
-
 // The name with the case of every letter swapped at random: the reader must not care.
 std::string recased(std::mt19937& random, std::string name) {
     for (char& c : name) {
@@ -168,11 +160,12 @@ TEST(ZipRewrite, WriteStreamSeeksAndSetsItsLength) {
               (std::map<std::string, std::string>{{"a", "01xy45"}, {"b", "bbbb"}}));
 }
 
-TEST(ZipRewrite, WritesNeedAWriteOptionAndNoOpenStreams) {
+TEST(ZipRewrite, RefusedRewritesAndAppendsLeaveTheFileAlone) {
     TestSupport::TempDir dir;
     std::string path = writeArchive(dir / "a.zip", {{"a", "aaaa"}, {"b", "bbbb"}});
     std::string const before = TestSupport::readFile(path);
     {
+        // Rewrites need a write option, a disk file and no open member streams.
         CZipArchive readOnly;
         ASSERT_TRUE(readOnly.OpenArchive(path.c_str(), 0, "", false, 0));
         EXPECT_EQ(readOnly.OpenAFileWithinArchive("a", CFILE_WRITE), nullptr);
@@ -180,8 +173,6 @@ TEST(ZipRewrite, WritesNeedAWriteOptionAndNoOpenStreams) {
         ASSERT_TRUE(
             inMemory.OpenArchive(path.c_str(), kWritable, "", false, CFILE_LOAD_INTO_MEMORY));
         EXPECT_FALSE(inMemory.EnableWrites());
-    }
-    {
         CZipArchive archive;
         ASSERT_TRUE(archive.OpenArchive(path.c_str(), kWritable, "", false, 0));
         StreamPtr shared(archive.OpenAFileWithinArchive("b", 0));
@@ -194,31 +185,21 @@ TEST(ZipRewrite, WritesNeedAWriteOptionAndNoOpenStreams) {
         // Enabling writes alone changes nothing on disk.
         archive.CommitChangesAndDisableWrites();
     }
-    EXPECT_EQ(TestSupport::readFile(path), before);
-}
-
-TEST(ZipAppend, RefusedAppendsLeaveTheFileAlone) {
-    TestSupport::TempDir dir;
-    std::string notArchive = dir / "plain.txt";
-    TestSupport::writeFile(notArchive, "this file has no end record, only some text in it");
-    EXPECT_EQ(ZipFileOpenCreateAppendToArchive(notArchive.c_str(), "x"), nullptr);
-    EXPECT_EQ(ZipFileOpenCreateAppendToArchive((dir / "absent.zip").c_str(), "x"), nullptr);
-    EXPECT_FALSE(TestSupport::pathExists(dir / "absent.zip"));
-
-    std::string path = writeArchive(dir / "a.zip", {{"a", "aaaa"}});
-    std::string const before = TestSupport::readFile(path);
-    EXPECT_EQ(ZipFileOpenCreateAppendToArchive(path.c_str(), std::string(1025, 'n').c_str()),
-              nullptr);
-    EXPECT_EQ(ZipFileOpenCreateAppendToArchive(path.c_str(), ""), nullptr);
+    // Appends need an archive with an end record and a name of 1 to 1024 bytes.
+    TestSupport::writeFile(dir / "plain.txt", "no end record");
+    using Append = std::pair<std::string, std::string>;
+    for (auto const& [archive, member] :
+         {Append{dir / "plain.txt", "x"}, Append{dir / "absent.zip", "x"},
+          Append{path, std::string(1025, 'n')}, Append{path, ""}}) {
+        EXPECT_EQ(ZipFileOpenCreateAppendToArchive(archive.c_str(), member.c_str()), nullptr)
+            << archive << " " << member.size();
+    }
     CFile file;
     EXPECT_FALSE(file.Open((path + ";").c_str(), CFILE_CREATE | CFILE_WRITE));
     EXPECT_EQ(TestSupport::readFile(path), before);
-    StreamPtr longest(
-        ZipFileOpenCreateAppendToArchive(path.c_str(), std::string(1024, 'n').c_str()));
-    ASSERT_NE(longest, nullptr);
-    EXPECT_EQ(longest->Write("L", 1), 1u);
-    longest.reset();
-    CZipArchive archive;
-    ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "", false, 0));
-    EXPECT_EQ(memberText(archive, std::string(1024, 'N').c_str()), "L");
+    EXPECT_EQ(TestSupport::readFile(dir / "plain.txt"), "no end record");
+    EXPECT_FALSE(TestSupport::pathExists(dir / "absent.zip"));
+    StreamPtr(ZipFileOpenCreateAppendToArchive(path.c_str(), std::string(1024, 'n').c_str()))
+        ->Write("L", 1);
+    EXPECT_EQ(readEverything(path)[std::string(1024, 'n')], "L");
 }

@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +47,15 @@ struct Layout {
     std::int64_t totalEntries = -1;
     std::int64_t directoryOffset = -1;
 };
+
+// Bytes drawn from the generator, each below `range` (a small range compresses well).
+inline std::string randomBytes(std::mt19937& random, std::size_t size, unsigned range = 256) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(random() % range);
+    }
+    return bytes;
+}
 
 // The value in `width` bytes, least significant first, as zip records store their fields.
 inline std::string le(int width, std::uint32_t value) {
@@ -123,15 +133,11 @@ inline std::string readAll(CFileBuf* stream) {
         return "<null>";
     }
     std::string content(stream->GetLength(), '\0');
-    unsigned got = stream->Read(content.data(), static_cast<unsigned>(content.size()));
-    content.resize(got);
+    content.resize(stream->Read(content.data(), static_cast<unsigned>(content.size())));
     return content;
 }
 
-struct StreamDeleter {
-    void operator()(CFileBuf* stream) const { delete stream; }
-};
-using StreamPtr = std::unique_ptr<CFileBuf, StreamDeleter>;
+using StreamPtr = std::unique_ptr<CFileBuf>;
 
 // The member opened by name in an archive or an archive tree and read whole, or "<null>" when
 // it does not open.

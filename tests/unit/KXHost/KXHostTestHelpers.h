@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -115,12 +116,9 @@ protected:
     // The plug-in's record, one call per entry.
     std::vector<std::string> calls() const {
         std::vector<std::string> lines;
-        std::string text = TestSupport::readFile(m_recordFile);
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find('\n', start);
-            lines.push_back(text.substr(start, end - start));
-            start = end == std::string::npos ? text.size() : end + 1;
+        std::istringstream text(TestSupport::readFile(m_recordFile));
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line);
         }
         return lines;
     }

@@ -13,22 +13,29 @@ using ::testing::ElementsAre;
 const char* const kNoExtendedError =
     "Extended error information is not available for the last error.";
 
-TEST_F(HostTest, InitializeLoadsThePluginFromTheResourcesFolderAndCallsItInTableOrder) {
+TEST_F(HostTest, InitializeLoadsThePluginInTableOrderAndShutDownUnloadsItOnce) {
     installPlugin("recording");
-    unsigned short status = 1;
-    std::string out = captureStdout([&] { status = initializeDemo(); });
-
-    EXPECT_EQ(status, 0);
+    std::string out = captureStdout([&] { EXPECT_EQ(initializeDemo(), 0); });
     EXPECT_EQ(out, "dlopen(\"" + pluginPath() + "\", RTLD_NOW): Successful\n");
     // Both version calls come once, before the initialisation, which receives the debug mode
     // widened to 32 bits and the host's version 6.
     EXPECT_THAT(calls(), ElementsAre("kxdll_GetDLLVersionAsString", "kxdll_GetDLLVersionAsInt",
                                      "kxdll_Initialize 42 \"Demo Game\" 7 1.50 1 6"));
     EXPECT_TRUE(pluginLoaded());
-    EXPECT_TRUE(m_alerts.empty());
-
     // While the host has no text of its own, the plug-in's text comes back unchanged.
     EXPECT_STREQ(KX_GetLastErrorInformation(), "Recording plug-in: no error");
+
+    // Initialising again closes the first load before opening the library anew.
+    captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
+    KX_ShutDown();
+    EXPECT_FALSE(pluginLoaded());
+    // A second shutdown finds nothing to call and nothing to close.
+    KX_ShutDown();
+    EXPECT_THAT(callsAfter(3),
+                ElementsAre("kxdll_GetLastErrorInformation", "kxdll_ShutDown",
+                            "kxdll_GetDLLVersionAsString", "kxdll_GetDLLVersionAsInt",
+                            "kxdll_Initialize 42 \"Demo Game\" 7 1.50 1 6", "kxdll_ShutDown"));
+    EXPECT_TRUE(m_alerts.empty());
 }
 
 TEST_F(HostTest, AMissingPluginEndsTheProcessWithStatusOneNamingThePath) {
@@ -100,23 +107,6 @@ TEST_F(HostTest, CallsBeforeInitializeShowTheUsageAlertAndAnswerWithoutAPlugin) 
     EXPECT_EQ(m_alerts.back().message + " / " + m_alerts.back().explanation,
               "Error In CorvaneTessaly API Usage / Must call KX_Initialize before any other API "
               "function.");
-}
-
-TEST_F(HostTest, ShutDownTellsThePluginOnceAndUnloadsItOnce) {
-    installPlugin("recording");
-    captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
-    // Initialising again closes the first load before opening the library anew.
-    size_t first = calls().size();
-    captureStdout([&] { ASSERT_EQ(initializeDemo(), 0); });
-    EXPECT_EQ(callsAfter(first).front(), "kxdll_ShutDown");
-    size_t before = calls().size();
-    KX_ShutDown();
-    EXPECT_THAT(callsAfter(before), ElementsAre("kxdll_ShutDown"));
-    EXPECT_FALSE(pluginLoaded());
-    // A second shutdown finds nothing to call and nothing to close.
-    KX_ShutDown();
-    EXPECT_EQ(calls().size(), before + 1);
-    EXPECT_TRUE(m_alerts.empty());
 }
 
 } // namespace

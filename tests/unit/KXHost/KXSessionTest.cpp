@@ -43,52 +43,7 @@ EventRef makeKeyDown(char character, UInt32 keyCode) {
     return event;
 }
 
-TEST_F(SessionTest, FramesFillTheWholeBufferInTheLaunchersPixelLayout) {
-    EXPECT_EQ(KX_EnterMenuSession(1, kWidth, kHeight), 0);
-    drawFrame();
-    EXPECT_EQ(KX_GetNumberOfRectsToUpdate(), 1);
-
-    // Red is x, green is y, blue the frame number; the top byte is never used.
-    EXPECT_EQ(pixel(10, 20), 0x000A1401u);
-    EXPECT_EQ(pixel(kWidth - 1, kHeight - 1), 0x00CF1B01u); // 719 & 0xFF, 539 & 0xFF
-    drawFrame();
-    EXPECT_EQ(pixel(10, 20), 0x000A1402u);
-    EXPECT_THAT(callsAfter(m_callsAtStart),
-                ElementsAre("kxdll_EnterMenuSession 1 720 540",
-                            "kxdll_DrawNextFrameIntoBuffer 2880 4 1 0 0",
-                            "kxdll_IsASystemUpdateRequired 0", "kxdll_GetNumberOfRectsToUpdate",
-                            "kxdll_DrawNextFrameIntoBuffer 2880 4 1 0 0",
-                            "kxdll_IsASystemUpdateRequired 0"));
-    EXPECT_TRUE(m_alerts.empty());
-}
-
-TEST_F(SessionTest, MousePositionsAndEventsReachThePlugin) {
-    KX_EnterMenuSession(1, kWidth, kHeight);
-    EXPECT_TRUE(KX_SetMousePosition(100, 200));
-    drawFrame();
-    EXPECT_EQ(pixel(100, 200), 0x00FFFFFFu);
-    EXPECT_EQ(pixel(101, 200), 0x0065C801u);
-
-    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
-    // Esc ends the menu session, as a storefront's own Esc does.
-    EventRef escape = makeKeyDown(27, 53);
-    EXPECT_TRUE(KX_HandleMacEvent(escape));
-    EXPECT_TRUE(KX_IsTheMenuSessionComplete());
-    ReleaseEvent(escape);
-
-    KX_EnableWindowsMouseCursor(true);
-    KX_SetTrackingMetadata("campaign=spring");
-    std::vector<std::string> recorded = callsAfter(m_callsAtStart);
-    EXPECT_EQ(recorded[1], "kxdll_SetMousePosition 100 200");
-    EXPECT_EQ(recorded.back(), "kxdll_SetTrackingMetadata \"campaign=spring\"");
-    EXPECT_EQ(recorded[recorded.size() - 2], "kxdll_EnableWindowsMouseCursor 1");
-
-    // A new session starts incomplete again.
-    KX_EnterMenuSession(1, kWidth, kHeight);
-    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
-}
-
-TEST_F(SessionTest, SetPaletteKeepsACopyAndForwardsTheCallersPointer) {
+TEST_F(SessionTest, PalettesFramesMousePositionsAndEventsReachThePlugin) {
     unsigned char palette[768];
     for (int index = 0; index < 768; ++index) {
         palette[index] = static_cast<unsigned char>(index * 7);
@@ -97,10 +52,36 @@ TEST_F(SessionTest, SetPaletteKeepsACopyAndForwardsTheCallersPointer) {
     // The kept copy handed back in leaves it as it is.
     KX_SetPalette(g_PaletteData);
     EXPECT_EQ(std::memcmp(g_PaletteData, palette, sizeof palette), 0);
+    EXPECT_EQ(KX_EnterMenuSession(1, kWidth, kHeight), 0);
     // No frame buffer at all is not handed to the plug-in.
     KX_DrawNextFrameIntoBuffer(nullptr, kRowBytes, 4, 1);
+    EXPECT_TRUE(KX_SetMousePosition(100, 200));
+    drawFrame();
+    EXPECT_EQ(KX_GetNumberOfRectsToUpdate(), 1);
+    // Red is x, green is y, blue the frame number, white under the mouse; the top byte is never
+    // used.
+    EXPECT_EQ(pixel(100, 200), 0x00FFFFFFu);
+    EXPECT_EQ(pixel(kWidth - 1, kHeight - 1), 0x00CF1B01u); // 719 & 0xFF, 539 & 0xFF
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
+    // Esc ends the menu session, as a storefront's own Esc does.
+    EventRef escape = makeKeyDown(27, 53);
+    EXPECT_TRUE(KX_HandleMacEvent(escape));
+    EXPECT_TRUE(KX_IsTheMenuSessionComplete());
+    ReleaseEvent(escape);
+    KX_EnableWindowsMouseCursor(true);
+    KX_SetTrackingMetadata("campaign=spring");
     EXPECT_THAT(callsAfter(m_callsAtStart),
-                ElementsAre("kxdll_SetPalette 00070e ebf2f9", "kxdll_SetPalette 00070e ebf2f9"));
+                ElementsAre("kxdll_SetPalette 00070e ebf2f9", "kxdll_SetPalette 00070e ebf2f9",
+                            "kxdll_EnterMenuSession 1 720 540", "kxdll_SetMousePosition 100 200",
+                            "kxdll_DrawNextFrameIntoBuffer 2880 4 1 0 0",
+                            "kxdll_IsASystemUpdateRequired 0", "kxdll_GetNumberOfRectsToUpdate",
+                            "kxdll_IsTheMenuSessionComplete 0", "kxdll_HandleMacEvent keyb 1",
+                            "kxdll_IsTheMenuSessionComplete 1", "kxdll_EnableWindowsMouseCursor 1",
+                            "kxdll_SetTrackingMetadata \"campaign=spring\""));
+    // A new session starts incomplete again.
+    KX_EnterMenuSession(1, kWidth, kHeight);
+    EXPECT_FALSE(KX_IsTheMenuSessionComplete());
+    EXPECT_TRUE(m_alerts.empty());
 }
 
 } // namespace

@@ -33,13 +33,16 @@ protected:
         m_frame.assign(720 * 540, 0);
     }
 
-    // Initialises, opens the session and draws the frame after which the plug-in asks for its
+    // With the recording plug-in answering its initialisations with the statuses given:
+    // initialises, opens the session and draws the frame after which the plug-in asks for its
     // update; returns how many calls were recorded by then.
-    size_t startAndRequestUpdate() {
+    size_t startAndRequestUpdate(const char* initStatuses) {
+        installPlugin("recording");
+        setenv("KXTEST_UPDATE_AFTER_FRAME", "1", 1);
+        setenv("KXTEST_INIT_STATUSES", initStatuses, 1);
         captureStdout([&] { EXPECT_EQ(initializeDemo(), 0); });
         KX_EnterMenuSession(1, 720, 540);
         drawFrame();
-        EXPECT_TRUE(g_bIsAnUpdatePending);
         EXPECT_EQ(calls().back(), "kxdll_IsASystemUpdateRequired 1");
         return calls().size();
     }
@@ -92,10 +95,7 @@ TEST_F(UpdateTest, TheNextFrameShutsDownUpdatesReinitialisesAndReentersTheSessio
 }
 
 TEST_F(UpdateTest, AFailedReinitialisationFallsBackToTheBackupAndTellsThePluginOnce) {
-    installPlugin("recording");
-    setenv("KXTEST_UPDATE_AFTER_FRAME", "1", 1);
-    setenv("KXTEST_INIT_STATUSES", "0,3,0", 1);
-    size_t requested = startAndRequestUpdate();
+    size_t requested = startAndRequestUpdate("0,3,0");
 
     std::string out = captureStdout([&] { drawFrame(); });
     EXPECT_THAT(
@@ -114,19 +114,14 @@ TEST_F(UpdateTest, AFailedReinitialisationFallsBackToTheBackupAndTellsThePluginO
     // Updates stay suspended; the user is told in one frame only.
     drawFrame();
     EXPECT_EQ(calls()[calls().size() - 2], "kxdll_DrawNextFrameIntoBuffer 2880 4 1 1 0");
-    EXPECT_FALSE(g_bUnrecoverableErrorMode);
     EXPECT_TRUE(m_alerts.empty());
 }
 
 TEST_F(UpdateTest, WhenTheFallbackFailsTooTheHostNeverCallsThePluginAgain) {
-    installPlugin("recording");
-    setenv("KXTEST_UPDATE_AFTER_FRAME", "1", 1);
-    setenv("KXTEST_INIT_STATUSES", "0,3,3", 1);
-    size_t requested = startAndRequestUpdate();
+    startAndRequestUpdate("0,3,3");
     std::fill(m_frame.begin(), m_frame.end(), 0x00123456);
 
     captureStdout([&] { drawFrame(); });
-    EXPECT_TRUE(g_bUnrecoverableErrorMode);
     EXPECT_FALSE(pluginLoaded());
     EXPECT_EQ(m_frame[0], 0x00123456u);
     ASSERT_EQ(m_alerts.size(), 1u);
@@ -134,14 +129,12 @@ TEST_F(UpdateTest, WhenTheFallbackFailsTooTheHostNeverCallsThePluginAgain) {
               "This application appears to be become corrupted and must be reinstalled.");
     size_t afterFailure = calls().size();
     EXPECT_EQ(calls()[afterFailure - 1], "kxdll_GetLastErrorInformation");
-    EXPECT_GT(afterFailure, requested);
 
     // Every call answers with its fallback value; only a new session shows the alert again.
     drawFrame();
     EXPECT_EQ(m_frame[0], 0x00123456u);
     EXPECT_TRUE(KX_IsTheMenuSessionComplete());
     EXPECT_FALSE(KX_SetMousePosition(1, 1));
-    KX_SetTrackingMetadata("campaign=spring");
     KX_ShutDown();
     EXPECT_EQ(KX_EnterMenuSession(1, 720, 540), 0);
     EXPECT_EQ(m_alerts.size(), 2u);

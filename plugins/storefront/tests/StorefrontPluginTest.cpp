@@ -96,11 +96,15 @@ TEST_F(StorefrontPlugin, ClicksOpenACardsDetailsAndEscOrTheBackButtonLeave) {
     press(plugin, "X");
     EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 
-    // A new visit starts afresh. Pressed on the back button but released elsewhere: no click.
+    // A new visit starts afresh. Pressed on the back button and released on a card, or the other
+    // way round: no click.
     ASSERT_EQ(plugin.kxdll_EnterMenuSession(1, 720, 540), 0);
     EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
-    clickOn(plugin, Layout::kBackButton, Box{0, 520, 10, 10});
+    std::string focus = plugin.kxdll_GetValueAsString("FocusedGame");
+    clickOn(plugin, Layout::kBackButton, cardBox(2, 0));
+    clickOn(plugin, cardBox(2, 0), Layout::kBackButton);
     EXPECT_FALSE(plugin.kxdll_IsTheMenuSessionComplete());
+    EXPECT_EQ(plugin.kxdll_GetValueAsString("FocusedGame"), focus);
     clickOn(plugin, Layout::kBackButton);
     EXPECT_TRUE(plugin.kxdll_IsTheMenuSessionComplete());
 }

@@ -63,18 +63,9 @@ TEST(CGImage, ProviderReleaseCallbackRunsOnceWhenTheLastUserGoes) {
     EXPECT_EQ(counter.size, 16u);
     delete[] bytes;
 
-    // A provider that no image took goes with its own last release.
-    ReleaseCounter alone;
-    char byte = 0;
-    CGDataProviderRef unused = CGDataProviderCreateWithData(&alone, &byte, 1, countRelease);
-    CGDataProviderRetain(unused);
-    CGDataProviderRelease(unused);
-    EXPECT_EQ(alone.calls, 0);
-    CGDataProviderRelease(unused);
-    EXPECT_EQ(alone.calls, 1);
-
     // Creation that fails hands nothing back: the caller still owns the bytes.
     ReleaseCounter refused;
+    char byte = 0;
     EXPECT_EQ(CGDataProviderCreateWithData(&refused, nullptr, 4, countRelease), nullptr);
     EXPECT_EQ(CGDataProviderCreateWithData(&refused, &byte, 0, countRelease), nullptr);
     EXPECT_EQ(refused.calls, 0);
@@ -126,18 +117,16 @@ TEST(CGImage, RefusesWhatItCannotDescribe) {
     Owned<CGDataProviderRef> provider =
         CGDataProviderCreateWithData(nullptr, bytes.data(), bytes.size(), nullptr);
     auto create = [&](size_t w, size_t h, size_t bpc, size_t bpp, size_t bpr, CGColorSpaceRef space,
-                      CGBitmapInfo info, CGDataProviderRef p, const CGFloat* decode = nullptr) {
-        return CGImageCreate(w, h, bpc, bpp, bpr, space, info, p, decode, false,
+                      CGBitmapInfo info, CGDataProviderRef p) {
+        return CGImageCreate(w, h, bpc, bpp, bpr, space, info, p, nullptr, false,
                              kCGRenderingIntentDefault);
     };
-    const CGFloat decode[] = {1, 0, 1, 0, 1, 0};
     EXPECT_EQ(create(4, 4, 8, 32, 16, rgb, kXRGB, nullptr), nullptr);
     EXPECT_EQ(create(4, 4, 8, 32, 16, nullptr, kXRGB, provider), nullptr);
     EXPECT_EQ(create(0, 4, 8, 32, 16, rgb, kXRGB, provider), nullptr);
     EXPECT_EQ(create(5, 4, 8, 32, 16, rgb, kXRGB, provider), nullptr) << "row wider than its bytes";
     EXPECT_EQ(create(4, 5, 8, 32, 16, rgb, kXRGB, provider), nullptr) << "more rows than bytes";
     EXPECT_EQ(create(2, 2, 16, 64, 16, rgb, kCGImageAlphaNoneSkipLast, provider), nullptr);
-    EXPECT_EQ(create(4, 4, 8, 32, 16, rgb, kXRGB, provider, decode), nullptr);
     EXPECT_EQ(create(4, 4, 8, 8, 4, grey, kCGImageAlphaPremultipliedLast, provider), nullptr);
     EXPECT_EQ(create(40000, 1, 8, 8, 40000, grey, kCGImageAlphaNone, provider), nullptr);
     EXPECT_EQ(create(1, 1, 8, 32, SIZE_MAX, rgb, kXRGB, provider), nullptr);

@@ -113,33 +113,55 @@ TEST_F(LaunchServicesTest, OpensAnApplicationFolderAsAnIndependentProcessWithIts
     EXPECT_NE(std::string::npos, variables.find(std::string("\0HOME=/elsewhere\0", 17)));
     EXPECT_EQ(std::string::npos,
               variables.find(std::string("\0HOME=", 6) + TestSupport::privateHome() + '\0'));
+
+    // A folder without an Info.plist runs the program named like the folder.
+    std::string plain = makeBundle("Plain", "Plain", std::nullopt);
+    ASSERT_EQ(noErr, open(plain, &psn));
+    EXPECT_EQ(fs::canonical(plain + "/Contents/MacOS/Plain").string(), procLink(psn, "exe"));
 }
 
-TEST_F(LaunchServicesTest, OpensExecutablesAndFindsRunningOnes) {
+TEST_F(LaunchServicesTest, OpensExecutablesOnceAndLeaksNoDescriptorEitherWay) {
+    // A descriptor the caller left inheritable must still not reach the program.
+    int inheritable = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(inheritable, 0);
     std::string program = m_dir / "game";
     fs::copy_file(helperPath("gw-test-sleeper"), program);
     ProcessSerialNumber first{0, 0};
     ASSERT_EQ(noErr, open(program, &first));
-
+    close(inheritable);
     FSRef location;
     ASSERT_EQ(noErr, GetProcessBundleLocation(&first, &location));
     EXPECT_EQ(fs::canonical(program).string(), pathOf(location));
-    EXPECT_EQ(paramErr, GetProcessBundleLocation(&first, nullptr));
 
     // An application that runs already is brought forward, not started twice.
     ProcessSerialNumber again{0, 0};
     ASSERT_EQ(noErr, open(program, &again));
     EXPECT_EQ(words(first), words(again));
-
     ProcessSerialNumber second{0, 0};
     ASSERT_EQ(noErr, open(program, &second, kLSLaunchNewInstance));
     EXPECT_NE(first.lowLongOfPSN, second.lowLongOfPSN);
 
-    // A folder without an Info.plist runs the program named like the folder.
-    std::string plain = makeBundle("Plain", "Plain", std::nullopt);
-    ProcessSerialNumber third{0, 0};
-    ASSERT_EQ(noErr, open(plain, &third));
-    EXPECT_EQ(fs::canonical(plain + "/Contents/MacOS/Plain").string(), procLink(third, "exe"));
+    // The caller keeps a handle on each program it opened, to learn of its end, and only
+    // until then; nothing else is left open in the caller.
+    EXPECT_EQ(2, processHandleCount());
+    kill(static_cast<pid_t>(second.lowLongOfPSN), SIGKILL);
+    EXPECT_TRUE(waitFor([] { return processHandleCount() == 1; }));
+    int before = openDescriptorCount();
+    ASSERT_EQ(noErr, open(program, &second, kLSLaunchNewInstance));
+    EXPECT_EQ(before + 1, openDescriptorCount());
+    // The program has its standard descriptors only (once the dynamic loader has closed the
+    // library it holds open for a moment while the program starts).
+    auto descriptors = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry :
+             fs::directory_iterator("/proc/" + std::to_string(first.lowLongOfPSN) + "/fd")) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    waitFor([&] { return descriptors().size() <= 3; });
+    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), descriptors());
 }
 
 TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrorsAndLeavesNoDescriptorBehind) {
@@ -157,9 +179,6 @@ TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrorsAndLeavesNoDescriptorBeh
     EXPECT_EQ(kLSNoExecutableErr, open(noProgram, &psn));
     std::string escaping = makeBundle("Escaping", "escape", "../../../bin/sh");
     EXPECT_EQ(kLSNoExecutableErr, open(escaping, &psn));
-    std::string locked = makeBundle("Locked", "locked", "locked");
-    chmod((locked + "/Contents/MacOS/locked").c_str(), 0644);
-    EXPECT_EQ(kLSNoExecutableErr, open(locked, &psn));
 
     std::string gone = makeBundle("Gone", "gone", "gone");
     FSRef ref;
@@ -168,9 +187,6 @@ TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrorsAndLeavesNoDescriptorBeh
     LSApplicationParameters parameters{0,       kLSLaunchDefaults, &ref,   nullptr,
                                        nullptr, nullptr,           nullptr};
     EXPECT_EQ(fnfErr, LSOpenApplication(&parameters, &psn));
-    FSRef unfilled{};
-    parameters.application = &unfilled;
-    EXPECT_NE(noErr, LSOpenApplication(&parameters, &psn));
     EXPECT_EQ(7u, psn.lowLongOfPSN) << "a failed launch leaves the serial number alone";
 
     EXPECT_EQ(paramErr, LSOpenApplication(nullptr, &psn));
@@ -185,40 +201,6 @@ TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrorsAndLeavesNoDescriptorBeh
     EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
     CFRelease(argv);
     EXPECT_EQ(descriptors, openDescriptorCount());
-}
-
-TEST_F(LaunchServicesTest, NoDescriptorLeaksIntoTheCallerOrTheProgram) {
-    // A descriptor the caller left inheritable must still not reach the program.
-    int inheritable = ::open("/dev/null", O_RDONLY);
-    ASSERT_GE(inheritable, 0);
-    // The caller keeps a handle on each program it opened, to learn of its end, and only
-    // until then.
-    ProcessSerialNumber first{0, 0};
-    ASSERT_EQ(noErr, open(helperPath("gw-test-sleeper"), &first, kLSLaunchNewInstance));
-    EXPECT_EQ(1, processHandleCount()) << "a handle on the running program";
-    kill(static_cast<pid_t>(first.lowLongOfPSN), SIGKILL);
-    EXPECT_TRUE(waitFor([] { return processHandleCount() == 0; }))
-        << "the ended program's handle is closed";
-    int before = openDescriptorCount();
-
-    ProcessSerialNumber psn{0, 0};
-    ASSERT_EQ(noErr, open(helperPath("gw-test-sleeper"), &psn, kLSLaunchNewInstance));
-    EXPECT_EQ(before + 1, openDescriptorCount());
-    close(inheritable);
-
-    auto descriptors = [&] {
-        std::vector<std::string> names;
-        for (const auto& entry :
-             fs::directory_iterator("/proc/" + std::to_string(psn.lowLongOfPSN) + "/fd")) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    };
-    // The dynamic loader holds a library open for a moment while the program starts; a
-    // descriptor that leaked into it stays.
-    waitFor([&] { return descriptors().size() <= 3; });
-    EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), descriptors());
 }
 
 } // namespace

@@ -74,15 +74,6 @@ TEST(CFBundle, ResourcesAreFoundByNameTypeAndSubfolder) {
     Owned<CFURLRef> folder =
         CFBundleCopyResourceURL(main, CFSTR("Plugin"), CFSTR("bundle"), nullptr);
     EXPECT_TRUE(folder && CFURLHasDirectoryPath(folder)) << pathOf(folder);
-
-    // An old-style bundle keeps its resources in Resources, a flat one in itself.
-    TestSupport::makeDirectories(dir / "Old/Resources");
-    MacPlatformTestSetMainBundlePath((dir / "Old").c_str());
-    EXPECT_EQ(takePath(CFBundleCopyResourcesDirectoryURL(CFBundleGetMainBundle())),
-              dir / "Old/Resources");
-    writeFile(dir / "Flat/readme.txt", "flat");
-    Owned<CFBundleRef> flat = createBundle(dir / "Flat");
-    EXPECT_EQ(resource(flat, "readme", "txt", nullptr), dir / "Flat/readme.txt");
 }
 
 TEST(CFBundle, InfoPlistGivesIdentifierExecutableAndValuesOrNothingWhenDamaged) {

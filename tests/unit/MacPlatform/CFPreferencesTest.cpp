@@ -167,21 +167,7 @@ TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCa
     EXPECT_EQ(entriesIn(path), 1);
 }
 
-TEST_F(CFPreferencesTest, ApplicationDomainsAndAFailedWriteThatKeepsChangesPending) {
-    // The current application is the main bundle's identifier; any application is the global
-    // domain.
-    TestSupport::writeFile(m_config / "Game.app/Contents/Info.plist",
-                           "<plist><dict><key>CFBundleIdentifier</key><string>com.example.game"
-                           "</string></dict></plist>");
-    MacPlatformTestSetMainBundlePath((m_config / "Game.app").c_str());
-    setInt(kCFPreferencesCurrentApplication, "level", 4);
-    setInt(kCFPreferencesAnyApplication, "volume", 7);
-    bool synced = sync(kCFPreferencesCurrentApplication) && sync(kCFPreferencesAnyApplication);
-    MacPlatformTestSetMainBundlePath(nullptr);
-    ASSERT_TRUE(synced);
-    EXPECT_NE(fileOf("com.example.game"), "");
-    EXPECT_NE(fileOf(".GlobalPreferences"), "");
-
+TEST_F(CFPreferencesTest, AFailedWriteKeepsTheChangesPending) {
     // When the folder cannot be made, synchronising fails and the change stays pending, so a
     // later synchronise can still write it.
     TestSupport::writeFile(m_config / "not-a-folder", "x");

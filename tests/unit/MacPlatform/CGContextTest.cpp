@@ -146,13 +146,6 @@ TEST(CGContext, BitmapCreationRefusesLayoutsItCannotDrawOn) {
     CGContextFillRect(premultiplied, CGRectMake(0, 0, 4, 4));
     EXPECT_NEAR(memory[0] >> 24, 128u, 1u);
 
-    Owned<CGContextRef> alphaOnly =
-        CGBitmapContextCreate(nullptr, 4, 4, 8, 0, nullptr, kCGImageAlphaOnly);
-    ASSERT_NE(alphaOnly.get(), nullptr);
-    CGContextFillRect(alphaOnly, CGRectMake(0, 0, 4, 4));
-    EXPECT_EQ(static_cast<uint8_t*>(CGBitmapContextGetData(alphaOnly))[5], 255);
-    EXPECT_EQ(CGBitmapContextCreateImage(alphaOnly), nullptr);
-
     // Calls on a null or foreign reference do nothing.
     CGContextFillRect(nullptr, CGRectMake(0, 0, 1, 1));
     auto* foreign = reinterpret_cast<CGContextRef>(rgb.get());

@@ -35,14 +35,6 @@ TEST(CGImageMask, WhiteKeepsBlackRemovesGreyBlends) {
         expectPixels(canvas, {{7, y, {128, 127, 0}}}, 2);
     }
 
-    // A smaller mask is stretched: 2 x 2, top row white, bottom row black, covers 4 x 4
-    // picture pixels each.
-    Canvas stretched(8, 8, {0, 255, 0});
-    drawMaskedOverGreen(stretched, {255, 255, 0, 0}, 2);
-    for (size_t x = 0; x < 8; ++x) {
-        expectPixels(stretched, {{x, 0, kRed}, {x, 3, kRed}, {x, 4, kGreen}, {x, 7, kGreen}});
-    }
-
     // Masks that are not grey are refused; the launcher draws a colour mask into a grey bitmap
     // first (the branding tests check that).
     Owned<CGImageRef> picture = redPicture();

@@ -56,12 +56,7 @@ TEST(CFURL, FilePathsResolveAgainstTheirBase) {
 
     Owned<CFURLRef> relative = CFURLCreateWithFileSystemPathRelativeToBase(
         nullptr, CFSTR("x/y"), kCFURLPOSIXPathStyle, false, url);
-    char buffer[64];
-    ASSERT_TRUE(CFURLGetFileSystemRepresentation(relative, false, reinterpret_cast<UInt8*>(buffer),
-                                                 sizeof buffer));
-    EXPECT_STREQ(buffer, "x/y");
-    Owned<CFURLRef> absolute = CFURLCopyAbsoluteURL(relative);
-    EXPECT_EQ(pathOf(absolute), "/a/c/x/y");
-    EXPECT_TRUE(CFEqual(Owned<CFStringRef>(CFURLCopyFileSystemPath(absolute, kCFURLPOSIXPathStyle)),
-                        CFSTR("/a/c/x/y")));
+    EXPECT_TRUE(CFEqual(Owned<CFStringRef>(CFURLCopyFileSystemPath(relative, kCFURLPOSIXPathStyle)),
+                        CFSTR("x/y")));
+    EXPECT_EQ(pathOf(Owned<CFURLRef>(CFURLCopyAbsoluteURL(relative))), "/a/c/x/y");
 }

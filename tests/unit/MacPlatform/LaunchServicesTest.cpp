@@ -192,14 +192,6 @@ TEST_F(LaunchServicesTest, WhatCannotBeOpenedGivesErrorsAndLeavesNoDescriptorBeh
     EXPECT_EQ(paramErr, LSOpenApplication(nullptr, &psn));
     parameters.application = nullptr;
     EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
-    std::string sleeper = helperPath("gw-test-sleeper");
-    ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(sleeper.c_str()), &ref, nullptr));
-    parameters.application = &ref;
-    const void* notText[] = {kCFBooleanTrue};
-    CFArrayRef argv = CFArrayCreate(nullptr, notText, 1, &kCFTypeArrayCallBacks);
-    parameters.argv = argv;
-    EXPECT_EQ(paramErr, LSOpenApplication(&parameters, &psn));
-    CFRelease(argv);
     EXPECT_EQ(descriptors, openDescriptorCount());
 }
 

@@ -6,6 +6,7 @@
 #include <iconv.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <sstream>
 #include <string>
@@ -63,6 +64,19 @@ std::string escapedIn(const char* codePage, const std::string& utf8) {
         rtf += hex;
     }
     return rtf;
+}
+
+// The test document's bytes. They are beside this file, whose name the compiler may have been
+// given relative to the build folder.
+std::string document(const char* name) {
+    std::filesystem::path file(__FILE__);
+    if (file.is_relative()) {
+        const char* build = std::getenv("GW_TEST_BINARY_DIR");
+        file = std::filesystem::path(build ? build : ".") / file;
+    }
+    std::string bytes = TestSupport::readFile(file.parent_path() / "RTFDocuments" / name);
+    EXPECT_FALSE(bytes.empty()) << "no test document " << name << " beside " << file;
+    return bytes;
 }
 
 std::vector<std::string> wordsOf(const std::string& text) {
@@ -146,26 +160,6 @@ TEST(RTFReader, UnicodeAndFallbackCounts) {
     EXPECT_EQ(textOf("{\\rtf1 \\u-10179?}"), "\ufffd");
     // Control characters are not text here either.
     EXPECT_EQ(textOf("{\\rtf1 a\\u0 ?\\u13 ?\\u9 ?b}"), "a\tb");
-}
-
-TEST(RTFReader, DestinationsAreSkipped) {
-    const char* rtf = "{\\rtf1\\ansi\\deff0"
-                      "{\\fonttbl{\\f0\\fswiss Helvetica;}{\\f1 Times;}}"
-                      "{\\colortbl;\\red255\\green0\\blue0;}"
-                      "{\\stylesheet{\\s0 Normal;}}"
-                      "{\\*\\generator Writer 1.0;}"
-                      "{\\info{\\title Licence}{\\author Someone}}"
-                      "{\\header page head\\par}"
-                      "{\\*\\unknownthing with text}"
-                      "\\f0\\fs24\\cf1 Body{\\pict\\macpict\\bin4 }{}}} text\\foobar42  end}";
-    RTFReadResult r = readRTF(rtf);
-    EXPECT_EQ(r.document.text, "Body text end");
-    EXPECT_EQ(r.repairs, 0u);
-    // A field shows its result, not its instruction; list numbers written for readers that
-    // do not number lists stay.
-    EXPECT_EQ(textOf("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}"
-                     "{\\pntext 1.\\tab}item}"),
-              "link1.\titem");
 }
 
 TEST(RTFReader, DamagedInputIsRepairedAndSaysHow) {
@@ -288,69 +282,23 @@ TEST(RTFReader, TranslatedTextDecodesInItsFontsCodePage) {
     }
 }
 
-TEST(RTFReader, WordProcessorListsTablesAndHeadings) {
-    const std::string fonts = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl"
-                              "{\\f0\\froman\\fcharset0 Times New Roman;}"
-                              "{\\f2\\fmodern\\fcharset0 Courier New;}"
-                              "{\\f3\\froman\\fcharset2 Symbol;}{\\f5 Symbol;}"
-                              "{\\f10\\fnil\\fcharset2 Wingdings;}}";
-    const struct {
-        std::string rtf;
-        std::string text;
-    } kCases[] = {
-        // Bullets: Symbol's, the letter o that stands for a white bullet, Wingdings' square,
-        // arrowhead and check mark.
-        {"{\\listtext\\pard\\plain\\f3\\fs24 \\'b7\\tab}One\\par"
-         "{\\listtext\\pard\\plain\\f2\\fs24 o\\tab}Two\\par"
-         "{\\listtext\\pard\\plain\\f10\\fs24 \\'a7\\tab}Three\\par"
-         "{\\listtext\\f10 \\'d8\\tab}Four\\par{\\pntext\\f10 \\'fc\\tab}Five\\par}",
-         "\u2022\tOne\n\u25e6\tTwo\n\u25aa\tThree\n\u27a2\tFour\n\u2713\tFive\n"},
-        // Symbol's letters and signs, by character set or by name, as bytes or private-use
-        // characters; an o outside a list label stays a letter.
-        {"\\f3 a\\'b3b\\'b9p \\\\ \\u-3913?{\\f5 \\'b7}\\f0  o}",
-         "\u03b1\u2265\u03b2\u2260\u03c0 \u2234 \u2022\u2022 o"},
-        // Cells end with a tab, rows, columns, sections and pages with a paragraph end; the
-        // flattened copy of a nested table is not shown a second time.
-        {"\\trowd\\cellx2000\\cellx4000\\pard\\intbl Name\\cell Value\\cell\\row "
-         "\\pard\\intbl Outer\\cell\\pard\\intbl\\itap2 A\\nestcell B\\nestcell"
-         "{\\*\\nesttableprops\\trowd\\nestrow}{\\nonesttables A\\tab B\\par}\\cell\\row "
-         "\\pard left\\column right\\sect next\\page last}",
-         "Name\tValue\t\nOuter\tA\tB\t\t\nleft\nright\nnext\nlast"},
-    };
-    for (const auto& c : kCases) {
-        EXPECT_EQ(textOf(fonts + c.rtf), c.text) << c.rtf;
-    }
-
-    // (Capitals are applied when the text is shaped: the shaping tests check them.)
-    // Fonts are named for the layout: a name in its own code page with its other name, and
-    // none for the picture fonts, whose characters are Unicode now.
-    RTFReadResult r =
-        readRTF("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset128 "
-                "\\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9{\\*\\falt MS Mincho};}"
-                "{\\f1\\fswiss Arial;}{\\f3\\fcharset2 Symbol;}}\\f0 \\'82\\'a0\\f1 b\\f3 \\'b7}");
-    EXPECT_EQ(r.document.text, "\u3042b\u2022");
-    EXPECT_EQ(r.document.fonts,
-              (std::vector<std::string>{"\uff2d\uff33 \u660e\u671d,MS Mincho", "Arial"}));
-    ASSERT_EQ(r.document.runs.size(), 3u);
-    EXPECT_EQ(r.document.runs[0].style.font, 0);
-    EXPECT_EQ(r.document.runs[1].style.font, 1);
-    EXPECT_EQ(r.document.runs[2].style.font, -1);
+// A licence as a word processor writes it: font, colour and style tables, document
+// information, a header, a picture, a field, list labels in picture fonts, Symbol's letters,
+// a font named in its own code page, and nested tables. Picture fonts get no font name: their
+// characters are Unicode now.
+TEST(RTFReader, WordProcessorDocumentReadsAsItsText) {
+    RTFReadResult r = readRTF(document("word-licence.rtf"));
+    EXPECT_EQ(r.repairs, 0u);
+    EXPECT_EQ(r.document.text, document("word-licence.txt"));
+    EXPECT_EQ(r.document.fonts, (std::vector<std::string>{"Times New Roman", "Courier New",
+                                                          "\uff2d\uff33 \u660e\u671d,MS Mincho"}));
 }
 
 // A licence written in Markdown and turned into RTF by pandoc reads back word for word.
 TEST(RTFReader, PandocLicenceReadsWordForWord) {
-    const std::string kLicence =
-        "# Licence agreement\n\nPlease read this **licence** before you *play*.\n\n"
-        "- Install it on your computers.\n- Do not sell it.\n\n"
-        "| Term | Meaning |\n|---|---|\n| Game | The software |\n\n1. First clause.\n\n"
-        "## Lizenz gr\u00fcndlich, \u00e0 ce jeu, \u017c\u00f3\u0142w\n\n"
-        "- \u041f\u0440\u043e\u0447\u0442\u0438\u0442\u0435 **\u0432\u043d\u0438\u043c"
-        "\u0430\u0442\u0435\u043b\u044c\u043d\u043e** \u0386\u03b4\u03b5\u03b9\u03b1 "
-        "\u0130\u0131\u011e\u011f.\n"
-        "- \u672c\u5951\u7d04\u3092\u3088\u304f\u304a\u8aad\u307f\u304f\u3060\u3055"
-        "\u3044\u3002 \u8f6f\u4ef6\u8bb8\u53ef\u534f\u8bae\u3002\n";
+    const std::string licence = document("licence.md");
     TestSupport::TempDir dir;
-    TestSupport::writeFile(dir / "licence.md", kLicence);
+    TestSupport::writeFile(dir / "licence.md", licence);
     // Smart punctuation off: the source's quotes and dashes stay what they are.
     std::string command = "HOME='" + dir.path() + "' pandoc -s -f markdown-smart -t rtf '" +
                           (dir / "licence.md") + "' -o '" + (dir / "licence.rtf") + "'";
@@ -358,7 +306,7 @@ TEST(RTFReader, PandocLicenceReadsWordForWord) {
 
     // The source's words without Markdown's marks; pandoc writes list items with a bullet.
     std::vector<std::string> expected;
-    for (std::string word : wordsOf(kLicence)) {
+    for (std::string word : wordsOf(licence)) {
         if (word == "-") {
             word = "\u2022";
         } else if (word.find_first_not_of("#|-") == std::string::npos) {

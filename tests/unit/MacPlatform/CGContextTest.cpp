@@ -139,13 +139,6 @@ TEST(CGContext, BitmapCreationRefusesLayoutsItCannotDrawOn) {
     EXPECT_EQ(CGBitmapContextCreate(data, 4, 4, 8, 4, nullptr, kCGImageAlphaNone), nullptr);
     EXPECT_EQ(CGBitmapContextCreate(nullptr, 100000, 1, 8, 0, rgb, kXRGB), nullptr);
 
-    Owned<CGContextRef> premultiplied = CGBitmapContextCreate(
-        data, 4, 4, 8, 16, rgb, kCGBitmapByteOrder32Little | kCGImageAlphaPremultipliedFirst);
-    ASSERT_NE(premultiplied.get(), nullptr);
-    CGContextSetRGBFillColor(premultiplied, 1, 1, 1, 0.5);
-    CGContextFillRect(premultiplied, CGRectMake(0, 0, 4, 4));
-    EXPECT_NEAR(memory[0] >> 24, 128u, 1u);
-
     // Calls on a null or foreign reference do nothing.
     CGContextFillRect(nullptr, CGRectMake(0, 0, 1, 1));
     auto* foreign = reinterpret_cast<CGContextRef>(rgb.get());
@@ -198,15 +191,4 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
     CGContextRelease(c);
     cairo_surface_destroy(larger);
     cairo_surface_destroy(surface);
-}
-
-TEST(CGAffineTransform, TranslateAppliesAfterTheTransformAndInvertUndoesIt) {
-    // (The order in which the context's CTM calls concatenate is checked by the drawing.)
-    CGAffineTransform t = CGAffineTransformTranslate(CGAffineTransformMakeScale(2, 3), 10, 20);
-    EXPECT_TRUE(CGAffineTransformEqualToTransform(t, CGAffineTransform{2, 0, 0, 3, 20, 60}));
-    CGAffineTransform rotated = CGAffineTransformRotate(t, 0.5);
-    CGPoint p = CGPointApplyAffineTransform(CGPointApplyAffineTransform(CGPointMake(1, 2), rotated),
-                                            CGAffineTransformInvert(rotated));
-    EXPECT_NEAR(p.x, 1, 1e-9);
-    EXPECT_NEAR(p.y, 2, 1e-9);
 }

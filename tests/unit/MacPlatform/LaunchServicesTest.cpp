@@ -62,15 +62,11 @@ protected:
     OSStatus open(const std::string& path, ProcessSerialNumber* psn,
                   LSLaunchFlags flags = kLSLaunchDefaults, CFArrayRef argv = nullptr,
                   CFDictionaryRef environment = nullptr) {
-        FSRef ref;
-        OSStatus status =
-            FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), &ref, nullptr);
-        if (status != noErr) {
-            ADD_FAILURE() << "no FSRef for " << path << ": " << status;
-            return status;
-        }
+        FSRef ref{};
+        EXPECT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), &ref, nullptr))
+            << path;
         LSApplicationParameters parameters{0, flags, &ref, nullptr, environment, argv, nullptr};
-        status = LSOpenApplication(&parameters, psn);
+        OSStatus status = LSOpenApplication(&parameters, psn);
         if (status == noErr) {
             track(static_cast<pid_t>(psn->lowLongOfPSN));
         }

@@ -3,7 +3,7 @@
 #include "Text/RTFReader.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
+#include <glib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -47,22 +47,17 @@ void expectWellFormed(const StyledText& styled) {
 
 // Text in a code page with every byte written as a \'hh escape.
 std::string escapedIn(const char* codePage, const std::string& utf8) {
-    iconv_t converter = iconv_open(codePage, "UTF-8");
-    EXPECT_NE(converter, iconv_t(-1)) << codePage;
-    std::string bytes(utf8.size() * 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    char* out = bytes.data();
-    size_t inLeft = utf8.size();
-    size_t outLeft = bytes.size();
-    EXPECT_NE(iconv(converter, &in, &inLeft, &out, &outLeft), size_t(-1)) << utf8;
-    iconv_close(converter);
-    bytes.resize(bytes.size() - outLeft);
+    gsize length = 0;
+    gchar* bytes = g_convert(utf8.data(), static_cast<gssize>(utf8.size()), codePage, "UTF-8",
+                             nullptr, &length, nullptr);
+    EXPECT_NE(bytes, nullptr) << codePage << ": " << utf8;
     std::string rtf;
-    for (unsigned char b : bytes) {
+    for (unsigned char b : std::string(bytes ? bytes : "", length)) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "\\'%02x", b);
         rtf += hex;
     }
+    g_free(bytes);
     return rtf;
 }
 

@@ -18,7 +18,7 @@ std::string resource(CFBundleRef bundle, const char* name, const char* type, con
     Owned<CFStringRef> n = make(name);
     Owned<CFStringRef> t = make(type);
     Owned<CFStringRef> s = make(subDir);
-    return takePath(CFBundleCopyResourceURL(bundle, n, t, s));
+    return pathOf(Owned<CFURLRef>(CFBundleCopyResourceURL(bundle, n, t, s)));
 }
 
 CFBundleRef createBundle(const std::string& path) {
@@ -34,14 +34,6 @@ std::string infoPlist(const std::string& body) {
 
 TEST(CFBundle, ResourcesAreFoundByNameTypeAndSubfolder) {
     MainBundleReset reset;
-    // Without a bundle path of its own, the main bundle is the test program's folder.
-    MacPlatformTestSetMainBundlePath(nullptr);
-    char exe[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-    std::string program(exe);
-    EXPECT_EQ(takePath(CFBundleCopyBundleURL(CFBundleGetMainBundle())),
-              program.substr(0, program.find_last_of('/')));
-
     TempDir dir;
     const std::string res = dir / "Game.app/Contents/Resources";
     writeFile(res + "/EULA.rtf", "{\\rtf1 x}");
@@ -56,7 +48,7 @@ TEST(CFBundle, ResourcesAreFoundByNameTypeAndSubfolder) {
     writeFile(dir / "Game.app/Contents/secret.txt", "outside");
     MacPlatformTestSetMainBundlePath((dir / "Game.app").c_str());
     CFBundleRef main = CFBundleGetMainBundle();
-    EXPECT_EQ(takePath(CFBundleCopyResourcesDirectoryURL(main)), res);
+    EXPECT_EQ(pathOf(Owned<CFURLRef>(CFBundleCopyResourcesDirectoryURL(main))), res);
 
     EXPECT_EQ(resource(main, "EULA", "rtf", nullptr), res + "/EULA.rtf");
     EXPECT_EQ(resource(main, "EULA", "txt", nullptr), "<none>");
@@ -88,7 +80,8 @@ TEST(CFBundle, InfoPlistGivesIdentifierExecutableAndValuesOrNothingWhenDamaged) 
     EXPECT_TRUE(CFEqual(CFBundleGetIdentifier(bundle), CFSTR("com.example.demo")));
     EXPECT_TRUE(CFEqual(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleNameKey),
                         CFSTR("D\xC3\xA9mo")));
-    EXPECT_EQ(takePath(CFBundleCopyExecutableURL(bundle)), app + "/Contents/MacOS/demo-game");
+    EXPECT_EQ(pathOf(Owned<CFURLRef>(CFBundleCopyExecutableURL(bundle))),
+              app + "/Contents/MacOS/demo-game");
 
     // A damaged Info.plist gives an empty dictionary.
     const char* damaged[] = {

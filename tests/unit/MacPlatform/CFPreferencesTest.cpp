@@ -52,14 +52,11 @@ bool sync(CFStringRef domain) {
     return CFPreferencesSynchronize(domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
 }
 
-CFPropertyListRef copy(CFStringRef domain, const char* key) {
-    return CFPreferencesCopyValue(Owned<CFStringRef>(cfString(key)), domain,
-                                  kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
-}
-
 // The integer under the key, or -1 when there is none or it is not a number.
 int getInt(CFStringRef domain, const char* key) {
-    Owned<CFPropertyListRef> value = copy(domain, key);
+    Owned<CFPropertyListRef> value =
+        CFPreferencesCopyValue(Owned<CFStringRef>(cfString(key)), domain, kCFPreferencesCurrentUser,
+                               kCFPreferencesCurrentHost);
     int result = -1;
     if (value && CFGetTypeID(value) == CFNumberGetTypeID()) {
         CFNumberGetValue(static_cast<CFNumberRef>(value.get()), kCFNumberIntType, &result);
@@ -125,7 +122,8 @@ TEST_F(CFPreferencesTest, SynchronizeMergesWithWhatOthersWroteAndRefusesWhatItCa
         nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     set(domain, "dict", dict);
     CFDictionarySetValue(dict, CFSTR("late"), kCFBooleanTrue);
-    Owned<CFPropertyListRef> stored = copy(domain, "dict");
+    Owned<CFPropertyListRef> stored = CFPreferencesCopyValue(
+        CFSTR("dict"), domain, kCFPreferencesCurrentUser, kCFPreferencesCurrentHost);
     EXPECT_EQ(CFDictionaryGetCount(static_cast<CFDictionaryRef>(stored.get())), 0);
 
     // Values that are not property lists, other users, other hosts and names that would leave

@@ -58,15 +58,6 @@ inline std::string pathOf(CFURLRef url) {
     return buffer;
 }
 
-// pathOf, releasing the URL.
-inline std::string takePath(CFURLRef url) {
-    std::string path = pathOf(url);
-    if (url) {
-        CFRelease(url);
-    }
-    return path;
-}
-
 struct MainBundleReset {
     ~MainBundleReset() { MacPlatformTestSetMainBundlePath(nullptr); }
 };

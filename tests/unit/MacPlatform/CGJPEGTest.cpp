@@ -22,7 +22,6 @@ CGImageRef decode(const std::string& bytes) {
 // (Pictures that decode are checked through the launcher's branding and start page.)
 TEST(CGJPEG, DamagedDataGivesNoImage) {
     const std::string good = TestSupport::halvesJPEG(64, 48, 0xE60000, 0x0000E6);
-    ASSERT_GT(good.size(), 200u);
     // Garbage behind a real JPEG start marker reaches the decoder proper.
     std::mt19937 random(7);
     std::string markedGarbage = "\xFF\xD8";

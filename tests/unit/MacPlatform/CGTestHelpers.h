@@ -41,14 +41,12 @@ constexpr RGB kBlack{0, 0, 0};
 class Canvas {
 public:
     Canvas(size_t width, size_t height, RGB fill = {255, 255, 255})
-        : m_width(width), m_height(height), m_pixels(width * height) {
+        : m_width(width), m_height(height),
+          m_pixels(width * height,
+                   static_cast<uint32_t>(fill.red << 16 | fill.green << 8 | fill.blue)) {
         m_context =
             CGBitmapContextCreate(m_pixels.data(), width, height, 8, width * 4,
                                   Owned<CGColorSpaceRef>(CGColorSpaceCreateDeviceRGB()), kXRGB);
-        uint32_t word = static_cast<uint32_t>(fill.red << 16 | fill.green << 8 | fill.blue);
-        for (uint32_t& pixel : m_pixels) {
-            pixel = word;
-        }
     }
     ~Canvas() { CGContextRelease(m_context); }
     Canvas(const Canvas&) = delete;

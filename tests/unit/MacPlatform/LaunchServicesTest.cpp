@@ -3,6 +3,7 @@
 #include <ApplicationServices/LaunchServices.h>
 #include <CoreServices/Files.h>
 
+#include "CFTestHelpers.h"
 #include "ProcessTestHelpers.h"
 #include "TestSupport.h"
 
@@ -79,16 +80,14 @@ protected:
 TEST_F(LaunchServicesTest, OpensAnApplicationFolderAsAnIndependentProcessWithItsArguments) {
     std::string bundle = makeBundle("Demo Game", "demo-game", "demo-game");
     const void* arguments[] = {CFSTR("--level"), CFSTR("two words")};
-    CFArrayRef argv = CFArrayCreate(nullptr, arguments, 2, &kCFTypeArrayCallBacks);
+    CFTest::Owned<CFArrayRef> argv = CFArrayCreate(nullptr, arguments, 2, &kCFTypeArrayCallBacks);
     const void* names[] = {CFSTR("GW_LAUNCH_TEST"), CFSTR("HOME")};
     const void* values[] = {CFSTR("yes"), CFSTR("/elsewhere")};
-    CFDictionaryRef environment =
+    CFTest::Owned<CFDictionaryRef> environment =
         CFDictionaryCreate(nullptr, names, values, 2, &kCFTypeDictionaryKeyCallBacks,
                            &kCFTypeDictionaryValueCallBacks);
     ProcessSerialNumber psn{0, 0};
     ASSERT_EQ(noErr, open(bundle, &psn, kLSLaunchDefaults, argv, environment));
-    CFRelease(argv);
-    CFRelease(environment);
     pid_t pid = static_cast<pid_t>(psn.lowLongOfPSN);
     EXPECT_EQ(static_cast<UInt32>(startTimeOf(pid)), psn.highLongOfPSN);
 

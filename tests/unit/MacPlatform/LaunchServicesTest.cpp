@@ -96,8 +96,12 @@ TEST_F(LaunchServicesTest, OpensAnApplicationFolderAsAnIndependentProcessWithIts
     EXPECT_NE(getsid(0), getsid(pid));
     EXPECT_EQ("/", procLink(psn, "cwd"));
     EXPECT_EQ("/dev/null", procLink(psn, "fd/0"));
+    // The process's application is the bundle, not its executable.
+    ProcessInfoRec info{};
+    info.processInfoLength = sizeof info;
     FSRef location;
-    ASSERT_EQ(noErr, GetProcessBundleLocation(&psn, &location));
+    info.processAppRef = &location;
+    ASSERT_EQ(noErr, GetProcessInformation(&psn, &info));
     EXPECT_EQ(fs::canonical(bundle).string(), pathOf(location));
 
     std::string proc = "/proc/" + std::to_string(pid);

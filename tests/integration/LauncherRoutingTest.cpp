@@ -3,12 +3,15 @@
 // prompt's commands nowhere. Each check sends its events synchronously inside one timer step,
 // so nothing the loop delivers in between gets mixed into the plug-in's record.
 #include "GameWrapperButton.h"
+#include "GameWrapperEvent.h"
 #include "GameWrapperView.h"
 #include "LauncherRun.h"
 
 #include <MacPlatformTesting.h>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include <string>
 
@@ -91,7 +94,23 @@ void checkRoutingInBothViews(LauncherScript& s) {
         sendKey(window, kEventRawKeyUp, 'a');
     });
     s.check(heard == "kxdll_HandleMacEvent keyb 3\n", "game-center keys and commands: " + heard);
+    // The one teardown (the end-to-end tests end the launcher every way a user can): once Quit
+    // ran it, nothing that a user or the system still sends reaches the plug-in or the view.
     sendCommand(kHICommandQuit);
+    heard = recordedDuring([&] {
+        sendCommand(kHICommandQuit);
+        sendCommand(kHICommandAbout);
+        sendWindowEvent(window, kEventWindowClose);
+        sendWindowEvent(window, kEventWindowDrawContent);
+        sendMouse(window, kEventMouseDown, 600, 480);
+        sendMouse(window, kEventMouseUp, 600, 480);
+        sendKey(window, kEventRawKeyDown, 'x');
+        raise(SIGTERM);
+        GameWrapperView::TimerAction_GameCenter(nullptr, nullptr);
+        GameWrapperView::TimerAction_PlayGame(nullptr, nullptr);
+    });
+    s.check(heard.empty(), "nothing reaches the plug-in after the teardown: " + heard);
+    s.check(existingView() == nullptr && HasSystemShutdownRun(), "the view object stays gone");
 }
 
 } // namespace

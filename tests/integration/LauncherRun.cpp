@@ -125,17 +125,10 @@ OSStatus sendEvent(UInt32 eventClass, UInt32 kind, EventTargetRef target,
     EventRef event = nullptr;
     OSStatus status = CreateEvent(nullptr, eventClass, kind, 0, kEventAttributeNone, &event);
     for (const EventParameter& parameter : parameters) {
-        if (status == noErr) {
-            status = SetEventParameter(event, parameter.name, parameter.type, parameter.size,
-                                       parameter.data);
-        }
+        SetEventParameter(event, parameter.name, parameter.type, parameter.size, parameter.data);
     }
-    if (status == noErr) {
-        status = SendEventToEventTarget(event, target);
-    }
-    if (event) {
-        ReleaseEvent(event);
-    }
+    status = status != noErr ? status : SendEventToEventTarget(event, target);
+    ReleaseEvent(event);
     return status;
 }
 
@@ -166,6 +159,38 @@ OSStatus sendKey(WindowRef window, UInt32 kind, char character) {
 OSStatus sendWindowEvent(WindowRef window, UInt32 kind) {
     return sendEvent(kEventClassWindow, kind, GetWindowEventTarget(window),
                      {{kEventParamDirectObject, typeWindowRef, sizeof window, &window}});
+}
+
+Script onceShown(const std::function<void(LauncherScript&, GameWrapperView*)>& body) {
+    return [body](LauncherScript& script) {
+        script.when(mainWindowShown, [&script, body] {
+            body(script, existingView());
+            sendCommand(kHICommandQuit);
+        });
+    };
+}
+
+void drawWindow(bool all) {
+    if (all) {
+        HIViewSetNeedsDisplay(HIViewGetRoot(existingView()->mWindow), true);
+    }
+    RunCurrentEventLoop(0);
+}
+
+std::vector<UInt32> windowPixels() {
+    WindowRef window = existingView()->mWindow;
+    SInt32 columns = 0;
+    SInt32 rows = 0;
+    MacPlatformTestCopyWindowPixels(window, nullptr, 0, &columns, &rows);
+    std::vector<UInt32> pixels(static_cast<size_t>(columns) * rows, 0);
+    MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &columns, &rows);
+    return pixels;
+}
+
+void click(int x, int y) {
+    existingView()->MainButtonsMouseMove(x, y);
+    existingView()->MainButtonsMouseDown(x, y);
+    existingView()->MainButtonsMouseUp(x, y);
 }
 
 void recordTo(const std::string& file) {

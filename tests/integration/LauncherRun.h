@@ -85,8 +85,7 @@ bool promptShown();
 // The main window has been shown.
 bool mainWindowShown();
 
-// An event of the class and kind with the parameters, sent to target; the first failing
-// status, or the target's answer.
+// An event of the class and kind with the parameters, sent to target; the target's answer.
 struct EventParameter {
     EventParamName name;
     EventParamType type;
@@ -106,6 +105,16 @@ OSStatus sendWindowEvent(WindowRef window, UInt32 kind);
 
 // Has the recording plug-in note its calls in file, which currentRecord() reads.
 void recordTo(const std::string& file);
+// A script that, once the main window shows, hands the view object to body and then quits
+// through the menu.
+Script onceShown(const std::function<void(LauncherScript&, GameWrapperView*)>& body);
+// Composites what changed, or (with all) the whole window, as the event loop does once a wake.
+void drawWindow(bool all = false);
+// The main window's pixels, 0xRRGGBB row by row.
+std::vector<UInt32> windowPixels();
+// A click at the start page's point, as the image buttons get it from the mouse events.
+void click(int x, int y);
+
 // The plug-in's record so far (child side, from the run's record file).
 std::string currentRecord();
 // The lines the plug-in recorded while action ran.

@@ -125,10 +125,9 @@ TEST_F(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
     std::size_t at = run.output.find("game ");
     pid_t game = at == std::string::npos ? 0 : std::stoi(run.output.substr(at + 5));
     track(game);
-    EXPECT_TRUE(ProcessTesting::waitFor([&] {
-        char state = ProcessTesting::stateOf(game);
-        return state == '\0' || state == 'Z' || state == 'X';
-    })) << "the game was stopped by the teardown";
+    unsigned long long start = ProcessTesting::startTimeOf(game);
+    EXPECT_TRUE(ProcessTesting::waitFor([&] { return ProcessTesting::hasEnded(game, start); }))
+        << "the game was stopped by the teardown";
 }
 
 TEST_F(StartPageKeys, AControllerDrivesTheAgreementTheStartPageAndTheStorefront) {

@@ -23,13 +23,12 @@ constexpr int kRowY = kButtonTop + 3;
 
 // What a step changed: the cursor it set ("-" for none), the picture "Other Games" shows, the
 // buttons pressed and hovered, and which page shows ("page" or "storefront").
-std::string stateAfter(ViewScene& scene, const std::function<void()>& step) {
+std::string stateAfter(GameWrapperView* view, const std::function<void()>& step) {
     SetThemeCursor(kThemeWatchCursor);
     step();
-    scene.redrawAll();
-    GameWrapperView* view = scene.view;
+    drawWindow(true);
     UInt32 cursor = MacPlatformTestCurrentThemeCursor();
-    UInt32 picture = scene.pixel(kOtherX, kRowY);
+    UInt32 picture = pixelAt(kOtherX, kRowY);
     std::string state = cursor == kThemeWatchCursor          ? "- "
                         : cursor == kThemePointingHandCursor ? "hand "
                         : cursor == kThemeArrowCursor        ? "arrow "
@@ -56,51 +55,52 @@ std::string stateAfter(ViewScene& scene, const std::function<void()>& step) {
 TEST(ViewButtons, PressDragOffReleaseOutsideAndClickWithCursorChanges) {
     TestSupport::TempDir dir;
     LauncherTestBundle bundle(dir.path());
-    inScene(bundle, [](ViewScene& scene, ChildChecks& checks) {
-        GameWrapperView* view = scene.view;
-        GameWrapperButton* play = view->mMainButtons[1];
-        auto move = [&](int x, int y) { return [=] { view->MainButtonsMouseMove(x, y); }; };
-        auto down = [&](int x, int y) { return [=] { view->MainButtonsMouseDown(x, y); }; };
-        auto up = [&](int x, int y) { return [=] { view->MainButtonsMouseUp(x, y); }; };
-        std::vector<std::string> seen;
-        for (const std::function<void()>& step : std::vector<std::function<void()>>{
-                 // Coming onto the button sets the pointing hand once; moving on it does not.
-                 move(300, 300), move(kOtherX, kRowY), move(kOtherX + 20, kRowY + 5),
-                 // Press, drag off, release outside: nothing fires, the press is kept and
-                 // shows again over the button; the next press elsewhere clears it.
-                 down(kOtherX, kRowY), move(300, 300), up(300, 300), move(kOtherX, kRowY),
-                 down(300, 300),
-                 // One mouse-down changes one button: a second pass (the hit test's) does the
-                 // rest. A button without action only clears its flags.
-                 down(kOtherX, kRowY), down(kPlayX, kRowY), down(kPlayX, kRowY),
-                 [&] {
-                     play->mAction = nullptr;
-                     view->MainButtonsMouseMove(kPlayX, kRowY);
-                     view->MainButtonsMouseUp(kPlayX, kRowY);
-                 },
-                 // The right and bottom edges lie outside.
-                 down(kOtherGamesLeft + kButtonWidth, kRowY),
-                 down(kOtherX, kButtonTop + kButtonHeight),
-                 down(kOtherGamesLeft + kButtonWidth - 1, kButtonTop + kButtonHeight - 1),
-                 // A click on "Other Games" opens the storefront; back to the start page.
-                 [&] { scene.click(kOtherX, kRowY); },
-                 [&] { view->SetInPellucidAndChangeViews(false); }}) {
-            seen.push_back(stateAfter(scene, step));
-        }
-        checks.equal(seen,
-                     std::vector<std::string>{
-                         "- normal Other: Play: page", "hand hover Other:H Play: page",
-                         "- hover Other:H Play: page", "- pressed Other:PH Play: page",
-                         "arrow normal Other:P Play: page", "- normal Other:P Play: page",
-                         "hand pressed Other:PH Play: page", "- hover Other:H Play: page",
-                         "- pressed Other:PH Play: page", "- hover Other:H Play: page",
-                         "- hover Other:H Play:P page", "arrow normal Other: Play: page",
-                         "- normal Other: Play: page", "- normal Other: Play: page",
-                         "- normal Other:P Play: page", "arrow not shown Other: Play: storefront",
-                         "arrow normal Other: Play: page"},
-                     "states after each step");
-        checks.equal(view->mPlayState, GameWrapperView::kPlayIdle, "no game launched");
-        checks.equal(scene.calls("kxdll_EnterMenuSession"), 1, "one session opened");
-        checks.equal(scene.calls("kxdll_EnterMenuSession 1 720 540"), 1, "at 720 x 540");
-    });
+    expectOneTeardown(runLauncher(
+        bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
+            GameWrapperButton* play = view->mMainButtons[1];
+            auto move = [&](int x, int y) { return [=] { view->MainButtonsMouseMove(x, y); }; };
+            auto down = [&](int x, int y) { return [=] { view->MainButtonsMouseDown(x, y); }; };
+            auto up = [&](int x, int y) { return [=] { view->MainButtonsMouseUp(x, y); }; };
+            std::vector<std::string> seen;
+            for (const std::function<void()>& step : std::vector<std::function<void()>>{
+                     // Coming onto the button sets the pointing hand once; moving on it does not.
+                     move(300, 300), move(kOtherX, kRowY), move(kOtherX + 20, kRowY + 5),
+                     // Press, drag off, release outside: nothing fires, the press is kept and
+                     // shows again over the button; the next press elsewhere clears it.
+                     down(kOtherX, kRowY), move(300, 300), up(300, 300), move(kOtherX, kRowY),
+                     down(300, 300),
+                     // One mouse-down changes one button: a second pass (the hit test's) does the
+                     // rest. A button without action only clears its flags.
+                     down(kOtherX, kRowY), down(kPlayX, kRowY), down(kPlayX, kRowY),
+                     [&] {
+                         play->mAction = nullptr;
+                         view->MainButtonsMouseMove(kPlayX, kRowY);
+                         view->MainButtonsMouseUp(kPlayX, kRowY);
+                     },
+                     // The right and bottom edges lie outside.
+                     down(kOtherGamesLeft + kButtonWidth, kRowY),
+                     down(kOtherX, kButtonTop + kButtonHeight),
+                     down(kOtherGamesLeft + kButtonWidth - 1, kButtonTop + kButtonHeight - 1),
+                     // A click on "Other Games" opens the storefront; back to the start page.
+                     [&] { click(kOtherX, kRowY); },
+                     [&] { view->SetInPellucidAndChangeViews(false); }}) {
+                seen.push_back(stateAfter(view, step));
+            }
+            checks.equal(seen,
+                         std::vector<std::string>{
+                             "- normal Other: Play: page", "hand hover Other:H Play: page",
+                             "- hover Other:H Play: page", "- pressed Other:PH Play: page",
+                             "arrow normal Other:P Play: page", "- normal Other:P Play: page",
+                             "hand pressed Other:PH Play: page", "- hover Other:H Play: page",
+                             "- pressed Other:PH Play: page", "- hover Other:H Play: page",
+                             "- hover Other:H Play:P page", "arrow normal Other: Play: page",
+                             "- normal Other: Play: page", "- normal Other: Play: page",
+                             "- normal Other:P Play: page",
+                             "arrow not shown Other: Play: storefront",
+                             "arrow normal Other: Play: page"},
+                         "states after each step");
+            checks.equal(view->mPlayState, GameWrapperView::kPlayIdle, "no game launched");
+            checks.equal(calls("kxdll_EnterMenuSession"), 1, "one session opened");
+            checks.equal(calls("kxdll_EnterMenuSession 1 720 540"), 1, "at 720 x 540");
+        })));
 }

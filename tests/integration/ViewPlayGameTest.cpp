@@ -14,7 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
+using LauncherTest::expectOneTeardown;
 using LauncherTest::LauncherTestBundle;
+using LauncherTest::runLauncher;
 using TestSupport::TempDir;
 using namespace ViewTest;
 using enum GameWrapperView::PlayState;
@@ -75,24 +77,23 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
     TempDir dir;
     LauncherTestBundle bundle(dir.path());
     std::string gameResources = bundle.installGame("run");
-    inScene(
-        bundle,
-        [&](ViewScene& scene, ChildChecks& checks) {
+    expectOneTeardown(runLauncher(
+        bundle, onceShown([&](LauncherScript& checks, GameWrapperView* view) {
+            MacPlatformTestSetMicroseconds(true, 1000000);
             std::vector<std::string> alerts;
             MacPlatformTestSetAlertResponder(recordAlert, &alerts);
-            GameWrapperView* view = scene.view;
             GWTask* task = view->GetGameTask();
             SetEventLoopTimerNextFireTime(view->mPlayGameTimer, kEventDurationForever);
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             checks.check(view->mPlayState == kPlayLaunching && view->mLaunchError == 0,
                          "launching without an error");
             MacPlatformTestSetMicroseconds(true, 2000000);
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             checks.equal(view->mLaunchStartTime.lo, 1000000u, "a press while launching: no time");
             checks.check(until(view, kPlayRunning) && task->IsFront(), "the game up, in front");
             checks.equal(view->mLaunchStartTime.lo, 2000000u, "time taken again when up");
             pid_t first = task->GetProcessID();
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             view->UpdateForPlayGameTimer();
             checks.check(view->mPlayState == kPlayRunning && task->GetProcessID() == first,
                          "a press while running changes nothing");
@@ -125,7 +126,7 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
 
             // A second round, whose end is acted on as the system reports it, once only:
             // neither a late word of the same end nor the timer shows the launcher again.
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             checks.check(until(view, kPlayRunning) && task->GetProcessID() != first,
                          "a second round comes up in a new game process");
             ProcessSerialNumber game = task->GetProcessSerialNumber();
@@ -145,7 +146,7 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
 
             // A game that ends before it comes up: back at once, with one alert naming it.
             TestSupport::writeFile(gameResources + "/behaviour", "quit");
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             checks.equal(view->mPlayState, kPlayLaunching, "launching the quitting game");
             checks.check(until(view, kPlayIdle, false) && launcherVisible(view) &&
                              !task->HasProcess(),
@@ -158,30 +159,28 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
                                                   "before it came up."},
                          "one alert, for the quitting game alone");
             MacPlatformTestSetAlertResponder(nullptr, nullptr);
-        },
-        1000000, false);
+        })));
 }
 
 TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
     TempDir dir;
     // No game in the bundle: the launch call fails at once.
     LauncherTestBundle bundle(dir.path());
-    inScene(
-        bundle,
-        [](ViewScene& scene, ChildChecks& checks) {
+    expectOneTeardown(runLauncher(
+        bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
+            MacPlatformTestSetMicroseconds(true, 1000000);
             std::vector<std::string> alerts;
             MacPlatformTestSetAlertResponder(recordAlert, &alerts);
-            GameWrapperView* view = scene.view;
             auto at = [&](UInt64 microseconds) {
                 MacPlatformTestSetMicroseconds(true, microseconds);
                 view->UpdateForPlayGameTimer();
             };
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             checks.check(view->mPlayState == kPlayLaunching && view->mLaunchError != 0 &&
                              !launcherVisible(view),
                          "launching after a failed launch call, the launcher hidden");
             at(2000000);
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             checks.equal(view->mLaunchStartTime.lo, 1000000u, "a second press does nothing");
             at(6000000);
             checks.check(view->mPlayState == kPlayLaunching && alerts.empty() &&
@@ -200,7 +199,7 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
             // The elapsed time is taken from the low words, so a wrap of them is no jump.
             const UInt64 wrap = UInt64{1} << 32;
             MacPlatformTestSetMicroseconds(true, wrap - 500000);
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             at(wrap + 4000000);
             checks.equal(view->mPlayState, kPlayLaunching, "4.5 s across the wrap: still waiting");
             at(wrap + 4600000);
@@ -208,26 +207,10 @@ TEST(ViewPlayGame, FailedLaunchIsGivenUpAfterFiveSecondsWithAnAlert) {
             checks.equal(alerts.size(), size_t{2}, "its own alert");
 
             // Once shutdown has begun, a launch is never given up or touched.
-            scene.click(kPlayX, kPlayY);
+            click(kPlayX, kPlayY);
             view->mShuttingDown = true;
             at(wrap + 60000000);
             checks.equal(view->mPlayState, kPlayLaunching, "no step after shutdown began");
             MacPlatformTestSetAlertResponder(nullptr, nullptr);
-        },
-        1000000, false);
-}
-
-TEST(ViewPlayGame, WithoutGameInformationNothingIsLaunched) {
-    TempDir dir;
-    LauncherTestBundle bundle(dir.path(), {.omit = {"RAW_002.wdt"}});
-    bundle.installGame("run");
-    inScene(bundle, [](ViewScene& scene, ChildChecks& checks) {
-        GameWrapperView* view = scene.view;
-        checks.check(scene.createStatus == noErr && view->GetGameTask() == nullptr,
-                     "the views come up, with no game task");
-        scene.click(kPlayX, kPlayY);
-        view->UpdateForPlayGameTimer();
-        checks.check(view->mPlayState == kPlayIdle && launcherVisible(view),
-                     "nothing launched, the launcher stays shown");
-    });
+        })));
 }

@@ -11,7 +11,9 @@
 #include <functional>
 #include <string>
 
+using LauncherTest::expectOneTeardown;
 using LauncherTest::LauncherTestBundle;
+using LauncherTest::runLauncher;
 using TestSupport::TempDir;
 using namespace ViewTest;
 
@@ -24,9 +26,9 @@ bool dark(UInt32 colour) {
 
 // The first column from left to right (exclusive) with a pixel in rows top..bottom that
 // matches, or -1.
-int firstColumn(ViewScene& scene, int left, int right, int top, int bottom,
+int firstColumn(int left, int right, int top, int bottom,
                 const std::function<bool(UInt32)>& matches = dark) {
-    std::vector<UInt32> pixels = scene.pixels();
+    std::vector<UInt32> pixels = LauncherTest::windowPixels();
     for (int x = left; x < right; ++x) {
         for (int y = top; y <= bottom; ++y) {
             if (matches(pixels[static_cast<size_t>(y) * 720 + static_cast<size_t>(x)])) {
@@ -44,14 +46,13 @@ int titleTextHeight(TXNObject txn) {
 }
 
 // The separator lies on row y from x 460 to 689, one pixel high.
-void checkSeparator(ChildChecks& checks, ViewScene& scene, int y) {
-    checkPixels(checks, scene,
-                {{460, y, 0, "separator's start"},
-                 {689, y, 0, "separator's end"},
-                 {459, y, kBackground, "left of the separator"},
-                 {690, y, kBackground, "right of the separator"},
-                 {600, y - 1, kBackground, "above the separator"},
-                 {600, y + 1, kBackground, "under the separator"}});
+void checkSeparator(LauncherScript& checks, int y) {
+    checkPixels(checks, {{460, y, 0, "separator's start"},
+                         {689, y, 0, "separator's end"},
+                         {459, y, kBackground, "left of the separator"},
+                         {690, y, kBackground, "right of the separator"},
+                         {600, y - 1, kBackground, "above the separator"},
+                         {600, y + 1, kBackground, "under the separator"}});
 }
 
 std::string take(char* text) {
@@ -65,58 +66,60 @@ std::string take(char* text) {
 TEST(ViewStartPage, DrawsPicturesButtonsLabelsSeparatorAndBuildLine) {
     TempDir dir;
     LauncherTestBundle bundle(dir.path());
-    inScene(bundle, [](ViewScene& scene, ChildChecks& checks) {
-        GameWrapperView* view = scene.view;
-        checks.equal(scene.createStatus, noErr, "views created");
-        checks.check(HIViewIsVisible(view->mMainView) && !HIViewIsVisible(view->mGameCenterView),
-                     "main view shown, game-center view hidden");
-        checks.check(view->mMainButtons.size() == 2 &&
-                         std::strcmp(view->mMainButtons[0]->mLabel, "Other Games") == 0 &&
-                         std::strcmp(view->mMainButtons[1]->mLabel, "Play Game") == 0,
-                     "Other Games made before Play Game");
-        scene.draw();
-        // Branding at Brand X/Y = 40, 60, its left half opaque; buttons of 110 x 30 pixels.
-        checkPixels(
-            checks, scene,
-            {{2, 2, kBackground, "background"},
-             {42, 62, kBrandingLeft, "branding"},
-             {39, 62, kBackground, "left of the branding"},
-             {kOtherGamesLeft, kButtonTop + 1, kButtonNormal, "Other Games' first column"},
-             {kOtherGamesLeft + kButtonWidth - 1, kButtonTop + kButtonHeight - 1, kButtonNormal,
-              "Other Games' last pixel"},
-             {kOtherGamesLeft - 1, kButtonTop + 1, kBackground, "left of Other Games"},
-             {kOtherGamesLeft + kButtonWidth, kButtonTop + 1, kBackground, "right of Other Games"},
-             {kPlayGameLeft, kButtonTop + kButtonHeight, kBackground, "under Play Game"}});
-        // Labels start at slot x + offset + 20, whatever the picture's width.
-        int otherLabel = firstColumn(scene, kOtherGamesLeft, 693, kButtonTop + 2, 493);
-        int playLabel = firstColumn(scene, kPlayGameLeft, 568, kButtonTop + 2, 493);
-        checks.check(std::abs(otherLabel - 594) <= 1 && std::abs(playLabel - 478) <= 1,
-                     "labels start at x 594 and 478, not " + std::to_string(otherLabel) + " and " +
-                         std::to_string(playLabel));
+    expectOneTeardown(runLauncher(
+        bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
+            checks.check(HIViewIsVisible(view->mMainView) &&
+                             !HIViewIsVisible(view->mGameCenterView),
+                         "main view shown, game-center view hidden");
+            checks.check(view->mMainButtons.size() == 2 &&
+                             std::strcmp(view->mMainButtons[0]->mLabel, "Other Games") == 0 &&
+                             std::strcmp(view->mMainButtons[1]->mLabel, "Play Game") == 0,
+                         "Other Games made before Play Game");
+            drawWindow();
+            // Branding at Brand X/Y = 40, 60, its left half opaque; buttons of 110 x 30 pixels.
+            checkPixels(
+                checks,
+                {{2, 2, kBackground, "background"},
+                 {42, 62, kBrandingLeft, "branding"},
+                 {39, 62, kBackground, "left of the branding"},
+                 {kOtherGamesLeft, kButtonTop + 1, kButtonNormal, "Other Games' first column"},
+                 {kOtherGamesLeft + kButtonWidth - 1, kButtonTop + kButtonHeight - 1, kButtonNormal,
+                  "Other Games' last pixel"},
+                 {kOtherGamesLeft - 1, kButtonTop + 1, kBackground, "left of Other Games"},
+                 {kOtherGamesLeft + kButtonWidth, kButtonTop + 1, kBackground,
+                  "right of Other Games"},
+                 {kPlayGameLeft, kButtonTop + kButtonHeight, kBackground, "under Play Game"}});
+            // Labels start at slot x + offset + 20, whatever the picture's width.
+            int otherLabel = firstColumn(kOtherGamesLeft, 693, kButtonTop + 2, 493);
+            int playLabel = firstColumn(kPlayGameLeft, 568, kButtonTop + 2, 493);
+            checks.check(std::abs(otherLabel - 594) <= 1 && std::abs(playLabel - 478) <= 1,
+                         "labels start at x 594 and 478, not " + std::to_string(otherLabel) +
+                             " and " + std::to_string(playLabel));
 
-        int height = titleTextHeight(HITextViewGetTXNObject(view->mTitleTextView));
-        checks.check(height >= 14 && height <= 32, "the title is one line");
-        checks.equal(view->mSeparatorY, height + 38, "separator at title height + 38");
-        checkSeparator(checks, scene, view->mSeparatorY);
-        checks.check(firstColumn(scene, 460, 690, 30, 30 + height) >= 460, "the title is drawn");
-        checks.equal(take(view->DoStringReplacements(pVersionText, nullptr)),
-                     std::string("Rev. 1.0.3 - Build 18"), "build line");
-        // The build line is white (Font Color Build) at Build X/Y = 20, 500.
-        checks.check(firstColumn(scene, 20, 220, 500, 529,
-                                 [](UInt32 colour) { return near(colour, 0xFFFFFF, 40); }) >= 0,
-                     "the build line is drawn in its colour");
+            int height = titleTextHeight(HITextViewGetTXNObject(view->mTitleTextView));
+            checks.check(height >= 14 && height <= 32, "the title is one line");
+            checks.equal(view->mSeparatorY, height + 38, "separator at title height + 38");
+            checkSeparator(checks, view->mSeparatorY);
+            checks.check(firstColumn(460, 690, 30, 30 + height) >= 460, "the title is drawn");
+            checks.equal(take(view->DoStringReplacements(pVersionText, nullptr)),
+                         std::string("Rev. 1.0.3 - Build 18"), "build line");
+            // The build line is white (Font Color Build) at Build X/Y = 20, 500.
+            checks.check(firstColumn(20, 220, 500, 529,
+                                     [](UInt32 colour) { return near(colour, 0xFFFFFF, 40); }) >= 0,
+                         "the build line is drawn in its colour");
 
-        // The main view keeps the draw event's context and refuses any other.
-        CGContextRef first = view->mMainContext;
-        CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-        CGContextRef offered = CGBitmapContextCreate(
-            nullptr, 4, 4, 8, 16, rgb, kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst);
-        CGColorSpaceRelease(rgb);
-        checks.check(first && !view->SetMainContextOnceAndRetain(first) &&
-                         !view->SetMainContextOnceAndRetain(offered) && view->mMainContext == first,
-                     "the first context kept");
-        CGContextRelease(offered);
-    });
+            // The main view keeps the draw event's context and refuses any other.
+            CGContextRef first = view->mMainContext;
+            CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
+            CGContextRef offered = CGBitmapContextCreate(
+                nullptr, 4, 4, 8, 16, rgb, kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst);
+            CGColorSpaceRelease(rgb);
+            checks.check(first && !view->SetMainContextOnceAndRetain(first) &&
+                             !view->SetMainContextOnceAndRetain(offered) &&
+                             view->mMainContext == first,
+                         "the first context kept");
+            CGContextRelease(offered);
+        })));
 }
 
 TEST(ViewStartPage, TwoLineTitleMovesTheSeparatorAndLongRevisionsAreCut) {
@@ -124,52 +127,51 @@ TEST(ViewStartPage, TwoLineTitleMovesTheSeparatorAndLongRevisionsAreCut) {
     LauncherTestBundle bundle(
         dir.path(), {.gameInformation = LauncherTest::defaultGameInformation(
                          "The Lighthouse Keeper's Daughter", "1.2.3.4.5.6.7.8.9.10.11.12.13")});
-    inScene(bundle, [](ViewScene& scene, ChildChecks& checks) {
-        GameWrapperView* view = scene.view;
-        scene.draw();
-        // One line of the same text style, measured on a text view of its own.
-        HIRect frame = CGRectMake(0, 0, 230, 130);
-        HIViewRef probe = nullptr;
-        HITextViewCreate(&frame, 0, 0x400A00, &probe);
-        TXNObject txn = HITextViewGetTXNObject(probe);
-        TXNSetData(txn, kTXNTextData, "Test", 4, 0, kTXNEndOffset);
-        view->ChangeSizeAndStyleAndFontAttributes(txn, 14, 0, pMacScreenFont);
-        int oneLine = titleTextHeight(txn);
-        CFRelease(probe);
-        int twoLines = titleTextHeight(HITextViewGetTXNObject(view->mTitleTextView));
-        checks.check(oneLine > 0 && twoLines >= 2 * oneLine - 1 && twoLines <= 2 * oneLine + 1,
-                     "the title wraps onto two lines");
-        checks.equal(view->mSeparatorY, twoLines + 38, "separator under the second line");
-        checkSeparator(checks, scene, view->mSeparatorY);
+    expectOneTeardown(runLauncher(
+        bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
+            drawWindow();
+            // One line of the same text style, measured on a text view of its own.
+            HIRect frame = CGRectMake(0, 0, 230, 130);
+            HIViewRef probe = nullptr;
+            HITextViewCreate(&frame, 0, 0x400A00, &probe);
+            TXNObject txn = HITextViewGetTXNObject(probe);
+            TXNSetData(txn, kTXNTextData, "Test", 4, 0, kTXNEndOffset);
+            view->ChangeSizeAndStyleAndFontAttributes(txn, 14, 0, pMacScreenFont);
+            int oneLine = titleTextHeight(txn);
+            CFRelease(probe);
+            int twoLines = titleTextHeight(HITextViewGetTXNObject(view->mTitleTextView));
+            checks.check(oneLine > 0 && twoLines >= 2 * oneLine - 1 && twoLines <= 2 * oneLine + 1,
+                         "the title wraps onto two lines");
+            checks.equal(view->mSeparatorY, twoLines + 38, "separator under the second line");
+            checkSeparator(checks, view->mSeparatorY);
 
-        checks.equal(take(view->DoStringReplacements(pVersionText, nullptr)),
-                     std::string("Rev. 1.2.3.4.5.6.7.8.9.10.11. - Build 18"),
-                     "revision cut to 24 characters");
-        // The second text is appended before any token is replaced; each token once.
-        checks.equal(take(view->DoStringReplacements("[BUILD]/[BUILD] ", "[GAME_TITLE]")),
-                     std::string("18/[BUILD] The Lighthouse Keeper's Daughter"),
-                     "joined texts, first occurrences replaced");
-    });
+            checks.equal(take(view->DoStringReplacements(pVersionText, nullptr)),
+                         std::string("Rev. 1.2.3.4.5.6.7.8.9.10.11. - Build 18"),
+                         "revision cut to 24 characters");
+            // The second text is appended before any token is replaced; each token once.
+            checks.equal(take(view->DoStringReplacements("[BUILD]/[BUILD] ", "[GAME_TITLE]")),
+                         std::string("18/[BUILD] The Lighthouse Keeper's Daughter"),
+                         "joined texts, first occurrences replaced");
+        })));
 }
 
 TEST(ViewStartPage, MissingPicturesLeaveThePageUndrawnAndTheButtonsEmpty) {
     TempDir dir;
     LauncherTestBundle bundle(dir.path(), {.omit = {"Background.jpg", "button_normal.jpg"}});
-    inScene(bundle, [](ViewScene& scene, ChildChecks& checks) {
-        GameWrapperView* view = scene.view;
-        checks.equal(scene.createStatus, noErr, "views created without pictures");
-        scene.draw();
-        checks.check(!near(scene.pixel(2, 2), kBackground), "no background drawn");
-        checks.check(!near(scene.pixel(kPlayGameLeft + 2, kButtonTop + 2), kButtonHover),
-                     "no button drawn");
-        checks.check(firstColumn(scene, 460, 690, 30, 60) >= 460, "the title still shows");
-        GameWrapperButton* play = view->mMainButtons[1];
-        checks.check(play->mBounds.left == play->mBounds.right &&
-                         play->mBounds.top == play->mBounds.bottom,
-                     "buttons without a picture have no size");
-        view->MainButtonsMouseDown(play->mBounds.left, play->mBounds.top);
-        checks.check(!play->mPressed, "no point is over an empty button");
-    });
+    expectOneTeardown(runLauncher(
+        bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
+            drawWindow();
+            checks.check(!near(pixelAt(2, 2), kBackground), "no background drawn");
+            checks.check(!near(pixelAt(kPlayGameLeft + 2, kButtonTop + 2), kButtonHover),
+                         "no button drawn");
+            checks.check(firstColumn(460, 690, 30, 60) >= 460, "the title still shows");
+            GameWrapperButton* play = view->mMainButtons[1];
+            checks.check(play->mBounds.left == play->mBounds.right &&
+                             play->mBounds.top == play->mBounds.bottom,
+                         "buttons without a picture have no size");
+            view->MainButtonsMouseDown(play->mBounds.left, play->mBounds.top);
+            checks.check(!play->mPressed, "no point is over an empty button");
+        })));
 }
 
 TEST(ViewStartPage, ReplaceStringReplacesTheFirstOccurrenceOnly) {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -17,10 +17,8 @@ namespace TestSupport {
 
 namespace {
 
-std::string& rootFolder() {
-    static std::string root;
-    return root;
-}
+// The test program's private temporary root; HOME is its "home" folder.
+std::string g_Root;
 
 std::string makeTempFolder(const std::string& parent, const char* stem) {
     std::string pattern = parent + "/" + stem + "XXXXXX";
@@ -37,21 +35,20 @@ class PrivateHomeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         const char* tmp = std::getenv("TMPDIR");
-        rootFolder() = makeTempFolder(tmp && *tmp ? tmp : "/tmp", "gwtest-");
-        std::string home = rootFolder() + "/home";
-        fs::create_directories(home + "/.config");
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+        g_Root = makeTempFolder(tmp && *tmp ? tmp : "/tmp", "gwtest-");
+        fs::create_directories(g_Root + "/home/.config");
+        setenv("HOME", (g_Root + "/home").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (g_Root + "/home/.config").c_str(), 1);
     }
     void TearDown() override {
         std::error_code ignored;
-        fs::remove_all(rootFolder(), ignored);
+        fs::remove_all(g_Root, ignored);
     }
 };
 
 } // namespace
 
-TempDir::TempDir() : m_path(makeTempFolder(rootFolder().empty() ? "/tmp" : rootFolder(), "t")) {}
+TempDir::TempDir() : m_path(makeTempFolder(g_Root.empty() ? "/tmp" : g_Root, "t")) {}
 
 TempDir::~TempDir() {
     if (!m_path.empty()) {
@@ -78,9 +75,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool pathExists(const std::string& path) {
@@ -107,7 +102,7 @@ void removeTree(const std::string& path) {
 }
 
 const std::string& privateHome() {
-    static std::string home = rootFolder() + "/home";
+    static std::string home = g_Root + "/home";
     return home;
 }
 

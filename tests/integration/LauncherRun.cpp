@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 namespace LauncherTest {
 
@@ -209,11 +208,10 @@ std::string recordedDuring(const std::function<void()>& action) {
 }
 
 int countLines(const std::string& text, const std::string& prefix) {
-    std::istringstream lines(text);
-    std::string line;
     int count = 0;
-    while (std::getline(lines, line)) {
-        count += line.rfind(prefix, 0) == 0;
+    for (std::size_t at = ("\n" + text).find("\n" + prefix); at != std::string::npos;
+         at = ("\n" + text).find("\n" + prefix, at + 1)) {
+        ++count;
     }
     return count;
 }

@@ -42,12 +42,13 @@ std::string stateAfter(GameWrapperView* view, const std::function<void()>& step)
         state += " " + label.substr(0, label.find(' ')) + ":" + (button->mPressed ? "P" : "") +
                  (button->mHover ? "H" : "");
     }
+    // The start page's views, or the game-center view alone, as the storefront flag says.
     bool page = HIViewIsVisible(view->mMainView) && HIViewIsVisible(view->mTitleTextView) &&
                 HIViewIsVisible(view->mBuildTextView);
-    bool storefront = HIViewIsVisible(view->mGameCenterView);
-    return state + (page && !storefront && !view->mInGameCenter  ? " page"
-                    : storefront && !page && view->mInGameCenter ? " storefront"
-                                                                 : " mixed views");
+    return state + (page == HIViewIsVisible(view->mGameCenterView) ? " mixed views"
+                    : page == view->mInGameCenter                  ? " views unlike the flag"
+                    : page                                         ? " page"
+                                                                   : " storefront");
 }
 
 } // namespace

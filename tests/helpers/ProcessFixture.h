@@ -2,15 +2,16 @@
 // TearDown, even when an assertion failed, and /proc must then show that none of them runs.
 #pragma once
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
+#include <filesystem>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -25,11 +26,8 @@ inline std::string helperPath(const char* name) {
 
 // The fields of a pid's stat line from the third (its state) on; empty when it does not exist.
 inline std::vector<std::string> statFields(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    std::size_t close = line.rfind(')');
-    std::istringstream rest(close == std::string::npos ? "" : line.substr(close + 1));
+    std::string line = TestSupport::readFile("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream rest(line.substr(line.rfind(')') + 1));
     return {std::istream_iterator<std::string>(rest), {}};
 }
 
@@ -63,14 +61,8 @@ template <typename Condition> bool waitFor(Condition condition, int milliseconds
 }
 
 inline int openDescriptorCount() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (dirent* entry = readdir(dir)) {
-            count += entry->d_name[0] != '.';
-        }
-        closedir(dir);
-    }
-    return count;
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()));
 }
 
 class ProcessFixture : public ::testing::Test {

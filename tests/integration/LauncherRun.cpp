@@ -21,46 +21,6 @@ namespace {
 // The run's record file, known to the child's helpers.
 std::string g_RecordFile;
 
-void Tick(EventLoopTimerRef, void* script) {
-    static_cast<LauncherScript*>(script)->tick();
-}
-
-// The child: sets up the environment, runs the launcher and ends with its status.
-[[noreturn]] void RunChild(const LauncherTestBundle& bundle, const Script& script,
-                           const RunOptions& options, const std::string& folder,
-                           const std::string& configHome) {
-    alarm(30);
-    // One file in the order things happened: console lines, and alerts, which without a
-    // display the platform answers with their default button and reports on standard error.
-    int out = open((folder + "/output").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    close(out);
-    setvbuf(stdout, nullptr, _IONBF, 0);
-
-    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-    recordTo(folder + "/record");
-    bundle.makeMainBundle();
-    if (options.systemVersion != 0) {
-        MacPlatformTestSetSystemVersion(true, options.systemVersion);
-    }
-
-    static LauncherScript s_Script;
-    script(s_Script);
-    EventLoopTimerRef timer = nullptr;
-    InstallEventLoopTimer(GetMainEventLoop(), 0.01, 0.01, Tick, &s_Script, &timer);
-
-    std::string executable =
-        options.executablePath.empty() ? bundle.executablePath() : options.executablePath;
-    char* argv[] = {executable.data(), nullptr};
-    int result = GameWrapperMain(1, argv);
-    std::printf("end view=%d shutdown=%d\n", GameWrapperView::GetExistingInstance() != nullptr,
-                HasSystemShutdownRun());
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _exit(result);
-}
-
 } // namespace
 
 void LauncherScript::tick() {
@@ -82,19 +42,41 @@ void expectOneTeardown(const RunResult& run) {
 RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
                       const RunOptions& options) {
     TestSupport::TempDir folder;
-    std::string configHome = options.configHome;
-    if (configHome.empty()) {
-        configHome = folder / "config";
-        TestSupport::makeDirectories(configHome);
-    }
+    std::string configHome = options.configHome.empty() ? folder / "config" : options.configHome;
+    TestSupport::makeDirectories(configHome);
     std::fflush(stdout);
     std::fflush(stderr);
     pid_t child = fork();
     if (child == 0) {
-        RunChild(bundle, script, options, folder.path(), configHome);
+        alarm(30);
+        // One file in the order things happened: console lines, and alerts, which without a
+        // display the platform answers with their default button and reports on standard error.
+        int out = open((folder / "output").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, STDOUT_FILENO);
+        dup2(out, STDERR_FILENO);
+        setvbuf(stdout, nullptr, _IONBF, 0);
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        recordTo(folder / "record");
+        MacPlatformTestSetMainBundlePath(bundle.path.c_str());
+        if (options.systemVersion != 0) {
+            MacPlatformTestSetSystemVersion(true, options.systemVersion);
+        }
+        static LauncherScript s_Script;
+        script(s_Script);
+        InstallEventLoopTimer(
+            GetMainEventLoop(), 0.01, 0.01,
+            [](EventLoopTimerRef, void* steps) { static_cast<LauncherScript*>(steps)->tick(); },
+            &s_Script, nullptr);
+        std::string executable = options.executablePath.empty()
+                                     ? bundle.path + "/Contents/MacOS/GameWrapper"
+                                     : options.executablePath;
+        char* argv[] = {executable.data(), nullptr};
+        int status = GameWrapperMain(1, argv);
+        std::printf("end view=%d shutdown=%d\n", existingView() != nullptr, HasSystemShutdownRun());
+        std::fflush(stderr);
+        _exit(status);
     }
     RunResult result;
-    EXPECT_GT(child, 0) << "fork failed";
     int status = 0;
     if (child > 0 && waitpid(child, &status, 0) == child) {
         result.exited = WIFEXITED(status);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <vector>
 
 namespace LauncherTest {
@@ -26,10 +25,10 @@ std::string defaultGameInformation(const std::string& name, const std::string& r
 }
 
 LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOptions& options)
-    : mPath(parent + "/" + options.name + ".app") {
-    std::string res = resources();
+    : path(parent + "/" + options.name + ".app") {
+    std::string res = path + "/Contents/Resources";
     TestSupport::makeDirectories(res);
-    TestSupport::writeFile(contents() + "/Info.plist",
+    TestSupport::writeFile(path + "/Contents/Info.plist",
                            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
                            "<dict><key>CFBundleExecutable</key><string>GameWrapper</string>"
                            "<key>CFBundleName</key><string>" +
@@ -57,20 +56,8 @@ LauncherTestBundle::LauncherTestBundle(const std::string& parent, const BundleOp
     put("button_pressed.jpg", halvesJPEG(110, 30, 0xC00000, 0xC00000));
     put("EULA.rtf", options.eulaRTF);
     put("EULA.txt", options.eulaText);
-    if (!options.pluginPath.empty() && wanted("Pellucid.dylib")) {
-        std::error_code error;
-        std::filesystem::copy_file(options.pluginPath, res + "/Pellucid.dylib", error);
-        EXPECT_FALSE(error) << "cannot copy the plug-in " << options.pluginPath << ": "
-                            << error.message();
-    }
-}
-
-void LauncherTestBundle::makeMainBundle() const {
-    MacPlatformTestSetMainBundlePath(mPath.c_str());
-}
-
-std::string LauncherTestBundle::installGame(const std::string& behaviour) const {
-    return GameWrapperTest::installTestGame(mPath + "/.Game/Game.app", behaviour);
+    put("Pellucid.dylib",
+        options.pluginPath.empty() ? "" : TestSupport::readFile(options.pluginPath));
 }
 
 } // namespace LauncherTest

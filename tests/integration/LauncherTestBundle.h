@@ -4,7 +4,7 @@
 // "Pellucid.dylib". Tests make it the main bundle and run the launcher's code against it.
 #pragma once
 
-#include "TestSupport.h"
+#include "GameWrapperTestHelpers.h"
 
 #include <string>
 #include <vector>
@@ -38,22 +38,15 @@ public:
     // Builds "<parent>/<options.name>.app"; failures to write are test failures.
     explicit LauncherTestBundle(const std::string& parent, const BundleOptions& options = {});
 
-    const std::string& path() const { return mPath; }
-    std::string contents() const { return mPath + "/Contents"; }
-    std::string resources() const { return mPath + "/Contents/Resources"; }
-    // Where the launcher's executable lies in a shipped bundle; its Contents path is contents().
-    std::string executablePath() const { return mPath + "/Contents/MacOS/GameWrapper"; }
-
-    // Makes this bundle the main bundle of the process.
-    void makeMainBundle() const;
-
     // Puts the test game (tests/helpers/gw-test-game) at ".Game/Game.app" with the given
     // behaviour words (see gw-test-game.cpp); returns the game's resources folder, where it
     // writes its report.
-    std::string installGame(const std::string& behaviour) const;
+    std::string installGame(const std::string& behaviour) const {
+        return GameWrapperTest::installTestGame(path + "/.Game/Game.app", behaviour);
+    }
 
-private:
-    std::string mPath;
+    // The bundle's folder; the launcher's executable lies in its Contents/MacOS.
+    const std::string path;
 };
 
 } // namespace LauncherTest

@@ -32,7 +32,7 @@ Lines diskLines(const std::string& content, unsigned* capacity = nullptr) {
 
 } // namespace
 
-TEST(FileBufReadLine, LineEndsAndTheirPairs) {
+TEST(FileBufReadLine, LineEndsTheirPairsAndLongLines) {
     EXPECT_EQ(diskLines("a\r\nb"), (Lines{"a", "b"}));
     EXPECT_EQ(diskLines("a\n\nb"), (Lines{"a", "", "b"}));
     EXPECT_EQ(diskLines("a\r\rb"), (Lines{"a", "", "b"}));
@@ -41,9 +41,6 @@ TEST(FileBufReadLine, LineEndsAndTheirPairs) {
     EXPECT_EQ(diskLines("a\n\rb\rc\nd\n"), (Lines{"a", "b", "c", "d"}));
     EXPECT_EQ(diskLines(""), Lines{});
     EXPECT_EQ(diskLines("\n"), (Lines{""}));
-}
-
-TEST(FileBufReadLine, LongLinesDoubleTheChunkAndPairsMustFitOneChunk) {
     std::string longLine(200, 'x');
     unsigned capacity = 0;
     EXPECT_EQ(diskLines(longLine + "\nshort\n" + longLine, &capacity),

@@ -2,7 +2,6 @@
 #include "CorvaneCore/MemFileBuf.h"
 #include "CorvaneCore/ZLibCompressor.h"
 #include "FileTestHelpers.h"
-#include "TestSupport.h"
 #include "ZipTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +11,6 @@
 #include <string>
 
 using FileTestHelpers::readRest;
-using FileTestHelpers::readWhole;
-using TestSupport::readFile;
-using TestSupport::writeFile;
 
 namespace {
 
@@ -105,26 +101,4 @@ TEST(ZLibCompressor, DamagedContainersReadAsNotDecompressible) {
             EXPECT_EQ(file.GetPosition(), static_cast<unsigned>(c.positionAfter));
         }
     }
-}
-
-// Written and read back in FileOpen.StreamsMatchAStringModel.
-class CompressedFile : public FileTestHelpers::InTempDirectory {};
-
-TEST_F(CompressedFile, FilesThatAreNotContainersAreServedRawAndReopeningWritesTheFirst) {
-    writeFile("plain.txt", "plain text");
-    EXPECT_EQ(readWhole("plain.txt", CFILE_COMPRESSED | CFILE_READ), "plain text");
-    // A damaged container is no container either: its bytes come back as they are.
-    std::string damaged = container(std::string(3000, 'd'));
-    damaged.resize(damaged.size() - 4);
-    writeFile("damaged.dat", damaged);
-    EXPECT_EQ(readWhole("damaged.dat", CFILE_COMPRESSED | CFILE_READ), damaged);
-
-    CFile file;
-    ASSERT_TRUE(file.Open("first.dat", CFILE_COMPRESSED | CFILE_CREATE | CFILE_WRITE));
-    file.Write("one", 3);
-    ASSERT_TRUE(file.Open("second.dat", CFILE_COMPRESSED | CFILE_CREATE | CFILE_WRITE));
-    file.Write("two", 3);
-    file.Close();
-    EXPECT_EQ(readWhole("first.dat", CFILE_COMPRESSED | CFILE_READ), "one");
-    EXPECT_EQ(readWhole("second.dat", CFILE_COMPRESSED | CFILE_READ), "two");
 }

@@ -2,7 +2,6 @@
 #include "CorvaneCore/ZipArchive.h"
 #include "CorvaneCore/ZipArchiveTree.h"
 #include "TestSupport.h"
-#include "FileTestHelpers.h"
 #include "ZipTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -98,43 +97,4 @@ TEST(ZipArchiveTree, DeepestArchiveOnThePathAnswersAndLaterRootsComeFirst) {
     EXPECT_EQ(memberText(tree, "a/top.txt", CFILE_READ), "later");
     EXPECT_EQ(memberText(tree, "A/b/X/C.PNG", CFILE_READ), "deep");
     EXPECT_EQ(tree.OpenAFileWithinArchive("neither.txt", CFILE_READ), nullptr);
-}
-
-// The archive;member and archive-tree branches of the stream factory.
-class ZipThroughNewOpen : public FileTestHelpers::InTempDirectory {
-protected:
-    void SetUp() override {
-        InTempDirectory::SetUp();
-        setDataDir("disk");
-        UsingZipFile = true;
-    }
-    void TearDown() override {
-        UsingZipFile = false;
-        CZipArchiveTree* tree = CZipArchiveTree::GetpZipArchiveTree();
-        while (tree->GetSize() > m_rootsBefore) {
-            tree->DestroyByIndex(tree->GetSize() - 1);
-        }
-        InTempDirectory::TearDown();
-    }
-
-    unsigned m_rootsBefore = CZipArchiveTree::GetpZipArchiveTree()->GetSize();
-};
-
-TEST_F(ZipThroughNewOpen, ArchiveMembersServePlainNames) {
-    using FileTestHelpers::readWhole;
-    TestSupport::writeFile("disk/art/logo.png", "from disk");
-    CDirectoryNode* art =
-        CZipArchiveTree::GetpZipArchiveTree()->AddRoot()->AddSubDirectory("art", 3);
-    ASSERT_TRUE(art->MountZipArchive(
-        writeArchive(m_dir / "art.zip", {{"logo.png", "from archive"}, {"only.png", "archived"}})
-            .c_str(),
-        0));
-    // The disk comes before unmarked members, marked members before the disk.
-    EXPECT_EQ(readWhole("art/logo.png"), "from disk");
-    EXPECT_EQ(readWhole("art/only.png"), "archived");
-    EXPECT_EQ(readWhole("art/only.png", CFILE_READ | CFILE_NAME_AS_GIVEN), "<cannot open>");
-    art->m_pZipArchive->GetCorrectFileEntry("art/logo.png", nullptr)->m_bMarked = true;
-    EXPECT_EQ(readWhole("ART/LOGO.PNG"), "from archive");
-    EXPECT_EQ(readWhole("art/logo.png", CFILE_READ | CFILE_NO_DISK_FILE), "from archive");
-    EXPECT_EQ(readWhole("art/missing.png"), "<cannot open>");
 }

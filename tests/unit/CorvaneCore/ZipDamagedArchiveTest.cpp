@@ -11,12 +11,11 @@ using namespace ZipTest;
 
 namespace {
 
+// The second member's extra fields and comment differ between its headers.
 std::vector<Member> sample() {
-    Member withExtras{"dir/Second.TXT", std::string(40, 's')};
-    withExtras.localExtra = std::string(9, 'x');
-    withExtras.centralExtra = std::string(5, 'y');
-    withExtras.comment = "c";
-    return {{"first.bin", "first member data"}, withExtras, {"third", "3"}};
+    return {{"first.bin", "first member data"},
+            {"dir/Second.TXT", std::string(40, 's'), std::string(9, 'x'), std::string(5, 'y'), "c"},
+            {"third", "3"}};
 }
 
 // Opens the archive and reads every member it offers: the number of members that read back
@@ -35,24 +34,11 @@ int membersRead(std::string const& path) {
 
 } // namespace
 
-TEST(ZipDamaged, EveryTruncationFailsCleanly) {
-    TestSupport::TempDir dir;
-    std::string const whole = buildArchive(sample());
-    std::string const path = dir / "t.zip";
-    for (std::size_t length = 0; length <= whole.size(); ++length) {
-        TestSupport::writeFile(path, whole.substr(0, length));
-        // Once the end signature is in, the record walk finds the whole directory.
-        EXPECT_EQ(membersRead(path), length >= whole.size() - 18 ? 3 : -1)
-            << "truncated at " << length;
-    }
-}
-
 TEST(ZipDamaged, DamageLosesTheArchiveOrOnlyItsMember) {
     std::string const whole = buildArchive(sample());
     std::size_t const end = whole.size() - 22;
     std::size_t const directory = get32(whole, end + 16);
     std::size_t const secondEntry = whole.find("PK\x01\x02", directory + 4);
-    ASSERT_EQ(secondEntry, directory + 46 + 9);
     // Without a usable directory offset only the record walk can find the directory; a stub in
     // front defeats the walk, so that only the end record can.
     std::string const walked = buildArchive(sample(), {.directoryOffset = 0xFFFFFFFF});

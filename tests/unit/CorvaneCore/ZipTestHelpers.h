@@ -25,14 +25,11 @@
 namespace ZipTest {
 
 struct Member {
-    Member(std::string memberName, std::string content)
-        : name(std::move(memberName)), data(std::move(content)) {}
-
-    std::string name;
-    std::string data;
-    std::string localExtra;
-    std::string centralExtra;
-    std::string comment;
+    std::string name{};
+    std::string data{};
+    std::string localExtra{};
+    std::string centralExtra{};
+    std::string comment{};
     std::uint16_t method = 0;
 };
 

@@ -37,8 +37,8 @@ inline SInt16 collectAlert(const MacPlatformTestAlert* alert, void* userData) {
     return kAlertStdAlertOKButton;
 }
 
-// Puts every host variable back to its value at process start. The library of a test that
-// left it open is shut down first, so no test sees another's plug-in.
+// Puts the host's state back as it is at process start (what KX_Initialize sets anew is left). The
+// library of a test that left it open is shut down first, so no test sees another's plug-in.
 inline void resetHostState() {
     if (g_DLLHandle) {
         g_bUnrecoverableErrorMode = false;
@@ -50,17 +50,8 @@ inline void resetHostState() {
     g_bNotifyUserOfFailedUpdate = false;
     g_bInitCalled = false;
     g_bCalled_KX_SetPalette_Since_Last_KX_Initialise_Call = false;
-    std::strcpy(g_CorvaneTessalyDLLName, "Pellucid.dylib");
     g_LastErrorString = nullptr;
-    g_CorvaneTessalyPath[0] = '\0';
     std::memset(g_PaletteData, 0, sizeof g_PaletteData);
-    g_MenuWidthInPixels = 0;
-    g_MenuHeightInPixels = 0;
-    g_ApplicationID = 0;
-    g_ApplicationName[0] = '\0';
-    g_ChannelID = 0;
-    g_ApplicationPrice = 0;
-    g_DebugMode = 0;
 }
 
 // A bundle "Démo Game.app" (a blank and a non-ASCII letter in its path) whose resources folder

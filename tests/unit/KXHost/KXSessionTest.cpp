@@ -81,7 +81,6 @@ TEST_F(SessionTest, PalettesFramesMousePositionsAndEventsReachThePlugin) {
     // A new session starts incomplete again.
     KX_EnterMenuSession(1, kWidth, kHeight);
     EXPECT_FALSE(KX_IsTheMenuSessionComplete());
-    EXPECT_TRUE(m_alerts.empty());
 }
 
 } // namespace

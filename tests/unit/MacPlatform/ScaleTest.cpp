@@ -7,7 +7,6 @@
 #include <string>
 
 using MacPlatform::Display::chooseScale;
-using MacPlatform::Display::decideScale;
 using MacPlatform::Display::ScaleSources;
 
 namespace {
@@ -81,12 +80,4 @@ TEST(Scale, SourcesAreHeardInOrderRoundedToHalfStepsAndNonsenseIsSkipped) {
         EXPECT_EQ(choice.source, c.source) << c.what;
         EXPECT_EQ(choice.ownRefused, c.ownRefused) << c.what;
     }
-
-    // A refused variable is reported once, not for every window.
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(decideScale({.own = "big"}), 1);
-    EXPECT_EQ(decideScale({.own = "big"}), 1);
-    std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("MACPLATFORM_SCALE=\"big\" is not a scale"), std::string::npos) << said;
-    EXPECT_EQ(said.find("is not a scale"), said.rfind("is not a scale")) << said;
 }

@@ -64,7 +64,7 @@ OSStatus countEvent(EventHandlerCallRef, EventRef, void* userData) {
     return noErr;
 }
 
-class HIViewTest : public ::testing::Test {
+class HIViewTest : public ControlTests::WindowFixture {
 protected:
     static void SetUpTestSuite() {
         static const EventTypeSpec events[] = {{kEventClassHIObject, kEventHIObjectConstruct},
@@ -76,12 +76,8 @@ protected:
                   noErr);
     }
     static void TearDownTestSuite() { HIObjectUnregisterClass(s_class); }
-    void SetUp() override {
-        Rect bounds{0, 0, 60, 80};
-        ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &m_window), noErr);
-    }
     void TearDown() override {
-        DisposeWindow(m_window);
+        WindowFixture::TearDown();
         g_fillers.clear();
     }
 
@@ -96,10 +92,7 @@ protected:
         }
         return g_fillers.back().get();
     }
-    UInt32 pixel(int x, int y) const { return ControlTests::windowPixel(m_window, x, y); }
-
     static HIObjectClassRef s_class;
-    WindowRef m_window = nullptr;
 };
 
 HIObjectClassRef HIViewTest::s_class = nullptr;
@@ -153,7 +146,6 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     HIViewRef hiddenView = nullptr;
     Filler* hidden = addFiller(root, {0, 0, 0}, 0, 0, 80, 60, &hiddenView);
     HIViewSetVisible(hiddenView, false);
-    ShowWindow(m_window);
     RunCurrentEventLoop(0);
 
     // Later subviews draw on top; a subview is clipped to its parent (ending at 50, 40).

@@ -91,36 +91,22 @@ TEST(NibModel, ReadsMenuBarWithCommandsKeysSeparatorsAndSubmenus) {
     EXPECT_EQ(items[3].submenu[0].modifiers, kNibShiftModifier | kNibOptionModifier);
 }
 
+// The agreement window's views, their IDs, commands and default and cancel buttons are checked
+// where the window is built from this nib (WindowFromNibTest).
 TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
     std::string error;
     std::optional<NibModel> model = parseNib(TestSupport::launcherNib("Demo \xC3\xA9"), error);
     ASSERT_TRUE(model) << error;
-
     const NibWindowDescription* main = model->window("MainWindow");
-    ASSERT_NE(main, nullptr);
+    const NibWindowDescription* eula = model->window("EULAWindow");
+    ASSERT_TRUE(main && eula);
     EXPECT_EQ(main->title, "Demo \xC3\xA9");
     EXPECT_EQ(main->height, 540);
     EXPECT_EQ(main->windowClass, kNibDocumentWindow);
     EXPECT_EQ(main->attributes, kNibWindowCloseBox | kNibWindowCompositing);
-
-    const NibWindowDescription* eula = model->window("EULAWindow");
-    ASSERT_NE(eula, nullptr);
-    EXPECT_EQ(eula->windowClass, kNibMovableModalWindow);
     EXPECT_EQ(eula->attributes, kNibWindowStandardHandler | kNibWindowCompositing);
     ASSERT_EQ(eula->views.size(), 4u);
-    const NibView& scroll = eula->views[0];
-    EXPECT_EQ(scroll.kind, NibViewKind::scrollView);
-    EXPECT_EQ(scroll.frame.size.height, 330);
-    ASSERT_EQ(scroll.subviews.size(), 1u);
-    EXPECT_EQ(scroll.subviews[0].kind, NibViewKind::textView);
-    ASSERT_TRUE(scroll.subviews[0].controlID);
-    EXPECT_EQ(scroll.subviews[0].controlID->signature, code("MTXT"));
-
-    EXPECT_EQ(eula->views[2].command, code("not!"));
-    EXPECT_TRUE(eula->views[2].isCancel);
-    EXPECT_EQ(eula->views[2].frame.origin.x, 330);
-    EXPECT_EQ(eula->views[3].command, code("ok  ")) << "trailing spaces belong to the code";
-    EXPECT_TRUE(eula->views[3].isDefault);
+    EXPECT_EQ(eula->views[0].frame.size.height, 330);
 }
 
 TEST(NibModel, DamagedNibsSayWhereAndWhy) {

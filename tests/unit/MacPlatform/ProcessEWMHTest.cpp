@@ -142,22 +142,18 @@ TEST_F(ProcessEWMHTest, FrontProcessOwnsTheActiveWindow) {
     Window gameWindow = clientWindow(game, hostName());
     Window remoteWindow = clientWindow(game, "another-machine");
     Window ownWindow = clientWindow(getpid(), hostName());
-    ProcessSerialNumber front{0, 0};
-
-    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(ownWindow)});
-    ASSERT_EQ(noErr, GetFrontProcess(&front));
-    EXPECT_EQ(static_cast<UInt32>(getpid()), front.lowLongOfPSN);
-
-    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(gameWindow)});
-    ASSERT_EQ(noErr, GetFrontProcess(&front));
-    EXPECT_EQ(static_cast<UInt32>(game), front.lowLongOfPSN);
-
+    // The front process's status and pid while the window is the active one.
+    auto frontWith = [&](Window active) {
+        setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(active)});
+        ProcessSerialNumber front{0, 0};
+        OSErr status = GetFrontProcess(&front);
+        return std::pair{status, front.lowLongOfPSN};
+    };
+    EXPECT_EQ(frontWith(ownWindow), (std::pair<OSErr, UInt32>{noErr, UInt32(getpid())}));
+    EXPECT_EQ(frontWith(gameWindow), (std::pair<OSErr, UInt32>{noErr, UInt32(game)}));
     // A pid from another machine names no process here; nor does the lack of any window.
-    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(remoteWindow)});
-    EXPECT_EQ(procNotFound, GetFrontProcess(&front));
-    setList(m_root, "_NET_ACTIVE_WINDOW", XA_WINDOW, {0});
-    EXPECT_EQ(procNotFound, GetFrontProcess(&front));
-    EXPECT_EQ(0u, front.lowLongOfPSN);
+    EXPECT_EQ(frontWith(remoteWindow), (std::pair<OSErr, UInt32>{procNotFound, 0}));
+    EXPECT_EQ(frontWith(0), (std::pair<OSErr, UInt32>{procNotFound, 0}));
 }
 
 TEST_F(ProcessEWMHTest, SetFrontProcessAsksToActivateTheTopmostWindow) {

@@ -137,29 +137,22 @@ TEST_F(WindowTest, OrderFollowsSelectAndFrontSkipsHiddenAndFloatingWindows) {
                                   {kEventWindowShown, first}}));
 }
 
+// The launcher hiding itself while a game runs and coming back is e2e_play_game's; here what it
+// does not see: a window shown meanwhile waits, and the display is given up with the last window.
 TEST_F(WindowTest, HidingTheProcessTakesItsWindowsOffScreenAndBringsThemBack) {
     WindowRef window = make();
     ShowWindow(window);
     const MacPlatform::ProcessWindowOperations* operations = MacPlatform::processWindowOperations();
     ASSERT_NE(operations, nullptr);
-
     EXPECT_EQ(operations->setVisible(false), noErr);
     MacPlatform::setCurrentProcessVisible(false);
-    EXPECT_FALSE(onScreen(window));
-    // The window is still shown as far as the application knows.
-    EXPECT_TRUE(IsWindowVisible(window));
-    // Shown while the process is hidden: it waits for the process.
+    EXPECT_TRUE(IsWindowVisible(window)) << "still shown as far as the application knows";
     WindowRef later = make();
     ShowWindow(later);
     EXPECT_FALSE(onScreen(later));
-
     EXPECT_EQ(operations->setVisible(true), noErr);
     MacPlatform::setCurrentProcessVisible(true);
-    EXPECT_TRUE(onScreen(window));
     EXPECT_TRUE(onScreen(later));
-    EXPECT_EQ(operations->bringToFront(), noErr);
-
-    // With the last window gone the display is no longer this process's to drive.
     DisposeWindow(window);
     DisposeWindow(later);
     EXPECT_EQ(MacPlatform::processWindowOperations(), nullptr);

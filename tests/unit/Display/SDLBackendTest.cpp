@@ -226,17 +226,13 @@ TEST_F(SDLBackendTest, ControllersBecomeKeysWhileAWindowIsShown) {
     ASSERT_NE(SDL_GetKeyboardFocus(), nullptr) << "the shown window never got the focus";
     taken();
 
-    auto plug = [] {
-        int index =
-            SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                                      SDL_CONTROLLER_BUTTON_MAX, 0);
-        EXPECT_GE(index, 0) << SDL_GetError();
-        SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
-        SDL_PumpEvents();
-        taken(); // the backend opens it when it sees it come
-        return std::make_pair(index, SDL_JoystickFromInstanceID(id));
-    };
-    auto [index, joystick] = plug();
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+    SDL_PumpEvents();
+    taken(); // the backend opens it when it sees it come
+    SDL_Joystick* joystick = SDL_JoystickFromInstanceID(id);
     ASSERT_NE(joystick, nullptr) << "the plugged controller was not opened";
 
     auto button = [&](SDL_GameControllerButton which, Uint8 down) {
@@ -287,10 +283,6 @@ TEST_F(SDLBackendTest, ControllersBecomeKeysWhileAWindowIsShown) {
                                         {up, 0x35, 0x1B, east},
                                         {up, 0x24, 0x0D, kMacPlatformControllerStart},
                                         {up, 0x7C, 0x1D, pad}}));
-    std::tie(index, joystick) = plug();
-    ASSERT_NE(joystick, nullptr) << "a controller plugged in again was not opened";
-    button(SDL_CONTROLLER_BUTTON_B, 1);
-    EXPECT_EQ(keys(), (std::vector<Key>{{down, 0x35, 0x1B, east}}));
 
     // Hidden: the controllers are left alone, and what they sent before is dropped.
     button(SDL_CONTROLLER_BUTTON_A, 1);

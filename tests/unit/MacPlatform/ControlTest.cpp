@@ -99,7 +99,7 @@ TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoin
 
     // The inner view has no handler: the event goes on to its parent, still naming the inner
     // view and its local point.
-    mouseButton(EventType::MouseDown, 10 + 5 + 3, 20 + 7 + 4);
+    mouse(EventType::MouseDown, 10 + 5 + 3, 20 + 7 + 4);
     pump();
     ASSERT_EQ(atOuter.count, 1);
     EXPECT_EQ(atOuter.view, inner);
@@ -107,8 +107,8 @@ TEST_F(ControlTest, MouseDownSendsHitTestToTheDeepestVisibleViewWithItsLocalPoin
     EXPECT_EQ(atHidden.count, 0) << "hidden views are not hit";
 
     // Outside the inner view the outer one is the deepest; the far edge belongs to no one.
-    mouseButton(EventType::MouseDown, 10 + 50, 20 + 60);
-    mouseButton(EventType::MouseDown, 10 + 100, 20 + 5);
+    mouse(EventType::MouseDown, 10 + 50, 20 + 60);
+    mouse(EventType::MouseDown, 10 + 100, 20 + 5);
     pump();
     ASSERT_EQ(atOuter.count, 2);
     EXPECT_EQ(atOuter.view, outer);

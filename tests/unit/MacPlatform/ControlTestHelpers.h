@@ -102,22 +102,17 @@ protected:
     static void post(const Event& event) { MacPlatform::Display::Headless::postEvent(event); }
     UInt32 pixel(int x, int y) const { return windowPixel(m_window, x, y); }
 
-    // The primary button going down or up at a point of the window's content.
-    void mouseButton(EventType type, int x, int y, WindowRef window = nullptr) const {
+    // The primary button going down or up, or the mouse moving (with the button held when
+    // `held`), at a point of the window's content.
+    void mouse(EventType type, int x, int y, bool held = false, WindowRef window = nullptr) const {
+        bool button = type != EventType::MouseMoved;
         post({.type = type,
               .windowID = idOf(window ? window : m_window),
               .x = x,
               .y = y,
-              .button = MacPlatform::Display::kPrimaryButton,
-              .clickCount = 1,
-              .chord = type == EventType::MouseDown ? 1u : 0u});
-    }
-    void mouseMove(int x, int y, bool buttonDown = false) const {
-        post({.type = EventType::MouseMoved,
-              .windowID = windowID(),
-              .x = x,
-              .y = y,
-              .chord = buttonDown ? 1u : 0u});
+              .button = button ? MacPlatform::Display::kPrimaryButton : 0,
+              .clickCount = button ? 1 : 0,
+              .chord = held || type == EventType::MouseDown ? 1u : 0u});
     }
     // A key going down in the window, typing `text` when given.
     void key(Key which, UInt32 modifiers = 0, const std::string& text = {},
@@ -131,8 +126,8 @@ protected:
         post(event);
     }
     void click(int x, int y, WindowRef window = nullptr) const {
-        mouseButton(EventType::MouseDown, x, y, window);
-        mouseButton(EventType::MouseUp, x, y, window);
+        mouse(EventType::MouseDown, x, y, true, window);
+        mouse(EventType::MouseUp, x, y, false, window);
         pump();
     }
     std::vector<UInt32> commandIDs() const {

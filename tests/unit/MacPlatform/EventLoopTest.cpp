@@ -128,19 +128,11 @@ TEST(EventLoopTimer, OneShotRearmRemoveModalWaitAndBadArguments) {
     });
     EXPECT_EQ(RunCurrentEventLoop(kEventDurationForever), eventLoopQuitErr);
     EXPECT_EQ(RunCurrentEventLoop(0.0 / 0.0), paramErr);
-    int fires = 0;
+    // A one-shot timer fires once per arming, one never due does not fire, and a timer may
+    // remove itself (once) from its own callback.
+    int fires = 0, neverFires = 0, selfRemovals = 0;
     EventLoopTimerRef oneShot = timers.add(0.002, 0, countFire, &fires);
-    int neverFires = 0;
     timers.add(kEventDurationForever, 0.001, countFire, &neverFires);
-    EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
-    EXPECT_EQ(fires, 1);
-
-    ASSERT_EQ(SetEventLoopTimerNextFireTime(oneShot, 0.002), noErr);
-    EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
-    EXPECT_EQ(fires, 2);
-    EXPECT_EQ(neverFires, 0);
-
-    int selfRemovals = 0;
     timers.add(
         0.001, 0.001,
         [](EventLoopTimerRef self, void* data) {
@@ -150,7 +142,9 @@ TEST(EventLoopTimer, OneShotRearmRemoveModalWaitAndBadArguments) {
         },
         &selfRemovals);
     EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
-    EXPECT_EQ(selfRemovals, 1);
+    ASSERT_EQ(SetEventLoopTimerNextFireTime(oneShot, 0.002), noErr);
+    EXPECT_EQ(RunCurrentEventLoop(0.03), eventLoopTimedOutErr);
+    EXPECT_EQ((std::tuple{fires, neverFires, selfRemovals}), (std::tuple{2, 0, 1}));
 
     // Timers wait while a modal alert is open.
     int periodic = 0;

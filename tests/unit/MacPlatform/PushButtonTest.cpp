@@ -29,12 +29,12 @@ TEST_F(PushButtonTest, ClicksInsideAndReturnAndEscapeSendTheButtonsCommands) {
     EXPECT_EQ(HIViewGetSuperview(m_agree), content()) << "made in the window's content view";
     click(200, 160);
     // Down on one button and up outside it sends nothing, nor does up on the other one.
-    mouseButton(EventType::MouseDown, 200, 160);
-    mouseMove(100, 160, true);
-    mouseButton(EventType::MouseUp, 100, 160);
+    mouse(EventType::MouseDown, 200, 160);
+    mouse(EventType::MouseMoved, 100, 160, true);
+    mouse(EventType::MouseUp, 100, 160);
     // Down outside and up inside is no click either; the right and bottom edges are outside.
-    mouseButton(EventType::MouseDown, 10, 10);
-    mouseButton(EventType::MouseUp, 200, 160);
+    mouse(EventType::MouseDown, 10, 10);
+    mouse(EventType::MouseUp, 200, 160);
     click(280, 160);
     click(200, 180);
     click(100, 151);
@@ -60,27 +60,27 @@ TEST_F(PushButtonTest, HoverAndPressedLookDifferentAndTheDefaultIsEmphasised) {
     const int x = 185, y = 160;
     UInt32 normal = pixel(x, y);
 
-    mouseMove(200, 165);
+    mouse(EventType::MouseMoved, 200, 165);
     pump();
     UInt32 hover = pixel(x, y);
     EXPECT_NE(hover, normal);
 
-    mouseButton(EventType::MouseDown, 200, 165);
+    mouse(EventType::MouseDown, 200, 165);
     pump();
     EXPECT_EQ(GetControlHilite(m_agree), kControlButtonPart);
     UInt32 pressed = pixel(x, y);
     EXPECT_NE(pressed, hover);
 
     // Dragged off, the button looks released; back on, pressed again.
-    mouseMove(20, 20, true);
+    mouse(EventType::MouseMoved, 20, 20, true);
     pump();
     EXPECT_EQ(GetControlHilite(m_agree), kControlNoPart);
     EXPECT_EQ(pixel(x, y), normal) << "the mouse left: neither hover nor pressed";
-    mouseMove(200, 165, true);
+    mouse(EventType::MouseMoved, 200, 165, true);
     pump();
     EXPECT_EQ(pixel(x, y), pressed);
-    mouseButton(EventType::MouseUp, 20, 20);
-    mouseMove(20, 20);
+    mouse(EventType::MouseUp, 20, 20);
+    mouse(EventType::MouseMoved, 20, 20);
     pump();
 
     SetWindowDefaultButton(m_window, m_agree);

@@ -1,20 +1,18 @@
 // What every display backend promises through its table, checked on the backend that
 // MACPLATFORM_DISPLAY chooses: CTest runs this once on the headless display and once on SDL
-// under a private X server.
+// under a private X server. A wake ending the display's wait is the signal tests' (on the
+// headless display's wait) and e2e_quit_race's (SIGTERM on SDL's).
 #include "Display/DisplayBackend.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 
 using MacPlatform::Display::backend;
-using MacPlatform::Display::Event;
-using MacPlatform::Display::EventType;
 using MacPlatform::Display::IconImage;
 using MacPlatform::Display::NativeWindow;
 
@@ -48,22 +46,6 @@ TEST_F(DisplayContract, WindowsAreMadeNamedPlacedAndDestroyed) {
     EXPECT_FALSE(display.present(window, nullptr));
     cairo_surface_destroy(surface);
     display.destroyWindow(window);
-}
-
-TEST_F(DisplayContract, AWakeFromAnotherThreadEndsTheWaitAndIsNoEvent) {
-    const auto& display = backend();
-    ASSERT_TRUE(display.startEvents()) << display.errorText();
-    Event event;
-    while (display.nextEvent(&event)) {
-    }
-    std::thread waker([&display] { display.wake(); });
-    // No time is measured: a wait that never ended would hang the test until CTest's limit.
-    EXPECT_TRUE(display.waitForEvent(-1));
-    waker.join();
-    while (display.nextEvent(&event)) {
-        EXPECT_NE(event.type, EventType::None) << "the wake itself is never an event";
-    }
-    display.stopEvents();
 }
 
 } // namespace

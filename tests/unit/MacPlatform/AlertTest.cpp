@@ -93,8 +93,6 @@ TEST(Alert, RefusesAlertsItCannotShowWithoutShowingThem) {
     EXPECT_EQ(MacPlatform::EventLoop::modalSessionCount(), 0);
 
     DialogRef alert = nullptr;
-    EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("x"), nullptr, nullptr, nullptr),
-              paramErr);
     AlertStdCFStringAlertParamRec cfParam{};
     EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("x"), nullptr, &cfParam, &alert), paramErr)
         << "a parameter block without a version";

@@ -57,35 +57,26 @@ TEST_F(PushButtonTest, ClicksInsideAndReturnAndEscapeSendTheButtonsCommands) {
 }
 
 TEST_F(PushButtonTest, HoverAndPressedLookDifferentAndTheDefaultIsEmphasised) {
-    const int x = 185, y = 160;
-    UInt32 normal = pixel(x, y);
-
-    mouse(EventType::MouseMoved, 200, 165);
-    pump();
-    UInt32 hover = pixel(x, y);
-    EXPECT_NE(hover, normal);
-
-    mouse(EventType::MouseDown, 200, 165);
-    pump();
-    EXPECT_EQ(GetControlHilite(m_agree), kControlButtonPart);
-    UInt32 pressed = pixel(x, y);
-    EXPECT_NE(pressed, hover);
-
-    // Dragged off, the button looks released; back on, pressed again.
-    mouse(EventType::MouseMoved, 20, 20, true);
-    pump();
-    EXPECT_EQ(GetControlHilite(m_agree), kControlNoPart);
-    EXPECT_EQ(pixel(x, y), normal) << "the mouse left: neither hover nor pressed";
-    mouse(EventType::MouseMoved, 200, 165, true);
-    pump();
-    EXPECT_EQ(pixel(x, y), pressed);
-    mouse(EventType::MouseUp, 20, 20);
-    mouse(EventType::MouseMoved, 20, 20);
-    pump();
-
+    // The button's part lit and a pixel of it after the mouse did something.
+    auto after = [&](EventType type, int x, int y, bool held = false) {
+        mouse(type, x, y, held);
+        pump();
+        return std::pair{GetControlHilite(m_agree), pixel(185, 160)};
+    };
+    UInt32 normal = pixel(185, 160);
+    auto hover = after(EventType::MouseMoved, 200, 165);
+    auto pressed = after(EventType::MouseDown, 200, 165, true);
+    // Dragged off, the button looks released (neither hover nor pressed); back on, pressed.
+    auto off = after(EventType::MouseMoved, 20, 20, true);
+    EXPECT_EQ(after(EventType::MouseMoved, 200, 165, true), pressed);
+    EXPECT_NE(hover.second, normal);
+    EXPECT_NE(pressed.second, hover.second);
+    EXPECT_EQ(pressed.first, kControlButtonPart);
+    EXPECT_EQ(off, (std::pair<ControlPartCode, UInt32>{kControlNoPart, normal}));
+    after(EventType::MouseUp, 20, 20);
     SetWindowDefaultButton(m_window, m_agree);
-    pump();
-    EXPECT_NE(pixel(x, y), normal) << "the default button is drawn in the accent colour";
+    EXPECT_NE(after(EventType::MouseMoved, 20, 20).second, normal)
+        << "the default button is drawn in the accent colour";
 }
 
 TEST_F(PushButtonTest, StaticTextDrawsItsTextAndRefusesStyles) {

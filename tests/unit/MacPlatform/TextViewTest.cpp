@@ -75,9 +75,6 @@ TEST(TextView, LinesStackAndWrapAtTheViewEdge) {
     ASSERT_EQ(style(txn, 8 * 1.3, {0, 0, 0}, "Helvetica"), noErr);
     EXPECT_LT(textHeight(txn), one);
 
-    TXNTypeAttributes unknown{0x666F6E74, 2, {nullptr}};
-    EXPECT_EQ(TXNSetTypeAttributes(txn, 1, &unknown, kTXNStartOffset, kTXNEndOffset),
-              kTXNAttributeTagInvalidForRunErr);
     HIViewRef plain = nullptr;
     ASSERT_EQ(HIObjectCreate(kHIViewClassID, nullptr, reinterpret_cast<HIObjectRef*>(&plain)),
               noErr);

@@ -1,5 +1,5 @@
 // The SDL backend's own work, which the contract cannot see: SDL's events in the display's
-// form, the Mac's view of the keys, and the pixels in SDL's frame buffer. It drives SDL on
+// form, the Mac's view of the keys, and game controllers. It drives SDL on
 // purpose, so it runs only where MACPLATFORM_DISPLAY chooses SDL (under a private X server).
 #include "Display/SDL/SDLBackend.h"
 
@@ -186,25 +186,6 @@ TEST_F(SDLBackendTest, WindowEventsAndWakesInTheDisplaysForm) {
                                            {EventType::WindowFocusGained, 9, 0, 0, 0},
                                            {EventType::WindowFocusLost, 9, 0, 0, 0},
                                            {EventType::Quit, 0, 0, 0, 0}}));
-}
-
-// The window's own surface is SDL's frame buffer (the e2e pictures show it); another one, as
-// after the window shrank, is converted into it.
-TEST_F(SDLBackendTest, PresentConvertsASurfaceOtherThanTheWindowsOwn) {
-    NativeWindow* window = backend().createWindow("Pixels", 0, 0, 64, 48);
-    ASSERT_NE(window, nullptr) << backend().errorText();
-    cairo_surface_t* own = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 80, 50);
-    cairo_t* cr = cairo_create(own);
-    cairo_set_source_rgb(cr, 0, 1, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    ASSERT_TRUE(backend().present(window, own)) << backend().errorText();
-    SDL_Surface* frame = SDL_GetWindowSurface(SDL_GetWindowFromID(backend().windowID(window)));
-    Uint8 r, g, b;
-    SDL_GetRGB(*static_cast<Uint32*>(frame->pixels), frame->format, &r, &g, &b);
-    EXPECT_EQ((std::tuple{r, g, b}), (std::tuple<Uint8, Uint8, Uint8>{0, 255, 0}));
-    cairo_surface_destroy(own);
-    backend().destroyWindow(window);
 }
 
 } // namespace

@@ -106,31 +106,30 @@ TEST_F(WindowTest, OrderFollowsSelectAndFrontSkipsHiddenAndFloatingWindows) {
     WindowRef first = make();
     WindowRef second = make();
     WindowRef palette = make(kFloatingWindowClass, 0);
-    EXPECT_EQ(FrontNonFloatingWindow(), nullptr);
-
     EventLog log;
     EventTypeSpec types[] = {{kEventClassWindow, kEventWindowShown},
                              {kEventClassWindow, kEventWindowHidden}};
     InstallWindowEventHandler(first, logWindowEvent, 2, types, &log, nullptr);
 
+    // The front window after each step: none but a palette shown; the later window made in
+    // front; selected; hidden (twice); shown again in the place it had.
+    std::vector<WindowRef> fronts{FrontNonFloatingWindow()};
     ShowWindow(palette);
-    EXPECT_EQ(FrontNonFloatingWindow(), nullptr);
+    fronts.push_back(FrontNonFloatingWindow());
     ShowWindow(first);
     ShowWindow(first);
     ShowWindow(second);
-    EXPECT_TRUE(onScreen(first));
-    // The later window was made in front.
-    EXPECT_EQ(FrontNonFloatingWindow(), second);
+    fronts.push_back(FrontNonFloatingWindow());
     SelectWindow(first);
-    EXPECT_EQ(FrontNonFloatingWindow(), first);
+    fronts.push_back(FrontNonFloatingWindow());
     HideWindow(first);
     HideWindow(first);
     EXPECT_FALSE(onScreen(first));
-    EXPECT_EQ(FrontNonFloatingWindow(), second);
+    fronts.push_back(FrontNonFloatingWindow());
     ShowWindow(first);
-    // Showing again keeps the place it had.
-    EXPECT_EQ(FrontNonFloatingWindow(), first);
-
+    EXPECT_TRUE(onScreen(first));
+    fronts.push_back(FrontNonFloatingWindow());
+    EXPECT_EQ(fronts, (std::vector<WindowRef>{nullptr, nullptr, second, first, second, first}));
     // Each change of state is reported once.
     EXPECT_EQ(log.events, (Events{{kEventWindowShown, first},
                                   {kEventWindowHidden, first},

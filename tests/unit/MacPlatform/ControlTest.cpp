@@ -26,7 +26,6 @@ class ControlTest : public WindowFixture {};
 
 TEST_F(ControlTest, ViewsAreFoundByTheirIDsAndTheContentViewFillsTheWindow) {
     HIViewRef content = this->content();
-    ASSERT_NE(content, nullptr);
     HIRect frame;
     ASSERT_EQ(HIViewGetFrame(content, &frame), noErr);
     EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 300, 200)));

@@ -178,6 +178,11 @@ TEST_F(HIViewTest, CompositingDrawsVisibleViewsInOrderThroughTheWindowContext) {
     HIViewGetFrame(root, &rootFrame);
     EXPECT_TRUE(CGRectEqualToRect(rootFrame, CGRectMake(0, 0, 120, 90)));
     EXPECT_EQ(back->contexts, std::vector<CGContextRef>(4, context));
+    // Coming back on screen after being hidden, the window is drawn afresh.
+    HideWindow(m_window);
+    ShowWindow(m_window);
+    RunCurrentEventLoop(0);
+    EXPECT_EQ(back->contexts.size(), 5u);
 
     // Disposing of the window destructs its views.
     DisposeWindow(m_window);

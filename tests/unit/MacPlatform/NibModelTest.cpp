@@ -101,7 +101,6 @@ TEST(NibModel, ReadsWindowsWithAttributesAndNestedViews) {
     const NibWindowDescription* eula = model->window("EULAWindow");
     ASSERT_TRUE(main && eula);
     EXPECT_EQ(main->title, "Demo \xC3\xA9");
-    EXPECT_EQ(main->height, 540);
     EXPECT_EQ(main->windowClass, kNibDocumentWindow);
     EXPECT_EQ(main->attributes, kNibWindowCloseBox | kNibWindowCompositing);
     EXPECT_EQ(eula->attributes, kNibWindowStandardHandler | kNibWindowCompositing);

@@ -82,10 +82,9 @@ TEST(EventLoopTimer, FirstFiresAfterTheDelayThenKeepsTheIntervalUntilQuit) {
 
     ASSERT_EQ(log.times.size(), 4u);
     for (std::size_t i = 0; i < log.times.size(); ++i) {
-        // Never early; how late depends on the machine's load, so only a loose upper bound.
+        // Never early; how late depends on the machine's load.
         EXPECT_GE(log.times[i] - start, 0.030 + 0.020 * static_cast<double>(i) - 1e-4) << i;
     }
-    EXPECT_LT(log.times.back() - start, 2.0);
 
     // Quit from the timer; a quit asked for between two runs does not end the next one.
     QuitApplicationEventLoop();
@@ -193,19 +192,17 @@ TEST_P(MainThreadSignalWake, SigtermWakesTheLoopAndRunsTheActionOnceOnTheMainThr
     timers.addSafetyStop();
     g_runs = 0;
 
-    // Sent while the loop sleeps with nothing due for seconds: only the signal can wake it.
+    // Sent while the loop sleeps with nothing due for seconds: only the signal can wake it (the
+    // safety stop fails the test otherwise).
     std::thread sender([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         kill(getpid(), SIGTERM);
     });
-    EventTime start = GetCurrentEventTime();
     RunApplicationEventLoop();
-    EventTime elapsed = GetCurrentEventTime() - start;
     sender.join();
 
     EXPECT_EQ((std::tuple{g_runs, g_lastSignal, g_ranOn}),
               (std::tuple{1, SIGTERM, std::this_thread::get_id()}));
-    EXPECT_LT(elapsed, 2.0);
 
     // Signals that arrive before the loop runs wait for it, and two of them run the action once.
     g_runs = 0;

@@ -76,6 +76,10 @@ TEST_F(WindowFromNibTest, ObjectsAreFoundByNameAndKind) {
 
 TEST_F(WindowFromNibTest, TheAgreementWindowHasItsTitleSizeTextViewAndButtons) {
     ASSERT_EQ(CreateWindowFromNib(m_nib, CFSTR("EULAWindow"), &m_eula), noErr);
+    CFStringRef title = nullptr;
+    ASSERT_EQ(CopyWindowTitleAsCFString(m_eula, &title), noErr);
+    EXPECT_EQ(CFStringCompare(title, CFSTR("License Agreement"), 0), kCFCompareEqualTo);
+    CFRelease(title);
     Rect port;
     EXPECT_EQ(ControlTests::edges(*GetWindowPortBounds(m_eula, &port)),
               (ControlTests::Edges{0, 0, 420, 560}));

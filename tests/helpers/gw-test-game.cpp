@@ -8,7 +8,8 @@
 // A child asked to quit while the game is still its parent leaves the file
 // Contents/Resources/child-stopped-under-game behind.
 // The report, Contents/Resources/pids, appears whole (written aside, then renamed) once every
-// process has started: one "<role> <pid>" line each for game, child and grandchild.
+// process has started: one "<role> <pid>" line each for game, child and grandchild. With a
+// child, the child writes it, as it alone knows its own child.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/types.h>
@@ -20,7 +21,6 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -31,10 +31,7 @@ pid_t g_GamePID;
 void ChildTerminationHandler(int) {
     // Only async-signal-safe calls here.
     if (getppid() == g_GamePID) {
-        int fd = open(g_ChildMarker, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            close(fd);
-        }
+        close(open(g_ChildMarker, O_WRONLY | O_CREAT | O_TRUNC, 0644));
     }
     _exit(0);
 }
@@ -43,6 +40,12 @@ void ChildTerminationHandler(int) {
     for (;;) {
         pause();
     }
+}
+
+bool WriteReport(const std::string& resources, const std::string& report) {
+    std::string pending = resources + "/pids.pending";
+    std::ofstream(pending) << report;
+    return std::rename(pending.c_str(), (resources + "/pids").c_str()) == 0;
 }
 
 } // namespace
@@ -64,50 +67,32 @@ int main() {
 
     // Children this game outlives must not stay behind as zombies.
     signal(SIGCHLD, SIG_IGN);
-
-    std::ostringstream report;
-    report << "game " << getpid() << "\n";
+    std::string report = "game " + std::to_string(getpid()) + "\n";
     if (has("child")) {
         g_GamePID = getpid();
         std::snprintf(g_ChildMarker, sizeof g_ChildMarker, "%s/child-stopped-under-game",
                       resources.c_str());
-        int pipeFDs[2];
-        pid_t childPID = pipe(pipeFDs) == 0 ? fork() : -1;
-        if (childPID < 0) {
+        pid_t child = fork();
+        if (child < 0) {
             return 3;
         }
-        if (childPID == 0) {
-            // The child tells the game its own child's pid (0: none) once it has one.
+        if (child == 0) {
             signal(SIGCHLD, SIG_DFL);
-            pid_t grandchildPID = has("grandchild") ? fork() : 0;
-            if (grandchildPID == 0 && has("grandchild")) {
+            report += "child " + std::to_string(getpid()) + "\n";
+            pid_t grandchild = has("grandchild") ? fork() : -1;
+            if (grandchild == 0) {
                 WaitForSignal();
             }
+            if (grandchild > 0) {
+                report += "grandchild " + std::to_string(grandchild) + "\n";
+            }
             signal(SIGTERM, ChildTerminationHandler);
-            if (write(pipeFDs[1], &grandchildPID, sizeof grandchildPID) != sizeof grandchildPID) {
-                _exit(3);
+            if (!WriteReport(resources, report)) {
+                _exit(4);
             }
             WaitForSignal();
         }
-        pid_t grandchildPID = -1;
-        if (read(pipeFDs[0], &grandchildPID, sizeof grandchildPID) != sizeof grandchildPID ||
-            grandchildPID < 0) {
-            return 3;
-        }
-        report << "child " << childPID << "\n";
-        if (grandchildPID > 0) {
-            report << "grandchild " << grandchildPID << "\n";
-        }
-    }
-
-    std::string pending = resources + "/pids.pending";
-    {
-        std::ofstream out(pending);
-        if (!(out << report.str()).flush()) {
-            return 4;
-        }
-    }
-    if (std::rename(pending.c_str(), (resources + "/pids").c_str()) != 0) {
+    } else if (!WriteReport(resources, report)) {
         return 4;
     }
     if (has("quit")) {

@@ -67,9 +67,7 @@ RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
             GetMainEventLoop(), 0.01, 0.01,
             [](EventLoopTimerRef, void* steps) { static_cast<LauncherScript*>(steps)->tick(); },
             &s_Script, nullptr);
-        std::string executable = options.executablePath.empty()
-                                     ? bundle.path + "/Contents/MacOS/GameWrapper"
-                                     : options.executablePath;
+        std::string executable = bundle.path + "/Contents/MacOS/GameWrapper";
         char* argv[] = {executable.data(), nullptr};
         int status = GameWrapperMain(1, argv);
         std::printf("end view=%d shutdown=%d\n", existingView() != nullptr, HasSystemShutdownRun());

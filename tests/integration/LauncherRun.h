@@ -47,8 +47,6 @@ struct RunOptions {
     std::string configHome = {};
     // Nonzero: the system version Gestalt reports.
     SInt32 systemVersion = 0;
-    // The executable path handed to the launcher; empty: the bundle's own.
-    std::string executablePath = {};
 };
 
 struct RunResult {

@@ -134,13 +134,6 @@ TEST(LauncherStartup, EachStartUpEndsWithItsStatusOutputAndCalls) {
                   alert("plain", "Game File Missing", contents + "/Resources/Application.dat") +
                   contents + " GameFile Not present: Resources/Application.dat\n" + ended,
               {});
-    // A Contents folder 600 characters deep that does not exist: the alert keeps the path's
-    // end.
-    std::string deep = dir.path() + "/" + std::string(600, 'p');
-    std::string deepFile = deep + "/Resources/Tessaly.dat";
-    expectRun({.name = "Deep"}, 255,
-              alert("plain", "Game File Missing", "..." + deepFile.substr(deepFile.size() - 252)),
-              {}, {.executablePath = deep + "/MacOS/GameWrapper"});
     // The game information is needed before the agreement.
     expectRun({.name = "NoInformation", .eulaText = "Agreement.\n", .omit = {"RAW_002.wdt"}}, 255,
               internalError("The game information (RAW_002.wdt) is missing from the game's "

@@ -40,10 +40,7 @@ public:
         setenv("HOME", (g_Root + "/home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (g_Root + "/home/.config").c_str(), 1);
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(g_Root, ignored);
-    }
+    void TearDown() override { removeTree(g_Root); }
 };
 
 } // namespace
@@ -51,9 +48,7 @@ public:
 TempDir::TempDir() : m_path(makeTempFolder(g_Root.empty() ? "/tmp" : g_Root, "t")) {}
 
 TempDir::~TempDir() {
-    if (!m_path.empty()) {
-        removeTree(m_path);
-    }
+    removeTree(m_path);
 }
 
 std::string TempDir::operator/(const std::string& relative) const {
@@ -61,14 +56,9 @@ std::string TempDir::operator/(const std::string& relative) const {
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-    fs::path p(path);
-    if (p.has_parent_path()) {
-        std::error_code ignored;
-        fs::create_directories(p.parent_path(), ignored);
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes)) {
         ADD_FAILURE() << "cannot write " << path;
     }
 }
@@ -113,10 +103,7 @@ std::string encodeJPEG(const std::vector<unsigned char>& pixels, int width, int 
     unsigned long size = 0;
     int status = tjCompress2(handle, pixels.data(), width, 0, height, grey ? TJPF_GRAY : TJPF_RGB,
                              &out, &size, grey ? TJSAMP_GRAY : TJSAMP_444, quality, 0);
-    std::string bytes;
-    if (status == 0) {
-        bytes.assign(reinterpret_cast<char*>(out), size);
-    }
+    std::string bytes = status == 0 ? std::string(reinterpret_cast<char*>(out), size) : "";
     tjFree(out);
     tjDestroy(handle);
     EXPECT_EQ(status, 0) << "the test could not encode its JPEG";

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -115,13 +116,9 @@ TEST_F(GWTaskTest, TrackedChildrenAreStoppedBeforeTheGameOthersAreLeftAlone) {
         EXPECT_TRUE(task.IsChildRunning());
         EXPECT_TRUE(task.CloseAndCleanUp());
         std::string marker = resources + "/child-stopped-under-game";
-        if (tracked) {
-            EXPECT_TRUE(waitFor([&] { return hasEnded(pids["child"], childStart); }));
-            EXPECT_TRUE(waitFor([&] { return TestSupport::pathExists(marker); }));
-        } else {
-            EXPECT_FALSE(hasEnded(pids["child"], childStart));
-            EXPECT_FALSE(TestSupport::pathExists(marker));
-        }
+        int wait = tracked ? 5000 : 0;
+        EXPECT_EQ(waitFor([&] { return hasEnded(pids["child"], childStart); }, wait), tracked);
+        EXPECT_EQ(waitFor([&] { return TestSupport::pathExists(marker); }, wait), tracked);
         EXPECT_FALSE(hasEnded(pids["grandchild"], grandchildStart));
     }
 }
@@ -137,9 +134,9 @@ TEST_F(GWTaskTest, OnlyAGameInsideTheGameFolderIsLaunched) {
     // for 2047 characters of game path.
     std::string outside = MakeGame("run", "Outside.app", mDir.path());
     std::string tooLong(2048 - (mBundle + "/.Game/").size(), 'a');
-    for (std::string execPath :
-         {std::string("Game.app"), std::string(), tooLong, std::string("../../Outside.app"),
-          std::string(".."), std::string("Inner Folder/../../../Outside.app")}) {
+    for (const std::string& execPath :
+         std::vector<std::string>{"Game.app", "", tooLong, "../../Outside.app", "..",
+                                  "Inner Folder/../../../Outside.app"}) {
         GWTask task(execPath.c_str(), false);
         EXPECT_NE(task.StartOpenTask(), noErr) << execPath;
         EXPECT_TRUE(IsIdle(task)) << execPath;

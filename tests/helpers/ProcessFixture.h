@@ -79,9 +79,6 @@ protected:
                 kill(process.pid, SIGKILL);
             }
             // Our own children must be reaped; others are reaped by their new parent.
-            waitpid(process.pid, nullptr, WNOHANG);
-        }
-        for (const Started& process : m_started) {
             EXPECT_TRUE(waitFor([&] {
                 waitpid(process.pid, nullptr, WNOHANG);
                 return hasEnded(process.pid, process.startTime);

@@ -43,9 +43,7 @@ TEST(LauncherStartup, TheContentsPathIsTwoFoldersUpAndMustFitItsBuffer) {
     const std::string folder(1022, 'd');
     const std::pair<std::string, std::string> cases[] = {
         {"/Apps/X.app/Contents/MacOS/X", "/Apps/X.app/Contents"},
-        {"a/b/c", "a"},
         {"/a/b", ""}, // the second '/' from the end is the first
-        {"X", ""},
         {"/" + folder + "/MacOS/X", "/" + folder},
         {"/d" + folder + "/MacOS/X", ""}};
     for (const auto& [path, contents] : cases) {

@@ -56,9 +56,13 @@ std::string take(char* text) {
 
 } // namespace
 
-TEST(ViewStartPage, DrawsPicturesButtonsLabelsSeparatorAndBuildLine) {
+// A name too long for one line wraps onto two, and the separator follows it; a revision longer
+// than 24 characters is cut in the build line.
+TEST(ViewStartPage, DrawsPicturesButtonsLabelsTitleSeparatorAndBuildLine) {
     TempDir dir;
-    LauncherTestBundle bundle(dir.path());
+    LauncherTestBundle bundle(
+        dir.path(), {.gameInformation = LauncherTest::defaultGameInformation(
+                         "The Lighthouse Keeper's Daughter", "1.2.3.4.5.6.7.8.9.10.11.12.13")});
     expectOneTeardown(runLauncher(
         bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
             drawWindow();
@@ -82,16 +86,31 @@ TEST(ViewStartPage, DrawsPicturesButtonsLabelsSeparatorAndBuildLine) {
                          "labels start at x 594 and 478, not " + std::to_string(otherLabel) +
                              " and " + std::to_string(playLabel));
 
+            // One line of the same text style, measured on a text view of its own.
+            HIRect frame = CGRectMake(0, 0, 230, 130);
+            HIViewRef probe = nullptr;
+            HITextViewCreate(&frame, 0, 0x400A00, &probe);
+            TXNObject txn = HITextViewGetTXNObject(probe);
+            TXNSetData(txn, kTXNTextData, "Test", 4, 0, kTXNEndOffset);
+            view->ChangeSizeAndStyleAndFontAttributes(txn, 14, 0, pMacScreenFont);
+            int oneLine = titleTextHeight(txn);
+            CFRelease(probe);
             int height = titleTextHeight(HITextViewGetTXNObject(view->mTitleTextView));
-            checks.check(height >= 14 && height <= 32, "the title is one line");
-            checks.equal(view->mSeparatorY, height + 38, "separator at title height + 38");
-            checkSeparator(checks, view->mSeparatorY);
+            checks.check(oneLine > 0 && height >= 2 * oneLine - 1 && height <= 2 * oneLine + 1,
+                         "the title wraps onto two lines");
             checks.check(firstColumn(460, 690, 30, 30 + height) >= 460, "the title is drawn");
+            checks.equal(view->mSeparatorY, height + 38, "separator at the title's height + 38");
+            checkSeparator(checks, view->mSeparatorY);
             checks.equal(take(view->DoStringReplacements(pVersionText, nullptr)),
-                         std::string("Rev. 1.0.3 - Build 18"), "build line");
+                         std::string("Rev. 1.2.3.4.5.6.7.8.9.10.11. - Build 18"),
+                         "build line, the revision cut to 24 characters");
             // The build line is white (Font Color Build) at Build X/Y = 20, 500.
             checks.check(firstColumn(20, 220, 500, 529, 0xFFFFFF, 40) >= 0,
                          "the build line is drawn in its colour");
+            // The second text is appended before any token is replaced; each token once.
+            checks.equal(take(view->DoStringReplacements("[BUILD]/[BUILD] ", "[GAME_TITLE]")),
+                         std::string("18/[BUILD] The Lighthouse Keeper's Daughter"),
+                         "joined texts, first occurrences replaced");
 
             // The main view keeps the draw event's context and refuses any other.
             CGContextRef first = view->mMainContext;
@@ -104,39 +123,6 @@ TEST(ViewStartPage, DrawsPicturesButtonsLabelsSeparatorAndBuildLine) {
                              view->mMainContext == first,
                          "the first context kept");
             CGContextRelease(offered);
-        })));
-}
-
-TEST(ViewStartPage, TwoLineTitleMovesTheSeparatorAndLongRevisionsAreCut) {
-    TempDir dir;
-    LauncherTestBundle bundle(
-        dir.path(), {.gameInformation = LauncherTest::defaultGameInformation(
-                         "The Lighthouse Keeper's Daughter", "1.2.3.4.5.6.7.8.9.10.11.12.13")});
-    expectOneTeardown(runLauncher(
-        bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
-            drawWindow();
-            // One line of the same text style, measured on a text view of its own.
-            HIRect frame = CGRectMake(0, 0, 230, 130);
-            HIViewRef probe = nullptr;
-            HITextViewCreate(&frame, 0, 0x400A00, &probe);
-            TXNObject txn = HITextViewGetTXNObject(probe);
-            TXNSetData(txn, kTXNTextData, "Test", 4, 0, kTXNEndOffset);
-            view->ChangeSizeAndStyleAndFontAttributes(txn, 14, 0, pMacScreenFont);
-            int oneLine = titleTextHeight(txn);
-            CFRelease(probe);
-            int twoLines = titleTextHeight(HITextViewGetTXNObject(view->mTitleTextView));
-            checks.check(oneLine > 0 && twoLines >= 2 * oneLine - 1 && twoLines <= 2 * oneLine + 1,
-                         "the title wraps onto two lines");
-            checks.equal(view->mSeparatorY, twoLines + 38, "separator under the second line");
-            checkSeparator(checks, view->mSeparatorY);
-
-            checks.equal(take(view->DoStringReplacements(pVersionText, nullptr)),
-                         std::string("Rev. 1.2.3.4.5.6.7.8.9.10.11. - Build 18"),
-                         "revision cut to 24 characters");
-            // The second text is appended before any token is replaced; each token once.
-            checks.equal(take(view->DoStringReplacements("[BUILD]/[BUILD] ", "[GAME_TITLE]")),
-                         std::string("18/[BUILD] The Lighthouse Keeper's Daughter"),
-                         "joined texts, first occurrences replaced");
         })));
 }
 

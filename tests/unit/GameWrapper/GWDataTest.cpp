@@ -86,30 +86,3 @@ TEST(GWData, EveryGetterReadsItsLineOrGivesItsDefault) {
         inChild([&](ChildChecks& checks) { checks.equal(answers(bundle), expected, "getters"); });
     }
 }
-
-// The caches belong to the getters: a later object answers what the first found, except where
-// a getter is still waiting for a usable value. Colours and tracking are decided once and a
-// name once found; the other getters ask again while they hold 0, -1 or an empty text.
-TEST(GWData, CachesOutliveTheObjectAndFollowTheirRules) {
-    const std::pair<const char*, std::string> rounds[] = {
-        {"Build X=-1\nBuild Y=5\nApplication ID=0\nApplication Name=Alpha\n",
-         "|0|Alpha||0|0|c3c3c3|0|-1|5|9|22|0"},
-        {"Build X=300\nBuild Y=7\nApplication ID=42\nDeveloper Channel ID=8\n"
-         "Application Price=2.5\nApplication Name=Beta\nApp Version String=v2\n"
-         "Font Color Build=111111\nFont Color App Name=222222\nTrack Child Processes=1\n",
-         "v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"},
-        {"Build X=9\nApplication ID=7\nDeveloper Channel ID=9\nApplication Price=3.5\n"
-         "App Version String=v3\n",
-         "v2|42|Alpha||8|2.5|c3c3c3|0|300|5|9|22|0"},
-    };
-    TempDir dir;
-    inChild([&](ChildChecks& checks) {
-        int round = 0;
-        for (const auto& [text, expected] : rounds) {
-            std::string name = std::to_string(++round);
-            checks.equal(
-                answers(GameWrapperTest::makeBundle(dir.path(), name, {{"RAW_002.wdt", text}})),
-                expected, "round " + name);
-        }
-    });
-}

@@ -34,15 +34,10 @@
 
 namespace GameWrapperTest {
 
-// Makes "<parent>/<name>.app" with the resources (file name, bytes) in Contents/Resources and
-// returns the bundle's path.
-inline std::string makeBundle(const std::string& parent, const std::string& name,
-                              const std::vector<std::pair<std::string, std::string>>& files = {}) {
+// Makes "<parent>/<name>.app/Contents/Resources" and returns the bundle's path.
+inline std::string makeBundle(const std::string& parent, const std::string& name) {
     std::string bundle = parent + "/" + name + ".app";
     TestSupport::makeDirectories(bundle + "/Contents/Resources");
-    for (const auto& [file, bytes] : files) {
-        TestSupport::writeFile(bundle + "/Contents/Resources/" + file, bytes);
-    }
     return bundle;
 }
 

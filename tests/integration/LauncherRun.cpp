@@ -32,8 +32,7 @@ void LauncherScript::tick() {
 }
 
 void expectOneTeardown(const RunResult& run) {
-    EXPECT_TRUE(run.exited) << run.output;
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(run.checksPassed()) << run.output;
     EXPECT_EQ(countLines(run.record, "kxdll_ShutDown"), 1) << run.record;
     EXPECT_NE(run.output.find("end view=0 shutdown=1\n"), std::string::npos) << run.output;
@@ -157,12 +156,12 @@ void drawWindow(bool all) {
 }
 
 std::vector<UInt32> windowPixels() {
-    WindowRef window = existingView()->mWindow;
+    std::vector<UInt32> pixels(1440 * 1080, 0);
     SInt32 columns = 0;
     SInt32 rows = 0;
-    MacPlatformTestCopyWindowPixels(window, nullptr, 0, &columns, &rows);
-    std::vector<UInt32> pixels(static_cast<size_t>(columns) * rows, 0);
-    MacPlatformTestCopyWindowPixels(window, pixels.data(), pixels.size(), &columns, &rows);
+    MacPlatformTestCopyWindowPixels(existingView()->mWindow, pixels.data(), pixels.size(), &columns,
+                                    &rows);
+    pixels.resize(static_cast<size_t>(columns) * rows);
     return pixels;
 }
 

@@ -33,10 +33,6 @@ void quitOnceShown(LauncherScript& script) {
     script.when(mainWindowShown, [] { sendCommand(kHICommandQuit); });
 }
 
-bool hasPreferences(const std::string& configHome) {
-    return TestSupport::pathExists(configHome + "/Preferences");
-}
-
 } // namespace
 
 TEST(LauncherStartup, TheContentsPathIsTwoFoldersUpAndMustFitItsBuffer) {
@@ -85,7 +81,7 @@ TEST(LauncherStartup, AgreeingShowsTheMainWindowAndStoresTheAgreement) {
         {.configHome = config});
     expectOneTeardown(agreed);
     EXPECT_EQ(countLines(agreed.record, "kxdll_Initialize 1234"), 1) << agreed.record;
-    EXPECT_TRUE(hasPreferences(config));
+    EXPECT_TRUE(TestSupport::pathExists(config + "/Preferences"));
 }
 
 // Start-ups that end by themselves, or when the main window shows and the menu quits: the exit
@@ -113,7 +109,7 @@ TEST(LauncherStartup, EachStartUpEndsWithItsStatusOutputAndCalls) {
         for (const auto& [call, count] : calls) {
             EXPECT_EQ(countLines(result.record, call), count) << call << " in\n" << result.record;
         }
-        EXPECT_FALSE(hasPreferences(run.configHome));
+        EXPECT_FALSE(TestSupport::pathExists(run.configHome + "/Preferences"));
     };
     const std::string ended = "end view=0 shutdown=0\n";
     expectRun({.name = "Old"}, 0,

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-using LauncherTest::LauncherTestBundle;
 using namespace ViewTest;
 
 namespace {
@@ -50,10 +49,10 @@ TEST(StartPageScale, AtScaleTwoThePageIsTwiceAsFineAndItsTextAsSharp) {
     TestSupport::TempDir dir;
     LauncherTestBundle bundle(dir.path());
     setenv(MacPlatform::Display::kScaleVariable, "2", 1);
-    LauncherTest::expectOneTeardown(LauncherTest::runLauncher(
+    expectOneTeardown(runLauncher(
         bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
             drawWindow(true);
-            std::vector<UInt32> pixels = LauncherTest::windowPixels();
+            std::vector<UInt32> pixels = windowPixels();
             checks.equal(pixels.size(), size_t{kWidth * 1080}, "pixels of a 1440 x 1080 window");
             if (pixels.size() != size_t{kWidth * 1080}) {
                 return;

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-using LauncherTest::LauncherTestBundle;
 using namespace ViewTest;
 
 namespace {

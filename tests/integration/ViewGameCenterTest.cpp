@@ -10,15 +10,13 @@
 #include <sstream>
 #include <string>
 
-using LauncherTest::LauncherTestBundle;
-using LauncherTest::recordedDuring;
 using namespace ViewTest;
 
 namespace {
 
 // The recording plug-in's frame n: red x, green y, blue n; white at the last mouse position.
 int mismatchedPixels(UInt32 frame, int mouseX, int mouseY) {
-    std::vector<UInt32> pixels = LauncherTest::windowPixels();
+    std::vector<UInt32> pixels = windowPixels();
     int mismatches = 0;
     for (int y = 0; y < 540; ++y) {
         for (int x = 0; x < 720; ++x) {
@@ -34,7 +32,7 @@ int mismatchedPixels(UInt32 frame, int mouseX, int mouseY) {
 // The plug-in's calls while action ran, less the polls for the session's end, which the
 // installed timer adds whenever it is due, and the host's own update checks.
 std::string framesDuring(const std::function<void()>& action) {
-    std::istringstream lines(LauncherTest::recordedDuring(action));
+    std::istringstream lines(recordedDuring(action));
     std::string kept;
     std::string line;
     while (std::getline(lines, line)) {
@@ -80,7 +78,7 @@ TEST(ViewGameCenter, FramesLandOnTheWindowAndTheTimerFollowsTheSession) {
             CGColorSpaceRelease(rgb);
             HIPoint where = CGPointMake(5, 5);
             checks.equal(framesDuring([&] {
-                             LauncherTest::sendEvent(
+                             sendEvent(
                                  kEventClassControl, kEventControlHitTest,
                                  GetControlEventTarget(view->mGameCenterView),
                                  {{kEventParamCGContextRef, typeCGContextRef, sizeof other, &other},

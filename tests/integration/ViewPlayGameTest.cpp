@@ -14,9 +14,6 @@
 #include <unistd.h>
 #include <vector>
 
-using LauncherTest::expectOneTeardown;
-using LauncherTest::LauncherTestBundle;
-using LauncherTest::runLauncher;
 using TestSupport::TempDir;
 using namespace ViewTest;
 using enum GameWrapperView::PlayState;
@@ -135,9 +132,8 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
                              !task->HasProcess() && !task->IsRunning(),
                          "its end acted on without the timer: launcher shown, task cleaned up");
             view->SetWrapperVisibility(false);
-            LauncherTest::sendEvent(
-                kEventClassApplication, kEventAppTerminated, GetApplicationEventTarget(),
-                {{kEventParamProcessID, typeProcessSerialNumber, sizeof game, &game}});
+            sendEvent(kEventClassApplication, kEventAppTerminated, GetApplicationEventTarget(),
+                      {{kEventParamProcessID, typeProcessSerialNumber, sizeof game, &game}});
             view->UpdateForPlayGameTimer();
             RunCurrentEventLoop(0.1);
             checks.check(!launcherVisible(view) && view->mPlayState == kPlayIdle,

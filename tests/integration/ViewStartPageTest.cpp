@@ -9,9 +9,6 @@
 #include <cstdlib>
 #include <string>
 
-using LauncherTest::expectOneTeardown;
-using LauncherTest::LauncherTestBundle;
-using LauncherTest::runLauncher;
 using TestSupport::TempDir;
 using namespace ViewTest;
 
@@ -20,7 +17,7 @@ namespace {
 // The first column from left to right (exclusive) with a pixel in rows top..bottom near the
 // colour (dark by default), or -1.
 int firstColumn(int left, int right, int top, int bottom, UInt32 colour = 0, int within = 0x4F) {
-    std::vector<UInt32> pixels = LauncherTest::windowPixels();
+    std::vector<UInt32> pixels = windowPixels();
     for (int x = left; x < right; ++x) {
         for (int y = top; y <= bottom; ++y) {
             if (near(pixels[static_cast<size_t>(y) * 720 + static_cast<size_t>(x)], colour,
@@ -61,8 +58,8 @@ std::string take(char* text) {
 TEST(ViewStartPage, DrawsPicturesButtonsLabelsTitleSeparatorAndBuildLine) {
     TempDir dir;
     LauncherTestBundle bundle(
-        dir.path(), {.gameInformation = LauncherTest::defaultGameInformation(
-                         "The Lighthouse Keeper's Daughter", "1.2.3.4.5.6.7.8.9.10.11.12.13")});
+        dir.path(), {.gameInformation = defaultGameInformation("The Lighthouse Keeper's Daughter",
+                                                               "1.2.3.4.5.6.7.8.9.10.11.12.13")});
     expectOneTeardown(runLauncher(
         bundle, onceShown([](LauncherScript& checks, GameWrapperView* view) {
             drawWindow();

@@ -18,11 +18,8 @@
 
 namespace ViewTest {
 
+using namespace LauncherTest;
 using GameWrapperTest::near;
-using LauncherTest::click;
-using LauncherTest::drawWindow;
-using LauncherTest::LauncherScript;
-using LauncherTest::onceShown;
 
 // The pictures LauncherTestBundle writes.
 constexpr UInt32 kBackground = 0x203060;

@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-using GameWrapperTest::ChildChecks;
-using GameWrapperTest::inChild;
-using GameWrapperTest::near;
+using namespace GameWrapperTest;
 using TestSupport::TempDir;
 
 namespace {
@@ -60,8 +58,8 @@ TEST(GWZipArchive, MembersAreCopiedWholeFromTheFirstArchiveOpened) {
     for (int i = 0; big.size() < 100000; ++i) {
         big += std::to_string(i);
     }
-    GameWrapperTest::writeArchive(dir / "first.zip", {{"a.bin", big}});
-    GameWrapperTest::writeArchive(dir / "second.zip", {{"a.bin", "other"}});
+    writeArchive(dir / "first.zip", {{"a.bin", big}});
+    writeArchive(dir / "second.zip", {{"a.bin", "other"}});
     TestSupport::writeFile(dir / "damaged.zip", "PK this is no zip archive at all");
     inChild([&](ChildChecks& checks) {
         GWZipArchive holder;
@@ -104,9 +102,9 @@ TEST(GWBranding, PictureAndMaskMakeOneMaskedImageOrNone) {
     };
     int index = 0;
     for (const auto& [members, hasImage] : cases) {
-        std::string bundle = GameWrapperTest::makeBundle(dir.path(), std::to_string(index++));
+        std::string bundle = makeBundle(dir.path(), std::to_string(index++));
         if (!members.empty()) {
-            GameWrapperTest::writeArchive(bundle + "/Contents/Resources/Channel.dat", members);
+            writeArchive(bundle + "/Contents/Resources/Channel.dat", members);
         }
         SCOPED_TRACE(bundle);
         inChild([&](ChildChecks& checks) {

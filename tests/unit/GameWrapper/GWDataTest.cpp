@@ -9,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-using GameWrapperTest::ChildChecks;
-using GameWrapperTest::inChild;
+using namespace GameWrapperTest;
 using TestSupport::TempDir;
 
 namespace {
@@ -76,7 +75,7 @@ TEST(GWData, EveryGetterReadsItsLineOrGivesItsDefault) {
     TempDir dir;
     int index = 0;
     for (const auto& [text, expected] : cases) {
-        std::string bundle = GameWrapperTest::makeBundle(dir.path(), std::to_string(index++));
+        std::string bundle = makeBundle(dir.path(), std::to_string(index++));
         if (text && *text) {
             TestSupport::writeFile(bundle + "/Contents/Resources/RAW_002.wdt", text);
         } else if (text) {

@@ -21,9 +21,7 @@
 
 namespace {
 
-using ProcessTesting::hasEnded;
-using ProcessTesting::startTimeOf;
-using ProcessTesting::waitFor;
+using namespace ProcessTesting;
 using TestSupport::TempDir;
 
 bool IsIdle(const GWTask& task) {

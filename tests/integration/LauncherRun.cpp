@@ -76,8 +76,7 @@ RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
     RunResult result;
     int status = 0;
     if (child > 0 && waitpid(child, &status, 0) == child) {
-        result.exited = WIFEXITED(status);
-        result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     result.output = TestSupport::readFile(folder / "output");
     result.record = TestSupport::readFile(folder / "record");

@@ -50,8 +50,7 @@ struct RunOptions {
 };
 
 struct RunResult {
-    // False when the run ended by a signal (the hang guard, a crash); then exitCode is -1.
-    bool exited = false;
+    // -1 when the run ended by a signal (the hang guard, a crash).
     int exitCode = -1;
     // Standard output and error in order: console lines, the platform's report line of each
     // alert ("MacPlatform alert (<type>): <message> - <explanation> [<buttons>] answered: ..."),

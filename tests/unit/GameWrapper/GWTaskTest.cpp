@@ -35,10 +35,6 @@ protected:
         TestSupport::makeDirectories(mBundle + "/Contents/Resources");
         MacPlatformTestSetMainBundlePath(mBundle.c_str());
     }
-    void TearDown() override {
-        MacPlatformTestSetMainBundlePath(nullptr);
-        ProcessFixture::TearDown();
-    }
 
     // Makes <bundle>/.Game/<app> (or <folder>/<app>) an application running the test game
     // with the behaviour words; returns its resources folder, where it reports.

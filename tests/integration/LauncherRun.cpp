@@ -41,7 +41,7 @@ void expectOneTeardown(const RunResult& run) {
 RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
                       const RunOptions& options) {
     TestSupport::TempDir folder;
-    std::string configHome = options.configHome.empty() ? folder / "config" : options.configHome;
+    std::string configHome = folder / "config";
     TestSupport::makeDirectories(configHome);
     std::fflush(stdout);
     std::fflush(stderr);
@@ -80,6 +80,7 @@ RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
     }
     result.output = TestSupport::readFile(folder / "output");
     result.record = TestSupport::readFile(folder / "record");
+    result.storedPreferences = TestSupport::pathExists(configHome + "/Preferences");
     return result;
 }
 

@@ -43,8 +43,6 @@ private:
 };
 
 struct RunOptions {
-    // The preferences folder (XDG_CONFIG_HOME) of the run; empty: a fresh one.
-    std::string configHome = {};
     // Nonzero: the system version Gestalt reports.
     SInt32 systemVersion = 0;
 };
@@ -59,6 +57,8 @@ struct RunResult {
     std::string output;
     // The recording plug-in's record of its calls.
     std::string record;
+    // Whether the run left preferences in its fresh preferences folder (XDG_CONFIG_HOME).
+    bool storedPreferences = false;
     bool checksPassed() const { return output.find("check failed:") == std::string::npos; }
 };
 

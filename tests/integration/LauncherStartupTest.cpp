@@ -29,9 +29,7 @@ std::string internalError(const std::string& explanation) {
 }
 
 // Quits through the menu as soon as the main window shows.
-void quitOnceShown(LauncherScript& script) {
-    script.when(mainWindowShown, [] { sendCommand(kHICommandQuit); });
-}
+const Script quitOnceShown = onceShown([](LauncherScript&, GameWrapperView*) {});
 
 } // namespace
 
@@ -56,32 +54,27 @@ TEST(LauncherStartup, AgreeingShowsTheMainWindowAndStoresTheAgreement) {
         rtf += "Paragraph " + std::to_string(paragraph) + " of the agreement.\\par ";
     }
     LauncherTestBundle bundle(dir.path(), {.eulaRTF = rtf + "}"});
-    std::string config = dir / "config";
-    TestSupport::makeDirectories(config);
-    RunResult agreed = runLauncher(
-        bundle,
-        [](LauncherScript& script) {
-            script.when(promptShown, [&script] {
-                bool isRTF = false;
-                script.check(GetEulaFileName(&isRTF) && isRTF, "the RTF agreement is shown");
-                // The laid-out agreement in the prompt's text view.
-                WindowRef prompt = FrontNonFloatingWindow();
-                HIViewRef textView = nullptr;
-                HIRect text{};
-                HIViewFindByID(HIViewGetRoot(prompt), ControlID{'MTXT', 0}, &textView);
-                TXNGetHIRect(HITextViewGetTXNObject(textView), kTXNTextRectKey, &text);
-                script.check(text.size.height > 200, "the agreement text is in the view");
-                sendCommand(kHICommandNew, prompt);
-                sendCommand(kHICommandOpen, prompt);
-                script.check(FrontNonFloatingWindow() == prompt, "New and Open do nothing");
-                sendCommand(kHICommandOK, prompt);
-            });
-            quitOnceShown(script);
-        },
-        {.configHome = config});
+    RunResult agreed = runLauncher(bundle, [](LauncherScript& script) {
+        script.when(promptShown, [&script] {
+            bool isRTF = false;
+            script.check(GetEulaFileName(&isRTF) && isRTF, "the RTF agreement is shown");
+            // The laid-out agreement in the prompt's text view.
+            WindowRef prompt = FrontNonFloatingWindow();
+            HIViewRef textView = nullptr;
+            HIRect text{};
+            HIViewFindByID(HIViewGetRoot(prompt), ControlID{'MTXT', 0}, &textView);
+            TXNGetHIRect(HITextViewGetTXNObject(textView), kTXNTextRectKey, &text);
+            script.check(text.size.height > 200, "the agreement text is in the view");
+            sendCommand(kHICommandNew, prompt);
+            sendCommand(kHICommandOpen, prompt);
+            script.check(FrontNonFloatingWindow() == prompt, "New and Open do nothing");
+            sendCommand(kHICommandOK, prompt);
+        });
+        quitOnceShown(script);
+    });
     expectOneTeardown(agreed);
     EXPECT_EQ(countLines(agreed.record, "kxdll_Initialize 1234"), 1) << agreed.record;
-    EXPECT_TRUE(TestSupport::pathExists(config + "/Preferences"));
+    EXPECT_TRUE(agreed.storedPreferences);
 }
 
 // Start-ups that end by themselves, or when the main window shows and the menu quits: the exit
@@ -92,11 +85,9 @@ TEST(LauncherStartup, EachStartUpEndsWithItsStatusOutputAndCalls) {
     TempDir dir;
     auto expectRun = [&](BundleOptions options, int exitCode, const std::string& output,
                          const std::vector<std::pair<std::string, int>>& calls,
-                         RunOptions run = {}) {
+                         const RunOptions& run = {}) {
         SCOPED_TRACE(options.name);
         LauncherTestBundle bundle(dir.path(), options);
-        run.configHome = dir / (options.name + "-config");
-        TestSupport::makeDirectories(run.configHome);
         RunResult result = runLauncher(bundle, quitOnceShown, run);
         EXPECT_EQ(result.exitCode, exitCode);
         EXPECT_NE(result.output.find(output), std::string::npos) << result.output;
@@ -109,7 +100,7 @@ TEST(LauncherStartup, EachStartUpEndsWithItsStatusOutputAndCalls) {
         for (const auto& [call, count] : calls) {
             EXPECT_EQ(countLines(result.record, call), count) << call << " in\n" << result.record;
         }
-        EXPECT_FALSE(TestSupport::pathExists(run.configHome + "/Preferences"));
+        EXPECT_FALSE(result.storedPreferences);
     };
     const std::string ended = "end view=0 shutdown=0\n";
     expectRun({.name = "Old"}, 0,

@@ -123,9 +123,7 @@ TEST_F(StartPageKeys, TabArrowsReturnAndSpaceWorkTheButtons) {
 
 TEST_F(StartPageKeys, AControllerDrivesTheAgreementTheStartPageAndTheStorefront) {
     TestSupport::TempDir dir;
-    BundleOptions options;
-    options.eulaText = "Play fair.\n";
-    LauncherTestBundle bundle(dir.path(), options);
+    LauncherTestBundle bundle(dir.path(), {.eulaText = "Play fair.\n"});
     bundle.installGame("run");
     RunResult run = runLauncher(bundle, [](LauncherScript& s) {
         // A (south) agrees.

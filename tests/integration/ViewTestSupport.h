@@ -34,11 +34,6 @@ constexpr int kPlayGameLeft = 458;
 constexpr int kButtonWidth = 110;
 constexpr int kButtonHeight = 30;
 
-// The number of calls the plug-in recorded that start with prefix.
-inline int calls(const std::string& prefix) {
-    return LauncherTest::countLines(LauncherTest::currentRecord(), prefix);
-}
-
 inline UInt32 pixelAt(int x, int y) {
     return LauncherTest::windowPixels()[static_cast<size_t>(y) * 720 + x];
 }

@@ -50,11 +50,8 @@ TEST(GWPref, AnAgreementIsKeptPerGameAsTheFirstFourBytesOfItsData) {
         CFRelease(value);
         EXPECT_EQ(Agreed(applicationID), agreed) << ::testing::PrintToString(bytes);
     }
-    // Numbers and texts are not the launcher's record.
-    std::int32_t one = 1;
-    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &one);
-    StoreRaw(601, number);
-    CFRelease(number);
+    // Booleans and texts are not the launcher's record.
+    StoreRaw(601, kCFBooleanTrue);
     StoreRaw(602, CFSTR("yes"));
     EXPECT_FALSE(Agreed(601) || Agreed(602));
 }

@@ -16,12 +16,8 @@
 
 namespace LauncherTest {
 
-namespace {
-
 // The run's record file, known to the child's helpers.
-std::string g_RecordFile;
-
-} // namespace
+static std::string g_RecordFile;
 
 void LauncherScript::tick() {
     if (mNext < mSteps.size() && mSteps[mNext].condition()) {

@@ -38,16 +38,14 @@ constexpr int kPlayRingX = 455;
 constexpr int kOtherRingX = 580;
 constexpr int kRingY = 480;
 
-std::uint32_t windowID() {
-    return MacPlatform::Window::fromRef(existingView()->mWindow)->displayID();
-}
-
 // A key pressed and let go; a controller's keys name no window, as the display sends them to
 // the one with the keyboard.
 void press(Key key, std::uint32_t modifiers = 0, std::uint8_t controllerButton = 0) {
     MacPlatform::Display::Event event;
     event.type = MacPlatform::Display::EventType::KeyDown;
-    event.windowID = controllerButton != 0 ? 0 : windowID();
+    event.windowID = controllerButton != 0
+                         ? 0
+                         : MacPlatform::Window::fromRef(existingView()->mWindow)->displayID();
     event.controllerButton = controllerButton;
     event.keyCode = key.code;
     event.charCode = key.character;

@@ -85,9 +85,7 @@ TEST_F(GWTaskTest, TheGameRunsOnItsOwnAndCleanUpEndsIt) {
             EXPECT_FALSE(task.IsChildRunning());
         }
         unsigned long long start = startTimeOf(game);
-        EXPECT_TRUE(task.CloseAndCleanUp());
-        EXPECT_TRUE(IsIdle(task));
-        EXPECT_FALSE(task.IsRunning());
+        EXPECT_TRUE(task.CloseAndCleanUp() && IsIdle(task) && !task.IsRunning());
         EXPECT_TRUE(waitFor([&] { return hasEnded(game, start); }));
     }
 }

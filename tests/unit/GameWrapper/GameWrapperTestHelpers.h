@@ -73,7 +73,7 @@ inline std::string installTestGame(const std::string& app, const std::string& be
 
 // Colours (0xRRGGBB) within a JPEG's rounding of each other.
 inline bool near(std::uint32_t actual, std::uint32_t expected, int tolerance = 8) {
-    for (int shift = 0; shift <= 16; shift += 8) {
+    for (int shift : {0, 8, 16}) {
         int difference = static_cast<int>((actual >> shift) & 0xFF) -
                          static_cast<int>((expected >> shift) & 0xFF);
         if (std::abs(difference) > tolerance) {

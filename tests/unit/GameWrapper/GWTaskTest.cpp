@@ -119,9 +119,10 @@ TEST_F(GWTaskTest, OnlyAGameInsideTheGameFolderIsLaunched) {
     EXPECT_FALSE(idle.IsChildRunning());
     EXPECT_NE(idle.KillChildren(), noErr);
     EXPECT_TRUE(idle.CloseAndCleanUp());
-    // A real game beside the bundle, which a path climbing out of ".Game" would reach; room
-    // for 2047 characters of game path.
+    // A real game beside the bundle, which a path climbing out of ".Game" would reach (the
+    // folder exists, with a game inside); room for 2047 characters of game path.
     std::string outside = MakeGame("run", "Outside.app", mDir.path());
+    std::string inner = MakeGame("run", "Inner Folder/Game.app");
     std::string tooLong(2048 - (mBundle + "/.Game/").size(), 'a');
     for (const std::string& execPath :
          std::vector<std::string>{"Game.app", "", tooLong, "../../Outside.app", "..",
@@ -132,7 +133,6 @@ TEST_F(GWTaskTest, OnlyAGameInsideTheGameFolderIsLaunched) {
     }
     EXPECT_FALSE(TestSupport::pathExists(outside + "/pids"));
 
-    std::string inner = MakeGame("run", "Inner Folder/Game.app");
     GWTask task("Inner Folder/Game.app", false);
     pid_t game = Launch(task, inner)["game"];
     EXPECT_TRUE(game > 0 && game == task.GetProcessID());

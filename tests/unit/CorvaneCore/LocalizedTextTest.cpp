@@ -18,7 +18,6 @@ TEST(LocalizedText, QueueHoldsTheTranslatableStringsInOrderAndNoEmptyOnes) {
                           ": Hours:Minutes separator", ": Minutes:Seconds separator",
                           "d \"d\" is short for the days", "m suffix indicating minutes",
                           "s suffix indicating seconds"}));
-    EXPECT_EQ(ANNOTATION_FORMAT_STRING_LENGTH, 3u);
     std::uint32_t before = pForceAddStrings->GetCount();
     CTranslatedJString empty("", "nothing", false);
     CTranslatedJString null(nullptr, "nothing", false);

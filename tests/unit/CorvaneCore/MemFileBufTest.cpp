@@ -24,6 +24,7 @@ TEST(MemFileBuf, PositionsPastTheEndLinesAndHandingOutTheStorage) {
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "", "x", "", "y"}));
 
     stream.SeekAbsolute(2);
+    EXPECT_TRUE(stream.IsBuffered() && stream.GetCanDoVirtualRead());
     EXPECT_EQ(stream.VirtualRead(3), stream.GetData() + 2);
     EXPECT_EQ(stream.VirtualRead(8), nullptr);
     EXPECT_EQ(stream.GetPosition(), 5u);
@@ -38,7 +39,6 @@ TEST(MemFileBuf, PositionsPastTheEndLinesAndHandingOutTheStorage) {
 
     std::unique_ptr<unsigned char[]> detached(stream.DetachBuffer());
     EXPECT_EQ(std::memcmp(detached.get(), "a\r\nb\rc", 6), 0);
-    EXPECT_EQ(stream.GetLength(), 0u);
     // A detached stream can be written again and grows anew.
     EXPECT_EQ(stream.Write("z", 1), 1u);
     EXPECT_EQ(stream.GetLength(), 1u);

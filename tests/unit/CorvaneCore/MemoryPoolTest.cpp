@@ -26,6 +26,7 @@ TEST(CMemoryPool, CarvesBlocksOfPiecesAndReusesFreedOnes) {
         EXPECT_EQ(pieces[i][0] + pieces[i][11], 2 * (0xA0 + i));
     }
     pool.Free(pieces[3]);
+    EXPECT_TRUE(pool.IsPieceFree(pieces[3]));
     EXPECT_EQ(pool.Allocate(), pieces[3]);
     for (unsigned char* piece : pieces) {
         pool.Free(piece);

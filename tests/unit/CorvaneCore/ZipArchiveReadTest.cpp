@@ -58,7 +58,7 @@ TEST_F(ZipRead, FindsMembersIgnoringAsciiCaseButNotSeparators) {
                   memberText(archive, "missing") + "|" + memberText(archive, ""),
               "picture bytes|hello, reader||<null>|<null>|<null>");
     EXPECT_EQ(archive.OpenAFileWithinArchive(nullptr, 0), nullptr);
-    EXPECT_EQ(archive.OpenAFileWithinArchive("readme.txt", CFILE_MARKED_MEMBERS_ONLY), nullptr);
+    EXPECT_EQ(memberText(archive, "readme.txt", CFILE_MARKED_MEMBERS_ONLY), "<null>");
     archive.GetCorrectFileEntry("readme.txt", nullptr)->m_bMarked = true;
     EXPECT_EQ(memberText(archive, "readme.txt", CFILE_MARKED_MEMBERS_ONLY), "hello, reader");
 
@@ -77,7 +77,6 @@ TEST_F(ZipRead, PrefixIsPartOfEveryName) {
     EXPECT_EQ(archive.OpenAFileWithinArchive("a.png", 0), nullptr);
 
     EXPECT_TRUE(archive.AvailablePathInfoMatches("dat", 3, true));
-    EXPECT_FALSE(archive.AvailablePathInfoMatches("date/", 5, false));
 
     // A prefix that begins with '/' counts as none.
     ASSERT_TRUE(archive.OpenArchive(path.c_str(), 0, "/abs/", false, 0));

@@ -117,6 +117,7 @@ TEST(ZipRewrite, RandomRewritesAndAppendsMatchAModelAndPythonsZipfile) {
             ASSERT_TRUE(file.SeekAbsolute(static_cast<int>(from)));
             EXPECT_FALSE(file.SeekRelative(-static_cast<int>(from) - 1));
             file.Write(content.data() + from, static_cast<unsigned>(content.size() - from));
+            EXPECT_EQ(file.GetLength() + file.GetPosition(), 2 * content.size());
             model[name] = content;
         }
         ASSERT_EQ(wrongMembers(path, model, random), std::vector<std::string>{});

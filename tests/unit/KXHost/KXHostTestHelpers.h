@@ -25,15 +25,14 @@
 namespace KXHostTest {
 
 struct SeenAlert {
-    SInt16 type;
     std::string message;
     std::string explanation;
 };
 
 inline SInt16 collectAlert(const MacPlatformTestAlert* alert, void* userData) {
     auto* seen = static_cast<std::vector<SeenAlert>*>(userData);
-    seen->push_back({alert->alertType, alert->message ? alert->message : "",
-                     alert->explanation ? alert->explanation : ""});
+    seen->push_back(
+        {alert->message ? alert->message : "", alert->explanation ? alert->explanation : ""});
     return kAlertStdAlertOKButton;
 }
 

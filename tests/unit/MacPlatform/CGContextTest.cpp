@@ -175,3 +175,23 @@ TEST(CGContext, WindowContextIsFlippedAndResetsForEachDraw) {
     cairo_surface_destroy(larger);
     cairo_surface_destroy(surface);
 }
+
+TEST(CGAffineTransform, ConcatAppliesTheFirstTransformFirst) {
+    CGAffineTransform scale = CGAffineTransformMakeScale(2, 3);
+    CGAffineTransform move = CGAffineTransformMakeTranslation(10, 20);
+    CGPoint p =
+        CGPointApplyAffineTransform(CGPointMake(1, 1), CGAffineTransformConcat(scale, move));
+    EXPECT_EQ(p.x, 12);
+    EXPECT_EQ(p.y, 23);
+    p = CGPointApplyAffineTransform(CGPointMake(1, 1), CGAffineTransformTranslate(scale, 10, 20));
+    EXPECT_EQ(p.x, 22);
+    EXPECT_EQ(p.y, 63);
+    CGAffineTransform t = CGAffineTransformRotate(CGAffineTransformConcat(scale, move), 0.5);
+    CGAffineTransform back = CGAffineTransformConcat(t, CGAffineTransformInvert(t));
+    EXPECT_NEAR(back.a, 1, 1e-12);
+    EXPECT_NEAR(back.b, 0, 1e-12);
+    EXPECT_NEAR(back.tx, 0, 1e-12);
+    EXPECT_NEAR(back.ty, 0, 1e-12);
+    CGAffineTransform singular = CGAffineTransformMakeScale(0, 1);
+    EXPECT_TRUE(CGAffineTransformEqualToTransform(CGAffineTransformInvert(singular), singular));
+}

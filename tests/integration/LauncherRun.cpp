@@ -2,6 +2,7 @@
 
 #include "GameWrapperEvent.h"
 #include "GameWrapperView.h"
+#include "TestSupport.h"
 
 #include <MacPlatformTesting.h>
 
@@ -67,7 +68,7 @@ RunResult runLauncher(const LauncherTestBundle& bundle, const Script& script,
         int status = GameWrapperMain(1, argv);
         std::printf("end view=%d shutdown=%d\n", existingView() != nullptr, HasSystemShutdownRun());
         std::fflush(stderr);
-        _exit(status);
+        TestSupport::exitChild(status);
     }
     RunResult result;
     int status = 0;

@@ -5,6 +5,7 @@
 #include "ViewTestSupport.h"
 
 #include "ProcessFixture.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +105,7 @@ TEST(ViewPlayGame, LaunchRunEndAndPlayAgain) {
             pid_t thirdPid = fork();
             if (thirdPid == 0) {
                 pause();
-                _exit(0);
+                TestSupport::exitChild(0);
             }
             GetProcessForPID(thirdPid, &third);
             SetFrontProcess(&third);

@@ -11,6 +11,10 @@
 #include <iterator>
 #include <unistd.h>
 
+#ifdef GW_TEST_COVERAGE
+extern "C" void __gcov_dump(void);
+#endif
+
 namespace fs = std::filesystem;
 
 namespace TestSupport {
@@ -131,6 +135,13 @@ std::string launcherNib(const std::string& mainTitle) {
     std::size_t title = nib.find("@MAIN_TITLE@");
     EXPECT_NE(title, std::string::npos) << "the test nib " << path << " is missing or damaged";
     return title == std::string::npos ? nib : nib.replace(title, 12, mainTitle);
+}
+
+void exitChild(int status) {
+#ifdef GW_TEST_COVERAGE
+    __gcov_dump();
+#endif
+    _exit(status);
 }
 
 } // namespace TestSupport

@@ -51,4 +51,9 @@ std::string halvesJPEG(int width, int height, unsigned left, unsigned right, boo
 // ('not!', cancel) at (330, 370) and Agree ('ok  ', default) at (440, 370), both 100 x 30.
 std::string launcherNib(const std::string& mainTitle = "Test Game");
 
+// Ends a forked test child at once, as _exit does (no exit handlers, no second flush of buffers
+// copied from the parent), after writing the child's coverage counters in a coverage build:
+// what a child runs is code the tests ran, and _exit alone would leave it uncounted.
+[[noreturn]] void exitChild(int status);
+
 } // namespace TestSupport

@@ -91,7 +91,7 @@ template <typename Check>
     if (!failure.empty()) {
         std::fprintf(stderr, "%s\n", failure.c_str());
     }
-    _exit(failure.empty() ? 0 : 1);
+    TestSupport::exitChild(failure.empty() ? 0 : 1);
 }
 
 } // namespace FileTestHelpers

@@ -115,7 +115,7 @@ template <typename Body> void inChild(Body body, [[maybe_unused]] bool leakCheck
             checks.check(!leakCheck || __lsan_do_recoverable_leak_check() == 0, "leaked memory");
 #endif
             std::fflush(stderr);
-            _exit(checks.failures() == 0 ? 0 : 1);
+            TestSupport::exitChild(checks.failures() == 0 ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }

@@ -100,7 +100,7 @@ TEST_F(ProcessManagerTest, ZombiesAndEndedProcessesAreNotFound) {
         char byte;
         close(gate[1]);
         (void)!read(gate[0], &byte, 1);
-        _exit(0);
+        TestSupport::exitChild(0);
     }
     close(gate[0]);
     track(pid);

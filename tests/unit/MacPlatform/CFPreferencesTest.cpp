@@ -177,10 +177,10 @@ TEST_F(CFPreferencesTest, ConcurrentWritersLoseNothingAndAWriteReplacesTheFileWh
             for (int i = 1; i <= 200; ++i) {
                 setInt(domain, keys[c], i);
                 if (!sync(domain)) {
-                    _exit(2);
+                    TestSupport::exitChild(2);
                 }
             }
-            _exit(0);
+            TestSupport::exitChild(0);
         }
     }
     for (pid_t child : children) {

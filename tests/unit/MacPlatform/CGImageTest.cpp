@@ -141,3 +141,36 @@ TEST(CGDataProvider, CFDataAndFilesProvideTheirBytes) {
     EXPECT_EQ(CGDataProviderCreateWithFilename("/dev/zero"), nullptr);
     EXPECT_EQ(CGDataProviderCreateWithURL(nullptr), nullptr);
 }
+
+TEST(CGImage, BitmapSnapshotHasTheContextsLayoutAndNotItsLaterDrawing) {
+    Canvas canvas(5, 3, kRed);
+    CGContextRef c = canvas.context();
+    Owned<CGImageRef> shot = CGBitmapContextCreateImage(c);
+    ASSERT_NE(shot.get(), nullptr);
+    using Layout = std::vector<size_t>;
+    EXPECT_EQ((Layout{CGBitmapContextGetWidth(c), CGBitmapContextGetHeight(c),
+                      CGBitmapContextGetBitsPerComponent(c), CGBitmapContextGetBitsPerPixel(c),
+                      CGBitmapContextGetBytesPerRow(c), CGBitmapContextGetBitmapInfo(c)}),
+              (Layout{5, 3, 8, 32, 20, kXRGB}));
+    EXPECT_EQ(
+        (Layout{CGImageGetWidth(shot), CGImageGetHeight(shot), CGImageGetBitsPerComponent(shot),
+                CGImageGetBitsPerPixel(shot), CGImageGetBytesPerRow(shot),
+                CGImageGetBitmapInfo(shot), CGImageGetAlphaInfo(shot)}),
+        (Layout{5, 3, 8, 32, 20, kXRGB, kCGImageAlphaNoneSkipFirst}));
+    EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(shot)),
+              CGColorSpaceGetModel(CGBitmapContextGetColorSpace(c)));
+    EXPECT_NE(CGImageGetDataProvider(shot), nullptr);
+
+    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+    CGContextFillRect(c, CGRectMake(0, 0, 5, 3));
+    Canvas copy(5, 3);
+    CGContextDrawImage(copy.context(), CGRectMake(0, 0, 5, 3), shot);
+    expectPixels(copy, {{0, 0, kRed}, {4, 2, kRed}});
+    expectPixels(canvas, {{0, 0, kBlue}});
+
+    // An alpha-only bitmap has no colours to make a picture of.
+    Owned<CGContextRef> alphaOnly =
+        CGBitmapContextCreate(nullptr, 4, 4, 8, 0, nullptr, kCGImageAlphaOnly);
+    ASSERT_NE(alphaOnly.get(), nullptr);
+    EXPECT_EQ(CGBitmapContextCreateImage(alphaOnly), nullptr);
+}

@@ -58,6 +58,7 @@ TEST(CFData, CopiesWrapsGrowsAndRefusesBadArguments) {
     Owned<CFDataRef> data = CFDataCreate(nullptr, bytes, sizeof bytes);
     ASSERT_NE(data.get(), nullptr);
     EXPECT_NE(CFDataGetBytePtr(data), bytes);
+    EXPECT_TRUE(CFEqual(Owned<CFStringRef>(CFCopyDescription(data)), CFSTR("<01020304 05>")));
     // Only the part of the range inside the data is copied.
     UInt8 out[4] = {9, 9, 9, 9};
     CFDataGetBytes(data, CFRangeMake(3, 4), out);
@@ -68,6 +69,7 @@ TEST(CFData, CopiesWrapsGrowsAndRefusesBadArguments) {
     Owned<CFDataRef> wrapped = CFDataCreateWithBytesNoCopy(nullptr, bytes, 5, kCFAllocatorNull);
     EXPECT_EQ(CFDataGetBytePtr(wrapped), bytes);
     EXPECT_TRUE(CFEqual(data, wrapped));
+    EXPECT_EQ(CFHash(data), CFHash(wrapped));
     // Malloc'd bytes handed over are freed with the data (the leak checker watches this).
     auto* owned = static_cast<UInt8*>(std::malloc(3));
     std::memcpy(owned, bytes, 3);
@@ -124,6 +126,31 @@ TEST(CFNumber, ConvertsExactlyOrSaysItLostSomething) {
     EXPECT_TRUE(CFEqual(a, b));
     EXPECT_EQ(CFHash(a), CFHash(b));
     EXPECT_EQ(CFNumberCreate(nullptr, static_cast<CFNumberType>(99), &three), nullptr);
+
+    // Every type takes a value that fits and gives it back as every other type; its size and
+    // kind follow the type it was made with.
+    const CFNumberType types[] = {kCFNumberSInt8Type,  kCFNumberSInt16Type,   kCFNumberSInt32Type,
+                                  kCFNumberSInt64Type, kCFNumberFloat32Type,  kCFNumberFloat64Type,
+                                  kCFNumberCharType,   kCFNumberShortType,    kCFNumberIntType,
+                                  kCFNumberLongType,   kCFNumberLongLongType, kCFNumberFloatType,
+                                  kCFNumberDoubleType, kCFNumberCFIndexType};
+    const CFIndex sizes[] = {1, 2, 4, 8, 4, 8, 1, 2, 4, 8, 8, 4, 8, 8};
+    for (size_t i = 0; i < std::size(types); ++i) {
+        alignas(8) unsigned char in[8] = {}, out[8] = {};
+        double hundred = 100;
+        Owned<CFNumberRef> made = CFNumberCreate(nullptr, kCFNumberFloat64Type, &hundred);
+        ASSERT_TRUE(CFNumberGetValue(made, types[i], in)) << "type " << types[i];
+        Owned<CFNumberRef> number = CFNumberCreate(nullptr, types[i], in);
+        EXPECT_EQ(CFNumberGetByteSize(number), sizes[i]) << "type " << types[i];
+        EXPECT_EQ(CFNumberIsFloatType(number),
+                  types[i] == kCFNumberFloat32Type || types[i] == kCFNumberFloat64Type ||
+                      types[i] == kCFNumberFloatType || types[i] == kCFNumberDoubleType);
+        for (CFNumberType other : types) {
+            EXPECT_TRUE(CFNumberGetValue(number, other, out) &&
+                        CFEqual(number, Owned<CFNumberRef>(CFNumberCreate(nullptr, other, out))))
+                << "type " << types[i] << " as " << other;
+        }
+    }
 
     EXPECT_FALSE(CFBooleanGetValue(kCFBooleanFalse));
     CFRelease(kCFBooleanTrue); // the constants never go away

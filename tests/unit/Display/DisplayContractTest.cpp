@@ -1,7 +1,7 @@
 // What every display backend promises through its table, checked on the backend that
 // MACPLATFORM_DISPLAY chooses: CTest runs this once on the headless display and once on SDL
 // under a private X server. A wake ending the display's wait is the signal tests' (on the
-// headless display's wait) and e2e_quit_race's (SIGTERM on SDL's).
+// headless display's wait) and the e2e play-game and desktop tests' (SIGTERM on SDL's).
 #include "Display/DisplayBackend.h"
 
 #include <gtest/gtest.h>

@@ -55,6 +55,7 @@ TEST(FSRef, PathsRoundTripThroughReferencesAndURLs) {
     ASSERT_TRUE(CFURLGetFSRef(url, &ref));
     EXPECT_EQ(pathOf(ref), app);
     EXPECT_TRUE(CFEqual(CFTest::Owned<CFURLRef>(CFURLCreateFromFSRef(nullptr, &ref)), url));
+    EXPECT_FALSE(CFURLGetFSRef(nullptr, &ref));
     EXPECT_FALSE(CFURLGetFSRef(CFTest::Owned<CFURLRef>(CFTest::fileURL(dir / "none")), &ref));
 }
 

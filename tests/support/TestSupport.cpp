@@ -38,13 +38,30 @@ std::string makeTempFolder(const std::string& parent, const char* stem) {
 class PrivateHomeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        // A death test in the threadsafe style runs this program again for the one statement.
+        // That child leaves by _exit, exit or abort and would never remove a folder of its own,
+        // so it works in its parent's, which the parent removes.
+        const char* inherited = std::getenv("GW_TEST_ROOT");
+        if (!GTEST_FLAG_GET(internal_run_death_test).empty() && inherited && *inherited) {
+            g_Root = inherited;
+            m_owner = false;
+            return;
+        }
         const char* tmp = std::getenv("TMPDIR");
         g_Root = makeTempFolder(tmp && *tmp ? tmp : "/tmp", "gwtest-");
         fs::create_directories(g_Root + "/home/.config");
         setenv("HOME", (g_Root + "/home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (g_Root + "/home/.config").c_str(), 1);
+        setenv("GW_TEST_ROOT", g_Root.c_str(), 1);
     }
-    void TearDown() override { removeTree(g_Root); }
+    void TearDown() override {
+        if (m_owner) {
+            removeTree(g_Root);
+        }
+    }
+
+private:
+    bool m_owner = true;
 };
 
 } // namespace
